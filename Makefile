@@ -1,0 +1,36 @@
+# Build and test entry points. Every target installs what it needs first.
+BUILD     ?= build
+SAN_BUILD ?= build-san
+JOBS      ?= $(shell nproc)
+WERROR    ?= $(if $(CI),ON,OFF)
+CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR)
+
+.PHONY: bootstrap build run test test-sanitize bench format clean
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/app/moorquill/moorquill
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: bootstrap
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMQ_SANITIZE=ON -DMQ_WERROR=$(WERROR)
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	bench/run
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

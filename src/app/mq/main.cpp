@@ -1,0 +1,45 @@
+#include "app/mq/MqCommand.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <map>
+#include <string>
+
+namespace {
+std::map<std::string, MqCommandInfo> &registry() {
+    static std::map<std::string, MqCommandInfo> commands;
+    return commands;
+}
+
+int usage(int status) {
+    QTextStream out(status == 0 ? stdout : stderr);
+    out << "usage: mq COMMAND [ARGS...]\n";
+    for (const auto &entry : registry())
+        out << "  mq " << entry.second.usage << "\n";
+    return status;
+}
+} // namespace
+
+bool registerMqCommand(const MqCommandInfo &info) {
+    registry()[info.name] = info;
+    return true;
+}
+
+int mqFail(const QString &message, int status) {
+    QTextStream(stderr) << "mq: " << message << "\n";
+    return status;
+}
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage(1);
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+        return usage(0);
+    const auto it = registry().find(name.toStdString());
+    if (it == registry().end())
+        return mqFail(QStringLiteral("unknown command '%1' (see mq --help)").arg(name));
+    return it->second.run(args);
+}

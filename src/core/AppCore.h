@@ -1,0 +1,16 @@
+#pragma once
+
+#include "core/AppPaths.h"
+#include "core/Settings.h"
+#include "jobs/CategoryStore.h"
+#include "jobs/JobTable.h"
+
+// The process-wide state that the main window and `mq` share: start-up
+// values, in-memory settings, the job table and the category tree. Logic
+// classes take what they need from it by reference.
+struct AppCore {
+    AppPaths paths;
+    Settings settings;
+    JobTable DownJobs;
+    CategoryStore tree;
+};

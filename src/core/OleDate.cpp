@@ -1,0 +1,28 @@
+#include "core/OleDate.h"
+
+#include <cmath>
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+constexpr double kMsPerDay = 86400000.0;
+} // namespace
+
+double OleDate::fromDateTime(const QDateTime &when) {
+    const QDateTime local = when.toLocalTime();
+    const double days = double(kEpoch.daysTo(local.date()));
+    const double fraction = local.time().msecsSinceStartOfDay() / kMsPerDay;
+    // Before the epoch the fraction still counts forward from midnight.
+    return days >= 0 ? days + fraction : days - fraction;
+}
+
+QDateTime OleDate::toDateTime(double days) {
+    if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
+        return QDateTime(kEpoch, QTime(0, 0));
+    const double whole = std::trunc(days);
+    const double fraction = std::fabs(days - whole);
+    const QDate date = kEpoch.addDays(qint64(whole));
+    const int ms = int(std::llround(fraction * kMsPerDay));
+    return QDateTime(date, QTime(0, 0)).addMSecs(ms);
+}
+
+double OleDate::now() { return fromDateTime(QDateTime::currentDateTime()); }
