@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/JobTable.h"
+#include "jobs/ListRowModel.h"
 
 // The process-wide state that the main window and `mq` share: start-up
 // values, in-memory settings, the job table and the category tree. Logic
@@ -13,4 +14,5 @@ struct AppCore {
     Settings settings;
     JobTable DownJobs;
     CategoryStore tree;
+    ListRowModel lvNowDown; // rows of the jobs not yet complete, keys "<index>NowDown"
 };
