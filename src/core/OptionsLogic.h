@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ProxyList.h"
 #include "core/Settings.h"
 
 #include <QString>
@@ -14,17 +15,21 @@ struct OptionValues {
     bool Overwrite = false; // Option1 "Overwrite" on; otherwise "Auto rename"
     QString Useragent;
     // Proxy
-    struct Proxy {
-        QString host;
-        QString port;
-    };
+    using Proxy = ProxyEntry;
     QVector<Proxy> proxies;
     // Other (0 clear, 1 ticked)
     int StartMin = 0, CloseMin = 0, HideMin = 0, UseMQ = 0, StillDownload = 0, DoneExit = 0,
         DownShutDown = 0, AutoBack = 0, PopMessage = 0;
 };
 
-// iniReadSetting: the settings file as the dialog's controls show it.
+// What a new user gets for a missing settings file or a missing key.
+OptionValues defaultOptionValues();
+
+// iniReadSetting: the settings file as the dialog's controls show it. A key
+// missing from the file (or a missing file) takes its default; a key present
+// with an empty value shows "Unknown section or key" like any stored text. A
+// check box or the Overwrite choice whose text is not a number (or
+// True/False) also takes its default.
 OptionValues iniReadValues(const QString &settingsPath);
 // iniSaveSetting: rewrites the three sections from the values and sets the
 // in-memory settings from them.

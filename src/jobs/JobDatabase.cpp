@@ -1,11 +1,174 @@
 #include "jobs/JobDatabase.h"
 
-#include "jobs/CategoryStore.h"
+#include "jobs/JobRecordFormat.h"
 #include "jobs/JobTable.h"
+#include "jobs/LeRecord.h"
 
-// Placeholder until the file format is implemented.
-DbLoadResult LoadJobDatabase(CategoryStore &, JobTable &, const QString &) { return {}; }
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
 
-bool SaveJobDatabase(const CategoryStore &, const JobTable &, const QString &, QString *) {
+namespace {
+const QString kDownloaded = QStringLiteral("Downloaded");
+const QString kEndMark = QStringLiteral("0");
+const QString kEndName = QStringLiteral("end");
+constexpr int kFillerBytes = 4;
+
+bool keptInFile(const DownJobRecord &job) {
+    return !job.CategoryKey.isEmpty() && job.CategoryKey != QLatin1String("Recely_Really");
+}
+
+// Names and folders lose their leading and trailing spaces when loaded.
+QString trimSpaces(const QString &text) {
+    int from = 0;
+    int to = int(text.size());
+    while (from < to && text[from] == QLatin1Char(' '))
+        ++from;
+    while (to > from && text[to - 1] == QLatin1Char(' '))
+        --to;
+    return text.mid(from, to - from);
+}
+
+void damage(DbLoadResult &result, qint64 offset, const QString &what) {
+    result.damaged = true;
+    result.offset = offset;
+    result.error = QStringLiteral("%1 (at byte %2)").arg(what).arg(offset);
+}
+
+// Categories up to and including the end record; false when damaged.
+bool readCategories(LeReader &in, CategoryStore &tree, DbLoadResult &result) {
+    for (;;) {
+        const qint64 start = in.pos();
+        const QString parentKey = in.text();
+        const QString key = in.text();
+        const QString name = in.text();
+        const QString folder = in.text();
+        if (!in.ok()) {
+            damage(result, start, QStringLiteral("The file ends inside the category list"));
+            return false;
+        }
+        if (parentKey == kEndMark && key == kEndMark) return true;
+        if (!tree.contains(parentKey)) {
+            damage(result, start,
+                   QStringLiteral("Category \"%1\" names an unknown parent \"%2\"")
+                       .arg(key, parentKey));
+            return false;
+        }
+        if (!tree.addNode(parentKey, key, trimSpaces(name), QStringLiteral("5"),
+                          QStringLiteral("6"), trimSpaces(folder))) {
+            damage(result, start,
+                   QStringLiteral("Category key \"%1\" is empty or repeated").arg(key));
+            return false;
+        }
+        ++result.categories;
+    }
+}
+
+// After a record: the optional filler of 4 zero bytes. A record never starts
+// with an empty CategoryKey (a zero length), so zero bytes here are the filler.
+bool skipFiller(LeReader &in, DbLoadResult &result) {
+    const QByteArray next = in.peek(kFillerBytes);
+    if (next.isEmpty() || next[0] != 0 || (next.size() > 1 && next[1] != 0)) return true;
+    if (next != QByteArray(kFillerBytes, '\0')) {
+        damage(result, in.pos(), QStringLiteral("A job record is followed by a broken filler"));
+        return false;
+    }
+    in.seek(in.pos() + kFillerBytes);
+    result.filler = true;
     return true;
+}
+
+void readJobs(LeReader &in, JobTable &jobs, DbLoadResult &result) {
+    while (!in.atEnd()) {
+        const qint64 start = in.pos();
+        DownJobRecord job;
+        if (!readJobRecord(in, job)) {
+            damage(result, start, QStringLiteral("The file ends inside a job record"));
+            return;
+        }
+        if (jobs.add(job) == 0) {
+            damage(result, start,
+                   QStringLiteral("More than %1 jobs; the rest were not loaded")
+                       .arg(JobTable::kMaxJobs));
+            return;
+        }
+        ++result.jobs;
+        if (!skipFiller(in, result)) return;
+    }
+}
+
+QString keepDamagedCopy(const QString &path) {
+    const QString base =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = base;
+    for (int n = 2; QFile::exists(copy); ++n)
+        copy = base + QLatin1Char('-') + QString::number(n);
+    return QFile::copy(path, copy) ? copy : QString();
+}
+} // namespace
+
+DbLoadResult ReadJobDatabase(CategoryStore &tree, JobTable &jobs, const QByteArray &data) {
+    DbLoadResult result;
+    jobs.clear();
+    LeReader in(data);
+    if (readCategories(in, tree, result)) readJobs(in, jobs, result);
+    return result;
+}
+
+DbLoadResult LoadJobDatabase(CategoryStore &tree, JobTable &jobs, const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        DbLoadResult result;
+        jobs.clear();
+        damage(result, 0, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        return result;
+    }
+    const QByteArray data = file.readAll();
+    file.close();
+    DbLoadResult result = ReadJobDatabase(tree, jobs, data);
+    if (result.damaged) result.backupPath = keepDamagedCopy(path);
+    return result;
+}
+
+void WriteCategoryNodes(const CategoryStore::Node *first, int count, LeWriter &file) {
+    if (!first || !first->parent) return;
+    const auto &siblings = first->parent->children;
+    size_t i = 0;
+    while (i < siblings.size() && siblings[i].get() != first)
+        ++i;
+    for (; i < siblings.size() && count > 0; ++i, --count) {
+        const CategoryStore::Node *node = siblings[i].get();
+        file.text(node->parent->key);
+        file.text(node->key);
+        file.text(node->text);
+        file.text(node->tag);
+        if (!node->children.empty())
+            WriteCategoryNodes(node->children.front().get(), int(node->children.size()), file);
+    }
+}
+
+QByteArray JobDatabaseBytes(const CategoryStore &tree, const JobTable &jobs) {
+    LeWriter out;
+    const CategoryStore::Node *downloaded = tree.find(kDownloaded);
+    if (downloaded && !downloaded->children.empty())
+        WriteCategoryNodes(downloaded->children.front().get(), int(downloaded->children.size()),
+                           out);
+    out.text(kEndMark);
+    out.text(kEndMark);
+    out.text(kEndName);
+    out.text(kEndName);
+    for (int i = 1; i <= jobs.DownCount(); ++i)
+        if (keptInFile(jobs[i])) writeJobRecord(out, jobs[i]);
+    return out.bytes();
+}
+
+bool SaveJobDatabase(const CategoryStore &tree, const JobTable &jobs, const QString &path,
+                     QString *error) {
+    const QByteArray bytes = JobDatabaseBytes(tree, jobs);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    return false;
 }

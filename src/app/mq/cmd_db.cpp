@@ -1,0 +1,52 @@
+#include "app/mq/MqCommand.h"
+
+#include "jobs/CategoryStore.h"
+#include "jobs/JobDatabase.h"
+#include "jobs/JobJson.h"
+#include "jobs/JobTable.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace {
+// Exit status of a dump that printed what it could read of a damaged file.
+constexpr int kDamaged = 2;
+
+int dump(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return mqFail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    CategoryStore tree;
+    addDatabaseRootNodes(tree);
+    JobTable jobs;
+    const DbLoadResult result = ReadJobDatabase(tree, jobs, file.readAll());
+    const QByteArray json = databaseToJson(tree, jobs).toJson();
+    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    std::fflush(stdout);
+    if (result.damaged)
+        return mqFail(QStringLiteral("damaged database %1: %2").arg(path, result.error), kDamaged);
+    return 0;
+}
+
+int write(const QString &jsonPath, const QString &path) {
+    QFile file(jsonPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return mqFail(QStringLiteral("cannot read %1: %2").arg(jsonPath, file.errorString()));
+    CategoryStore tree;
+    addDatabaseRootNodes(tree);
+    JobTable jobs;
+    QString error;
+    if (!databaseFromJson(file.readAll(), tree, jobs, &error))
+        return mqFail(QStringLiteral("%1: %2").arg(jsonPath, error));
+    if (!SaveJobDatabase(tree, jobs, path, &error)) return mqFail(error);
+    return 0;
+}
+
+int run(const QStringList &args) {
+    if (args.size() == 2 && args[0] == QLatin1String("dump")) return dump(args[1]);
+    if (args.size() == 3 && args[0] == QLatin1String("write")) return write(args[1], args[2]);
+    return mqFail(QStringLiteral("usage: mq db dump FILE | mq db write JSON_FILE FILE"));
+}
+} // namespace
+
+MQ_COMMAND("db", "db dump FILE | db write JSON_FILE FILE   (job database <-> JSON)", run);
