@@ -92,6 +92,7 @@ OptionValues iniReadValues(const QString &settingsPath) {
 void iniSaveValues(const QString &settingsPath, const OptionValues &values, Settings &settings) {
     clsIniFile ini;
     ini.IniFileName = settingsPath;
+    ini.beginUpdate(); // one replacement of the file for the whole store
     ini.DeleteSection(kGeneral);
     for (const NumberKey &k : kNumberKeys)
         ini.SaveSetting(kGeneral, QLatin1String(k.key), values.*k.text);
@@ -102,6 +103,7 @@ void iniSaveValues(const QString &settingsPath, const OptionValues &values, Sett
     ini.DeleteSection(kOther);
     for (const FlagKey &k : kFlagKeys)
         ini.SaveSetting(kOther, QLatin1String(k.key), QString::number(values.*k.value));
+    ini.endUpdate();
 
     for (const NumberKey &k : kNumberKeys)
         settings.*k.setting = NumberText::integerValue(values.*k.text);

@@ -89,6 +89,8 @@ QString oneLine(const QString &text) {
 } // namespace
 
 QStringList clsIniFile::readLines() const {
+    if (m_batch)
+        return m_lines;
     QFile file(IniFileName);
     if (IniFileName.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
     const QString text = Cp1252::decode(file.readAll());
@@ -99,7 +101,25 @@ QStringList clsIniFile::readLines() const {
     return lines;
 }
 
+void clsIniFile::beginUpdate() {
+    m_lines = readLines();
+    m_batch = true;
+    m_dirty = false;
+}
+
+void clsIniFile::endUpdate() {
+    m_batch = false;
+    if (m_dirty)
+        writeLines(m_lines);
+    m_lines.clear();
+}
+
 void clsIniFile::writeLines(const QStringList &lines) {
+    if (m_batch) {
+        m_lines = lines;
+        m_dirty = true;
+        return;
+    }
     QByteArray bytes;
     for (const QString &line : lines) {
         bytes += Cp1252::encode(line);

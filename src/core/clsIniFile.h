@@ -27,6 +27,12 @@ public:
     // is empty.
     QString GetSetting(const QString &section, const QString &key) const;
 
+    // Batches the following calls: they work on the file's text in memory and
+    // endUpdate() replaces the file once. The results are those of the calls
+    // made one by one, with a single write.
+    void beginUpdate();
+    void endUpdate();
+
     // False when the last write could not replace the file.
     bool lastWriteOk() const { return m_writeOk; }
 
@@ -34,4 +40,7 @@ private:
     QStringList readLines() const;
     void writeLines(const QStringList &lines);
     bool m_writeOk = true;
+    bool m_batch = false;
+    bool m_dirty = false;
+    QStringList m_lines; // the file's lines while batching
 };

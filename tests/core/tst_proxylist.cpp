@@ -1,0 +1,111 @@
+#include "core/ProxyList.h"
+#include "core/clsIniFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProxyList : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath(QStringLiteral("set.ini")); }
+    void store(const QVector<ProxyEntry> &entries) {
+        clsIniFile ini;
+        ini.IniFileName = path();
+        writeProxyEntries(ini, entries);
+    }
+
+private slots:
+    void init() { QFile::remove(path()); }
+
+    void parse_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("plain") << "proxy1:8080" << "proxy1" << "8080";
+        QTest::newRow("first colon") << "h:1:2" << "h" << "1:2";
+        QTest::newRow("no colon") << "proxy1" << "" << "";
+        QTest::newRow("empty port") << "h:" << "h" << "";
+    }
+    void parse() {
+        QFETCH(QString, text);
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        const ProxyEntry e = parseProxyEntry(text);
+        QCOMPARE(e.host, host);
+        QCOMPARE(e.port, port);
+    }
+
+    void choicesWithoutEntries() {
+        const ProxyChoices c = FillProxyChoices(path());
+        QCOMPARE(c.texts, QStringList{"Direct Connection"});
+        QCOMPARE(c.selected, 0);
+        QCOMPARE(int(chooseProxy(c.selected, c.texts[0]).UseProxy), 0);
+    }
+
+    void choicesListEntriesInKeyOrder() {
+        store({{"proxy1", "8080"}, {"10.0.0.2", "3128"}});
+        ProxyChoices c = FillProxyChoices(path());
+        QCOMPARE(c.texts, QStringList({"Direct Connection", "proxy1:8080", "10.0.0.2:3128"}));
+        QCOMPARE(c.selected, 0);
+        clsIniFile ini;
+        ini.IniFileName = path();
+        ini.SaveSetting("Proxy", "Default", "2");
+        QCOMPARE(FillProxyChoices(path()).selected, 2);
+    }
+
+    void choose_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("useProxy");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port"); // unsigned port number
+        QTest::newRow("direct") << 0 << "Direct Connection" << true << 0 << "" << 0;
+        QTest::newRow("entry") << 1 << "proxy1:8080" << true << -1 << "proxy1" << 8080;
+        QTest::newRow("high port") << 1 << "h:65535" << true << -1 << "h" << 65535;
+        QTest::newRow("not a number") << 1 << "h:abc" << false << 0 << "" << 0;
+        QTest::newRow("out of range") << 1 << "h:70000" << false << 0 << "" << 0;
+        QTest::newRow("zero") << 1 << "h:0" << false << 0 << "" << 0;
+        QTest::newRow("second colon") << 1 << "h:80:1" << false << 0 << "" << 0;
+        QTest::newRow("no colon") << 1 << "h" << false << 0 << "" << 0;
+    }
+    void choose() {
+        QFETCH(int, index);
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, useProxy);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        const ProxyChoice c = chooseProxy(index, text);
+        QCOMPARE(c.ok, ok);
+        QCOMPARE(c.error.isEmpty(), ok);
+        QCOMPARE(int(c.UseProxy), useProxy);
+        QCOMPARE(c.ProxyHost, host);
+        QCOMPARE(int(quint16(c.ProxyPort)), port);
+    }
+
+    void inputChecks_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("focus");
+        QTest::newRow("fine") << "h" << "8080" << "" << 0;
+        QTest::newRow("no host") << "" << "8080" << "Please input Proxy Server Name or Ip!" << 1;
+        QTest::newRow("no port") << "h" << "" << "Please input Proxy Server Port!" << 2;
+        QTest::newRow("bad port") << "h" << "80a"
+                                  << "The Proxy Server Port must be a number from 1 to 65535!" << 2;
+    }
+    void inputChecks() {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, message);
+        QFETCH(int, focus);
+        const ProxyInputCheck c = checkProxyInput(host, port);
+        QCOMPARE(c.message, message);
+        QCOMPARE(c.focus, focus);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestProxyList)
+#include "tst_proxylist.moc"
