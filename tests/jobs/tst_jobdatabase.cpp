@@ -1,0 +1,370 @@
+#include "jobs/CategoryStore.h"
+#include "jobs/JobDatabase.h"
+#include "jobs/JobJson.h"
+#include "jobs/JobTable.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+// An independent encoder of the file's little-endian fields.
+struct Bytes {
+    QByteArray data;
+    QDataStream out{&data, QIODevice::WriteOnly};
+    Bytes() {
+        out.setByteOrder(QDataStream::LittleEndian);
+        out.setFloatingPointPrecision(QDataStream::DoublePrecision);
+    }
+    Bytes &text(const QByteArray &cp1252) {
+        out << quint16(cp1252.size());
+        out.writeRawData(cp1252.constData(), int(cp1252.size()));
+        return *this;
+    }
+    Bytes &i16(qint16 v) { out << v; return *this; }
+    Bytes &i32(qint32 v) { out << v; return *this; }
+    Bytes &f64(double v) { out << v; return *this; }
+    Bytes &f32(float v) {
+        out.setFloatingPointPrecision(QDataStream::SinglePrecision);
+        out << v;
+        out.setFloatingPointPrecision(QDataStream::DoublePrecision);
+        return *this;
+    }
+};
+
+const QByteArray kEndRecord("\x01\x00" "0" "\x01\x00" "0" "\x03\x00" "end" "\x03\x00" "end", 16);
+
+void baseTree(CategoryStore &tree) { addDatabaseRootNodes(tree); }
+
+DownJobRecord job(const QString &key, const QString &url) {
+    DownJobRecord j;
+    j.CategoryKey = key;
+    j.Url = url;
+    j.State = 4;
+    return j;
+}
+
+// A job with a distinct value in every field.
+DownJobRecord fullJob() {
+    DownJobRecord j;
+    j.CategoryKey = "cat1";
+    j.State = 2;
+    j.Referer = "http://r/";
+    j.CanResume = -1;
+    j.Comment = QString::fromUtf8("é ü €");
+    j.SavePath = "/home/u/mydown/a.swf";
+    j.FileName = "a.swf";
+    j.IsNew = -1;
+    j.FileOpen = 1;
+    j.FileNumber = 7;
+    j.RemoteName = "a.swf";
+    j.TotalSize = 123456;
+    j.Received = 65536;
+    j.Parts = 3;
+    j.Url = "http://h:8080/a.swf";
+    j.RequestPath = "/a.swf";
+    j.Host = "h";
+    j.Port = qint16(quint16(65000));
+    j.UseProxy = -1;
+    j.ProxyHost = "proxy1";
+    j.ProxyPort = 3128;
+    j.UseLogin = -1;
+    j.UserName = "user";
+    j.Password = "pw";
+    j.UserAgent = "MoorQuill 1.0";
+    for (int k = 0; k < kMaxParts; ++k)
+        j.PartRanges[k] = {k * 100, k * 100 + 5, k * 100 + 99};
+    j.CreateTime = 45000.25;
+    j.CompleteTime = 45001.5;
+    j.TotalTime = 0.001;
+    j.StartTime = 45000.75;
+    j.ElapsedTime = 1.0 / 3.0;
+    j.AverageSpeed = 1234.5f;
+    return j;
+}
+
+QByteArray fullJobBytes() {
+    Bytes b;
+    b.text("cat1").i32(2).text("http://r/").i16(-1).text("\xe9 \xfc \x80").text(
+         "/home/u/mydown/a.swf").text("a.swf");
+    b.i16(-1).i16(1).i32(7).text("a.swf").i32(123456).i32(65536).i16(3);
+    b.text("http://h:8080/a.swf").text("/a.swf").text("h").i16(qint16(quint16(65000))).i16(-1);
+    b.text("proxy1").i16(3128).i16(-1).text("user").text("pw").text("MoorQuill 1.0");
+    for (int k = 0; k < kMaxParts; ++k)
+        b.i32(k * 100).i32(k * 100 + 5).i32(k * 100 + 99);
+    b.f64(45000.25).f64(45001.5).f64(0.001).f64(45000.75).f64(1.0 / 3.0).f32(1234.5f);
+    return b.data;
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A small database: two categories (one nested) and two jobs.
+QByteArray smallDatabase() {
+    CategoryStore tree;
+    baseTree(tree);
+    tree.addNode("Downloaded", "c1", "One", "5", "6", "/d/1/");
+    tree.addNode("c1", "c11", "Inner", "5", "6", "/d/11/");
+    JobTable jobs;
+    jobs.add(job("c1", "http://a/1.swf"));
+    jobs.add(job("Recely", "http://a/2.swf"));
+    return JobDatabaseBytes(tree, jobs);
+}
+} // namespace
+
+class TestJobDatabase : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void emptyDatabaseIsTheEndRecord() {
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const QString path = m_dir.filePath("empty.mqb");
+        QVERIFY(SaveJobDatabase(tree, jobs, path));
+        QCOMPARE(readAll(path), kEndRecord);
+
+        CategoryStore loaded;
+        baseTree(loaded);
+        JobTable table;
+        table.add(job("x", "old")); // loading replaces the table
+        const DbLoadResult r = LoadJobDatabase(loaded, table, path);
+        QVERIFY(!r.damaged);
+        QCOMPARE(int(table.DownCount()), 0);
+        QCOMPARE(r.categories, 0);
+    }
+
+    void jobRecordLayout() {
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        jobs.add(fullJob());
+        const QByteArray bytes = JobDatabaseBytes(tree, jobs);
+        QCOMPARE(bytes, kEndRecord + fullJobBytes());
+        // 222 bytes of numbers and length prefixes plus the 13 texts.
+        const DownJobRecord j = fullJob();
+        int texts = 0;
+        for (const QString &t : {j.CategoryKey, j.Referer, j.Comment, j.SavePath, j.FileName,
+                                 j.RemoteName, j.Url, j.RequestPath, j.Host, j.ProxyHost,
+                                 j.UserName, j.Password, j.UserAgent})
+            texts += int(t.size()); // all single-byte characters in Windows-1252
+        QCOMPARE(bytes.size() - kEndRecord.size(), 222 + texts);
+    }
+
+    void roundTripNestedCategoriesAndKeptJobs() {
+        CategoryStore tree;
+        baseTree(tree);
+        tree.addNode("Downloaded", "a", " Alpha ", "5", "6", " /d/a/ ");
+        tree.addNode("a", "a1", "A one", "5", "6", "/d/a1/");
+        tree.addNode("a1", "a1x", QString::fromUtf8("Tiefe é"), "5", "6", "/d/x/");
+        tree.addNode("Downloaded", "b", "Beta", "5", "6", "/d/b/");
+        tree.addNode("MoorQuill", "Recely", "Recycle", "7", "7");
+        JobTable jobs;
+        jobs.add(fullJob());
+        jobs.add(job("Recely", "http://kept/"));
+        jobs.add(job("Recely_Really", "http://dropped/"));
+        jobs.add(job("", "http://no-key/"));
+        jobs.add(job("a1x", QString::fromUtf8("http://h/€ü.swf")));
+        const QString path = m_dir.filePath("nested.mqb");
+        QVERIFY(SaveJobDatabase(tree, jobs, path));
+        const QByteArray first = readAll(path);
+
+        Bytes cats;
+        cats.text("Downloaded").text("a").text(" Alpha ").text(" /d/a/ ");
+        cats.text("a").text("a1").text("A one").text("/d/a1/");
+        cats.text("a1").text("a1x").text("Tiefe \xe9").text("/d/x/");
+        cats.text("Downloaded").text("b").text("Beta").text("/d/b/");
+        QVERIFY(first.startsWith(cats.data + kEndRecord));
+
+        CategoryStore loaded;
+        baseTree(loaded);
+        JobTable table;
+        const DbLoadResult r = LoadJobDatabase(loaded, table, path);
+        QVERIFY2(!r.damaged, qPrintable(r.error));
+        QCOMPARE(r.categories, 4);
+        QCOMPARE(int(table.DownCount()), 3);
+        QCOMPARE(table[2].CategoryKey, QString("Recely"));
+        QCOMPARE(table[3].Url, QString::fromUtf8("http://h/€ü.swf"));
+        QCOMPARE(table[1].Comment, QString::fromUtf8("é ü €"));
+        QCOMPARE(table[1].portNumber(), quint16(65000));
+        QCOMPARE(table[1].AverageSpeed, 1234.5f);
+        const CategoryStore::Node *a = loaded.find("a");
+        QCOMPARE(a->text, QString("Alpha")); // trimmed on load
+        QCOMPARE(a->tag, QString("/d/a/"));
+        QCOMPARE(a->image, QString("5"));
+        QCOMPARE(a->selectedImage, QString("6"));
+        QCOMPARE(loaded.find("a1x")->parent->key, QString("a1"));
+
+        // Saving what was loaded gives the same bytes (less the trimmed blanks).
+        CategoryStore trimmed;
+        baseTree(trimmed);
+        JobTable again;
+        LoadJobDatabase(trimmed, again, path);
+        QCOMPARE(JobDatabaseBytes(loaded, table), JobDatabaseBytes(trimmed, again));
+        QByteArray expected = first;
+        expected.replace(QByteArray("\x07\x00 Alpha \x07\x00 /d/a/ ", 18),
+                         QByteArray("\x05\x00" "Alpha" "\x05\x00" "/d/a/", 14));
+        QCOMPARE(JobDatabaseBytes(loaded, table), expected);
+    }
+
+    void fillerFormIsAccepted_data() {
+        QTest::addColumn<bool>("every"); // filler after every record, or only after the first
+        QTest::newRow("every record") << true;
+        QTest::newRow("mixed") << false;
+    }
+    void fillerFormIsAccepted() {
+        QFETCH(bool, every);
+        const QByteArray plain = smallDatabase();
+        // Rebuild the job section with 4 zero bytes after the records.
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        QVERIFY(!ReadJobDatabase(tree, jobs, plain).damaged);
+        CategoryStore bare;
+        baseTree(bare);
+        JobTable one;
+        const QByteArray head = JobDatabaseBytes(bare, one);
+        QByteArray filled = plain.left(plain.indexOf(kEndRecord) + kEndRecord.size());
+        for (int i = 1; i <= jobs.DownCount(); ++i) {
+            JobTable single;
+            single.add(jobs[i]);
+            filled += JobDatabaseBytes(bare, single).mid(head.size());
+            if (every || i == 1)
+                filled += QByteArray(4, '\0');
+        }
+        CategoryStore tree2;
+        baseTree(tree2);
+        JobTable jobs2;
+        const DbLoadResult r = ReadJobDatabase(tree2, jobs2, filled);
+        QVERIFY2(!r.damaged, qPrintable(r.error));
+        QVERIFY(r.filler);
+        QCOMPARE(int(jobs2.DownCount()), 2);
+        QCOMPARE(JobDatabaseBytes(tree2, jobs2), plain); // written back without filler
+    }
+
+    void brokenFillerIsDamage() {
+        QByteArray bytes = smallDatabase();
+        const int jobStart = int(bytes.indexOf(kEndRecord)) + kEndRecord.size();
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        ReadJobDatabase(tree, jobs, bytes);
+        JobTable first;
+        first.add(jobs[1]);
+        CategoryStore bare;
+        baseTree(bare);
+        const int firstEnd = jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        bytes.insert(firstEnd, QByteArray("\0\0\1\0", 4));
+        CategoryStore t;
+        baseTree(t);
+        JobTable j;
+        const DbLoadResult r = ReadJobDatabase(t, j, bytes);
+        QVERIFY(r.damaged);
+        QCOMPARE(r.offset, qint64(firstEnd));
+        QCOMPARE(int(j.DownCount()), 1);
+    }
+
+    void truncationAtEveryByteKeepsThePrefix() {
+        const QByteArray full = smallDatabase();
+        const int jobStart = int(full.indexOf(kEndRecord)) + kEndRecord.size();
+        CategoryStore t0;
+        baseTree(t0);
+        JobTable j0;
+        ReadJobDatabase(t0, j0, full);
+        JobTable first;
+        first.add(j0[1]);
+        CategoryStore bare;
+        baseTree(bare);
+        const int firstEnd = jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        const int cat1End = 2 + 10 + 2 + 2 + 2 + 3 + 2 + 5; // Downloaded,c1,One,/d/1/
+        for (int n = 0; n < full.size(); ++n) {
+            CategoryStore tree;
+            baseTree(tree);
+            JobTable jobs;
+            const DbLoadResult r = ReadJobDatabase(tree, jobs, full.left(n));
+            const bool boundary = n == jobStart || n == firstEnd;
+            QVERIFY2(r.damaged != boundary, qPrintable(QString::number(n)));
+            QCOMPARE(r.categories, n < cat1End ? 0 : n < jobStart - 16 ? 1 : 2);
+            QCOMPARE(int(jobs.DownCount()), n < firstEnd ? 0 : 1);
+            if (r.damaged)
+                QVERIFY(r.offset >= 0 && r.offset <= n);
+        }
+    }
+
+    void damagedFileIsCopiedBeside() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("default.mqb");
+        const QByteArray cut = smallDatabase().left(40);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(cut);
+        f.close();
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const DbLoadResult r = LoadJobDatabase(tree, jobs, path);
+        QVERIFY(r.damaged);
+        QVERIFY(!r.error.isEmpty());
+        QVERIFY(r.backupPath.startsWith(path + ".damaged-"));
+        QCOMPARE(readAll(r.backupPath), cut);
+        QCOMPARE(readAll(path), cut); // the file itself is left alone
+    }
+
+    void unknownParentStopsTheLoad() {
+        Bytes b;
+        b.text("Downloaded").text("c1").text("One").text("/d/");
+        b.text("nowhere").text("c2").text("Two").text("/d/");
+        b.text("c1").text("c3").text("Three").text("/d/");
+        const QByteArray bytes = b.data + kEndRecord;
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const DbLoadResult r = ReadJobDatabase(tree, jobs, bytes);
+        QVERIFY(r.damaged);
+        QCOMPARE(r.categories, 1);
+        QVERIFY(tree.contains("c1"));
+        QVERIFY(!tree.contains("c3"));
+        QCOMPARE(r.offset, qint64(2 + 10 + 2 + 2 + 2 + 3 + 2 + 3));
+    }
+
+    void missingFileIsReported() {
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const DbLoadResult r = LoadJobDatabase(tree, jobs, m_dir.filePath("none.mqb"));
+        QVERIFY(r.damaged);
+        QVERIFY(r.backupPath.isEmpty());
+    }
+
+    void longTextsAreCut() {
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        DownJobRecord j = job("c", QString(70000, QLatin1Char('u')));
+        jobs.add(j);
+        const QByteArray bytes = JobDatabaseBytes(tree, jobs);
+        CategoryStore t;
+        baseTree(t);
+        JobTable back;
+        QVERIFY(!ReadJobDatabase(t, back, bytes).damaged);
+        QCOMPARE(back[1].Url.size(), 65535);
+    }
+
+    void tableStopsAt32767() {
+        JobTable jobs;
+        DownJobRecord j;
+        for (int i = 0; i < JobTable::kMaxJobs; ++i)
+            QCOMPARE(jobs.add(j), i + 1);
+        QCOMPARE(int(jobs.DownCount()), 32767);
+        QCOMPARE(jobs.add(j), 0);
+        QCOMPARE(int(jobs.DownCount()), 32767);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestJobDatabase)
+#include "tst_jobdatabase.moc"
