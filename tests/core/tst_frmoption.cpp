@@ -69,22 +69,36 @@ private slots:
     void controlsCarryNamesAndCaptions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Option1") << "Option1" << "Overwrite";
-        QTest::newRow("Option2") << "Option2" << "Auto rename";
-        QTest::newRow("Command1") << "Command1" << "&Add New";
-        QTest::newRow("Command4") << "Command4" << "&Modify";
-        QTest::newRow("Command2") << "Command2" << "&Delete";
-        QTest::newRow("Command3") << "Command3" << "&Set Default";
-        QTest::newRow("chkStartMin") << "chkStartMin" << "Start main window minimized";
-        QTest::newRow("chkCloseMin") << "chkCloseMin" << "Minimize Main window on clicking X";
-        QTest::newRow("chkHideMin") << "chkHideMin" << "Hide window when minimized";
-        QTest::newRow("chkUseMQ") << "chkUseMQ" << "Use \"mq!\" as file extension until finished";
+        QTest::newRow("Option1") << "Option1"
+                                 << "Overwrite";
+        QTest::newRow("Option2") << "Option2"
+                                 << "Auto rename";
+        QTest::newRow("Command1") << "Command1"
+                                  << "&Add New";
+        QTest::newRow("Command4") << "Command4"
+                                  << "&Modify";
+        QTest::newRow("Command2") << "Command2"
+                                  << "&Delete";
+        QTest::newRow("Command3") << "Command3"
+                                  << "&Set Default";
+        QTest::newRow("chkStartMin") << "chkStartMin"
+                                     << "Start main window minimized";
+        QTest::newRow("chkCloseMin") << "chkCloseMin"
+                                     << "Minimize Main window on clicking X";
+        QTest::newRow("chkHideMin") << "chkHideMin"
+                                    << "Hide window when minimized";
+        QTest::newRow("chkUseMQ") << "chkUseMQ"
+                                  << "Use \"mq!\" as file extension until finished";
         QTest::newRow("chkStillDownload") << "chkStillDownload"
                                           << "Still download from no-resumable web sites";
-        QTest::newRow("chkDoneExit") << "chkDoneExit" << "Exit Moorquill when done downloading";
-        QTest::newRow("chkDoneShutDown") << "chkDoneShutDown" << "Shut Down when done";
-        QTest::newRow("chkAutoBack") << "chkAutoBack" << "Auto backup download database when exit";
-        QTest::newRow("chkPopMessage") << "chkPopMessage" << "Alaws pop up message window";
+        QTest::newRow("chkDoneExit") << "chkDoneExit"
+                                     << "Exit Moorquill when done downloading";
+        QTest::newRow("chkDoneShutDown") << "chkDoneShutDown"
+                                         << "Shut Down when done";
+        QTest::newRow("chkAutoBack") << "chkAutoBack"
+                                     << "Auto backup download database when exit";
+        QTest::newRow("chkPopMessage") << "chkPopMessage"
+                                       << "Alaws pop up message window";
     }
     void controlsCarryNamesAndCaptions() {
         QFETCH(QString, name);
@@ -192,8 +206,7 @@ private slots:
         QVERIFY(file.contains("Maxjobs=3\r\n"));
         QVERIFY(file.contains("Fileexits=True\r\n"));
         QVERIFY(file.contains("[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n[Other]"));
-        QCOMPARE(FillProxyChoices(path()).texts,
-                 QStringList({"Direct Connection", "proxy1:8080"}));
+        QCOMPARE(FillProxyChoices(path()).texts, QStringList({"Direct Connection", "proxy1:8080"}));
     }
 
     void deleteRenumbers() {
@@ -210,7 +223,8 @@ private slots:
         options.Command2->click();
         QVERIFY(!options.Command2->isEnabled());
         options.cmdOk->click();
-        QVERIFY(readAll(path()).contains("[Proxy]\r\nProxynum=2\r\nDefault=0\r\n1=b:2\r\n2=c:3\r\n"));
+        QVERIFY(
+            readAll(path()).contains("[Proxy]\r\nProxynum=2\r\nDefault=0\r\n1=b:2\r\n2=c:3\r\n"));
     }
 
     void modifyReplacesTheSelectedRow() {
@@ -228,8 +242,7 @@ private slots:
             d->Command1->click();
         });
         options.Command4->click();
-        QCOMPARE(options.values().proxies,
-                 (QVector<ProxyEntry>{{"a", "1"}, {"b", "3128"}}));
+        QCOMPARE(options.values().proxies, (QVector<ProxyEntry>{{"a", "1"}, {"b", "3128"}}));
     }
 
     void proxyDialogRefusesBadInput_data() {
@@ -237,13 +250,20 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("empty host") << "" << "80" << "Please input Proxy Server Name or Ip!"
+        QTest::newRow("empty host") << ""
+                                    << "80"
+                                    << "Please input Proxy Server Name or Ip!"
                                     << "Text1";
-        QTest::newRow("empty port") << "h" << "" << "Please input Proxy Server Port!" << "Text2";
-        QTest::newRow("text port") << "h" << "http"
+        QTest::newRow("empty port") << "h"
+                                    << ""
+                                    << "Please input Proxy Server Port!"
+                                    << "Text2";
+        QTest::newRow("text port") << "h"
+                                   << "http"
                                    << "The Proxy Server Port must be a number from 1 to 65535!"
                                    << "Text2";
-        QTest::newRow("port too big") << "h" << "65536"
+        QTest::newRow("port too big") << "h"
+                                      << "65536"
                                       << "The Proxy Server Port must be a number from 1 to 65535!"
                                       << "Text2";
     }

@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(s.Maxjobs, qint16(8));
         QVERIFY(s.Fileexits);
         QCOMPARE(s.DoneExit, qint16(1));
-        QVERIFY(readAll(path()).contains("[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n"));
+        QVERIFY(
+            readAll(path()).contains("[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n"));
     }
 };
 

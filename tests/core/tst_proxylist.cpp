@@ -22,10 +22,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
-        QTest::newRow("plain") << "proxy1:8080" << "proxy1" << "8080";
-        QTest::newRow("first colon") << "h:1:2" << "h" << "1:2";
-        QTest::newRow("no colon") << "proxy1" << "" << "";
-        QTest::newRow("empty port") << "h:" << "h" << "";
+        QTest::newRow("plain") << "proxy1:8080"
+                               << "proxy1"
+                               << "8080";
+        QTest::newRow("first colon") << "h:1:2"
+                                     << "h"
+                                     << "1:2";
+        QTest::newRow("no colon") << "proxy1"
+                                  << ""
+                                  << "";
+        QTest::newRow("empty port") << "h:"
+                                    << "h"
+                                    << "";
     }
     void parse() {
         QFETCH(QString, text);
@@ -90,10 +98,17 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("focus");
-        QTest::newRow("fine") << "h" << "8080" << "" << 0;
-        QTest::newRow("no host") << "" << "8080" << "Please input Proxy Server Name or Ip!" << 1;
-        QTest::newRow("no port") << "h" << "" << "Please input Proxy Server Port!" << 2;
-        QTest::newRow("bad port") << "h" << "80a"
+        QTest::newRow("fine") << "h"
+                              << "8080"
+                              << "" << 0;
+        QTest::newRow("no host") << ""
+                                 << "8080"
+                                 << "Please input Proxy Server Name or Ip!" << 1;
+        QTest::newRow("no port") << "h"
+                                 << ""
+                                 << "Please input Proxy Server Port!" << 2;
+        QTest::newRow("bad port") << "h"
+                                  << "80a"
                                   << "The Proxy Server Port must be a number from 1 to 65535!" << 2;
     }
     void inputChecks() {

@@ -23,9 +23,18 @@ struct Bytes {
         out.writeRawData(cp1252.constData(), int(cp1252.size()));
         return *this;
     }
-    Bytes &i16(qint16 v) { out << v; return *this; }
-    Bytes &i32(qint32 v) { out << v; return *this; }
-    Bytes &f64(double v) { out << v; return *this; }
+    Bytes &i16(qint16 v) {
+        out << v;
+        return *this;
+    }
+    Bytes &i32(qint32 v) {
+        out << v;
+        return *this;
+    }
+    Bytes &f64(double v) {
+        out << v;
+        return *this;
+    }
     Bytes &f32(float v) {
         out.setFloatingPointPrecision(QDataStream::SinglePrecision);
         out << v;
@@ -34,9 +43,19 @@ struct Bytes {
     }
 };
 
-const QByteArray kEndRecord("\x01\x00" "0" "\x01\x00" "0" "\x03\x00" "end" "\x03\x00" "end", 16);
+const QByteArray kEndRecord("\x01\x00"
+                            "0"
+                            "\x01\x00"
+                            "0"
+                            "\x03\x00"
+                            "end"
+                            "\x03\x00"
+                            "end",
+                            16);
 
-void baseTree(CategoryStore &tree) { addDatabaseRootNodes(tree); }
+void baseTree(CategoryStore &tree) {
+    addDatabaseRootNodes(tree);
+}
 
 DownJobRecord job(const QString &key, const QString &url) {
     DownJobRecord j;
@@ -87,8 +106,13 @@ DownJobRecord fullJob() {
 
 QByteArray fullJobBytes() {
     Bytes b;
-    b.text("cat1").i32(2).text("http://r/").i16(-1).text("\xe9 \xfc \x80").text(
-         "/home/u/mydown/a.swf").text("a.swf");
+    b.text("cat1")
+        .i32(2)
+        .text("http://r/")
+        .i16(-1)
+        .text("\xe9 \xfc \x80")
+        .text("/home/u/mydown/a.swf")
+        .text("a.swf");
     b.i16(-1).i16(1).i32(7).text("a.swf").i32(123456).i32(65536).i16(3);
     b.text("http://h:8080/a.swf").text("/a.swf").text("h").i16(qint16(quint16(65000))).i16(-1);
     b.text("proxy1").i16(3128).i16(-1).text("user").text("pw").text("MoorQuill 1.0");
@@ -149,9 +173,9 @@ private slots:
         // 222 bytes of numbers and length prefixes plus the 13 texts.
         const DownJobRecord j = fullJob();
         int texts = 0;
-        for (const QString &t : {j.CategoryKey, j.Referer, j.Comment, j.SavePath, j.FileName,
-                                 j.RemoteName, j.Url, j.RequestPath, j.Host, j.ProxyHost,
-                                 j.UserName, j.Password, j.UserAgent})
+        for (const QString &t :
+             {j.CategoryKey, j.Referer, j.Comment, j.SavePath, j.FileName, j.RemoteName, j.Url,
+              j.RequestPath, j.Host, j.ProxyHost, j.UserName, j.Password, j.UserAgent})
             texts += int(t.size()); // all single-byte characters in Windows-1252
         QCOMPARE(bytes.size() - kEndRecord.size(), 222 + texts);
     }
@@ -207,8 +231,11 @@ private slots:
         LoadJobDatabase(trimmed, again, path);
         QCOMPARE(JobDatabaseBytes(loaded, table), JobDatabaseBytes(trimmed, again));
         QByteArray expected = first;
-        expected.replace(QByteArray("\x07\x00 Alpha \x07\x00 /d/a/ ", 18),
-                         QByteArray("\x05\x00" "Alpha" "\x05\x00" "/d/a/", 14));
+        expected.replace(QByteArray("\x07\x00 Alpha \x07\x00 /d/a/ ", 18), QByteArray("\x05\x00"
+                                                                                      "Alpha"
+                                                                                      "\x05\x00"
+                                                                                      "/d/a/",
+                                                                                      14));
         QCOMPARE(JobDatabaseBytes(loaded, table), expected);
     }
 
@@ -234,8 +261,7 @@ private slots:
             JobTable single;
             single.add(jobs[i]);
             filled += JobDatabaseBytes(bare, single).mid(head.size());
-            if (every || i == 1)
-                filled += QByteArray(4, '\0');
+            if (every || i == 1) filled += QByteArray(4, '\0');
         }
         CategoryStore tree2;
         baseTree(tree2);
@@ -258,7 +284,8 @@ private slots:
         first.add(jobs[1]);
         CategoryStore bare;
         baseTree(bare);
-        const int firstEnd = jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        const int firstEnd =
+            jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
         bytes.insert(firstEnd, QByteArray("\0\0\1\0", 4));
         CategoryStore t;
         baseTree(t);
@@ -280,7 +307,8 @@ private slots:
         first.add(j0[1]);
         CategoryStore bare;
         baseTree(bare);
-        const int firstEnd = jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        const int firstEnd =
+            jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
         const int cat1End = 2 + 10 + 2 + 2 + 2 + 3 + 2 + 5; // Downloaded,c1,One,/d/1/
         for (int n = 0; n < full.size(); ++n) {
             CategoryStore tree;
@@ -291,8 +319,7 @@ private slots:
             QVERIFY2(r.damaged != boundary, qPrintable(QString::number(n)));
             QCOMPARE(r.categories, n < cat1End ? 0 : n < jobStart - 16 ? 1 : 2);
             QCOMPARE(int(jobs.DownCount()), n < firstEnd ? 0 : 1);
-            if (r.damaged)
-                QVERIFY(r.offset >= 0 && r.offset <= n);
+            if (r.damaged) QVERIFY(r.offset >= 0 && r.offset <= n);
         }
     }
 

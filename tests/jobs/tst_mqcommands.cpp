@@ -1,0 +1,182 @@
+// Black-box tests of the `mq` program: db write, db dump and settings.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run mq(const QStringList &args) {
+    QProcess p;
+    p.start(qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq"), args);
+    Run r;
+    if (!p.waitForFinished(20000)) return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// JSON written with single quotes for readability.
+QByteArray json(const char *text) {
+    return QByteArray(text).replace('\'', '"');
+}
+
+bool oneLine(const QByteArray &err) {
+    return err.startsWith("mq: ") && err.count('\n') == 1;
+}
+
+const QByteArray kInput =
+    json("{\n"
+         "  'categories': [\n"
+         "    {'ParentKey': 'Downloaded', 'Key': 'a', 'Name': 'Alpha', 'Folder': '/d/a/'},\n"
+         "    {'ParentKey': 'a', 'Key': 'a1', 'Name': 'A one', 'Folder': '/d/a1/'},\n"
+         "    {'ParentKey': 'a1', 'Key': 'a1x', 'Name': 'Deep é', 'Folder': '/d/x/'},\n"
+         "    {'ParentKey': 'Downloaded', 'Key': 'b', 'Name': 'Beta', 'Folder': '/d/b/'}\n"
+         "  ],\n"
+         "  'jobs': [\n"
+         "    {'CategoryKey': 'a1x', 'State': 2, 'Comment': 'é ü €', 'Url': 'http://h/x.swf',\n"
+         "     'Port': 65535, 'ProxyPort': 8080, 'UseProxy': -1, 'CreateTime': 45000.123456789,\n"
+         "     'AverageSpeed': 1.1, 'TotalSize': 2147483647, 'Parts': 2,\n"
+         "     'PartRanges': [{'StartPos': 0, 'Pos': 10, 'EndPos': 99}, {'StartPos': 100, 'Pos': "
+         "100, 'EndPos': 199}]},\n"
+         "    {'CategoryKey': 'Recely', 'Url': 'http://kept/'},\n"
+         "    {'CategoryKey': 'Recely_Really', 'Url': 'http://dropped/'},\n"
+         "    {'Url': 'http://no-key/'}\n"
+         "  ]\n"
+         "}");
+} // namespace
+
+class TestMqCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void dbWriteThenDumpRoundTrips() {
+        writeFile(file("in.json"), kInput);
+        Run w = mq({"db", "write", file("in.json"), file("a.mqb")});
+        QCOMPARE(w.status, 0);
+        QVERIFY(w.err.isEmpty());
+        Run d = mq({"db", "dump", file("a.mqb")});
+        QCOMPARE(d.status, 0);
+
+        const QJsonObject db = QJsonDocument::fromJson(d.out).object();
+        QCOMPARE(db.value("categories").toArray().size(), 4);
+        QCOMPARE(db.value("categories").toArray()[2].toObject().value("Name").toString(),
+                 QString::fromUtf8("Deep é"));
+        const QJsonArray jobs = db.value("jobs").toArray();
+        QCOMPARE(jobs.size(), 2); // Recely kept; Recely_Really and the empty key dropped
+        const QJsonObject j = jobs[0].toObject();
+        QCOMPARE(j.size(), 32);
+        QCOMPARE(j.value("Comment").toString(), QString::fromUtf8("é ü €"));
+        QCOMPARE(j.value("Port").toInt(), 65535);
+        QCOMPARE(j.value("CreateTime").toDouble(), 45000.123456789);
+        QCOMPARE(j.value("AverageSpeed").toDouble(), 1.1);
+        QCOMPARE(j.value("PartRanges").toArray().size(), 10);
+        QCOMPARE(j.value("PartRanges").toArray()[1].toObject().value("EndPos").toInt(), 199);
+        QCOMPARE(jobs[1].toObject().value("CategoryKey").toString(), QString("Recely"));
+        QVERIFY(d.out.indexOf("\"CategoryKey\"") < d.out.indexOf("\"AverageSpeed\""));
+
+        // Writing the dump gives the same file, and dumping it the same text.
+        writeFile(file("dump.json"), d.out);
+        QCOMPARE(mq({"db", "write", file("dump.json"), file("b.mqb")}).status, 0);
+        QCOMPARE(readFile(file("b.mqb")), readFile(file("a.mqb")));
+        QCOMPARE(mq({"db", "dump", file("b.mqb")}).out, d.out);
+    }
+
+    void emptyDatabase() {
+        writeFile(file("empty.json"), "{}");
+        QCOMPARE(mq({"db", "write", file("empty.json"), file("e.mqb")}).status, 0);
+        QCOMPARE(readFile(file("e.mqb")).size(), 16);
+        QCOMPARE(mq({"db", "dump", file("e.mqb")}).out,
+                 QByteArray("{\n  \"categories\": [],\n  \"jobs\": []\n}\n"));
+    }
+
+    void damagedDumpPrintsWhatWasRead() {
+        writeFile(file("in.json"), kInput);
+        QCOMPARE(mq({"db", "write", file("in.json"), file("c.mqb")}).status, 0);
+        const QByteArray full = readFile(file("c.mqb"));
+        writeFile(file("cut.mqb"), full.left(full.size() - 10));
+        Run d = mq({"db", "dump", file("cut.mqb")});
+        QCOMPARE(d.status, 2);
+        QVERIFY2(oneLine(d.err), d.err.constData());
+        const QJsonObject db = QJsonDocument::fromJson(d.out).object();
+        QCOMPARE(db.value("categories").toArray().size(), 4);
+        QCOMPARE(db.value("jobs").toArray().size(), 1);
+        QCOMPARE(readFile(file("cut.mqb")).size(), full.size() - 10); // left alone
+    }
+
+    void failures_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("json"); // written to bad.json first
+        QTest::newRow("no such file")
+            << QStringList{"db", "dump", "/nonexistent/x.mqb"} << QByteArray();
+        QTest::newRow("usage") << QStringList{"db", "frobnicate"} << QByteArray();
+        QTest::newRow("not JSON") << QStringList{"db", "write", "bad.json", "x.mqb"}
+                                  << QByteArray("{oops");
+        QTest::newRow("port out of range")
+            << QStringList{"db", "write", "bad.json", "x.mqb"}
+            << QByteArray(json("{'jobs':[{'CategoryKey':'a','Port':65536}]}"));
+        QTest::newRow("unknown field")
+            << QStringList{"db", "write", "bad.json", "x.mqb"}
+            << QByteArray(json("{'jobs':[{'CategoryKey':'a','Prot':1}]}"));
+        QTest::newRow("unknown parent")
+            << QStringList{"db", "write", "bad.json", "x.mqb"}
+            << QByteArray(json("{'categories':[{'ParentKey':'zz','Key':'k'}]}"));
+        QTest::newRow("settings in missing folder")
+            << QStringList{"settings", "/nonexistent/dir/set.ini"} << QByteArray();
+    }
+    void failures() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, json);
+        writeFile(file("bad.json"), json);
+        for (QString &a : args)
+            if (a.endsWith(".json") || a == "x.mqb") a = file(a);
+        Run r = mq(args);
+        QVERIFY(r.status > 0);
+        QVERIFY2(oneLine(r.err), r.err.constData());
+        QVERIFY(!QFile::exists(file("x.mqb")));
+    }
+
+    void settingsNormalisesAndPrints() {
+        writeFile(file("set.ini"), "[general]\nCTIMEOUT=7.6\nmaxjobs=3\nextra=1\n"
+                                   "[Proxy]\nproxynum=1\n1=proxy1:8080\n");
+        Run r = mq({"settings", file("set.ini")});
+        QCOMPARE(r.status, 0);
+        const QJsonObject s = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(s.value("Maxjobs").toInt(), 3);
+        QCOMPARE(s.value("Ctimeout").toInt(), 8);
+        QCOMPARE(s.value("Parts").toInt(), 5);
+        QCOMPARE(s.value("Fileexits").toBool(true), false);
+        QCOMPARE(s.value("Useragent").toString(), QString("MoorQuill 1.0"));
+        QCOMPARE(s.value("Proxies").toArray(), QJsonArray{"proxy1:8080"});
+        QCOMPARE(s.size(), 18);
+        const QByteArray ini = readFile(file("set.ini"));
+        QVERIFY(ini.startsWith("[General]\r\nMaxjobs=3\r\nParts=5\r\n"));
+        QVERIFY(!ini.contains("extra"));
+        QVERIFY(r.out.indexOf("\"Maxjobs\"") < r.out.indexOf("\"Proxies\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMqCommands)
+#include "tst_mqcommands.moc"
