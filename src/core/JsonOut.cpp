@@ -83,6 +83,18 @@ void JsonOut::write(QByteArray &out, int indent) const {
         out += isObject ? '}' : ']';
         return;
     }
+    // Small objects of plain values (part ranges, categories) fit on one line.
+    bool flat = isObject && m_members.size() <= 4;
+    for (const auto &member : m_members)
+        flat = flat && member.second.m_kind == Kind::Scalar;
+    if (flat) {
+        for (int i = 0; i < m_members.size(); ++i) {
+            out += i ? ", " : "";
+            out += quoted(m_members[i].first) + ": " + m_members[i].second.m_scalar;
+        }
+        out += '}';
+        return;
+    }
     const QByteArray inner(indent + 2, ' ');
     for (int i = 0; i < m_members.size(); ++i) {
         out += i ? ",\n" : "\n";

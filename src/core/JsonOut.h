@@ -6,7 +6,8 @@
 #include <memory>
 
 // A JSON value that keeps the order of its object members, for output that
-// reads in a fixed field order. Printed with two-space indentation.
+// reads in a fixed field order. Printed with two-space indentation; objects
+// of at most four plain values stay on one line.
 class JsonOut {
 public:
     static JsonOut string(const QString &text);
