@@ -1,3 +1,4 @@
+#include "common/TestFiles.h"
 #include "core/ProxyList.h"
 #include "core/frmOption.h"
 #include "core/frmProxy.h"
@@ -23,10 +24,6 @@
 #include <functional>
 
 namespace {
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Runs `fill` on the modal frmProxy as soon as it is open.
 void whenProxyDialogOpens(const std::function<void(frmProxy *)> &fill) {
@@ -169,13 +166,13 @@ private slots:
         QCOMPARE(options.ListView1->model()->rowCount(), 1);
         QCOMPARE(s.Ctimeout, qint16(8)); // stored at load already
         QCOMPARE(s.CloseMin, qint16(1));
-        QVERIFY(readAll(path()).startsWith("[General]\r\nMaxjobs=5\r\n"));
+        QVERIFY(readFileBytes(path()).startsWith("[General]\r\nMaxjobs=5\r\n"));
     }
 
     void cancelChangesNothing() {
         Settings s;
         frmOption options(path(), s);
-        const QByteArray file = readAll(path());
+        const QByteArray file = readFileBytes(path());
         options.cmbMaxJobs->setCurrentText("2");
         options.Option1->setChecked(true);
         options.chkPopMessage->setChecked(true);
@@ -183,7 +180,7 @@ private slots:
         QCOMPARE(options.ListView1->model()->rowCount(), 1);
         options.cmdCancel->click();
         QCOMPARE(options.result(), int(QDialog::Rejected));
-        QCOMPARE(readAll(path()), file);
+        QCOMPARE(readFileBytes(path()), file);
         QCOMPARE(s.Maxjobs, qint16(5));
         QVERIFY(!s.Fileexits);
         QCOMPARE(s.PopMessage, qint16(0));
@@ -202,7 +199,7 @@ private slots:
         QCOMPARE(s.Maxjobs, qint16(3));
         QVERIFY(s.Fileexits);
         QCOMPARE(s.HideMin, qint16(1));
-        const QByteArray file = readAll(path());
+        const QByteArray file = readFileBytes(path());
         QVERIFY(file.contains("Maxjobs=3\r\n"));
         QVERIFY(file.contains("Fileexits=True\r\n"));
         QVERIFY(file.contains("[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n[Other]"));
@@ -223,8 +220,8 @@ private slots:
         options.Command2->click();
         QVERIFY(!options.Command2->isEnabled());
         options.cmdOk->click();
-        QVERIFY(
-            readAll(path()).contains("[Proxy]\r\nProxynum=2\r\nDefault=0\r\n1=b:2\r\n2=c:3\r\n"));
+        QVERIFY(readFileBytes(path()).contains(
+            "[Proxy]\r\nProxynum=2\r\nDefault=0\r\n1=b:2\r\n2=c:3\r\n"));
     }
 
     void modifyReplacesTheSelectedRow() {

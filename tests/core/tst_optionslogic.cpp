@@ -1,3 +1,4 @@
+#include "common/TestFiles.h"
 #include "core/NumberText.h"
 #include "core/OptionsLogic.h"
 
@@ -6,15 +7,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The normalised file for the given General values, proxies and Other flags.
 QByteArray normalised(const QByteArray &general, const QByteArray &proxy, const QByteArray &other) {
@@ -64,7 +56,7 @@ private slots:
     void missingFileGetsDefaults() {
         Settings s;
         loadSettingsAtStartup(path(), s);
-        QCOMPARE(readAll(path()), normalised(kDefaultGeneral, kNoProxy, kDefaultOther));
+        QCOMPARE(readFileBytes(path()), normalised(kDefaultGeneral, kNoProxy, kDefaultOther));
         QCOMPARE(s.Maxjobs, qint16(5));
         QCOMPARE(s.Ctimeout, qint16(30));
         QCOMPARE(s.Useragent, QString("MoorQuill 1.0"));
@@ -75,14 +67,15 @@ private slots:
 
     void normalisesFile() {
         // Keys in another order and case, extra keys and sections, odd values.
-        writeAll(path(), "[Foreign]\r\nkeep=1\r\n"
-                         "[other]\nPOPMESSAGE=1\nstartmin = 1\nUseMQ=abc\nextra=9\n"
-                         "[GENERAL]\nuseragent=Agent X\nfileexits=True\nctimeout= 7.6 \n"
-                         "Redelay=\nRetries=zz\nMaxJobs=3\nbogus=1\n"
-                         "[proxy]\nPROXYNUM=3\n1=p1:8080\n3=p3:a:b\nDefault=7\n");
+        QVERIFY(writeFileBytes(path(),
+                               "[Foreign]\r\nkeep=1\r\n"
+                               "[other]\nPOPMESSAGE=1\nstartmin = 1\nUseMQ=abc\nextra=9\n"
+                               "[GENERAL]\nuseragent=Agent X\nfileexits=True\nctimeout= 7.6 \n"
+                               "Redelay=\nRetries=zz\nMaxJobs=3\nbogus=1\n"
+                               "[proxy]\nPROXYNUM=3\n1=p1:8080\n3=p3:a:b\nDefault=7\n"));
         Settings s;
         loadSettingsAtStartup(path(), s);
-        QCOMPARE(readAll(path()),
+        QCOMPARE(readFileBytes(path()),
                  "[Foreign]\r\nkeep=1\r\n" +
                      normalised("Maxjobs=3\r\nParts=5\r\nRetries=zz\r\nCtimeout=7.6\r\n"
                                 "Rtimeout=60\r\nRedelay=Unknown section or key\r\n"
@@ -103,15 +96,16 @@ private slots:
         QCOMPARE(s.UseMQ, qint16(1)); // not a number: the default
 
         // A normalised file stays as it is.
-        const QByteArray once = readAll(path());
+        const QByteArray once = readFileBytes(path());
         Settings again;
         loadSettingsAtStartup(path(), again);
-        QCOMPARE(readAll(path()), once);
+        QCOMPARE(readFileBytes(path()), once);
     }
 
     void readValuesAsTheDialogShowsThem() {
-        writeAll(path(), "[General]\r\nMaxjobs=\r\nFileexits=false\r\n[Other]\r\nHideMin=1\r\n"
-                         "[Proxy]\r\nProxynum=1\r\n1=host-only\r\n");
+        QVERIFY(writeFileBytes(
+            path(), "[General]\r\nMaxjobs=\r\nFileexits=false\r\n[Other]\r\nHideMin=1\r\n"
+                    "[Proxy]\r\nProxynum=1\r\n1=host-only\r\n"));
         const OptionValues v = iniReadValues(path());
         QCOMPARE(v.Maxjobs, QString("Unknown section or key"));
         QCOMPARE(v.Parts, QString("5"));
@@ -133,8 +127,8 @@ private slots:
         QCOMPARE(s.Maxjobs, qint16(8));
         QVERIFY(s.Fileexits);
         QCOMPARE(s.DoneExit, qint16(1));
-        QVERIFY(
-            readAll(path()).contains("[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n"));
+        QVERIFY(readFileBytes(path()).contains(
+            "[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "common/TestFiles.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/JobDatabase.h"
 #include "jobs/JobJson.h"
@@ -122,9 +123,17 @@ QByteArray fullJobBytes() {
     return b.data;
 }
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// The bytes of one job record.
+QByteArray recordBytes(const DownJobRecord &j) {
+    CategoryStore tree;
+    baseTree(tree);
+    JobTable one;
+    one.add(j);
+    return JobDatabaseBytes(tree, one).mid(kEndRecord.size());
+}
+
+QVector<DownJobRecord> smallJobs() {
+    return {job("c1", "http://a/1.swf"), job("Recely", "http://a/2.swf")};
 }
 
 // A small database: two categories (one nested) and two jobs.
@@ -134,9 +143,20 @@ QByteArray smallDatabase() {
     tree.addNode("Downloaded", "c1", "One", "5", "6", "/d/1/");
     tree.addNode("c1", "c11", "Inner", "5", "6", "/d/11/");
     JobTable jobs;
-    jobs.add(job("c1", "http://a/1.swf"));
-    jobs.add(job("Recely", "http://a/2.swf"));
+    for (const DownJobRecord &j : smallJobs())
+        jobs.add(j);
     return JobDatabaseBytes(tree, jobs);
+}
+
+int jobSectionStart(const QByteArray &db) {
+    return int(db.indexOf(kEndRecord)) + kEndRecord.size();
+}
+
+// Reads bytes into a fresh tree and the table.
+DbLoadResult readBytes(const QByteArray &bytes, JobTable &jobs) {
+    CategoryStore tree;
+    baseTree(tree);
+    return ReadJobDatabase(tree, jobs, bytes);
 }
 } // namespace
 
@@ -151,7 +171,7 @@ private slots:
         JobTable jobs;
         const QString path = m_dir.filePath("empty.mqb");
         QVERIFY(SaveJobDatabase(tree, jobs, path));
-        QCOMPARE(readAll(path), kEndRecord);
+        QCOMPARE(readFileBytes(path), kEndRecord);
 
         CategoryStore loaded;
         baseTree(loaded);
@@ -196,7 +216,7 @@ private slots:
         jobs.add(job("a1x", QString::fromUtf8("http://h/€ü.swf")));
         const QString path = m_dir.filePath("nested.mqb");
         QVERIFY(SaveJobDatabase(tree, jobs, path));
-        const QByteArray first = readAll(path);
+        const QByteArray first = readFileBytes(path);
 
         Bytes cats;
         cats.text("Downloaded").text("a").text(" Alpha ").text(" /d/a/ ");
@@ -247,74 +267,42 @@ private slots:
     void fillerFormIsAccepted() {
         QFETCH(bool, every);
         const QByteArray plain = smallDatabase();
-        // Rebuild the job section with 4 zero bytes after the records.
+        QByteArray filled = plain.left(jobSectionStart(plain));
+        bool firstRecord = true;
+        for (const DownJobRecord &j : smallJobs()) {
+            filled += recordBytes(j);
+            if (every || firstRecord) filled += QByteArray(4, '\0');
+            firstRecord = false;
+        }
         CategoryStore tree;
         baseTree(tree);
         JobTable jobs;
-        QVERIFY(!ReadJobDatabase(tree, jobs, plain).damaged);
-        CategoryStore bare;
-        baseTree(bare);
-        JobTable one;
-        const QByteArray head = JobDatabaseBytes(bare, one);
-        QByteArray filled = plain.left(plain.indexOf(kEndRecord) + kEndRecord.size());
-        for (int i = 1; i <= jobs.DownCount(); ++i) {
-            JobTable single;
-            single.add(jobs[i]);
-            filled += JobDatabaseBytes(bare, single).mid(head.size());
-            if (every || i == 1) filled += QByteArray(4, '\0');
-        }
-        CategoryStore tree2;
-        baseTree(tree2);
-        JobTable jobs2;
-        const DbLoadResult r = ReadJobDatabase(tree2, jobs2, filled);
+        const DbLoadResult r = ReadJobDatabase(tree, jobs, filled);
         QVERIFY2(!r.damaged, qPrintable(r.error));
         QVERIFY(r.filler);
-        QCOMPARE(int(jobs2.DownCount()), 2);
-        QCOMPARE(JobDatabaseBytes(tree2, jobs2), plain); // written back without filler
+        QCOMPARE(int(jobs.DownCount()), 2);
+        QCOMPARE(JobDatabaseBytes(tree, jobs), plain); // written back without filler
     }
 
     void brokenFillerIsDamage() {
         QByteArray bytes = smallDatabase();
-        const int jobStart = int(bytes.indexOf(kEndRecord)) + kEndRecord.size();
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
-        ReadJobDatabase(tree, jobs, bytes);
-        JobTable first;
-        first.add(jobs[1]);
-        CategoryStore bare;
-        baseTree(bare);
-        const int firstEnd =
-            jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        const int firstEnd = jobSectionStart(bytes) + int(recordBytes(smallJobs()[0]).size());
         bytes.insert(firstEnd, QByteArray("\0\0\1\0", 4));
-        CategoryStore t;
-        baseTree(t);
-        JobTable j;
-        const DbLoadResult r = ReadJobDatabase(t, j, bytes);
+        JobTable jobs;
+        const DbLoadResult r = readBytes(bytes, jobs);
         QVERIFY(r.damaged);
         QCOMPARE(r.offset, qint64(firstEnd));
-        QCOMPARE(int(j.DownCount()), 1);
+        QCOMPARE(int(jobs.DownCount()), 1);
     }
 
     void truncationAtEveryByteKeepsThePrefix() {
         const QByteArray full = smallDatabase();
-        const int jobStart = int(full.indexOf(kEndRecord)) + kEndRecord.size();
-        CategoryStore t0;
-        baseTree(t0);
-        JobTable j0;
-        ReadJobDatabase(t0, j0, full);
-        JobTable first;
-        first.add(j0[1]);
-        CategoryStore bare;
-        baseTree(bare);
-        const int firstEnd =
-            jobStart + int(JobDatabaseBytes(bare, first).size() - kEndRecord.size());
+        const int jobStart = jobSectionStart(full);
+        const int firstEnd = jobStart + int(recordBytes(smallJobs()[0]).size());
         const int cat1End = 2 + 10 + 2 + 2 + 2 + 3 + 2 + 5; // Downloaded,c1,One,/d/1/
         for (int n = 0; n < full.size(); ++n) {
-            CategoryStore tree;
-            baseTree(tree);
             JobTable jobs;
-            const DbLoadResult r = ReadJobDatabase(tree, jobs, full.left(n));
+            const DbLoadResult r = readBytes(full.left(n), jobs);
             const bool boundary = n == jobStart || n == firstEnd;
             QVERIFY2(r.damaged != boundary, qPrintable(QString::number(n)));
             QCOMPARE(r.categories, n < cat1End ? 0 : n < jobStart - 16 ? 1 : 2);
@@ -338,8 +326,8 @@ private slots:
         QVERIFY(r.damaged);
         QVERIFY(!r.error.isEmpty());
         QVERIFY(r.backupPath.startsWith(path + ".damaged-"));
-        QCOMPARE(readAll(r.backupPath), cut);
-        QCOMPARE(readAll(path), cut); // the file itself is left alone
+        QCOMPARE(readFileBytes(r.backupPath), cut);
+        QCOMPARE(readFileBytes(path), cut); // the file itself is left alone
     }
 
     void unknownParentStopsTheLoad() {

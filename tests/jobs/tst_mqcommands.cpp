@@ -1,4 +1,5 @@
 // Black-box tests of the `mq` program: db write, db dump and settings.
+#include "common/TestFiles.h"
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,17 +24,6 @@ Run mq(const QStringList &args) {
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // JSON written with single quotes for readability.
@@ -73,7 +63,7 @@ class TestMqCommands : public QObject {
 
 private slots:
     void dbWriteThenDumpRoundTrips() {
-        writeFile(file("in.json"), kInput);
+        QVERIFY(writeFileBytes(file("in.json"), kInput));
         Run w = mq({"db", "write", file("in.json"), file("a.mqb")});
         QCOMPARE(w.status, 0);
         QVERIFY(w.err.isEmpty());
@@ -98,32 +88,32 @@ private slots:
         QVERIFY(d.out.indexOf("\"CategoryKey\"") < d.out.indexOf("\"AverageSpeed\""));
 
         // Writing the dump gives the same file, and dumping it the same text.
-        writeFile(file("dump.json"), d.out);
+        QVERIFY(writeFileBytes(file("dump.json"), d.out));
         QCOMPARE(mq({"db", "write", file("dump.json"), file("b.mqb")}).status, 0);
-        QCOMPARE(readFile(file("b.mqb")), readFile(file("a.mqb")));
+        QCOMPARE(readFileBytes(file("b.mqb")), readFileBytes(file("a.mqb")));
         QCOMPARE(mq({"db", "dump", file("b.mqb")}).out, d.out);
     }
 
     void emptyDatabase() {
-        writeFile(file("empty.json"), "{}");
+        QVERIFY(writeFileBytes(file("empty.json"), "{}"));
         QCOMPARE(mq({"db", "write", file("empty.json"), file("e.mqb")}).status, 0);
-        QCOMPARE(readFile(file("e.mqb")).size(), 16);
+        QCOMPARE(readFileBytes(file("e.mqb")).size(), 16);
         QCOMPARE(mq({"db", "dump", file("e.mqb")}).out,
                  QByteArray("{\n  \"categories\": [],\n  \"jobs\": []\n}\n"));
     }
 
     void damagedDumpPrintsWhatWasRead() {
-        writeFile(file("in.json"), kInput);
+        QVERIFY(writeFileBytes(file("in.json"), kInput));
         QCOMPARE(mq({"db", "write", file("in.json"), file("c.mqb")}).status, 0);
-        const QByteArray full = readFile(file("c.mqb"));
-        writeFile(file("cut.mqb"), full.left(full.size() - 10));
+        const QByteArray full = readFileBytes(file("c.mqb"));
+        QVERIFY(writeFileBytes(file("cut.mqb"), full.left(full.size() - 10)));
         Run d = mq({"db", "dump", file("cut.mqb")});
         QCOMPARE(d.status, 2);
         QVERIFY2(oneLine(d.err), d.err.constData());
         const QJsonObject db = QJsonDocument::fromJson(d.out).object();
         QCOMPARE(db.value("categories").toArray().size(), 4);
         QCOMPARE(db.value("jobs").toArray().size(), 1);
-        QCOMPARE(readFile(file("cut.mqb")).size(), full.size() - 10); // left alone
+        QCOMPARE(readFileBytes(file("cut.mqb")).size(), full.size() - 10); // left alone
     }
 
     void failures_data() {
@@ -149,7 +139,7 @@ private slots:
     void failures() {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, json);
-        writeFile(file("bad.json"), json);
+        QVERIFY(writeFileBytes(file("bad.json"), json));
         for (QString &a : args)
             if (a.endsWith(".json") || a == "x.mqb") a = file(a);
         Run r = mq(args);
@@ -159,8 +149,8 @@ private slots:
     }
 
     void settingsNormalisesAndPrints() {
-        writeFile(file("set.ini"), "[general]\nCTIMEOUT=7.6\nmaxjobs=3\nextra=1\n"
-                                   "[Proxy]\nproxynum=1\n1=proxy1:8080\n");
+        QVERIFY(writeFileBytes(file("set.ini"), "[general]\nCTIMEOUT=7.6\nmaxjobs=3\nextra=1\n"
+                                                "[Proxy]\nproxynum=1\n1=proxy1:8080\n"));
         Run r = mq({"settings", file("set.ini")});
         QCOMPARE(r.status, 0);
         const QJsonObject s = QJsonDocument::fromJson(r.out).object();
@@ -171,7 +161,7 @@ private slots:
         QCOMPARE(s.value("Useragent").toString(), QString("MoorQuill 1.0"));
         QCOMPARE(s.value("Proxies").toArray(), QJsonArray{"proxy1:8080"});
         QCOMPARE(s.size(), 18);
-        const QByteArray ini = readFile(file("set.ini"));
+        const QByteArray ini = readFileBytes(file("set.ini"));
         QVERIFY(ini.startsWith("[General]\r\nMaxjobs=3\r\nParts=5\r\n"));
         QVERIFY(!ini.contains("extra"));
         QVERIFY(r.out.indexOf("\"Maxjobs\"") < r.out.indexOf("\"Proxies\""));

@@ -12,14 +12,26 @@ namespace {
 // Exit status of a dump that printed what it could read of a damaged file.
 constexpr int kDamaged = 2;
 
-int dump(const QString &path) {
+// The whole file, or an error message.
+bool readWhole(const QString &path, QByteArray *bytes, QString *error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return mqFail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    *bytes = file.readAll();
+    return true;
+}
+
+int dump(const QString &path) {
+    QByteArray bytes;
+    QString error;
+    if (!readWhole(path, &bytes, &error))
+        return mqFail(error);
     CategoryStore tree;
     addDatabaseRootNodes(tree);
     JobTable jobs;
-    const DbLoadResult result = ReadJobDatabase(tree, jobs, file.readAll());
+    const DbLoadResult result = ReadJobDatabase(tree, jobs, bytes);
     const QByteArray json = databaseToJson(tree, jobs).toJson();
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fflush(stdout);
@@ -29,14 +41,14 @@ int dump(const QString &path) {
 }
 
 int write(const QString &jsonPath, const QString &path) {
-    QFile file(jsonPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return mqFail(QStringLiteral("cannot read %1: %2").arg(jsonPath, file.errorString()));
+    QByteArray json;
+    QString error;
+    if (!readWhole(jsonPath, &json, &error))
+        return mqFail(error);
     CategoryStore tree;
     addDatabaseRootNodes(tree);
     JobTable jobs;
-    QString error;
-    if (!databaseFromJson(file.readAll(), tree, jobs, &error))
+    if (!databaseFromJson(json, tree, jobs, &error))
         return mqFail(QStringLiteral("%1: %2").arg(jsonPath, error));
     if (!SaveJobDatabase(tree, jobs, path, &error)) return mqFail(error);
     return 0;
