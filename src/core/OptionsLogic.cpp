@@ -71,6 +71,7 @@ OptionValues defaultOptionValues() {
 OptionValues iniReadValues(const QString &settingsPath) {
     clsIniFile ini;
     ini.IniFileName = settingsPath;
+    ini.beginUpdate(); // read the file once for all keys
     const OptionValues defaults = defaultOptionValues();
     OptionValues v;
     for (const NumberKey &k : kNumberKeys) {
@@ -86,6 +87,7 @@ OptionValues iniReadValues(const QString &settingsPath) {
         const QString stored = ini.GetSetting(kOther, QLatin1String(k.key));
         v.*k.value = readFlag(stored, defaults.*k.value != 0) ? 1 : 0;
     }
+    ini.endUpdate();
     return v;
 }
 

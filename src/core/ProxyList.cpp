@@ -48,6 +48,7 @@ void writeProxyEntries(clsIniFile &ini, const QVector<ProxyEntry> &entries) {
 ProxyChoices FillProxyChoices(const QString &settingsPath) {
     clsIniFile ini;
     ini.IniFileName = settingsPath;
+    ini.beginUpdate(); // read the file once for all keys
     ProxyChoices choices;
     choices.texts << kDirectConnection;
     const int def = NumberText::integerValue(ini.GetSetting(kSection, QStringLiteral("Default")));

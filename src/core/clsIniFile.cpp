@@ -89,8 +89,7 @@ QString oneLine(const QString &text) {
 } // namespace
 
 QStringList clsIniFile::readLines() const {
-    if (m_batch)
-        return m_lines;
+    if (m_batch) return m_lines;
     QFile file(IniFileName);
     if (IniFileName.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
     const QString text = Cp1252::decode(file.readAll());
@@ -109,8 +108,7 @@ void clsIniFile::beginUpdate() {
 
 void clsIniFile::endUpdate() {
     m_batch = false;
-    if (m_dirty)
-        writeLines(m_lines);
+    if (m_dirty) writeLines(m_lines);
     m_lines.clear();
 }
 

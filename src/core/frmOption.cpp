@@ -153,7 +153,10 @@ QWidget *frmOption::buildGeneral() {
                   QStringLiteral("Mozilla/4.0 (Windows 95;US) Opera 3.60  [en]")});
     cmbUserAgent->setMinimumContentsLength(32);
 
+    for (QComboBox *box : {cmbMaxJobs, cmbParts, cmbRetries, cmbCTimeout, cmbRTimeout, cmbRdelay})
+        box->setMinimumContentsLength(8);
     auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Max downloading jobs:"), cmbMaxJobs);
     form->addRow(QStringLiteral("Default part nums:"), cmbParts);
     form->addRow(QStringLiteral("Number of retries:"), cmbRetries);

@@ -26,8 +26,7 @@ bool readWhole(const QString &path, QByteArray *bytes, QString *error) {
 int dump(const QString &path) {
     QByteArray bytes;
     QString error;
-    if (!readWhole(path, &bytes, &error))
-        return mqFail(error);
+    if (!readWhole(path, &bytes, &error)) return mqFail(error);
     CategoryStore tree;
     addDatabaseRootNodes(tree);
     JobTable jobs;
@@ -43,8 +42,7 @@ int dump(const QString &path) {
 int write(const QString &jsonPath, const QString &path) {
     QByteArray json;
     QString error;
-    if (!readWhole(jsonPath, &json, &error))
-        return mqFail(error);
+    if (!readWhole(jsonPath, &json, &error)) return mqFail(error);
     CategoryStore tree;
     addDatabaseRootNodes(tree);
     JobTable jobs;
