@@ -4,7 +4,9 @@
 #include "jobs/JobTable.h"
 
 // Placeholder until the file format is implemented.
-DbLoadResult LoadJobDatabase(CategoryStore &, JobTable &, const QString &) { return {}; }
+DbLoadResult LoadJobDatabase(CategoryStore &, JobTable &, const QString &) {
+    return {};
+}
 
 bool SaveJobDatabase(const CategoryStore &, const JobTable &, const QString &, QString *) {
     return true;
