@@ -5,6 +5,8 @@
 #include "jobs/MainView.h"
 #include "ui/IconKeyProxy.h"
 
+#include <QIdentityProxyModel>
+
 #include <QGuiApplication>
 
 CategoryTreePanel::CategoryTreePanel(CategoryStore &store, MainView &view, QWidget *parent)
@@ -35,8 +37,12 @@ void CategoryTreePanel::nodeClicked(const QModelIndex &index) {
     if (!key.isEmpty()) m_view.selectNode(key, OleDate::now());
 }
 
+QModelIndex CategoryTreePanel::viewIndexOf(const QString &key) const {
+    return static_cast<QIdentityProxyModel *>(model())->mapFromSource(m_store.indexOf(key));
+}
+
 void CategoryTreePanel::selectKey(const QString &key) {
-    const QModelIndex index = m_store.indexOf(key);
+    const QModelIndex index = viewIndexOf(key);
     if (!index.isValid()) return;
     if (currentIndex() == index)
         nodeClicked(index);

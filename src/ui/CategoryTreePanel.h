@@ -15,6 +15,7 @@ public:
     // Makes the node current and runs the node-click handling for it.
     void selectKey(const QString &key);
     QString currentKey() const;
+    QModelIndex viewIndexOf(const QString &key) const;
 
 private:
     void nodeClicked(const QModelIndex &index);

@@ -64,6 +64,6 @@ void TrayIcon::leftClicked() {
 
 void TrayIcon::rightClicked() {
     if (!m_menu) return;
-    emit menuShown(m_menu);
+    emit menuShown();
     m_menu->popup(QCursor::pos());
 }

@@ -32,7 +32,7 @@ public:
     void rightClicked();
 
 signals:
-    void menuShown(QMenu *menu);
+    void menuShown();
 
 private:
     QSystemTrayIcon *m_icon = nullptr;
