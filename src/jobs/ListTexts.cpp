@@ -13,20 +13,27 @@ QString percent(qint64 received, qint64 total) {
     return QString::number(qint64(value)) + QLatin1Char('%');
 }
 
+namespace {
+// The locale's long time form without a time-zone name.
+QString longTime(const QLocale &locale, const QTime &time) {
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return locale.toString(time, format.trimmed());
+}
+} // namespace
+
 QString generalDate(double days) {
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     const QDateTime when = OleDate::toDateTime(days);
     const double whole = std::trunc(days);
-    const bool noTime = days == whole;
-    if (whole == 0 && !noTime) return locale.toString(when.time(), QLocale::LongFormat);
-    if (noTime && whole != 0) return locale.toString(when.date(), QLocale::ShortFormat);
-    if (days == 0) return locale.toString(QTime(0, 0), QLocale::LongFormat);
+    if (whole == 0) return longTime(locale, when.time());
+    if (days == whole) return locale.toString(when.date(), QLocale::ShortFormat);
     return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(when.time(), QLocale::LongFormat);
+           longTime(locale, when.time());
 }
 
 QString shortTime(double days) {
-    return QLocale::system().toString(OleDate::toDateTime(days).time(), QLocale::ShortFormat);
+    return QLocale().toString(OleDate::toDateTime(days).time(), QLocale::ShortFormat);
 }
 
 QString bytesPerSecond(double speed) {

@@ -7,8 +7,8 @@
 namespace ListTexts {
 // Whole part of received / total * 100 followed by "%"; "0%" for a total of 0.
 QString percent(qint64 received, qint64 total);
-// A day count as the locale's general date-and-time text: the date alone at
-// midnight, the time alone on day 0, otherwise date and time.
+// A day count as the general date-and-time text of the default locale: the
+// date alone at midnight, the time alone on day 0, otherwise date and time.
 QString generalDate(double days);
 // The time of day of a day count in the locale's short time form.
 QString shortTime(double days);

@@ -27,7 +27,9 @@ DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : Resizer(parent), 
         m_response[i]->setProperty("Index", i);
         m_pages->addWidget(m_response[i]);
     }
-    m_chartPage = new QWidget(m_pages);
+    auto *chartPage = new QFrame(m_pages);
+    chartPage->setFrameShape(QFrame::StyledPanel);
+    m_chartPage = chartPage;
     m_chartPage->setObjectName(QStringLiteral("picChart"));
     m_chartPage->setAutoFillBackground(true);
     m_chartPage->setBackgroundRole(QPalette::Base);

@@ -71,7 +71,7 @@ void frmMain::buildLayout() {
     m_resizer1->setBorderStyle(0);
     m_resizer1->setSeparatorSize(75);
     m_tree = new CategoryTreePanel(m_core.tree, m_core.view, m_resizer1);
-    m_tree->resize(210, 400);
+    m_tree->resize(200, 400);
     m_resizer2 = new Resizer(m_resizer1);
     m_resizer2->setObjectName(QStringLiteral("Resizer2"));
     m_resizer2->setOrientation(0);
@@ -89,7 +89,7 @@ void frmMain::buildLayout() {
     m_lower->addWidget(m_searchLog);
     m_lower->addWidget(m_downInfo);
     m_lower->addWidget(m_fileInfo);
-    m_fileInfo->playerPlace()->resize(420, 200);
+    m_fileInfo->playerPlace()->resize(330, 200);
     m_lower->setCurrentWidget(m_fileInfo);
     setCentralWidget(m_resizer1);
 }
@@ -423,4 +423,11 @@ void frmMain::changeEvent(QEvent *event) {
         QTimer::singleShot(0, this, [this] {
             if (windowState() & Qt::WindowMinimized) hide();
         });
+}
+
+void frmMain::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    // Captions under the pictures while there is room for all of them.
+    m_toolbars->tbMain()->setToolButtonStyle(width() < 1000 ? Qt::ToolButtonIconOnly
+                                                            : Qt::ToolButtonTextUnderIcon);
 }
