@@ -164,6 +164,11 @@ void JobLists::ShowPartLog(int job, int part) {
     if (partLog) partLog(job, part, lvResponse[1]);
 }
 
+void JobLists::ShowSearchLog(int search) {
+    lvHaveDownHtml.clear();
+    if (searchLog && search != 0) searchLog(search, lvHaveDownHtml);
+}
+
 void JobLists::ClearDetail() {
     tvNowDown.clear();
     lvResponse[0].clear();

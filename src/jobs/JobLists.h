@@ -30,6 +30,8 @@ public:
     std::function<double(int job)> liveSpeed;
     // Lists one part's log lines of a job into the given list.
     std::function<void(int job, int part, ListRowModel &list)> partLog;
+    // Lists a search job's log lines into the given list.
+    std::function<void(int search, ListRowModel &list)> searchLog;
 
     static QString nowDownKey(int job) { return QString::number(job) + QStringLiteral("NowDown"); }
     static QString haveDownKey(int job) { return QString::number(job) + QStringLiteral("Key"); }
@@ -45,6 +47,7 @@ public:
     void RefreshRunningInfo(int job);
     void FillDetailTree(int job);
     void ShowPartLog(int job, int part);
+    void ShowSearchLog(int search); // into lvHaveDownHtml
     void ClearDetail();
 
     static QString stateIconKey(int state); // empty for states without an icon

@@ -63,3 +63,12 @@ void MainView::selectDetailNode(const QString &key) {
     m_lists.ShowPartLog(SelectedJob, part);
     emit detailPageChanged(part);
 }
+
+void MainView::selectSearchJob(int search) {
+    SelectedSearchIndex = search;
+    m_lists.ShowSearchLog(search);
+}
+
+void MainView::jobProgressed(int job) {
+    if (job != 0 && job == SelectedJob && SelectedSlot != 0) emit selectedJobProgressed(job);
+}

@@ -34,6 +34,10 @@ public:
     void selectCompletedJob(int job);
     // The detail tree's node with this key was chosen ("PicDraw" or "<k>Jet").
     void selectDetailNode(const QString &key);
+    // A lvDownHtml row was clicked: its search job's log is listed.
+    void selectSearchJob(int search);
+    // The engine reports progress of a job: the detail panel redraws when it shows it.
+    void jobProgressed(int job);
 
 signals:
     // The view changed: the panes show the lists of `view`.
@@ -47,6 +51,7 @@ signals:
     // The detail panel shows 0 the information list, -1 the chart, k a part's log.
     void detailPageChanged(int page);
     void movieRequested(const QString &path);
+    void selectedJobProgressed(int job);
 
 private:
     JobTable &m_jobs;

@@ -42,6 +42,7 @@ DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : Resizer(parent), 
             index.siblingAtColumn(0).data(ListRowModel::KeyRole).toString());
     });
     connect(&core.view, &MainView::detailPageChanged, this, &DownInfoPanel::showPage);
+    connect(&core.view, &MainView::selectedJobProgressed, this, &DownInfoPanel::refresh);
     connect(&core.view, &MainView::detailJobChanged, this, [this](int job) {
         if (job == 0)
             m_chart->blank();

@@ -7,6 +7,7 @@
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
+#include "ui/PartsChart.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
 #include "ui/frmMain.h"
@@ -95,7 +96,8 @@ QStringList texts(const QTreeView *view, int column = 0) {
 }
 
 void clickRow(QTreeView *view, int row) {
-    const QRect rect = view->visualRect(view->model()->index(row, 1));
+    const int column = qMin(1, view->model()->columnCount() - 1);
+    const QRect rect = view->visualRect(view->model()->index(row, column));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
 }
 } // namespace
@@ -275,9 +277,45 @@ private slots:
         auto *detail = env.find<QTreeView>("tvNowDown");
         QCOMPARE(texts(detail), QStringList({"Chart", "Part 1", "Part 2"}));
         QCOMPARE(env.find<QTimer>("Timer3")->isActive(), true);
+        // The chart follows the job's progress.
+        clickRow(detail, 0);
+        auto *chart = env.find<PartsChart>("picDraw");
+        QVERIFY(chart->isVisibleTo(&w) && !chart->isBlank());
+        env.core.DownJobs[1].part(1) = {0, 0, 1023};
+        env.core.view.jobProgressed(1);
+        const QImage before = chart->picture();
+        env.core.DownJobs[1].part(1).Pos = 1024;
+        env.core.view.jobProgressed(2); // another job: nothing redrawn
+        QCOMPARE(chart->picture(), before);
+        env.core.view.jobProgressed(1);
+        QVERIFY(chart->picture() != before);
+        clickRow(detail, 2); // "Part 2": its log lines
+        QCOMPARE(env.core.view.SelectedJob, 1);
         clickRow(w.lists()->lvNowDown(), 1); // paused: the panel is cleared
         QCOMPARE(detail->model()->rowCount(), 0);
         QCOMPARE(env.find<QTimer>("Timer3")->isActive(), false);
+        QVERIFY(chart->isBlank());
+    }
+
+    void chartTiles_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("state");
+        QTest::newRow("received by part 1") << 0 << 99 << 2;
+        QTest::newRow("part 1 not there yet") << 200 << 299 << 1;
+        QTest::newRow("across received and not") << 150 << 250 << 1;
+        QTest::newRow("received by part 2") << 500 << 600 << 2;
+        QTest::newRow("beyond every part") << 1000 << 1100 << 0;
+    }
+    void chartTiles() {
+        DownJobRecord r;
+        r.Parts = 2;
+        r.part(1) = {0, 200, 499};
+        r.part(2) = {500, 700, 999};
+        r.TotalSize = 2000;
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QTEST(PartsChart::tileState(r, from, to), "state");
     }
 
     void treeToggleRemembersItsWidth() {
