@@ -98,11 +98,8 @@ void frmMain::connectView() {
     MainView &view = m_core.view;
     connect(&view, &MainView::panesChanged, this, &frmMain::showPanes);
     connect(&view, &MainView::upperPaneWanted, this, [this] {
-        if (!m_resizer2->Control1Visible()) {
-            m_resizer2->setControl1Visible(true);
-            m_toolbars->setImage(m_toolbars->tbOper(), QStringLiteral("lvD"),
-                                 QStringLiteral("lvD1"));
-        }
+        if (!m_resizer2->Control1Visible())
+            showPane(m_resizer2, 1, true, QStringLiteral("lvD"));
     });
     connect(&view, &MainView::selectionToolsDisabled, this, &frmMain::DisableTb);
     connect(&view, &MainView::detailJobChanged, this, [this](int job) {
@@ -301,37 +298,30 @@ void frmMain::runOperKey(const QString &key) {
         toggleFileInfo();
 }
 
+void frmMain::showPane(Resizer *splitter, int pane, bool show, const QString &button) {
+    // A hidden pane's size waits in the splitter's Tag until it is shown again.
+    const char *visible = pane == 1 ? "Control1Visible" : "Control2Visible";
+    const char *size = pane == 1 ? "Control1Size" : "Control2Size";
+    if (!show) splitter->Tag = QString::number(splitter->property(size).toInt());
+    splitter->setProperty(visible, show);
+    if (show) splitter->setProperty(size, splitter->Tag.toInt());
+    m_toolbars->setImage(m_toolbars->tbOper(), button,
+                         button + (show ? QLatin1Char('1') : QLatin1Char('2')));
+}
+
 void frmMain::toggleTree() {
     // The action has already flipped its check mark: checked means shown.
-    QAction *item = m_menus->action(QStringLiteral("mnuView_Tree"));
-    if (!item->isChecked()) {
-        m_resizer1->Tag = QString::number(m_resizer1->Control1Size());
-        m_resizer1->setControl1Visible(false);
-        m_toolbars->setImage(m_toolbars->tbOper(), QStringLiteral("tvNa"), QStringLiteral("tvNa2"));
-    } else {
-        m_resizer1->setControl1Visible(true);
-        m_resizer1->setControl1Size(m_resizer1->Tag.toInt());
-        m_toolbars->setImage(m_toolbars->tbOper(), QStringLiteral("tvNa"), QStringLiteral("tvNa1"));
-    }
+    showPane(m_resizer1, 1, m_menus->action(QStringLiteral("mnuView_Tree"))->isChecked(),
+             QStringLiteral("tvNa"));
 }
 
 void frmMain::toggleUpperList() {
-    const bool hide = m_resizer2->Control1Visible();
-    if (hide) m_resizer2->Tag = QString::number(m_resizer2->Control1Size());
-    m_resizer2->setControl1Visible(!hide);
-    if (!hide) m_resizer2->setControl1Size(m_resizer2->Tag.toInt());
-    m_toolbars->setImage(m_toolbars->tbOper(), QStringLiteral("lvD"),
-                         hide ? QStringLiteral("lvD2") : QStringLiteral("lvD1"));
+    showPane(m_resizer2, 1, !m_resizer2->Control1Visible(), QStringLiteral("lvD"));
 }
 
 void frmMain::toggleFileInfo() {
     Resizer *r4 = m_fileInfo->resizer4();
-    const bool hide = r4->Control2Visible();
-    if (hide) r4->Tag = QString::number(r4->Control2Size());
-    r4->setControl2Visible(!hide);
-    if (!hide) r4->setControl2Size(r4->Tag.toInt());
-    m_toolbars->setImage(m_toolbars->tbOper(), QStringLiteral("Exchange"),
-                         hide ? QStringLiteral("Exchange2") : QStringLiteral("Exchange1"));
+    showPane(r4, 2, !r4->Control2Visible(), QStringLiteral("Exchange"));
 }
 
 int frmMain::selectedCompletedJob() const {

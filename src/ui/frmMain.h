@@ -67,6 +67,7 @@ private:
     void showPanes(int view);
     void showPopup(const QString &name, const QPoint &globalPos);
     void updateMenu(const QString &name);
+    void showPane(Resizer *splitter, int pane, bool show, const QString &button);
     void toggleTree();
     void toggleUpperList();
     void toggleFileInfo();
