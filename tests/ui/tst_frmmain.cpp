@@ -335,6 +335,14 @@ private slots:
         QVERIFY(!w.tvNa()->isHidden());
         QCOMPARE(r1->Control1Size(), width);
         QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "tvNa"), QString("tvNa1"));
+        // The upper list hides with "lvD" and comes back when a view needs it.
+        auto *r2 = env.find<Resizer>("Resizer2");
+        w.toolbars()->button(w.toolbars()->tbOper(), "lvD")->trigger();
+        QVERIFY(!r2->Control1Visible());
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "lvD"), QString("lvD2"));
+        w.tvNa()->selectKey("NowDownLoad");
+        QVERIFY(r2->Control1Visible());
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "lvD"), QString("lvD1"));
         env.find<QAction>("mnuView_ToolBar")->trigger();
         QVERIFY(w.toolbars()->tbMain()->isHidden());
         env.find<QAction>("mnuView_State")->trigger();
