@@ -3,23 +3,30 @@
 #include "core/AppCore.h"
 #include "ui/PartsChart.h"
 #include "ui/ReportList.h"
+#include "ui/Resizer.h"
 
 #include <QHeaderView>
 #include <QStackedWidget>
 #include <QTreeView>
+#include <QVBoxLayout>
 
-DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : Resizer(parent), m_core(core) {
+DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : QWidget(parent), m_core(core) {
     setObjectName(QStringLiteral("picDownInfo"));
-    setBorderStyle(0);
-    setSeparatorSize(75);
+    auto *split = new Resizer(this);
+    split->setObjectName(QStringLiteral("Resizer3"));
+    split->setBorderStyle(0);
+    split->setSeparatorSize(75);
+    auto *fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(split);
     JobLists &lists = core.lists;
-    m_tree = makeReportList(QStringLiteral("tvNowDown"), &lists.tvNowDown, {}, this);
+    m_tree = makeReportList(QStringLiteral("tvNowDown"), &lists.tvNowDown, {}, split);
     m_tree->setHeaderHidden(true);
     m_tree->setAlternatingRowColors(false);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setProperty("mqListView", false);
     m_tree->resize(150, m_tree->height());
-    m_pages = new QStackedWidget(this);
+    m_pages = new QStackedWidget(split);
     m_pages->setObjectName(QStringLiteral("picDetail"));
     for (int i = 0; i < 2; ++i) {
         m_response[i] = makeReportList(QStringLiteral("lvResponse"), &lists.lvResponse[i],

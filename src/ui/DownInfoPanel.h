@@ -1,16 +1,17 @@
 #pragma once
 
-#include "ui/Resizer.h"
+#include <QWidget>
 
 struct AppCore;
 class PartsChart;
 class QStackedWidget;
 class QTreeView;
 
-// `picDownInfo`: details of the selected job in progress. The detail tree
-// `tvNowDown` ("Chart", "Part k") beside a page showing the information list
-// (`lvResponse` 0), a part's log (`lvResponse` 1) or the parts chart.
-class DownInfoPanel : public Resizer {
+// `picDownInfo`: details of the selected job in progress. The splitter
+// `Resizer3` holds the detail tree `tvNowDown` ("Chart", "Part k") beside a
+// page showing the information list (`lvResponse` 0), a part's log
+// (`lvResponse` 1) or the parts chart.
+class DownInfoPanel : public QWidget {
     Q_OBJECT
 public:
     DownInfoPanel(AppCore &core, QWidget *parent = nullptr);

@@ -8,7 +8,7 @@
 
 namespace {
 constexpr int kTileW = 8, kTileH = 12, kStep = 9;
-constexpr int kWidth = 520, kLeft = 64, kTop = 30, kRow = 22;
+constexpr int kMinWidth = 300, kMaxWidth = 900, kLeft = 64, kTop = 30, kRow = 22;
 
 // A tile with white (transparent) corners.
 QImage tile(const QColor &fill, const QColor &edge) {
@@ -32,8 +32,8 @@ const QImage &tileFor(int state) {
     return tiles[qBound(0, state, 2)];
 }
 
-int tilesAcross() {
-    return (kWidth - kLeft - 12) / kStep;
+int tilesAcross(int width) {
+    return (width - kLeft - 12) / kStep;
 }
 } // namespace
 
@@ -60,6 +60,7 @@ PartsChart::PartsChart(QWidget *parent) : QFrame(parent), m_surface(new Surface(
     setFrameShape(QFrame::Box);
     setStyleSheet(QStringLiteral("#picDraw { border: 1px solid #b8c2cc; background: white; }"));
     setCursor(Qt::OpenHandCursor);
+    if (parent) parent->installEventFilter(this);
     blank();
 }
 
@@ -77,6 +78,7 @@ int PartsChart::tileState(const DownJobRecord &job, qint64 from, qint64 to) {
 
 void PartsChart::blank() {
     m_blank = true;
+    const int kWidth = chartWidth();
     m_picture = QImage(kWidth, kTop + kRow, QImage::Format_RGB32);
     m_picture.fill(Qt::white);
     resize(kWidth + 2, kTop + kRow + 2);
@@ -84,7 +86,19 @@ void PartsChart::blank() {
     m_surface->update();
 }
 
+int PartsChart::chartWidth() const {
+    const int room = parentWidget() ? parentWidget()->width() - 2 * x() : kMinWidth;
+    return qBound(kMinWidth, room - 2, kMaxWidth);
+}
+
+bool PartsChart::eventFilter(QObject *watched, QEvent *event) {
+    // The chart takes the width of its panel.
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !m_blank) showJob(m_job);
+    return QFrame::eventFilter(watched, event);
+}
+
 void PartsChart::showJob(const DownJobRecord &job) {
+    m_job = job;
     draw(job);
     m_blank = false;
     resize(m_picture.width() + 2, m_picture.height() + 2);
@@ -94,6 +108,7 @@ void PartsChart::showJob(const DownJobRecord &job) {
 
 void PartsChart::draw(const DownJobRecord &job) {
     const int parts = qBound(0, int(job.Parts), kMaxParts);
+    const int kWidth = chartWidth();
     m_picture = QImage(kWidth, kTop + kRow * (parts + 1) + 6, QImage::Format_RGB32);
     m_picture.fill(Qt::white);
     QPainter p(&m_picture);
@@ -115,7 +130,7 @@ void PartsChart::draw(const DownJobRecord &job) {
                    QStringLiteral("Part ") + QString::number(k));
     p.end();
 
-    const int across = tilesAcross();
+    const int across = tilesAcross(kWidth);
     const qint64 total = qMax<qint64>(1, job.TotalSize);
     auto byteAt = [&](int i) { return qint64(double(total) * i / across); };
     for (int i = 0; i < across; ++i) {

@@ -26,12 +26,15 @@ public:
     static int tileState(const DownJobRecord &job, qint64 from, qint64 to);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void draw(const DownJobRecord &job);
+    int chartWidth() const;
+    DownJobRecord m_job;
     class Surface;
     Surface *m_surface;
     QImage m_picture;

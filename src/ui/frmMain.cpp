@@ -98,8 +98,7 @@ void frmMain::connectView() {
     MainView &view = m_core.view;
     connect(&view, &MainView::panesChanged, this, &frmMain::showPanes);
     connect(&view, &MainView::upperPaneWanted, this, [this] {
-        if (!m_resizer2->Control1Visible())
-            showPane(m_resizer2, 1, true, QStringLiteral("lvD"));
+        if (!m_resizer2->Control1Visible()) showPane(m_resizer2, 1, true, QStringLiteral("lvD"));
     });
     connect(&view, &MainView::selectionToolsDisabled, this, &frmMain::DisableTb);
     connect(&view, &MainView::detailJobChanged, this, [this](int job) {
