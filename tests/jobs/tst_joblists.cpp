@@ -337,6 +337,33 @@ private slots:
         QCOMPARE(core.view.SelectedJob, 0);
     }
 
+    void completedClickHandsMoviesToThePlayer_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<bool>("played");
+        QTest::newRow("movie") << "a.SWF" << true << true;
+        QTest::newRow("movie removed") << "b.swf" << false << false;
+        QTest::newRow("not a movie") << "c.swf.txt" << true << false;
+    }
+    void completedClickHandsMoviesToThePlayer() {
+        QFETCH(QString, name);
+        QFETCH(bool, create);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (create) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        AppCore core;
+        DownJobRecord r = record("c", 4, 10, 10);
+        r.SavePath = path;
+        core.DownJobs.add(r);
+        QSignalSpy movie(&core.view, &MainView::movieRequested);
+        core.view.selectCompletedJob(1);
+        QTEST(movie.count() == 1, "played");
+        QCOMPARE(core.lists.lvHaveDownInfo.count(), 8); // the information is shown either way
+    }
+
     void viewSwitching() {
         AppCore core;
         QSignalSpy panes(&core.view, &MainView::panesChanged);
