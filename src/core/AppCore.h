@@ -3,8 +3,10 @@
 #include "core/AppPaths.h"
 #include "core/Settings.h"
 #include "jobs/CategoryStore.h"
+#include "jobs/JobLists.h"
 #include "jobs/JobTable.h"
 #include "jobs/ListRowModel.h"
+#include "jobs/MainView.h"
 
 // The process-wide state that the main window and `mq` share: start-up
 // values, in-memory settings, the job table and the category tree. Logic
@@ -14,5 +16,7 @@ struct AppCore {
     Settings settings;
     JobTable DownJobs;
     CategoryStore tree;
-    ListRowModel lvNowDown; // rows of the jobs not yet complete, keys "<index>NowDown"
+    ListRowModel lvNowDown;              // rows of the jobs not yet complete, keys "<index>NowDown"
+    JobLists lists{DownJobs, lvNowDown}; // the other lists and the procedures filling them
+    MainView view{DownJobs, lists};      // the main window's view and selection state
 };

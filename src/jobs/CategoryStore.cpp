@@ -12,21 +12,18 @@ std::vector<std::unique_ptr<CategoryStore::Node>> &CategoryStore::siblingsOf(Nod
 int CategoryStore::rowOf(const Node *node) const {
     const auto &list = node->parent ? node->parent->children : m_roots;
     for (size_t i = 0; i < list.size(); ++i)
-        if (list[i].get() == node)
-            return int(i);
+        if (list[i].get() == node) return int(i);
     return -1;
 }
 
 CategoryStore::Node *CategoryStore::addNode(const QString &parentKey, const QString &key,
                                             const QString &text, const QString &image,
                                             const QString &selectedImage, const QString &tag) {
-    if (key.isEmpty() || contains(key))
-        return nullptr;
+    if (key.isEmpty() || contains(key)) return nullptr;
     Node *parentNode = nullptr;
     if (!parentKey.isEmpty()) {
         parentNode = find(parentKey);
-        if (!parentNode)
-            return nullptr;
+        if (!parentNode) return nullptr;
     }
     auto &list = siblingsOf(parentNode);
     const QModelIndex parentIndex = parentNode ? indexOf(parentKey) : QModelIndex();
@@ -52,8 +49,7 @@ void CategoryStore::clear() {
 
 CategoryStore::Node *CategoryStore::find(const QString &key) const {
     for (Node *node : preOrder())
-        if (node->key == key)
-            return node;
+        if (node->key == key) return node;
     return nullptr;
 }
 
@@ -95,8 +91,7 @@ void CategoryStore::setAllTags(const QString &tag) {
 
 bool CategoryStore::removeNode(const QString &key) {
     Node *node = find(key);
-    if (!node)
-        return false;
+    if (!node) return false;
     const int row = rowOf(node);
     auto &list = siblingsOf(node->parent);
     beginRemoveRows(indexOf(key).parent(), row, row);
@@ -108,16 +103,13 @@ bool CategoryStore::removeNode(const QString &key) {
 bool CategoryStore::moveNode(const QString &key, const QString &newParentKey) {
     Node *node = find(key);
     Node *target = find(newParentKey);
-    if (!node || !target)
-        return false;
+    if (!node || !target) return false;
     for (Node *p = target; p; p = p->parent)
-        if (p == node)
-            return false; // cannot move a node below itself
+        if (p == node) return false; // cannot move a node below itself
     const int from = rowOf(node);
     auto &fromList = siblingsOf(node->parent);
     const int to = int(target->children.size());
-    if (!beginMoveRows(indexOf(key).parent(), from, from, indexOf(newParentKey), to))
-        return false;
+    if (!beginMoveRows(indexOf(key).parent(), from, from, indexOf(newParentKey), to)) return false;
     std::unique_ptr<Node> owned = std::move(fromList[size_t(from)]);
     fromList.erase(fromList.begin() + from);
     owned->parent = target;
@@ -136,33 +128,30 @@ CategoryStore::Node *CategoryStore::nodeAt(const QModelIndex &index) const {
 }
 
 QModelIndex CategoryStore::index(int row, int column, const QModelIndex &parent) const {
-    if (column != 0 || row < 0)
-        return {};
+    if (column != 0 || row < 0) return {};
     const auto &list = parent.isValid() ? nodeAt(parent)->children : m_roots;
-    if (row >= int(list.size()))
-        return {};
+    if (row >= int(list.size())) return {};
     return createIndex(row, 0, list[size_t(row)].get());
 }
 
 QModelIndex CategoryStore::parent(const QModelIndex &child) const {
     Node *node = nodeAt(child);
-    if (!node || !node->parent)
-        return {};
+    if (!node || !node->parent) return {};
     return createIndex(rowOf(node->parent), 0, node->parent);
 }
 
 int CategoryStore::rowCount(const QModelIndex &parent) const {
-    if (parent.column() > 0)
-        return 0;
+    if (parent.column() > 0) return 0;
     return int(parent.isValid() ? nodeAt(parent)->children.size() : m_roots.size());
 }
 
-int CategoryStore::columnCount(const QModelIndex &) const { return 1; }
+int CategoryStore::columnCount(const QModelIndex &) const {
+    return 1;
+}
 
 QVariant CategoryStore::data(const QModelIndex &index, int role) const {
     const Node *node = nodeAt(index);
-    if (!node)
-        return {};
+    if (!node) return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:

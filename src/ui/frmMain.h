@@ -1,15 +1,96 @@
 #pragma once
 
+#include "jobs/JobDbIo.h"
+#include "jobs/MenuRules.h"
+
 #include <QMainWindow>
+#include <functional>
 
+struct AppCore;
+class CategoryTreePanel;
+class DownInfoPanel;
+class FileInfoPanel;
+class JobListPanel;
+class MainMenus;
+class MainToolbars;
 class QLabel;
+class QStackedWidget;
+class QTimer;
+class QTreeView;
+class Resizer;
+class TrayIcon;
 
-// The main window.
+// The main window: a composition of the category tree, the job lists, the
+// information panels, the toolbars and the tray icon, laid out with nested
+// Resizers. The logic lives in the core (AppCore: tree, lists, view state).
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    explicit frmMain(AppCore &core, JobDbIo io = {}, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Hooks filled in by the parts that own these commands.
+    std::function<void(int tab)> openOptions; // the options dialog, on the given tab
+    std::function<void()> pauseAll;           // pauses every job before closing
+    std::function<void(const QString &path)> playMovie;
+
+    // The load sequence: tray, tree and database, lists, toolbars, settings;
+    // shows the window (minimised with StartMin).
+    void load();
+
+    // Tells the user once that the job database was damaged.
+    void reportDamagedDatabase(const DbLoadResult &result);
+
+    // EnabledTb / DisableTb of the main toolbar.
+    void EnabledTb();
+    void DisableTb();
+    SelectionFacts selectionFacts() const;
+
+    CategoryTreePanel *tvNa() const { return m_tree; }
+    JobListPanel *lists() const { return m_lists; }
+    DownInfoPanel *downInfo() const { return m_downInfo; }
+    FileInfoPanel *fileInfo() const { return m_fileInfo; }
+    MainMenus *menus() const { return m_menus; }
+    MainToolbars *toolbars() const { return m_toolbars; }
+    TrayIcon *tray() const { return m_tray; }
+    QLabel *statusPanel(int n) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QLabel *m_statusPanel1 = nullptr;
+    void buildLayout();
+    void connectCommands();
+    void connectView();
+    void showPanes(int view);
+    void showPopup(const QString &name, const QPoint &globalPos);
+    void updateMenu(const QString &name);
+    void showPane(Resizer *splitter, int pane, bool show, const QString &button);
+    void toggleTree();
+    void toggleUpperList();
+    void toggleFileInfo();
+    void runToolbarKey(const QString &key);
+    void runOperKey(const QString &key);
+    void openPath(const QString &path);
+    int selectedCompletedJob() const;
+
+    AppCore &m_core;
+    JobDbIo m_io;
+    MainMenus *m_menus = nullptr;
+    MainToolbars *m_toolbars = nullptr;
+    TrayIcon *m_tray = nullptr;
+    CategoryTreePanel *m_tree = nullptr;
+    JobListPanel *m_lists = nullptr;
+    QStackedWidget *m_lower = nullptr;
+    QTreeView *m_searchLog = nullptr;
+    DownInfoPanel *m_downInfo = nullptr;
+    FileInfoPanel *m_fileInfo = nullptr;
+    Resizer *m_resizer1 = nullptr;
+    Resizer *m_resizer2 = nullptr;
+    QLabel *m_statusPanel[2] = {nullptr, nullptr};
+    QTimer *m_timer3 = nullptr;
+    bool m_damageReported = false;
+    bool m_closing = false;
 };

@@ -1,3 +1,5 @@
+#include "core/AppCore.h"
+#include "platform/AppFolder.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -5,7 +7,10 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
-    frmMain window;
-    window.show();
+    // Start-up: paths and empty tables, then the main window and its load.
+    AppCore core;
+    core.paths = AppPaths::forFolder(applicationFolder(QCoreApplication::applicationDirPath()));
+    frmMain window(core);
+    window.load();
     return app.exec();
 }

@@ -1,0 +1,77 @@
+#include "jobs/CategoryTree.h"
+
+#include "core/AppCore.h"
+
+#include <QDir>
+
+namespace {
+
+bool english(const AppCore &core) {
+    return core.paths.AppLanguage == QLatin1String("English");
+}
+
+void addFixedNode(CategoryStore &tree, const QString &parent, const QString &key,
+                  const QString &text, const QString &image) {
+    tree.addNode(parent, key, text, image, image);
+}
+
+void addFixedHead(CategoryStore &tree) {
+    addFixedNode(tree, {}, TreeKey::Root, QStringLiteral("MoorQuill"), QStringLiteral("1"));
+    addFixedNode(tree, TreeKey::Root, TreeKey::NowSearch, QStringLiteral("Searching"),
+                 QStringLiteral("2"));
+    addFixedNode(tree, TreeKey::Root, TreeKey::NowDownLoad, QStringLiteral("Downloading"),
+                 QStringLiteral("3"));
+    addFixedNode(tree, TreeKey::Root, TreeKey::Downloaded, QStringLiteral("Downloaded"),
+                 QStringLiteral("4"));
+}
+
+void addRecycle(CategoryStore &tree) {
+    addFixedNode(tree, TreeKey::Root, TreeKey::Recely, QStringLiteral("Delete"),
+                 QStringLiteral("7"));
+}
+
+} // namespace
+
+bool BuildDefaultTree(AppCore &core, const JobDbIo &io) {
+    if (!english(core)) return false;
+    const QString folder = core.paths.DownloadFolder;
+    if (!folder.isEmpty() && !QDir(folder).exists()) QDir().mkpath(folder);
+    CategoryStore &tree = core.tree;
+    addFixedHead(tree);
+    const struct {
+        const char *key, *text;
+    } defaults[] = {{"101k", "Cartoon"}, {"102k", "MTV"}, {"103k", "Games"}, {"104k", "Ad"}};
+    for (const auto &category : defaults)
+        tree.addNode(TreeKey::Downloaded, QString::fromLatin1(category.key),
+                     QString::fromLatin1(category.text), QStringLiteral("5"), QStringLiteral("6"));
+    addRecycle(tree);
+    tree.setAllTags(folder);
+    return io.save(tree, core.DownJobs, core.paths.JobDbPath, nullptr);
+}
+
+DbLoadResult BuildFixedTree(AppCore &core, const JobDbIo &io) {
+    if (!english(core)) return {};
+    CategoryStore &tree = core.tree;
+    tree.clear();
+    addFixedHead(tree);
+    addRecycle(tree);
+    tree.setAllTags(core.paths.DownloadFolder);
+    return io.load(tree, core.DownJobs, core.paths.JobDbPath);
+}
+
+void AddHistoryBranch(AppCore &core) {
+    CategoryStore &tree = core.tree;
+    tree.addNode({}, TreeKey::History, QStringLiteral("History"), QStringLiteral("History"),
+                 QStringLiteral("History"));
+    for (const QString &key : {TreeKey::Today, TreeKey::ThisWeek, TreeKey::ThisMonth, TreeKey::All})
+        tree.addNode(TreeKey::History, key, key, QStringLiteral("History1"),
+                     QStringLiteral("History1"));
+}
+
+int historyDaysOf(const QString &key) {
+    if (key == TreeKey::Today) return 1;
+    if (key == TreeKey::ThisWeek) return 7;
+    if (key == TreeKey::ThisMonth) return 30;
+    if (key == TreeKey::All) return 30000;
+    return 0;
+}

@@ -1,0 +1,450 @@
+#include "common/TestHome.h"
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "jobs/CategoryTree.h"
+#include "ui/CategoryTreePanel.h"
+#include "ui/FileInfoPanel.h"
+#include "ui/JobListPanel.h"
+#include "ui/MainMenus.h"
+#include "ui/MainToolbars.h"
+#include "ui/PartsChart.h"
+#include "ui/Resizer.h"
+#include "ui/TrayIcon.h"
+#include "ui/frmMain.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+#include <memory>
+
+namespace {
+DownJobRecord job(const QString &category, int state, const QString &name) {
+    DownJobRecord r;
+    r.CategoryKey = category;
+    r.State = state;
+    r.FileName = name;
+    r.SavePath = QStringLiteral("/nowhere/") + name;
+    r.Url = QStringLiteral("http://example.org/") + name;
+    r.TotalSize = 2048;
+    r.Received = state == 4 ? 2048 : 1023;
+    r.Parts = 2;
+    r.CreateTime = OleDate::now() - 0.001;
+    return r;
+}
+
+// A main window over a fresh application folder, with the database reached
+// through counting stand-ins.
+struct Window {
+    TestHome home;
+    AppCore core;
+    int saves = 0;
+    int loads = 0;
+    DbLoadResult loadResult;
+    std::unique_ptr<frmMain> w;
+
+    explicit Window(bool withDatabase = false) {
+        core.paths = AppPaths::forFolder(home.path());
+        core.paths.DownloadFolder = home.file("mydown") + '/';
+        if (withDatabase) {
+            QFile f(core.paths.JobDbPath);
+            f.open(QIODevice::WriteOnly);
+        }
+    }
+    frmMain &open(std::function<void(CategoryStore &, JobTable &)> fill = {}) {
+        JobDbIo io;
+        io.save = [this](const CategoryStore &, const JobTable &, const QString &path, QString *) {
+            saves += path == core.paths.JobDbPath;
+            return true;
+        };
+        io.load = [this, fill](CategoryStore &tree, JobTable &jobs, const QString &) {
+            ++loads;
+            if (fill) fill(tree, jobs);
+            return loadResult;
+        };
+        w = std::make_unique<frmMain>(core, io);
+        w->load();
+        return *w;
+    }
+    template <class T> T *find(const QString &name) const { return w->findChild<T *>(name); }
+};
+
+// Jobs in every state, nested categories.
+void sampleDatabase(CategoryStore &tree, JobTable &jobs) {
+    tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", "/c/");
+    tree.addNode("101k", "101k1", "Old", "5", "6", "/c/old/");
+    jobs.add(job("101k", 1, "running.swf"));   // 1
+    jobs.add(job("101k", 2, "paused.swf"));    // 2
+    jobs.add(job("101k", 3, "waiting.swf"));   // 3
+    jobs.add(job("101k", 4, "cartoon.swf"));   // 4
+    jobs.add(job("101k1", 4, "old.swf"));      // 5
+    jobs.add(job("Recely", 4, "binned.swf"));  // 6
+    jobs.add(job("Downloaded", 4, "top.swf")); // 7
+    jobs.add(job("101k", 5, "broken.swf"));    // 8
+}
+
+QStringList texts(const QTreeView *view, int column = 0) {
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        out << view->model()->index(r, column).data().toString();
+    return out;
+}
+
+void clickRow(QTreeView *view, int row) {
+    const int column = qMin(1, view->model()->columnCount() - 1);
+    const QRect rect = view->visualRect(view->model()->index(row, column));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { TrayIcon::overrideAvailability(std::nullopt); }
+
+    void firstRunShowsTheDefaultTree() {
+        Window env;
+        frmMain &w = env.open();
+        QCOMPARE(env.saves, 1);
+        QCOMPARE(env.loads, 0);
+        QVERIFY(QDir(env.core.paths.DownloadFolder).exists());
+        QTreeView *tree = w.tvNa();
+        QCOMPARE(tree->objectName(), QString("tvNa"));
+        QCOMPARE(texts(tree), QStringList({"MoorQuill", "History"}));
+        const QModelIndex root = tree->model()->index(0, 0);
+        QStringList under;
+        for (int r = 0; r < tree->model()->rowCount(root); ++r)
+            under << tree->model()->index(r, 0, root).data().toString();
+        QCOMPARE(under, QStringList({"Searching", "Downloading", "Downloaded", "Delete"}));
+        const QModelIndex downloaded = tree->model()->index(2, 0, root);
+        QCOMPARE(tree->model()->rowCount(downloaded), 4);
+        QCOMPARE(tree->model()->index(3, 0, downloaded).data().toString(), QString("Ad"));
+        QVERIFY(!tree->model()->index(0, 0, downloaded).data(Qt::DecorationRole).isNull());
+        QCOMPARE(w.tvNa()->currentKey(), QString("Downloaded"));
+        QCOMPARE(env.core.view.CurrentView, 3);
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvHaveDown());
+        QCOMPARE(w.statusPanel(1)->text(), QString("MoorQuill 1.3"));
+        QCOMPARE(w.tray()->tip(), w.windowTitle());
+        QVERIFY(w.isVisible());
+        QCOMPARE(env.core.lvNowDown.count(), 0);
+    }
+
+    void menusCarryNamesAndCaptions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("exit") << "mnuFile_Exit"
+                              << "E&xit" << true;
+        QTest::newRow("import") << "mnuFile_AddNew"
+                                << "Import &Previous File..." << false;
+        QTest::newRow("category") << "mnuFile_Class_N"
+                                  << "&New Category..." << false;
+        QTest::newRow("edit") << "mnuEdit_OpenD"
+                              << "Open &Downloaded Directory" << false;
+        QTest::newRow("tree") << "mnuView_Tree"
+                              << "&Navigate Tree" << true;
+        QTest::newRow("toolbar") << "mnuView_ToolBar"
+                                 << "&ToolBar" << true;
+        QTest::newRow("state") << "mnuView_State"
+                               << "&State" << true;
+        QTest::newRow("new job") << "mnuJob_New"
+                                 << "Add &New Download Job..." << false;
+        QTest::newRow("start") << "mnuJob_Begin"
+                               << "&Start Download Job" << false;
+        QTest::newRow("search") << "mnuJob_AllPause1"
+                                << "Pause All Search Job" << false;
+        QTest::newRow("option") << "mnuOption1"
+                                << "&Option" << true;
+        QTest::newRow("skins") << "mnuOption_Skin"
+                               << "&Skins" << true;
+        QTest::newRow("redial") << "mnuOption_AutoDail"
+                                << "&Redial if Disconnected" << true;
+        QTest::newRow("tell") << "mnuTellFriend"
+                              << "&Tell Friend About Moorquill" << false;
+        QTest::newRow("pop start") << "popStart"
+                                   << "Start Download Job" << false;
+        QTest::newRow("pop html") << "popDelete1"
+                                  << "Delete Search Job" << false;
+        QTest::newRow("pop main") << "popMain_BeginAll"
+                                  << "&Start All Download Job" << false;
+        QTest::newRow("pop tree") << "popTree_ExportList"
+                                  << "&Export DownLoad List..." << false;
+    }
+    void menusCarryNamesAndCaptions() {
+        QFETCH(QString, name);
+        Window env;
+        env.open();
+        QAction *action = env.find<QAction>(name);
+        QVERIFY2(action, qPrintable(name));
+        QTEST(action->text(), "caption");
+        QTEST(action->isEnabled(), "enabled");
+        for (const char *menu : {"mnuFile", "mnuEdit", "mnuView", "mnuJob", "mnuOption", "mnuHelp",
+                                 "popMain", "popNowDown", "popHTML", "popTree"})
+            QVERIFY2(env.find<QMenu>(menu), menu);
+        QCOMPARE(env.find<QMenu>("mnuOption")->title(), QString("&Operate"));
+    }
+
+    void everyJobUnderItsNode_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("Downloaded") << "Downloaded" << QStringList{"top.swf"};
+        QTest::newRow("category") << "101k" << QStringList{"cartoon.swf"};
+        QTest::newRow("nested") << "101k1" << QStringList{"old.swf"};
+        QTest::newRow("Delete") << "Recely" << QStringList{"binned.swf"};
+        QTest::newRow("Today") << "Today"
+                               << QStringList{"cartoon.swf", "old.swf", "binned.swf", "top.swf"};
+        QTest::newRow("History") << "History" << QStringList{};
+    }
+    void everyJobUnderItsNode() {
+        QFETCH(QString, key);
+        Window env(true);
+        frmMain &w = env.open(sampleDatabase);
+        QCOMPARE(env.saves, 0);
+        QCOMPARE(env.loads, 1);
+        // Jobs not complete are listed in table order, with their state icons.
+        QCOMPARE(texts(w.lists()->lvNowDown(), 1),
+                 QStringList({"running.swf", "paused.swf", "waiting.swf", "broken.swf"}));
+        QCOMPARE(texts(w.lists()->lvNowDown(), 4), QStringList({"49%", "49%", "49%", "49%"}));
+        w.tvNa()->selectKey(key);
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvHaveDown());
+        QTEST(texts(w.lists()->lvHaveDown()), "files");
+    }
+
+    void panesFollowTheView() {
+        Window env(true);
+        frmMain &w = env.open(sampleDatabase);
+        auto *lower = env.find<QStackedWidget>("picLower");
+        QSignalSpy panes(&env.core.view, &MainView::panesChanged);
+        w.tvNa()->selectKey("NowDownLoad");
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvNowDown());
+        QCOMPARE(lower->currentWidget()->objectName(), QString("picDownInfo"));
+        // A second click on the same node runs the handling but moves nothing.
+        QSignalSpy disabled(&env.core.view, &MainView::selectionToolsDisabled);
+        const QRect node = w.tvNa()->visualRect(w.tvNa()->viewIndexOf("NowDownLoad"));
+        QTest::mouseClick(w.tvNa()->viewport(), Qt::LeftButton, {}, node.center());
+        QCOMPARE(disabled.count(), 1);
+        QCOMPARE(panes.count(), 1);
+        w.tvNa()->selectKey("NowSearch");
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvDownHtml());
+        QCOMPARE(lower->currentWidget()->objectName(), QString("lvHaveDownHtml"));
+        w.tvNa()->selectKey("MoorQuill");
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvDownHtml());
+        w.tvNa()->selectKey("101k");
+        QCOMPARE(lower->currentWidget()->objectName(), QString("picFileInfo"));
+        QCOMPARE(panes.count(), 3);
+    }
+
+    void toolbarFollowsTheSelection() {
+        Window env(true);
+        frmMain &w = env.open(sampleDatabase);
+        MainToolbars *tb = w.toolbars();
+        QCOMPARE(tb->imageOf(tb->tbMain(), "Homepage"), QString("Home"));
+        QCOMPARE(tb->imageOf(tb->tbMain(), "AddNewJobB"), QString("AddNewJobB"));
+        QCOMPARE(tb->imageOf(tb->tbOper(), "Exchange"), QString("Exchange1"));
+        auto enabled = [&](const char *key) { return tb->button(tb->tbMain(), key)->isEnabled(); };
+        for (const QString &key : selectionButtonKeys())
+            QVERIFY2(!tb->button(tb->tbMain(), key)->isEnabled(), qPrintable(key));
+        w.tvNa()->selectKey("NowDownLoad");
+        clickRow(w.lists()->lvNowDown(), 1); // the paused job
+        QCOMPARE(env.core.view.SelectedJob, 2);
+        QVERIFY(enabled("Start"));
+        QVERIFY(!enabled("Pause"));
+        QVERIFY(enabled("AllStart") && enabled("AllPause"));
+        QVERIFY(enabled("Delete") && !enabled("Openfile"));
+        clickRow(w.lists()->lvNowDown(), 0); // the running job
+        QVERIFY(!enabled("Start") && enabled("Pause") && !enabled("Delete"));
+        // A finished file: its information and the file buttons.
+        w.tvNa()->selectKey("101k");
+        QVERIFY(!enabled("Openfile"));
+        clickRow(w.lists()->lvHaveDown(), 0);
+        QVERIFY(enabled("Openfile") && enabled("Opendir") && enabled("Comment"));
+        QTreeView *info = w.fileInfo()->lvHaveDownInfo();
+        QCOMPARE(texts(info).first(), QString("Create Time"));
+        QCOMPARE(texts(info, 1).at(4), QString("2048"));
+    }
+
+    void runningJobDetails() {
+        Window env(true);
+        env.core.lists.slotOfJob = [](int job) { return job == 1 ? 1 : 0; };
+        frmMain &w = env.open(sampleDatabase);
+        w.tvNa()->selectKey("NowDownLoad");
+        clickRow(w.lists()->lvNowDown(), 0);
+        auto *detail = env.find<QTreeView>("tvNowDown");
+        QCOMPARE(texts(detail), QStringList({"Chart", "Part 1", "Part 2"}));
+        QCOMPARE(env.find<QTimer>("Timer3")->isActive(), true);
+        // The chart follows the job's progress.
+        clickRow(detail, 0);
+        auto *chart = env.find<PartsChart>("picDraw");
+        QVERIFY(chart->isVisibleTo(&w) && !chart->isBlank());
+        env.core.DownJobs[1].part(1) = {0, 0, 1023};
+        env.core.view.jobProgressed(1);
+        const QImage before = chart->picture();
+        env.core.DownJobs[1].part(1).Pos = 1024;
+        env.core.view.jobProgressed(2); // another job: nothing redrawn
+        QCOMPARE(chart->picture(), before);
+        env.core.view.jobProgressed(1);
+        QVERIFY(chart->picture() != before);
+        clickRow(detail, 2); // "Part 2": its log lines
+        QCOMPARE(env.core.view.SelectedJob, 1);
+        clickRow(w.lists()->lvNowDown(), 1); // paused: the panel is cleared
+        QCOMPARE(detail->model()->rowCount(), 0);
+        QCOMPARE(env.find<QTimer>("Timer3")->isActive(), false);
+        QVERIFY(chart->isBlank());
+    }
+
+    void chartTiles_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("state");
+        QTest::newRow("received by part 1") << 0 << 99 << 2;
+        QTest::newRow("part 1 not there yet") << 200 << 299 << 1;
+        QTest::newRow("across received and not") << 150 << 250 << 1;
+        QTest::newRow("received by part 2") << 500 << 600 << 2;
+        QTest::newRow("beyond every part") << 1000 << 1100 << 0;
+    }
+    void chartTiles() {
+        DownJobRecord r;
+        r.Parts = 2;
+        r.part(1) = {0, 200, 499};
+        r.part(2) = {500, 700, 999};
+        r.TotalSize = 2000;
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QTEST(PartsChart::tileState(r, from, to), "state");
+    }
+
+    void treeToggleRemembersItsWidth() {
+        Window env;
+        frmMain &w = env.open();
+        auto *r1 = env.find<Resizer>("Resizer1");
+        const int width = r1->Control1Size();
+        QAction *item = env.find<QAction>("mnuView_Tree");
+        QVERIFY(item->isChecked());
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QVERIFY(w.tvNa()->isHidden());
+        QCOMPARE(r1->Tag, QString::number(width));
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "tvNa"), QString("tvNa2"));
+        w.toolbars()->button(w.toolbars()->tbOper(), "tvNa")->trigger();
+        QVERIFY(item->isChecked());
+        QVERIFY(!w.tvNa()->isHidden());
+        QCOMPARE(r1->Control1Size(), width);
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "tvNa"), QString("tvNa1"));
+        // The upper list hides with "lvD" and comes back when a view needs it.
+        auto *r2 = env.find<Resizer>("Resizer2");
+        w.toolbars()->button(w.toolbars()->tbOper(), "lvD")->trigger();
+        QVERIFY(!r2->Control1Visible());
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "lvD"), QString("lvD2"));
+        w.tvNa()->selectKey("NowDownLoad");
+        QVERIFY(r2->Control1Visible());
+        QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "lvD"), QString("lvD1"));
+        env.find<QAction>("mnuView_ToolBar")->trigger();
+        QVERIFY(w.toolbars()->tbMain()->isHidden());
+        env.find<QAction>("mnuView_State")->trigger();
+        QVERIFY(w.statusBar()->isHidden());
+    }
+
+    void closeMinMinimisesButExitEnds() {
+        Window env;
+        frmMain &w = env.open();
+        env.core.settings.CloseMin = 1;
+        QVERIFY(!w.close());
+        QVERIFY(w.isMinimized());
+        QCOMPARE(env.saves, 1); // only the first-run write
+        env.find<QAction>("mnuFile_Exit")->trigger();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(env.saves, 2);
+        QCOMPARE(env.core.settings.CloseMin, 0);
+        QVERIFY(!w.tray()->isAdded());
+    }
+
+    void closingPausesAndSaves() {
+        Window env;
+        frmMain &w = env.open();
+        int paused = 0;
+        w.pauseAll = [&] { ++paused; };
+        QVERIFY(w.close());
+        QCOMPARE(paused, 1);
+        QCOMPARE(env.saves, 2);
+    }
+
+    void hideMinNeedsATray_data() {
+        QTest::addColumn<int>("hideMin");
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("hides") << 1 << true << true;
+        QTest::newRow("option off") << 0 << true << false;
+        QTest::newRow("no tray") << 1 << false << false;
+    }
+    void hideMinNeedsATray() {
+        QFETCH(int, hideMin);
+        QFETCH(bool, tray);
+        QFETCH(bool, hidden);
+        TrayIcon::overrideAvailability(tray);
+        Window env;
+        frmMain &w = env.open();
+        env.core.settings.HideMin = qint16(hideMin);
+        w.showMinimized();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(!w.isVisible(), hidden);
+        w.tray()->leftClicked();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isMinimized());
+    }
+
+    void startMinimised() {
+        Window env;
+        QFile ini(env.core.paths.SettingsPath);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Other]\r\nStartMin=1\r\n");
+        ini.close();
+        env.core.settings.StartMin = 1;
+        frmMain &w = env.open();
+        QVERIFY(w.isMinimized());
+    }
+
+    void trayRightClickShowsPopMain() {
+        Window env(true);
+        frmMain &w = env.open(sampleDatabase);
+        QSignalSpy shown(w.tray(), &TrayIcon::menuShown);
+        w.tray()->rightClicked();
+        QCOMPARE(shown.count(), 1);
+        QVERIFY(env.find<QMenu>("popMain")->isVisible());
+        env.find<QMenu>("popMain")->close();
+    }
+
+    void damagedDatabaseIsToldOnce() {
+        Window env(true);
+        env.loadResult.damaged = true;
+        env.loadResult.error = "cut short";
+        env.loadResult.backupPath = env.home.file("default.mqb.damaged");
+        frmMain &w = env.open([](CategoryStore &tree, JobTable &) {
+            tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", "/c/");
+        });
+        QCOMPARE(w.findChildren<QMessageBox *>("msgDamagedDatabase").size(), 1);
+        QVERIFY(w.findChild<QMessageBox *>("msgDamagedDatabase")->text().contains("cut short"));
+        w.reportDamagedDatabase(env.loadResult);
+        QCOMPARE(w.findChildren<QMessageBox *>("msgDamagedDatabase").size(), 1);
+        QVERIFY(env.core.tree.contains("101k")); // what was read is kept
+        QVERIFY(env.core.tree.contains("All"));
+    }
+
+    void optionsReachTheHook() {
+        Window env;
+        frmMain &w = env.open();
+        QVector<int> tabs;
+        w.openOptions = [&](int tab) { tabs << tab; };
+        env.find<QAction>("mnuOption_Skin")->trigger();
+        w.toolbars()->button(w.toolbars()->tbMain(), "Option")->trigger();
+        QCOMPARE(tabs, QVector<int>({2, 0}));
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
