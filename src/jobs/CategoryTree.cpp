@@ -32,6 +32,12 @@ void addRecycle(CategoryStore &tree) {
 
 } // namespace
 
+void AddFixedNodes(CategoryStore &tree, const QString &folder) {
+    addFixedHead(tree);
+    addRecycle(tree);
+    tree.setAllTags(folder);
+}
+
 bool BuildDefaultTree(AppCore &core, const JobDbIo &io) {
     if (!english(core)) return false;
     const QString folder = core.paths.DownloadFolder;
@@ -53,9 +59,7 @@ DbLoadResult BuildFixedTree(AppCore &core, const JobDbIo &io) {
     if (!english(core)) return {};
     CategoryStore &tree = core.tree;
     tree.clear();
-    addFixedHead(tree);
-    addRecycle(tree);
-    tree.setAllTags(core.paths.DownloadFolder);
+    AddFixedNodes(tree, core.paths.DownloadFolder);
     return io.load(tree, core.DownJobs, core.paths.JobDbPath);
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct AppCore;
+class CategoryStore;
 
 // Keys of the fixed nodes of the category tree.
 namespace TreeKey {
@@ -26,6 +27,10 @@ inline const QString All = QStringLiteral("All");
 // its tag and writes the job database. Returns whether the write succeeded.
 // Does nothing (and returns false) unless AppLanguage is "English".
 bool BuildDefaultTree(AppCore &core, const JobDbIo &io = {});
+
+// The fixed nodes a job database is loaded into ("MoorQuill", "NowSearch",
+// "NowDownLoad", "Downloaded", "Recely"), each tagged with the folder.
+void AddFixedNodes(CategoryStore &tree, const QString &folder);
 
 // Later runs: clears the tree, adds the fixed nodes, tags them with the
 // download folder and loads the job database into the tree and DownJobs.

@@ -1,4 +1,5 @@
 #include "jobs/JobDatabase.h"
+#include "jobs/CategoryTree.h"
 
 #include "jobs/JobRecordFormat.h"
 #include "jobs/JobTable.h"
@@ -9,7 +10,7 @@
 #include <QSaveFile>
 
 namespace {
-const QString kDownloaded = QStringLiteral("Downloaded");
+
 const QString kEndMark = QStringLiteral("0");
 const QString kEndName = QStringLiteral("end");
 constexpr int kFillerBytes = 4;
@@ -150,7 +151,7 @@ void WriteCategoryNodes(const CategoryStore::Node *first, int count, LeWriter &f
 
 QByteArray JobDatabaseBytes(const CategoryStore &tree, const JobTable &jobs) {
     LeWriter out;
-    const CategoryStore::Node *downloaded = tree.find(kDownloaded);
+    const CategoryStore::Node *downloaded = tree.find(TreeKey::Downloaded);
     if (downloaded && !downloaded->children.empty())
         WriteCategoryNodes(downloaded->children.front().get(), int(downloaded->children.size()),
                            out);

@@ -1,4 +1,5 @@
 #include "jobs/JobJson.h"
+#include "jobs/CategoryTree.h"
 
 #include "jobs/JobFields.h"
 #include "jobs/JobTable.h"
@@ -10,7 +11,7 @@
 #include <limits>
 
 namespace {
-const QString kDownloaded = QStringLiteral("Downloaded");
+
 const char *const kPartKeys[] = {"StartPos", "Pos", "EndPos"};
 const char *const kCategoryKeys[] = {"ParentKey", "Key", "Name", "Folder"};
 
@@ -135,7 +136,7 @@ JsonOut jobToJson(const DownJobRecord &job) {
 
 JsonOut databaseToJson(const CategoryStore &tree, const JobTable &jobs) {
     JsonOut categories = JsonOut::array();
-    const CategoryStore::Node *downloaded = tree.find(kDownloaded);
+    const CategoryStore::Node *downloaded = tree.find(TreeKey::Downloaded);
     for (const CategoryStore::Node *node : tree.preOrder()) {
         bool below = false;
         for (const CategoryStore::Node *p = node->parent; p && !below; p = p->parent)
@@ -216,12 +217,4 @@ bool databaseFromJson(const QByteArray &json, CategoryStore &tree, JobTable &job
             return fail(error, QStringLiteral("more than %1 jobs").arg(JobTable::kMaxJobs));
     }
     return true;
-}
-
-void addDatabaseRootNodes(CategoryStore &tree) {
-    const QString root = QStringLiteral("MoorQuill");
-    if (!tree.contains(root))
-        tree.addNode({}, root, root, QStringLiteral("1"), QStringLiteral("1"));
-    if (!tree.contains(kDownloaded))
-        tree.addNode(root, kDownloaded, kDownloaded, QStringLiteral("4"), QStringLiteral("4"));
 }

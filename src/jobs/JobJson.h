@@ -26,7 +26,3 @@ bool jobFromJson(const QJsonObject &object, DownJobRecord &job, QString *error);
 // Adds the categories to the tree (below "Downloaded" or one another, parents
 // first) and the jobs to the table.
 bool databaseFromJson(const QByteArray &json, CategoryStore &tree, JobTable &jobs, QString *error);
-
-// The nodes a job database hangs from when there is no main window: the root
-// "MoorQuill" and its child "Downloaded" (added when missing).
-void addDatabaseRootNodes(CategoryStore &tree);

@@ -2,6 +2,7 @@
 
 #include "core/AppCore.h"
 #include "core/OptionsLogic.h"
+#include "core/frmOption.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
@@ -57,6 +58,10 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectCommands();
     setMinimumSize(640, 460);
     resize(1100, 720);
+    openOptions = [this](int tab) {
+        frmOption dialog(m_core.paths.SettingsPath, m_core.settings, tab + 1, this);
+        dialog.exec();
+    };
 }
 
 frmMain::~frmMain() = default;

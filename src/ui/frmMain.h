@@ -30,8 +30,9 @@ public:
     ~frmMain() override;
 
     // Hooks filled in by the parts that own these commands.
-    std::function<void(int tab)> openOptions; // the options dialog, on the given tab
-    std::function<void()> pauseAll;           // pauses every job before closing
+    std::function<void(int tab)>
+        openOptions;                // the options dialog on tab 0..2 (frmOption by default)
+    std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;

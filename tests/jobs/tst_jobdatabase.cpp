@@ -1,5 +1,6 @@
 #include "common/TestFiles.h"
 #include "jobs/CategoryStore.h"
+#include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
 #include "jobs/JobJson.h"
 #include "jobs/JobTable.h"
@@ -55,7 +56,7 @@ const QByteArray kEndRecord("\x01\x00"
                             16);
 
 void baseTree(CategoryStore &tree) {
-    addDatabaseRootNodes(tree);
+    AddFixedNodes(tree, {});
 }
 
 DownJobRecord job(const QString &key, const QString &url) {

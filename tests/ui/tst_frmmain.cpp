@@ -1,6 +1,7 @@
 #include "common/TestHome.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
+#include "core/frmOption.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/FileInfoPanel.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -443,6 +445,20 @@ private slots:
         env.find<QAction>("mnuOption_Skin")->trigger();
         w.toolbars()->button(w.toolbars()->tbMain(), "Option")->trigger();
         QCOMPARE(tabs, QVector<int>({2, 0}));
+    }
+
+    void skinsOpensTheOptionsDialogOnItsOtherTab() {
+        Window env;
+        env.open();
+        int page = 0;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<frmOption *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            page = dialog->currentPage();
+            dialog->cmdCancel->click();
+        });
+        env.find<QAction>("mnuOption_Skin")->trigger();
+        QCOMPARE(page, int(frmOption::OtherPage));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "app/mq/MqCommand.h"
 
 #include "jobs/CategoryStore.h"
+#include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
 #include "jobs/JobJson.h"
 #include "jobs/JobTable.h"
@@ -28,7 +29,7 @@ int dump(const QString &path) {
     QString error;
     if (!readWhole(path, &bytes, &error)) return mqFail(error);
     CategoryStore tree;
-    addDatabaseRootNodes(tree);
+    AddFixedNodes(tree, {});
     JobTable jobs;
     const DbLoadResult result = ReadJobDatabase(tree, jobs, bytes);
     const QByteArray json = databaseToJson(tree, jobs).toJson();
@@ -44,7 +45,7 @@ int write(const QString &jsonPath, const QString &path) {
     QString error;
     if (!readWhole(jsonPath, &json, &error)) return mqFail(error);
     CategoryStore tree;
-    addDatabaseRootNodes(tree);
+    AddFixedNodes(tree, {});
     JobTable jobs;
     if (!databaseFromJson(json, tree, jobs, &error))
         return mqFail(QStringLiteral("%1: %2").arg(jsonPath, error));
