@@ -235,3 +235,17 @@ bool DownloadEvents::StartNextWaitingJob() {
     }
     return false;
 }
+
+void DownloadEvents::LoadAsPaused(JobTable &jobs) {
+    for (int index = 1; index <= jobs.DownCount(); ++index) {
+        DownJobRecord &rec = jobs[index];
+        if (rec.State != StateRunning && rec.FileOpen == 0)
+            continue;
+        if (rec.State == StateRunning)
+            rec.State = StatePaused;
+        rec.FileOpen = kFalse;
+        rec.FileNumber = 0;
+        if (rec.TotalSize > 0 || rec.part(1).Pos > 0)
+            rec.IsNew = kFalse;
+    }
+}

@@ -5,6 +5,7 @@
 
 class clsDownLoadJob;
 class JobLog;
+class JobTable;
 struct AppCore;
 
 // The owner of the eight download job slots. It receives every report of its
@@ -42,6 +43,11 @@ public:
     // Starts the next waiting job when a slot is free under Maxjobs; true
     // when one was started. This version takes waiting jobs in table order.
     virtual bool StartNextWaitingJob();
+
+    // Jobs that were running when the program ended without pausing them
+    // (State 1 or FileOpen set) become paused jobs that continue from their
+    // ranges (a new job when no size was learnt yet).
+    static void LoadAsPaused(JobTable &jobs);
 
     static QString RowKey(int index) { return QString::number(index) + QStringLiteral("NowDown"); }
     // Received * 100 / TotalSize rounded half to even, with "%".

@@ -420,14 +420,26 @@ void clsDownLoadJob::laterPartFirstBlock(int k, const char *body, qint64 size) {
             return;
         if (!report(k, kDataArrival, QString::number(size)))
             return;
-    } else {
-        // Not range data: nothing of it may reach the file. The range is
-        // fetched again once the other connections are done.
-        closeSock(k);
+        afterBlock(k);
+        return;
+    }
+    // Not range data: nothing of it may reach the file. The nearest running
+    // part below takes the range over; without one it is fetched again once
+    // the other connections are done.
+    closeSock(k);
+    for (int j = k - 1; j >= 1; --j) {
+        if (!RangeBook::InUse(m_job, j) || !m_parts[j].sock)
+            continue;
+        PartRange &range = m_job.part(k);
+        if (m_job.part(j).EndPos < range.EndPos)
+            m_job.part(j).EndPos = range.EndPos;
+        range = PartRange{};
+        if (!report(k, QStringLiteral("Cancel"), QString::number(j)))
+            return;
+        break;
     }
     afterBlock(k);
-    if (!m_parts[k].sock)
-        scheduleRefill();
+    scheduleRefill();
 }
 
 void clsDownLoadJob::refillFirstBlock(int k, const char *body, qint64 size) {
