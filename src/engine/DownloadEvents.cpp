@@ -124,7 +124,7 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
         addLog(slot, text, 8, part);
         ended(slot, StateError);
         return;
-    } else if (type == QLatin1String("Restart")) {
+    } else if (type == QLatin1String("Restart") || type == QLatin1String("Retry")) {
         addLog(slot, text, 100, part);
     }
 

@@ -51,18 +51,24 @@ bool ParseUrl(DownJobRecord &record) {
     return true;
 }
 
-QByteArray RequestText(const DownJobRecord &record, qint32 pos) {
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding) {
     QByteArray text;
     text.reserve(256);
     text += "GET " + record.RequestPath.toLatin1() + " HTTP/1.1\r\n";
     text += "Accept: */*\r\n";
-    text += "Accept -Encoding: gzip , deflate\r\n";
+    if (withAcceptEncoding)
+        text += "Accept -Encoding: gzip , deflate\r\n";
     text += "User-Agent: " + record.UserAgent.toLatin1() + "\r\n";
     text += "Host: " + record.Host.toLatin1() + "\r\n";
     if (pos > 0)
         text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
     text += "Connection: close\r\n\r\n";
     return text;
+}
+
+bool IsBadRequest(const QString &header) {
+    return header.startsWith(QLatin1String("HTTP/1.1 400")) ||
+           header.startsWith(QLatin1String("HTTP/1.0 400"));
 }
 
 int HeaderLength(const QByteArray &block) {

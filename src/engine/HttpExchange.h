@@ -15,8 +15,12 @@ namespace HttpExchange {
 // with an empty host or a port outside 1..65535.
 bool ParseUrl(DownJobRecord &record);
 
-// The request text for a connection whose part stands at `pos`.
-QByteArray RequestText(const DownJobRecord &record, qint32 pos);
+// The request text for a connection whose part stands at `pos`. Some
+// servers (nginx since 1.21.1) refuse the header name with a space in
+// "Accept -Encoding"; `withAcceptEncoding` false leaves that line out.
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true);
+// Whether a response header is a "400" answer (the request was refused).
+bool IsBadRequest(const QString &header);
 
 // Header block of a received block (up to and including the first CR LF CR
 // LF), or the empty text when the block holds none.

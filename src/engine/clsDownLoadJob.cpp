@@ -82,6 +82,7 @@ void clsDownLoadJob::Start() {
     closeAll();
     ++m_run;
     m_answered = false;
+    m_plainRequest = false;
     m_idleRounds = 0;
     m_refillHave = -1;
     m_job.StartTime = OleDate::now();
@@ -195,7 +196,7 @@ void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
         text += QStringLiteral("(IP:") + sock->peerAddress().toString() + QLatin1Char(')');
     if (!report(k, QStringLiteral("Connected"), text) || m_parts[k].sock != sock)
         return;
-    const QByteArray request = HttpExchange::RequestText(m_job, m_job.part(k).Pos);
+    const QByteArray request = HttpExchange::RequestText(m_job, m_job.part(k).Pos, !m_plainRequest);
     sock->write(request);
     const quint32 run = m_run;
     letEventsRun();
@@ -294,6 +295,18 @@ void clsDownLoadJob::handleFirstBlock(int k, const char *data, qint64 size, bool
     c.status = HttpExchange::GetStatusCode(c.header);
     if (!report(k, QStringLiteral("Response"), c.header))
         return;
+    if (!m_plainRequest && HttpExchange::IsBadRequest(c.header)) {
+        // Refused for the "Accept -Encoding" line: ask again without it.
+        m_plainRequest = true;
+        const bool refill = c.refill;
+        closeSock(k);
+        if (!report(k, QStringLiteral("Retry"),
+                    QStringLiteral("The server refused the request (answer 400); sending it again "
+                                   "without the line \"Accept -Encoding: gzip , deflate\".")))
+            return;
+        openPart(k, refill);
+        return;
+    }
     const char *body = block.constData() + length;
     const qint64 bodySize = block.size() - length;
     if (m_parts[k].refill)

@@ -105,6 +105,7 @@ private:
     QByteArray m_buffer;
     quint32 m_run = 0;      // changes whenever a run starts or ends
     bool m_answered = false; // part 1 has had its first answer in this run
+    bool m_plainRequest = false; // requests leave out "Accept -Encoding" (see RequestText)
     bool m_created = false; // the last Create could split the URL
     int m_redirects = 0;
     int m_idleRounds = 0;
