@@ -67,6 +67,7 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
                                          const QString &text) {
     if (slot < 1 || slot > kSlots)
         return;
+    emit ReportReceived(slot, part, type, text);
     clsDownLoadJob *job = m_jobs[slot];
     const int index = SlotJob[slot];
     job->CalcHaveDown();

@@ -54,6 +54,8 @@ public:
     static QString PercentText(qint64 received, qint64 total);
 
 signals:
+    // Each report as it arrives, before it is handled.
+    void ReportReceived(int slot, qint16 part, const QString &type, const QString &text);
     void JobFinished(int index, int state); // 4 complete, 5 error
     void JobMessage(const QString &text);    // "Job complete." + Url (PopMessage)
     void FileCreationProgress(int slot, qint64 done, qint64 total);

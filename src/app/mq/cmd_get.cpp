@@ -172,8 +172,8 @@ int runGet(const QStringList &args) {
     };
 
     if (o.events)
-        QObject::connect(job, &clsDownLoadJob::UpDataState, &events,
-                         [](qint16 part, const QString &type, const QString &text) {
+        QObject::connect(&events, &DownloadEvents::ReportReceived, &events,
+                         [](int, qint16 part, const QString &type, const QString &text) {
                              printLine("{\"part\":" + QByteArray::number(part) + ",\"type\":" +
                                        jsonString(type) + ",\"text\":" + jsonString(text) + "}");
                          });
