@@ -63,7 +63,10 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     QByteArray header;
     QByteArray body;
     const QString path = QString::fromLatin1(target);
-    if (!m_resources.contains(path)) {
+    if (m_resources.value(path).strictHeaderNames && request.contains("\r\nAccept -Encoding:")) {
+        header = "HTTP/1.1 400 Bad Request\r\nContent-Length: 11\r\n";
+        body = "bad request";
+    } else if (!m_resources.contains(path)) {
         header = "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n";
         body = "not found";
     } else {

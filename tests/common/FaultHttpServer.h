@@ -28,6 +28,7 @@ public:
         bool stall = false;         // send the header, then nothing
         int headerPieces = 1;       // send the header in this many writes
         int rangeFailFrom = 0;      // range requests from this byte on get "200" (0: off)
+        bool strictHeaderNames = false; // "400" for a header name with a space
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);

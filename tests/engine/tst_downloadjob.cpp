@@ -31,6 +31,9 @@ private slots:
     void pauseBeforeFirstAnswerStartsAgain();
     void zeroWritesWhenAllocationUnsupported();
     void loadAsPaused();
+    void refusedHeaderNameIsLeftOut();
+    void pauseDuringStall();
+    void logCapacity();
 };
 
 void TestDownloadJob::splitRanges_data() {
@@ -485,6 +488,66 @@ void TestDownloadJob::loadAsPaused() {
     QCOMPARE(jobs[1].IsNew, kFalse);
     QCOMPARE(jobs[2].IsNew, kTrue);
     QCOMPARE(jobs[3].State, qint32(StateComplete));
+}
+
+void TestDownloadJob::refusedHeaderNameIsLeftOut() {
+    FaultHttpServer server;
+    Resource r;
+    r.body = FaultHttpServer::pattern(200000);
+    r.strictHeaderNames = true;
+    server.setResource(QStringLiteral("/n.swf"), r);
+    EngineRig rig;
+    const int index = rig.addJob(server.url(QStringLiteral("/n.swf")), 3);
+    rig.start(index);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+    QVERIFY(server.requests[0].contains("\r\nAccept -Encoding: gzip , deflate\r\n"));
+    for (int i = 1; i < server.requests.size(); ++i)
+        QVERIFY(!server.requests[i].contains("Accept -Encoding"));
+    QCOMPARE(rig.count(QStringLiteral("Retry")), 1);
+}
+
+void TestDownloadJob::pauseDuringStall() {
+    FaultHttpServer server;
+    Resource r;
+    r.body = FaultHttpServer::pattern(100000);
+    r.stall = true;
+    server.setResource(QStringLiteral("/st.swf"), r);
+    EngineRig rig;
+    const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 2);
+    rig.start(index);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Response")) >= 1, 5000);
+    clsDownLoadJob *job = rig.events->clsDownJob(1);
+    QVERIFY(job->Busy);
+    job->Pause();
+    QCOMPARE(job->OpenConnections(), 0);
+    QCOMPARE(rig.job(index).State, qint32(StatePaused));
+    QCOMPARE(rig.job(index).IsNew, kFalse);
+    QCOMPARE(rig.job(index).TotalSize, 100000);
+    QCOMPARE(QFileInfo(rig.job(index).SavePath).size(), 100000);
+    server.resource(QStringLiteral("/st.swf")).stall = false;
+    rig.start(index);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+}
+
+void TestDownloadJob::logCapacity() {
+    JobLog log;
+    ListRowModel list;
+    list.addRow(QStringLiteral("1NowDown"));
+    QCOMPARE(log.JobLogCapacity(), 1000);
+    log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("a"), 100, 1);
+    QCOMPARE(log.JobLogCapacity(), 2000);
+    for (int i = 2; i <= 1000; ++i)
+        log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("b"), 3, 2);
+    QCOMPARE(log.JobLogCapacity(), 3000);
+    QVERIFY(list.row(0).tag.startsWith(QStringLiteral("1,2,3,")));
+    QVERIFY(list.row(0).tag.endsWith(QStringLiteral("999,1000,")));
+    log.AddJobLog(list, QStringLiteral("missing"), QStringLiteral("c"), 8, 1);
+    QCOMPARE(log.JobLogCount(), 1001);
+    const QVector<JobLogRow> rows = log.LookSearchLogLv(list.row(0).tag, 1, 0);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].red, 152);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadJob)
