@@ -20,8 +20,9 @@ DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
                 [this, slot](qint16 part, const QString &type, const QString &text) {
                     UpdateDownloadState(slot, part, type, text);
                 });
-        connect(job, &clsDownLoadJob::FileCreation, this,
-                [this, slot](qint64 done, qint64 total) { emit FileCreationProgress(slot, done, total); });
+        connect(job, &clsDownLoadJob::FileCreation, this, [this, slot](qint64 done, qint64 total) {
+            emit FileCreationProgress(slot, done, total);
+        });
     }
     SelectedPart[0] = kWholeJob;
 }
@@ -32,16 +33,14 @@ QString DownloadEvents::PercentText(qint64 received, qint64 total) {
     const qint64 scaled = received * 100;
     qint64 q = scaled / total;
     const qint64 twice = 2 * (scaled % total);
-    if (twice > total || (twice == total && (q & 1)))
-        ++q;
+    if (twice > total || (twice == total && (q & 1))) ++q;
     return QString::number(q) + QLatin1Char('%');
 }
 
 int DownloadEvents::rowOfSlot(int slot) {
     const ListRowModel &list = m_core.lvNowDown;
     int &r = m_rowCache[slot];
-    if (r >= 0 && r < list.count() && list.row(r).key == SlotItem[slot])
-        return r;
+    if (r >= 0 && r < list.count() && list.row(r).key == SlotItem[slot]) return r;
     r = list.rowOfKey(SlotItem[slot]);
     return r;
 }
@@ -65,8 +64,7 @@ void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int pa
 
 void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &type,
                                          const QString &text) {
-    if (slot < 1 || slot > kSlots)
-        return;
+    if (slot < 1 || slot > kSlots) return;
     emit ReportReceived(slot, part, type, text);
     clsDownLoadJob *job = m_jobs[slot];
     const int index = SlotJob[slot];
@@ -79,8 +77,7 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
         ListRowModel &list = m_core.lvNowDown;
         list.setSubItem(row, 2, QString::number(rec.TotalSize));
         list.setSubItem(row, 3, QString::number(rec.Received));
-        if (rec.TotalSize >= 1)
-            list.setSubItem(row, 4, PercentText(rec.Received, rec.TotalSize));
+        if (rec.TotalSize >= 1) list.setSubItem(row, 4, PercentText(rec.Received, rec.TotalSize));
     }
 
     const bool data = type == QLatin1String("DataArrival");
@@ -105,16 +102,19 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
     } else if (type == QLatin1String("Close")) {
         addLog(slot, QStringLiteral("This Part Receiving Data Complete."), 7, part);
         addLog(slot,
-               text == QLatin1String("MeComplete") ? QStringLiteral("Close the Connection.")
-                                                    : QStringLiteral("The Connection Close by Server."),
+               text == QLatin1String("MeComplete")
+                   ? QStringLiteral("Close the Connection.")
+                   : QStringLiteral("The Connection Close by Server."),
                7, part);
         completionTest(slot);
         return; // the display step follows inside when the job goes on
     } else if (type == QLatin1String("Autorename")) {
         addLog(slot, QStringLiteral("File Exits , Auto Rename:") + text, 100, part);
     } else if (type == QLatin1String("Cancel")) {
-        addLog(slot, QStringLiteral("This Part ") + QString::number(part) +
-                         QStringLiteral(" Cancel By Part ") + text, 8, part);
+        addLog(slot,
+               QStringLiteral("This Part ") + QString::number(part) +
+                   QStringLiteral(" Cancel By Part ") + text,
+               8, part);
     } else if (type == QLatin1String("Redirect")) {
         addLog(slot, QStringLiteral("Redirect link to other site:") + text, 8, part);
     } else if (type == QLatin1String("RequestError")) {
@@ -130,11 +130,9 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
     }
 
     // Display step.
-    if (SelectedJob != index || index == 0)
-        return;
+    if (SelectedJob != index || index == 0) return;
     if (data) {
-        if (SelectedPart[slot] == kWholeJob)
-            emit PartsRedraw(slot);
+        if (SelectedPart[slot] == kWholeJob) emit PartsRedraw(slot);
     } else if (SelectedPart[slot] == part) {
         emit LogListRebuild(slot, part);
     }
@@ -161,8 +159,7 @@ void DownloadEvents::complete(int slot) {
     if (m_core.settings.UseMQ == 1 && rec.SavePath.endsWith(QLatin1String("!mq"))) {
         const QString finalPath = rec.SavePath.chopped(3);
         // QFile::rename never replaces an existing file.
-        if (QFile::rename(rec.SavePath, finalPath))
-            rec.SavePath = finalPath;
+        if (QFile::rename(rec.SavePath, finalPath)) rec.SavePath = finalPath;
     }
     const double now = OleDate::now();
     rec.State = StateComplete;
@@ -170,8 +167,7 @@ void DownloadEvents::complete(int slot) {
     rec.ElapsedTime = now - rec.StartTime;
     rec.TotalTime += rec.ElapsedTime;
     const double seconds = std::floor(rec.TotalTime * 86400.0 + 1e-6);
-    if (seconds > 0)
-        rec.AverageSpeed = float(rec.TotalSize / seconds);
+    if (seconds > 0) rec.AverageSpeed = float(rec.TotalSize / seconds);
     job->SaveDownState();
     m_core.lvNowDown.removeRowByKey(RowKey(index));
     if (SelectedJob == index) {
@@ -179,25 +175,21 @@ void DownloadEvents::complete(int slot) {
         SelectedSlot = 0;
         emit SelectionCleared();
     }
-    if (m_core.settings.PopMessage == 1)
-        emit JobMessage(QStringLiteral("Job complete.") + rec.Url);
+    if (m_core.settings.PopMessage == 1) emit JobMessage(QStringLiteral("Job complete.") + rec.Url);
     job->Busy = false;
     emit JobFinished(index, StateComplete);
-    if (!StartNextWaitingJob())
-        emit StatusBarRefresh();
+    if (!StartNextWaitingJob()) emit StatusBarRefresh();
 }
 
 void DownloadEvents::ended(int slot, int state) {
     m_jobs[slot]->Busy = false;
     emit JobFinished(SlotJob[slot], state);
-    if (!StartNextWaitingJob())
-        emit StatusBarRefresh();
+    if (!StartNextWaitingJob()) emit StatusBarRefresh();
 }
 
 int DownloadEvents::FreeSlot() const {
     for (int slot = 1; slot <= kSlots; ++slot)
-        if (!m_jobs[slot]->Busy)
-            return slot;
+        if (!m_jobs[slot]->Busy) return slot;
     return 0;
 }
 
@@ -209,8 +201,7 @@ int DownloadEvents::BusySlots() const {
 }
 
 void DownloadEvents::StartJobInSlot(int slot, int index) {
-    if (slot < 1 || slot > kSlots)
-        return;
+    if (slot < 1 || slot > kSlots) return;
     clsDownLoadJob *job = m_jobs[slot];
     SlotJob[slot] = index;
     SlotItem[slot] = RowKey(index);
@@ -222,11 +213,9 @@ void DownloadEvents::StartJobInSlot(int slot, int index) {
 }
 
 bool DownloadEvents::StartNextWaitingJob() {
-    if (BusySlots() >= m_core.settings.Maxjobs)
-        return false;
+    if (BusySlots() >= m_core.settings.Maxjobs) return false;
     const int slot = FreeSlot();
-    if (slot == 0)
-        return false;
+    if (slot == 0) return false;
     for (int index = 1; index <= m_core.DownJobs.DownCount(); ++index) {
         if (m_core.DownJobs[index].State == StateWaiting &&
             m_core.lvNowDown.rowOfKey(RowKey(index)) >= 0) {
@@ -240,13 +229,10 @@ bool DownloadEvents::StartNextWaitingJob() {
 void DownloadEvents::LoadAsPaused(JobTable &jobs) {
     for (int index = 1; index <= jobs.DownCount(); ++index) {
         DownJobRecord &rec = jobs[index];
-        if (rec.State != StateRunning && rec.FileOpen == 0)
-            continue;
-        if (rec.State == StateRunning)
-            rec.State = StatePaused;
+        if (rec.State != StateRunning && rec.FileOpen == 0) continue;
+        if (rec.State == StateRunning) rec.State = StatePaused;
         rec.FileOpen = kFalse;
         rec.FileNumber = 0;
-        if (rec.TotalSize > 0 || rec.part(1).Pos > 0)
-            rec.IsNew = kFalse;
+        if (rec.TotalSize > 0 || rec.part(1).Pos > 0) rec.IsNew = kFalse;
     }
 }

@@ -57,7 +57,7 @@ signals:
     // Each report as it arrives, before it is handled.
     void ReportReceived(int slot, qint16 part, const QString &type, const QString &text);
     void JobFinished(int index, int state); // 4 complete, 5 error
-    void JobMessage(const QString &text);    // "Job complete." + Url (PopMessage)
+    void JobMessage(const QString &text);   // "Job complete." + Url (PopMessage)
     void FileCreationProgress(int slot, qint64 done, qint64 total);
     void PartsRedraw(int slot);              // redraw the parts picture
     void LogListRebuild(int slot, int part); // rebuild the log list of that part

@@ -9,12 +9,10 @@ const QString kHttp = QStringLiteral("http://");
 QString headerValue(const QString &header, const QString &name, bool *found) {
     const int at = header.indexOf(name, 0, Qt::CaseInsensitive);
     *found = at >= 0;
-    if (at < 0)
-        return {};
+    if (at < 0) return {};
     const int from = at + int(name.size());
     int end = header.indexOf(QLatin1String("\r\n"), from);
-    if (end < 0)
-        end = int(header.size());
+    if (end < 0) end = int(header.size());
     return header.mid(from, end - from).trimmed();
 }
 } // namespace
@@ -23,11 +21,9 @@ namespace HttpExchange {
 
 bool ParseUrl(DownJobRecord &record) {
     const QString url = record.Url.trimmed();
-    if (!url.contains(kHttp, Qt::CaseInsensitive))
-        return false;
+    if (!url.contains(kHttp, Qt::CaseInsensitive)) return false;
     const int slash = int(url.indexOf(QLatin1Char('/'), 7));
-    if (slash < 0)
-        return false;
+    if (slash < 0) return false;
     const QString hostPort = url.left(slash);
     const int colon = int(hostPort.indexOf(QLatin1Char(':'), 7));
     QString host;
@@ -41,8 +37,7 @@ bool ParseUrl(DownJobRecord &record) {
         host = hostPort.mid(7);
         path = url.mid(slash);
     }
-    if (host.isEmpty() || port < 1 || port > 65535)
-        return false;
+    if (host.isEmpty() || port < 1 || port > 65535) return false;
     record.Host = host;
     record.Port = qint16(quint16(port));
     record.RequestPath = record.UseProxy ? kHttp + host + path : path;
@@ -56,12 +51,10 @@ QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptE
     text.reserve(256);
     text += "GET " + record.RequestPath.toLatin1() + " HTTP/1.1\r\n";
     text += "Accept: */*\r\n";
-    if (withAcceptEncoding)
-        text += "Accept -Encoding: gzip , deflate\r\n";
+    if (withAcceptEncoding) text += "Accept -Encoding: gzip , deflate\r\n";
     text += "User-Agent: " + record.UserAgent.toLatin1() + "\r\n";
     text += "Host: " + record.Host.toLatin1() + "\r\n";
-    if (pos > 0)
-        text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
+    if (pos > 0) text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
     text += "Connection: close\r\n\r\n";
     return text;
 }
@@ -83,14 +76,10 @@ QString GetHeaderPart(const QByteArray &block) {
 
 QString GetStatusCode(const QString &header) {
     auto has = [&header](const char *text) { return header.contains(QLatin1String(text)); };
-    if (has("HTTP/1.1 200 OK") || has("HTTP/1.0 200 OK"))
-        return QStringLiteral("200");
-    if (has("HTTP/1.1 206") || has("HTTP/1.0 206 "))
-        return QStringLiteral("206");
-    if (has("HTTP/1.1 404") || has("HTTP/1.0 404 "))
-        return QStringLiteral("404");
-    if (has("HTTP/1.1 30") || has("HTTP/1.0 30"))
-        return QStringLiteral("30");
+    if (has("HTTP/1.1 200 OK") || has("HTTP/1.0 200 OK")) return QStringLiteral("200");
+    if (has("HTTP/1.1 206") || has("HTTP/1.0 206 ")) return QStringLiteral("206");
+    if (has("HTTP/1.1 404") || has("HTTP/1.0 404 ")) return QStringLiteral("404");
+    if (has("HTTP/1.1 30") || has("HTTP/1.0 30")) return QStringLiteral("30");
     return {};
 }
 
@@ -103,8 +92,7 @@ QString GetContentLength(const QString &header) {
 qint64 LeadingNumber(const QString &text) {
     qint64 value = 0;
     for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            break;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
         value = value * 10 + (c.unicode() - '0');
         if (value > (qint64(1) << 40))
             break; // far beyond any size or port; stop before overflowing
@@ -118,27 +106,21 @@ QString GetLocation(const QString &header) {
 }
 
 QString ResolveLocation(const QString &base, const QString &location) {
-    if (location.isEmpty() || location.startsWith(kHttp, Qt::CaseInsensitive))
-        return location;
+    if (location.isEmpty() || location.startsWith(kHttp, Qt::CaseInsensitive)) return location;
     if (location.contains(QLatin1String("://")))
         return location; // another scheme: left for ParseUrl to refuse
     const QString url = base.trimmed();
     const int schemeEnd = int(url.indexOf(kHttp, 0, Qt::CaseInsensitive));
-    if (schemeEnd < 0)
-        return location;
+    if (schemeEnd < 0) return location;
     const int hostFrom = schemeEnd + 7;
-    if (location.startsWith(QLatin1String("//")))
-        return QStringLiteral("http:") + location;
+    if (location.startsWith(QLatin1String("//"))) return QStringLiteral("http:") + location;
     int pathFrom = int(url.indexOf(QLatin1Char('/'), hostFrom));
-    if (pathFrom < 0)
-        pathFrom = int(url.size());
-    if (location.startsWith(QLatin1Char('/')))
-        return url.left(pathFrom) + location;
+    if (pathFrom < 0) pathFrom = int(url.size());
+    if (location.startsWith(QLatin1Char('/'))) return url.left(pathFrom) + location;
     // Relative to the folder of the base path (query and fragment dropped).
     QString path = url.mid(pathFrom);
     const int query = int(path.indexOf(QLatin1Char('?')));
-    if (query >= 0)
-        path.truncate(query);
+    if (query >= 0) path.truncate(query);
     const int lastSlash = int(path.lastIndexOf(QLatin1Char('/')));
     const QString folder = lastSlash >= 0 ? path.left(lastSlash + 1) : QStringLiteral("/");
     return url.left(pathFrom) + folder + location;

@@ -26,8 +26,7 @@ qint64 HaveDown(const DownJobRecord &record) {
     qint64 total = 0;
     const int n = qBound(1, int(record.Parts), kMaxParts);
     for (int k = 1; k <= n; ++k) {
-        if (!InUse(record, k))
-            continue;
+        if (!InUse(record, k)) continue;
         const PartRange &range = record.part(k);
         total += qint64(std::min(range.Pos, range.EndPos)) - range.StartPos;
     }
@@ -38,8 +37,7 @@ int OvertakenPart(const DownJobRecord &record, int j) {
     const qint32 lead = record.part(1).Pos;
     for (int k = j + 1; k <= record.Parts && k <= kMaxParts; ++k) {
         const PartRange &range = record.part(k);
-        if (range.StartPos != 0 && range.Pos != 0 && lead > range.Pos)
-            return k;
+        if (range.StartPos != 0 && range.Pos != 0 && lead > range.Pos) return k;
     }
     return 0;
 }
@@ -49,20 +47,17 @@ bool CoversWholeFile(const DownJobRecord &record) {
     int count = 0;
     const int n = qBound(1, int(record.Parts), kMaxParts);
     for (int k = 1; k <= n; ++k) {
-        if (!InUse(record, k))
-            continue;
+        if (!InUse(record, k)) continue;
         const PartRange &range = record.part(k);
         const qint64 end = std::min(range.Pos, range.EndPos);
-        if (end > range.StartPos)
-            spans[count++] = {range.StartPos, end};
+        if (end > range.StartPos) spans[count++] = {range.StartPos, end};
     }
     for (int i = 1; i < count; ++i) // insertion sort: at most ten spans
         for (int j = i; j > 0 && spans[j] < spans[j - 1]; --j)
             std::swap(spans[j], spans[j - 1]);
     qint64 covered = 0;
     for (int i = 0; i < count; ++i) {
-        if (spans[i].first > covered)
-            return false;
+        if (spans[i].first > covered) return false;
         covered = std::max(covered, spans[i].second);
     }
     return covered >= record.TotalSize;

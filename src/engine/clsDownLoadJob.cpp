@@ -16,7 +16,8 @@
 #include <limits>
 
 namespace {
-constexpr qint32 kUnknownEnd = std::numeric_limits<qint32>::max(); // part 1's end while the size is unknown
+constexpr qint32 kUnknownEnd =
+    std::numeric_limits<qint32>::max(); // part 1's end while the size is unknown
 constexpr qint64 kSplitThreshold = 51200;
 constexpr int kMaxHeaderBytes = 64 * 1024;
 constexpr int kMaxRenames = 10000;
@@ -25,16 +26,16 @@ const QString kDataArrival = QStringLiteral("DataArrival");
 
 clsDownLoadJob::clsDownLoadJob(AppCore &core, QObject *parent) : QObject(parent), m_core(core) {}
 
-clsDownLoadJob::~clsDownLoadJob() { closeAll(); }
+clsDownLoadJob::~clsDownLoadJob() {
+    closeAll();
+}
 
 bool clsDownLoadJob::Create(int index) {
     JobIndex = qint16(index);
     m_created = false;
-    if (!m_core.DownJobs.isValid(index))
-        return false;
+    if (!m_core.DownJobs.isValid(index)) return false;
     DownJobRecord copy = m_core.DownJobs[index];
-    if (!HttpExchange::ParseUrl(copy))
-        return false;
+    if (!HttpExchange::ParseUrl(copy)) return false;
     m_created = true;
     m_job = copy;
     m_job.State = StateRunning;
@@ -43,21 +44,18 @@ bool clsDownLoadJob::Create(int index) {
 }
 
 void clsDownLoadJob::ReadDownState() {
-    if (m_core.DownJobs.isValid(JobIndex))
-        m_job = m_core.DownJobs[JobIndex];
+    if (m_core.DownJobs.isValid(JobIndex)) m_job = m_core.DownJobs[JobIndex];
 }
 
 void clsDownLoadJob::SaveDownState() {
-    if (m_core.DownJobs.isValid(JobIndex))
-        m_core.DownJobs[JobIndex] = m_job;
+    if (m_core.DownJobs.isValid(JobIndex)) m_core.DownJobs[JobIndex] = m_job;
 }
 
 void clsDownLoadJob::CalcHaveDown() {
     // Bytes counted twice where ranges overlap never push it past the size;
     // completion also checks that the ranges leave no gap.
     qint64 have = RangeBook::HaveDown(m_job);
-    if (m_job.TotalSize > 0 && have > m_job.TotalSize)
-        have = m_job.TotalSize;
+    if (m_job.TotalSize > 0 && have > m_job.TotalSize) have = m_job.TotalSize;
     m_job.Received = qint32(qBound<qint64>(0, have, qint64(kUnknownEnd)));
 }
 
@@ -74,7 +72,9 @@ bool clsDownLoadJob::report(int part, const QString &type, const QString &text) 
     return run == m_run;
 }
 
-void clsDownLoadJob::letEventsRun() { QCoreApplication::processEvents(); }
+void clsDownLoadJob::letEventsRun() {
+    QCoreApplication::processEvents();
+}
 
 // ---- starting, pausing, ending -------------------------------------------
 
@@ -83,6 +83,7 @@ void clsDownLoadJob::Start() {
     ++m_run;
     m_answered = false;
     m_plainRequest = false;
+    m_lastError.clear();
     m_idleRounds = 0;
     m_refillHave = -1;
     m_job.StartTime = OleDate::now();
@@ -95,18 +96,16 @@ void clsDownLoadJob::Start() {
         return;
     }
     // A missing file or an unknown size cannot be continued: start afresh.
-    if (!m_job.IsNew && (m_job.SavePath.isEmpty() || (m_job.TotalSize == 0 &&
-                                                       m_job.part(1).EndPos != kUnknownEnd))) {
+    if (!m_job.IsNew && (m_job.SavePath.isEmpty() ||
+                         (m_job.TotalSize == 0 && m_job.part(1).EndPos != kUnknownEnd))) {
         m_job.IsNew = kTrue;
         RangeBook::ClearRanges(m_job);
     }
     const quint32 run = m_run;
     openPart(1, false);
-    if (run != m_run)
-        return;
+    if (run != m_run) return;
     letEventsRun();
-    if (run != m_run)
-        return;
+    if (run != m_run) return;
     SetStateIcon(m_core.lvNowDown, JobItem, m_job.State);
 }
 
@@ -117,8 +116,7 @@ void clsDownLoadJob::Pause() {
     m_job.TotalTime += m_job.ElapsedTime;
     closeAll();
     // A job paused before its size was learnt starts again as a new job.
-    if (m_answered || !m_job.IsNew)
-        m_job.IsNew = kFalse;
+    if (m_answered || !m_job.IsNew) m_job.IsNew = kFalse;
     m_job.FileOpen = kFalse;
     m_file.close();
     CalcHaveDown();
@@ -165,16 +163,14 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     const quint16 port = proxy ? m_job.proxyPortNumber() : m_job.portNumber();
     if (!report(k, QStringLiteral("Connecting"), host + QLatin1Char(':') + QString::number(port)))
         return;
-    if (m_parts[k].sock != sock)
-        return;
+    if (m_parts[k].sock != sock) return;
     c.HeaderPending = true;
     sock->connectToHost(host, port);
 }
 
 void clsDownLoadJob::closeSock(int k) {
     QTcpSocket *sock = m_parts[k].sock;
-    if (!sock)
-        return;
+    if (!sock) return;
     m_parts[k].sock = nullptr;
     sock->disconnect(this);
     sock->abort();
@@ -187,56 +183,45 @@ void clsDownLoadJob::closeAll() {
 }
 
 void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock)
-        return;
+    if (m_parts[k].sock != sock) return;
     const bool proxy = m_job.UseProxy != 0;
     QString text = (proxy ? m_job.ProxyHost : m_job.Host) + QLatin1Char(':') +
                    QString::number(proxy ? m_job.proxyPortNumber() : m_job.portNumber());
-    if (k == 1)
-        text += QStringLiteral("(IP:") + sock->peerAddress().toString() + QLatin1Char(')');
-    if (!report(k, QStringLiteral("Connected"), text) || m_parts[k].sock != sock)
-        return;
+    if (k == 1) text += QStringLiteral("(IP:") + sock->peerAddress().toString() + QLatin1Char(')');
+    if (!report(k, QStringLiteral("Connected"), text) || m_parts[k].sock != sock) return;
     const QByteArray request = HttpExchange::RequestText(m_job, m_job.part(k).Pos, !m_plainRequest);
     sock->write(request);
     const quint32 run = m_run;
     letEventsRun();
-    if (run != m_run || m_parts[k].sock != sock)
-        return;
+    if (run != m_run || m_parts[k].sock != sock) return;
     if (!report(k, QStringLiteral("Request"), QString::fromLatin1(request)) ||
         m_parts[k].sock != sock)
         return;
     // An answer that came in meanwhile waited for the request's report.
     m_parts[k].requested = true;
-    if (sock->bytesAvailable() > 0)
-        onReadyRead(k, sock);
+    if (sock->bytesAvailable() > 0) onReadyRead(k, sock);
 }
 
 void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock || !m_parts[k].requested)
-        return;
-    if (m_buffer.size() < kBlockSize)
-        m_buffer.resize(kBlockSize);
+    if (m_parts[k].sock != sock || !m_parts[k].requested) return;
+    if (m_buffer.size() < kBlockSize) m_buffer.resize(kBlockSize);
     const quint32 run = m_run;
     while (m_parts[k].sock == sock && run == m_run) {
         const qint64 n = sock->read(m_buffer.data(), kBlockSize);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         handleBlock(k, m_buffer.constData(), n);
     }
 }
 
 void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock)
-        return;
+    if (m_parts[k].sock != sock) return;
     const quint32 run = m_run;
     onReadyRead(k, sock); // whatever is still buffered
-    if (run != m_run || m_parts[k].sock != sock)
-        return;
+    if (run != m_run || m_parts[k].sock != sock) return;
     Connection &c = m_parts[k];
     if (c.HeaderPending && !c.collected.isEmpty()) {
         handleFirstBlock(k, nullptr, 0, true);
-        if (run != m_run || m_parts[k].sock != sock)
-            return;
+        if (run != m_run || m_parts[k].sock != sock) return;
     }
     // Without a size, the server's close tells it: what part 1 received.
     if (k == 1 && !c.HeaderPending && m_job.part(1).EndPos == kUnknownEnd) {
@@ -244,8 +229,7 @@ void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
         m_job.part(1).EndPos = m_job.part(1).Pos;
     }
     closeSock(k);
-    if (!report(k, QStringLiteral("Close"), QStringLiteral("ByServer")))
-        return;
+    if (!report(k, QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
     scheduleRefill();
 }
 
@@ -253,38 +237,33 @@ void clsDownLoadJob::onError(int k, QTcpSocket *sock) {
     if (m_parts[k].sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError)
         return; // a server close arrives as disconnected()
     const QString text = QString::number(int(sock->error())) + sock->errorString();
+    m_lastError = sock->errorString();
     closeSock(k);
-    if (!report(k, QStringLiteral("Error"), text))
-        return;
+    if (!report(k, QStringLiteral("Error"), text)) return;
     scheduleRefill();
 }
 
 // ---- receiving -------------------------------------------------------------
 
 void clsDownLoadJob::handleBlock(int k, const char *data, qint64 size) {
-    if (size <= 0)
-        return;
+    if (size <= 0) return;
     if (m_parts[k].HeaderPending) {
         handleFirstBlock(k, data, size, false);
         return;
     }
-    if (!writeBody(k, data, size))
-        return;
-    if (!report(k, kDataArrival, QString::number(size)))
-        return;
+    if (!writeBody(k, data, size)) return;
+    if (!report(k, kDataArrival, QString::number(size))) return;
     afterBlock(k);
 }
 
 void clsDownLoadJob::handleFirstBlock(int k, const char *data, qint64 size, bool whole) {
     Connection &c = m_parts[k];
-    if (size > 0)
-        c.collected.append(data, int(size));
+    if (size > 0) c.collected.append(data, int(size));
     int length = HttpExchange::HeaderLength(c.collected);
     if (length < 0) {
         // The header may still be on its way; collect up to a limit, then
         // treat everything as body.
-        if (!whole && c.collected.size() < kMaxHeaderBytes)
-            return;
+        if (!whole && c.collected.size() < kMaxHeaderBytes) return;
         length = 0;
     }
     c.HeaderPending = false;
@@ -293,8 +272,7 @@ void clsDownLoadJob::handleFirstBlock(int k, const char *data, qint64 size, bool
     c.header = QString::fromLatin1(block.constData(), length);
     c.headerLength = length;
     c.status = HttpExchange::GetStatusCode(c.header);
-    if (!report(k, QStringLiteral("Response"), c.header))
-        return;
+    if (!report(k, QStringLiteral("Response"), c.header)) return;
     if (!m_plainRequest && HttpExchange::IsBadRequest(c.header)) {
         // Refused for the "Accept -Encoding" line: ask again without it.
         m_plainRequest = true;
@@ -364,43 +342,29 @@ void clsDownLoadJob::newJobFirstBlock(const char *body, qint64 size, bool reuseP
     }
     m_job.TotalSize = sizeKnown ? qint32(total) : 0;
     m_job.part(1).EndPos = sizeKnown ? qint32(total) : kUnknownEnd;
-    if (!CreateFileForSave(reusePath))
+    if (!CreateFileForSave(reusePath)) return;
+    if (!writeBody(1, body, size)) return;
+    if (!report(1, kDataArrival, QString::number(size))) return;
+    if (sizeKnown && m_job.TotalSize > kSplitThreshold && m_job.Parts >= 2 && !startRangeTest())
         return;
-    if (!writeBody(1, body, size))
-        return;
-    if (!report(1, kDataArrival, QString::number(size)))
-        return;
-    if (sizeKnown && m_job.TotalSize > kSplitThreshold && m_job.Parts >= 2) {
-        QTcpSocket *sock1 = m_parts[1].sock;
-        const quint32 run = m_run;
-        CreateSocks2();
-        if (run != m_run)
-            return;
-        letEventsRun();
-        if (run != m_run || m_parts[1].sock != sock1)
-            return;
-    }
     afterBlock(1);
 }
 
 void clsDownLoadJob::resumedFirstBlock(const char *body, qint64 size) {
-    if (!m_file.isOpen() && !openSavedFile())
-        return;
-    if (!writeBody(1, body, size))
-        return;
-    if (!report(1, kDataArrival, QString::number(size)))
-        return;
-    if (m_job.Parts >= 2 && m_job.TotalSize > 0) {
-        QTcpSocket *sock1 = m_parts[1].sock;
-        const quint32 run = m_run;
-        CreateSocks2();
-        if (run != m_run)
-            return;
-        letEventsRun();
-        if (run != m_run || m_parts[1].sock != sock1)
-            return;
-    }
+    if (!m_file.isOpen() && !openSavedFile()) return;
+    if (!writeBody(1, body, size)) return;
+    if (!report(1, kDataArrival, QString::number(size))) return;
+    if (m_job.Parts >= 2 && m_job.TotalSize > 0 && !startRangeTest()) return;
     afterBlock(1);
+}
+
+bool clsDownLoadJob::startRangeTest() {
+    QTcpSocket *sock1 = m_parts[1].sock;
+    const quint32 run = m_run;
+    CreateSocks2();
+    if (run != m_run) return false;
+    letEventsRun();
+    return run == m_run && m_parts[1].sock == sock1;
 }
 
 void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
@@ -408,20 +372,16 @@ void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
         m_job.part(1).EndPos = m_job.TotalSize;
         m_job.CanResume = kFalse;
         closeSock(2);
-        if (!report(2, QStringLiteral("ReSumeTestError"), m_job.Url))
-            return;
+        if (!report(2, QStringLiteral("ReSumeTestError"), m_job.Url)) return;
     } else {
         m_job.part(1).EndPos = m_job.TotalSize / m_job.Parts;
         m_job.CanResume = kTrue;
-        if (!writeBody(2, body, size))
-            return;
-        if (!report(2, kDataArrival, QString::number(size)))
-            return;
+        if (!writeBody(2, body, size)) return;
+        if (!report(2, kDataArrival, QString::number(size))) return;
         if (m_job.Parts >= 3) {
             const quint32 run = m_run;
             CreateSocks3_5();
-            if (run != m_run)
-                return;
+            if (run != m_run) return;
         }
     }
     afterBlock(2);
@@ -429,10 +389,8 @@ void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
 
 void clsDownLoadJob::laterPartFirstBlock(int k, const char *body, qint64 size) {
     if (m_parts[k].status == QLatin1String("206")) {
-        if (!writeBody(k, body, size))
-            return;
-        if (!report(k, kDataArrival, QString::number(size)))
-            return;
+        if (!writeBody(k, body, size)) return;
+        if (!report(k, kDataArrival, QString::number(size))) return;
         afterBlock(k);
         return;
     }
@@ -441,14 +399,11 @@ void clsDownLoadJob::laterPartFirstBlock(int k, const char *body, qint64 size) {
     // the other connections are done.
     closeSock(k);
     for (int j = k - 1; j >= 1; --j) {
-        if (!RangeBook::InUse(m_job, j) || !m_parts[j].sock)
-            continue;
+        if (!RangeBook::InUse(m_job, j) || !m_parts[j].sock) continue;
         PartRange &range = m_job.part(k);
-        if (m_job.part(j).EndPos < range.EndPos)
-            m_job.part(j).EndPos = range.EndPos;
+        if (m_job.part(j).EndPos < range.EndPos) m_job.part(j).EndPos = range.EndPos;
         range = PartRange{};
-        if (!report(k, QStringLiteral("Cancel"), QString::number(j)))
-            return;
+        if (!report(k, QStringLiteral("Cancel"), QString::number(j))) return;
         break;
     }
     afterBlock(k);
@@ -457,20 +412,17 @@ void clsDownLoadJob::laterPartFirstBlock(int k, const char *body, qint64 size) {
 
 void clsDownLoadJob::refillFirstBlock(int k, const char *body, qint64 size) {
     const QString &status = m_parts[k].status;
-    const bool usable = m_job.part(k).Pos > 0 ? status == QLatin1String("206")
-                                              : (status == QLatin1String("200") ||
-                                                 status == QLatin1String("206"));
+    const bool usable = m_job.part(k).Pos > 0
+                            ? status == QLatin1String("206")
+                            : (status == QLatin1String("200") || status == QLatin1String("206"));
     if (!usable) {
         closeSock(k);
         scheduleRefill();
         return;
     }
-    if (!m_file.isOpen() && !openSavedFile())
-        return;
-    if (!writeBody(k, body, size))
-        return;
-    if (!report(k, kDataArrival, QString::number(size)))
-        return;
+    if (!m_file.isOpen() && !openSavedFile()) return;
+    if (!writeBody(k, body, size)) return;
+    if (!report(k, kDataArrival, QString::number(size))) return;
     afterBlock(k);
 }
 
@@ -492,8 +444,7 @@ void clsDownLoadJob::redirect() {
         return;
     }
     m_job.Url = location;
-    if (!report(1, QStringLiteral("Redirect"), m_job.Url))
-        return;
+    if (!report(1, QStringLiteral("Redirect"), m_job.Url)) return;
     SaveDownState();
     const int redirects = m_redirects;
     Create(JobIndex);
@@ -517,14 +468,12 @@ void clsDownLoadJob::requestError() {
 
 void clsDownLoadJob::afterBlock(int j) {
     if (const int k = RangeBook::OvertakenPart(m_job, j)) {
-        if (!CancelSock(j, k))
-            return;
+        if (!CancelSock(j, k)) return;
     }
     const PartRange &range = m_job.part(j);
     if (range.Pos > range.EndPos && m_parts[j].sock) {
         closeSock(j);
-        if (!report(j, QStringLiteral("Close"), QStringLiteral("MeComplete")))
-            return;
+        if (!report(j, QStringLiteral("Close"), QStringLiteral("MeComplete"))) return;
         scheduleRefill();
     }
 }
@@ -540,8 +489,7 @@ bool clsDownLoadJob::CancelSock(int caller, int k) {
 }
 
 void clsDownLoadJob::CreateSocks2() {
-    if (m_job.IsNew)
-        RangeBook::SplitRanges(m_job, m_job.TotalSize);
+    if (m_job.IsNew) RangeBook::SplitRanges(m_job, m_job.TotalSize);
     openPart(2, false);
 }
 
@@ -549,8 +497,7 @@ void clsDownLoadJob::CreateSocks3_5() {
     const quint32 run = m_run;
     for (int k = 3; k <= m_job.Parts && k <= kMaxParts; ++k) {
         openPart(k, false);
-        if (run != m_run)
-            return;
+        if (run != m_run) return;
     }
 }
 
@@ -561,8 +508,7 @@ bool clsDownLoadJob::CreateFileForSave(bool reusePath) {
     if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
         path += m_job.FileName.isEmpty() ? QStringLiteral("index.html") : m_job.FileName;
     if (!reusePath) {
-        if (m_core.settings.UseMQ == 1)
-            path += QStringLiteral("!mq");
+        if (m_core.settings.UseMQ == 1) path += QStringLiteral("!mq");
         if (!m_core.settings.Fileexits) {
             int counter = 0;
             while (QFileInfo::exists(path) && counter < kMaxRenames) {
@@ -572,8 +518,7 @@ bool clsDownLoadJob::CreateFileForSave(bool reusePath) {
                               : path + QString::number(counter);
                 ++counter;
             }
-            if (counter > 0 && !report(1, QStringLiteral("Autorename"), path))
-                return false;
+            if (counter > 0 && !report(1, QStringLiteral("Autorename"), path)) return false;
         }
     }
     m_job.SavePath = path;
@@ -590,10 +535,9 @@ bool clsDownLoadJob::CreateFileForSave(bool reusePath) {
         const quint32 run = m_run;
         QString error;
         const bool ok = FilePreallocator::Allocate(
-            m_file, m_job.TotalSize, [this](qint64 done, qint64 total) { emit FileCreation(done, total); },
-            &error);
-        if (run != m_run)
-            return false;
+            m_file, m_job.TotalSize,
+            [this](qint64 done, qint64 total) { emit FileCreation(done, total); }, &error);
+        if (run != m_run) return false;
         if (!ok) {
             fail(QStringLiteral("Cannot give the file %1 its size of %2 bytes: %3")
                      .arg(path)
@@ -622,8 +566,7 @@ bool clsDownLoadJob::openSavedFile() {
 }
 
 bool clsDownLoadJob::writeBody(int k, const char *data, qint64 size) {
-    if (size <= 0)
-        return true;
+    if (size <= 0) return true;
     PartRange &range = m_job.part(k);
     if (qint64(range.Pos) + size > kUnknownEnd) {
         fail(QStringLiteral("The file is too large: more than 2147483647 bytes."));
@@ -640,25 +583,25 @@ bool clsDownLoadJob::writeBody(int k, const char *data, qint64 size) {
 // ---- fetching what is missing ---------------------------------------------
 
 void clsDownLoadJob::scheduleRefill() {
-    if (OpenConnections() > 0 || m_job.State != StateRunning || !Busy)
-        return;
+    if (OpenConnections() > 0 || m_job.State != StateRunning || !Busy) return;
     const quint32 run = m_run;
     QTimer::singleShot(0, this, [this, run] {
-        if (run == m_run)
-            refill();
+        if (run == m_run) refill();
     });
 }
 
 void clsDownLoadJob::refill() {
-    if (OpenConnections() > 0 || m_job.State != StateRunning)
-        return;
+    if (OpenConnections() > 0 || m_job.State != StateRunning) return;
     const qint64 have = RangeBook::HaveDown(m_job);
     m_idleRounds = have == m_refillHave ? m_idleRounds + 1 : 0;
     m_refillHave = have;
     if (m_idleRounds >= kMaxIdleRounds) {
-        fail(QStringLiteral("The server stopped delivering the file (%1 of %2 bytes received).")
-                 .arg(have)
-                 .arg(m_job.TotalSize));
+        QString text = QStringLiteral("The server stopped delivering the file (%1 of %2 bytes "
+                                      "received)")
+                           .arg(have)
+                           .arg(m_job.TotalSize);
+        if (!m_lastError.isEmpty()) text += QStringLiteral("; last error: ") + m_lastError;
+        fail(text + QLatin1Char('.'));
         return;
     }
     if (!m_answered && m_job.IsNew) {
@@ -668,15 +611,12 @@ void clsDownLoadJob::refill() {
     const quint32 run = m_run;
     bool any = false;
     for (int k = 1; k <= m_job.Parts && k <= kMaxParts; ++k) {
-        if (!RangeBook::NeedsData(m_job, k))
-            continue;
+        if (!RangeBook::NeedsData(m_job, k)) continue;
         any = true;
         openPart(k, true);
-        if (run != m_run)
-            return;
+        if (run != m_run) return;
     }
-    if (any)
-        return;
+    if (any) return;
     if (RangeBook::CoversWholeFile(m_job))
         report(1, QStringLiteral("Close"), QStringLiteral("MeComplete"));
     else

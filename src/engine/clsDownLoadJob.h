@@ -61,7 +61,7 @@ private:
         bool HeaderPending = false;
         bool refill = false;    // opened again to fetch the rest of a part's range
         bool requested = false; // the request has been sent and reported
-        QByteArray collected; // first-block bytes until the header is whole
+        QByteArray collected;   // first-block bytes until the header is whole
         QString header;
         int headerLength = 0;
         QString status;
@@ -82,6 +82,7 @@ private:
     void firstBlockPart1(const char *body, qint64 size);
     void newJobFirstBlock(const char *body, qint64 size, bool reusePath);
     void resumedFirstBlock(const char *body, qint64 size);
+    bool startRangeTest(); // false when the run or part 1 changed meanwhile
     void rangeTest(const char *body, qint64 size);
     void laterPartFirstBlock(int k, const char *body, qint64 size);
     void refillFirstBlock(int k, const char *body, qint64 size);
@@ -103,11 +104,12 @@ private:
     Connection m_parts[kMaxParts + 1]; // index 1..10
     RawFile m_file;
     QByteArray m_buffer;
-    quint32 m_run = 0;      // changes whenever a run starts or ends
-    bool m_answered = false; // part 1 has had its first answer in this run
+    quint32 m_run = 0;           // changes whenever a run starts or ends
+    bool m_answered = false;     // part 1 has had its first answer in this run
     bool m_plainRequest = false; // requests leave out "Accept -Encoding" (see RequestText)
-    bool m_created = false; // the last Create could split the URL
+    bool m_created = false;      // the last Create could split the URL
     int m_redirects = 0;
     int m_idleRounds = 0;
+    QString m_lastError; // of the last failed connection
     qint64 m_refillHave = -1;
 };

@@ -26,8 +26,6 @@ void frmCreateFile::Progress(qint64 done, qint64 total) {
         return;
     }
     m_bar->setValue(int(qMin<qint64>(done, qint64(INT_MAX))));
-    if (!isVisible() && m_clock.isValid() && m_clock.elapsed() >= m_showAfterMs)
-        show();
-    if (isVisible())
-        m_bar->repaint(); // the allocation runs on this thread: paint now
+    if (!isVisible() && m_clock.isValid() && m_clock.elapsed() >= m_showAfterMs) show();
+    if (isVisible()) m_bar->repaint(); // the allocation runs on this thread: paint now
 }

@@ -14,8 +14,7 @@ frmJobmessage::frmJobmessage(QWidget *parent)
 }
 
 void frmJobmessage::AddMessage(const QString &text) {
-    if (!isVisible())
-        show();
+    if (!isVisible()) show();
     m_list->addItem(text);
     m_list->scrollToBottom();
 }

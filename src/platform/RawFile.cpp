@@ -22,8 +22,7 @@ bool RawFile::open(const QString &path) {
 }
 
 void RawFile::close() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
 }
 
@@ -31,8 +30,7 @@ bool RawFile::writeAt(qint64 offset, const char *data, qint64 size) {
     while (size > 0) {
         const ssize_t n = ::pwrite(m_fd, data, size_t(size), off_t(offset));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             setError(errno);
             return false;
         }
@@ -48,8 +46,7 @@ bool RawFile::writeAt(qint64 offset, const char *data, qint64 size) {
 }
 
 bool RawFile::truncate(qint64 size) {
-    if (::ftruncate(m_fd, off_t(size)) == 0)
-        return true;
+    if (::ftruncate(m_fd, off_t(size)) == 0) return true;
     setError(errno);
     return false;
 }
@@ -60,17 +57,17 @@ qint64 RawFile::size() const {
 }
 
 int RawFile::fastAllocate(qint64 size) {
-    if (size <= 0)
-        return 0;
+    if (size <= 0) return 0;
     // fallocate() rather than posix_fallocate(): the latter silently falls
     // back to writing where the file system cannot allocate.
     int rc;
     do {
         rc = ::fallocate(m_fd, 0, 0, off_t(size)) == 0 ? 0 : errno;
     } while (rc == EINTR);
-    if (rc != 0)
-        setError(rc);
+    if (rc != 0) setError(rc);
     return rc;
 }
 
-void RawFile::setError(int errnum) { m_error = QString::fromLocal8Bit(std::strerror(errnum)); }
+void RawFile::setError(int errnum) {
+    m_error = QString::fromLocal8Bit(std::strerror(errnum));
+}

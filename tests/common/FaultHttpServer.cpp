@@ -35,8 +35,7 @@ void FaultHttpServer::onNewConnection() {
             sock->deleteLater();
         });
         connect(sock, &QTcpSocket::readyRead, this, [this, sock, buffer] {
-            if (buffer->endsWith("\r\n\r\n"))
-                return; // one request per connection
+            if (buffer->endsWith("\r\n\r\n")) return; // one request per connection
             buffer->append(sock->readAll());
             if (buffer->indexOf("\r\n\r\n") >= 0) {
                 requests.append(*buffer);
@@ -57,8 +56,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     }
     qint64 from = -1;
     for (const QByteArray &line : lines)
-        if (line.startsWith("Range: bytes="))
-            from = line.mid(13).split('-').value(0).toLongLong();
+        if (line.startsWith("Range: bytes=")) from = line.mid(13).split('-').value(0).toLongLong();
 
     QByteArray header;
     QByteArray body;
@@ -82,8 +80,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
             body = r.body;
             header = r.status + "\r\n";
         }
-        if (!r.location.isEmpty())
-            header += "Location: " + r.location + "\r\n";
+        if (!r.location.isEmpty()) header += "Location: " + r.location + "\r\n";
         if (r.contentLength)
             header += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
         if (r.dropAfter >= 0 && body.size() > r.dropAfter &&
@@ -119,14 +116,12 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     QPointer<QTcpSocket> guard(sock);
     auto pump = std::make_shared<std::function<void()>>();
     *pump = [guard, plan, interval, pump, pieces]() {
-        if (!guard || guard->state() != QAbstractSocket::ConnectedState)
-            return;
+        if (!guard || guard->state() != QAbstractSocket::ConnectedState) return;
         if (plan->next >= plan->writes.size()) {
             guard->disconnectFromHost();
             return;
         }
-        if (plan->stall && plan->next >= pieces)
-            return; // header sent, nothing more
+        if (plan->stall && plan->next >= pieces) return; // header sent, nothing more
         guard->write(plan->writes[plan->next++]);
         guard->flush();
         if (interval > 0)

@@ -18,16 +18,16 @@ public:
     struct Resource {
         QByteArray body;
         QByteArray status = "HTTP/1.1 200 OK";
-        QByteArray location;        // sent as "Location: ..." when not empty
-        bool ranges = true;         // answer "Range: bytes=N-" with 206
-        bool contentLength = true;  // send Content-Length
-        qint64 dropAfter = -1;      // close after this many body bytes (each connection)
-        int dropTimes = -1;         // how many connections drop (-1: all)
-        int chunk = 0;              // bytes per write (0: all at once)
-        int intervalMs = 0;         // pause between writes
-        bool stall = false;         // send the header, then nothing
-        int headerPieces = 1;       // send the header in this many writes
-        int rangeFailFrom = 0;      // range requests from this byte on get "200" (0: off)
+        QByteArray location;            // sent as "Location: ..." when not empty
+        bool ranges = true;             // answer "Range: bytes=N-" with 206
+        bool contentLength = true;      // send Content-Length
+        qint64 dropAfter = -1;          // close after this many body bytes (each connection)
+        int dropTimes = -1;             // how many connections drop (-1: all)
+        int chunk = 0;                  // bytes per write (0: all at once)
+        int intervalMs = 0;             // pause between writes
+        bool stall = false;             // send the header, then nothing
+        int headerPieces = 1;           // send the header in this many writes
+        int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
         bool strictHeaderNames = false; // "400" for a header name with a space
     };
 
@@ -35,7 +35,9 @@ public:
     quint16 port() const { return serverPort(); }
     QString url(const QString &path) const;
 
-    void setResource(const QString &path, const Resource &resource) { m_resources[path] = resource; }
+    void setResource(const QString &path, const Resource &resource) {
+        m_resources[path] = resource;
+    }
     Resource &resource(const QString &path) { return m_resources[path]; }
 
     QList<QByteArray> requests; // raw request bytes in arrival order

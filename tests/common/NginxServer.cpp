@@ -17,16 +17,14 @@ NginxServer::NginxServer(const QString &extraLocationConfig) : m_extra(extraLoca
 NginxServer::~NginxServer() {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
         m_process.waitForFinished(5000);
     }
 }
 
 QString NginxServer::binary() {
     for (const char *path : {"/usr/sbin/nginx", "/usr/bin/nginx"})
-        if (QFileInfo(QLatin1String(path)).isExecutable())
-            return QLatin1String(path);
+        if (QFileInfo(QLatin1String(path)).isExecutable()) return QLatin1String(path);
     return QStandardPaths::findExecutable(QStringLiteral("nginx"));
 }
 
@@ -55,24 +53,20 @@ bool NginxServer::start(QString *error) {
             .arg(m_port)
             .arg(m_extra);
     QFile file(d + QStringLiteral("/nginx.conf"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(conf.toUtf8()) < 0)
-        return false;
+    if (!file.open(QIODevice::WriteOnly) || file.write(conf.toUtf8()) < 0) return false;
     file.close();
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(binary(), {QStringLiteral("-p"), d, QStringLiteral("-c"), file.fileName(),
                                QStringLiteral("-e"), d + QStringLiteral("/logs/stderr.log")});
-    if (!m_process.waitForStarted(5000))
-        return false;
+    if (!m_process.waitForStarted(5000)) return false;
     // Ready when it accepts a connection.
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(200))
-            return true;
+        if (probe.waitForConnected(200)) return true;
         m_process.waitForFinished(50);
     }
-    if (error)
-        *error = QString::fromLocal8Bit(m_process.readAll());
+    if (error) *error = QString::fromLocal8Bit(m_process.readAll());
     return false;
 }

@@ -9,6 +9,25 @@
 using Resource = FaultHttpServer::Resource;
 Q_DECLARE_METATYPE(Resource)
 
+namespace {
+// Serves `size` test bytes at `path`.
+Resource serve(FaultHttpServer &server, const QString &path, int size) {
+    Resource r;
+    r.body = FaultHttpServer::pattern(size);
+    server.setResource(path, r);
+    return r;
+}
+
+// Adds a job, starts it and waits until it has ended.
+int runJob(EngineRig &rig, const QString &url, int parts) {
+    const int index = rig.addJob(url, parts);
+    rig.start(index);
+    if (!QTest::qWaitFor([&] { return rig.finished->count() >= 1; }, 10000))
+        qWarning("the job did not end in time");
+    return index;
+}
+} // namespace
+
 class TestDownloadJob : public QObject {
     Q_OBJECT
 private slots:
@@ -43,8 +62,8 @@ void TestDownloadJob::splitRanges_data() {
     QTest::addColumn<QList<int>>("ends");
     QTest::newRow("1,000,000 in 4") << 1000000 << 4 << QList<int>{0, 250000, 500000, 750000}
                                     << QList<int>{1000000, 500000, 750000, 1000000};
-    QTest::newRow("1,000,001 in 3") << 1000001 << 3 << QList<int>{0, 333333, 666666}
-                                    << QList<int>{1000001, 666666, 1000001};
+    QTest::newRow("1,000,001 in 3")
+        << 1000001 << 3 << QList<int>{0, 333333, 666666} << QList<int>{1000001, 666666, 1000001};
     QTest::newRow("2 parts") << 100001 << 2 << QList<int>{0, 50000} << QList<int>{100001, 100001};
 }
 
@@ -61,7 +80,8 @@ void TestDownloadJob::splitRanges() {
         QCOMPARE(r.part(k).EndPos, ends[k - 1]);
         QCOMPARE(r.part(k).Pos, starts[k - 1]);
     }
-    QCOMPARE(r.part(parts + 1 <= 10 ? parts + 1 : 10).StartPos, parts < 10 ? 0 : r.part(10).StartPos);
+    QCOMPARE(r.part(parts + 1 <= 10 ? parts + 1 : 10).StartPos,
+             parts < 10 ? 0 : r.part(10).StartPos);
 }
 
 void TestDownloadJob::percentText_data() {
@@ -95,8 +115,8 @@ void TestDownloadJob::download_data() {
     QTest::newRow("10 parts") << r << 10 << -1 << QStringList{};
     Resource noRanges = r;
     noRanges.ranges = false;
-    QTest::newRow("200 to a range request") << noRanges << 4 << 2
-                                            << QStringList{"ReSumeTestError", "Cancel"};
+    QTest::newRow("200 to a range request")
+        << noRanges << 4 << 2 << QStringList{"ReSumeTestError", "Cancel"};
     Resource noLength;
     noLength.body = FaultHttpServer::pattern(300000);
     noLength.contentLength = false;
@@ -138,8 +158,7 @@ void TestDownloadJob::download() {
     QCOMPARE(rec.FileOpen, kFalse);
     QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(resource.body));
     QCOMPARE(rig.core.lvNowDown.rowOfKey(DownloadEvents::RowKey(index)), -1);
-    if (requests >= 0)
-        QCOMPARE(server.requests.size(), requests);
+    if (requests >= 0) QCOMPARE(server.requests.size(), requests);
     for (const QString &type : mustReport)
         QVERIFY2(rig.count(type) > 0, qPrintable(type));
     QVERIFY(!rig.events->clsDownJob(1)->Busy);
@@ -171,16 +190,13 @@ void TestDownloadJob::proxyMode() {
 
 void TestDownloadJob::singlePartReportsAndLog() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(5000);
-    server.setResource(QStringLiteral("/x.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
     EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/x.swf")), 1);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = runJob(rig, server.url(QStringLiteral("/x.swf")), 1);
 
-    const QByteArray expected = "GET /x.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
-                                "User-Agent: MQTest\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    const QByteArray expected =
+        "GET /x.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
+        "User-Agent: MQTest\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
     QCOMPARE(server.requests.value(0), expected);
     QCOMPARE(rig.types(), (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
     const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(server.port());
@@ -189,21 +205,21 @@ void TestDownloadJob::singlePartReportsAndLog() {
     QCOMPARE(rig.reports.last().text, QStringLiteral("ByServer"));
     qint64 bytes = 0;
     for (const auto &rep : rig.reports)
-        if (rep.type == QLatin1String("DataArrival"))
-            bytes += rep.text.toLongLong();
+        if (rep.type == QLatin1String("DataArrival")) bytes += rep.text.toLongLong();
     QCOMPARE(bytes, 5000);
 
     const QStringList log = rig.logTexts();
-    QCOMPARE(log.mid(0, 10),
-             (QStringList{"Connecting:" + endpoint, "Connected:" + endpoint + "(IP:127.0.0.1)",
-                          "Send Request.", "GET /x.swf HTTP/1.1", "Accept: */*",
-                          "Accept -Encoding: gzip , deflate", "User-Agent: MQTest",
-                          "Host: 127.0.0.1", "Connection: close", "Waiting For Server Response..."}));
+    QCOMPARE(
+        log.mid(0, 10),
+        (QStringList{"Connecting:" + endpoint, "Connected:" + endpoint + "(IP:127.0.0.1)",
+                     "Send Request.", "GET /x.swf HTTP/1.1", "Accept: */*",
+                     "Accept -Encoding: gzip , deflate", "User-Agent: MQTest", "Host: 127.0.0.1",
+                     "Connection: close", "Waiting For Server Response..."}));
     QCOMPARE(log[10], QStringLiteral("Reveive the Server Response.."));
     QCOMPARE(log[11], QStringLiteral("HTTP/1.1 200 OK"));
     QVERIFY(log.contains(QStringLiteral("Start Receiving Date...")));
-    QCOMPARE(log.mid(log.size() - 2),
-             (QStringList{"This Part Receiving Data Complete.", "The Connection Close by Server."}));
+    QCOMPARE(log.mid(log.size() - 2), (QStringList{"This Part Receiving Data Complete.",
+                                                   "The Connection Close by Server."}));
     QCOMPARE(rig.log.entry(4).icon, quint8(3));
     QCOMPARE(rig.log.entry(12).icon, quint8(4));
     // The log list of part 1 shows every line with its icon and band.
@@ -228,10 +244,12 @@ void TestDownloadJob::redirects_data() {
     QTest::addColumn<QString>("lastLog");
     QTest::newRow("302 then 301") << QStringList{"/a", "/b", "http://127.0.0.1:PORT/c"}
                                   << int(StateComplete) << "";
-    QTest::newRow("relative Location") << QStringList{"/d/a", "b", "../c"} << int(StateComplete) << "";
-    QTest::newRow("loop") << QStringList{"/l1", "/l2", "/l1"} << int(StateError) << "Too many redirects";
-    QTest::newRow("unusable Location") << QStringList{"/u", "ftp://x/y"} << int(StateError)
-                                       << "Cannot follow the redirect";
+    QTest::newRow("relative Location")
+        << QStringList{"/d/a", "b", "../c"} << int(StateComplete) << "";
+    QTest::newRow("loop") << QStringList{"/l1", "/l2", "/l1"} << int(StateError)
+                          << "Too many redirects";
+    QTest::newRow("unusable Location")
+        << QStringList{"/u", "ftp://x/y"} << int(StateError) << "Cannot follow the redirect";
     QTest::newRow("404") << QStringList{"/missing"} << int(StateError) << "Request Url Error! 404";
 }
 
@@ -265,9 +283,7 @@ void TestDownloadJob::redirects() {
         server.setResource(path, file);
     }
     EngineRig rig;
-    const int index = rig.addJob(server.url(chain[0]), 1);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = runJob(rig, server.url(chain[0]), 1);
     QCOMPARE(rig.job(index).State, qint32(state));
     QCOMPARE(rig.finished->at(0).at(1).toInt(), state);
     if (state == StateComplete) {
@@ -284,10 +300,14 @@ void TestDownloadJob::redirects() {
 void TestDownloadJob::jobErrors_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("logStart");
-    QTest::newRow("URL cannot be split") << "url" << "The URL cannot be used";
-    QTest::newRow("folder cannot be made") << "folder" << "Cannot create the folder";
-    QTest::newRow("size beyond 32 bits") << "size" << "The file is too large: 3000000000 bytes";
-    QTest::newRow("connection refused") << "refused" << "The server stopped delivering";
+    QTest::newRow("URL cannot be split") << "url"
+                                         << "The URL cannot be used";
+    QTest::newRow("folder cannot be made") << "folder"
+                                           << "Cannot create the folder";
+    QTest::newRow("size beyond 32 bits") << "size"
+                                         << "The file is too large: 3000000000 bytes";
+    QTest::newRow("connection refused") << "refused"
+                                        << "The server stopped delivering";
 }
 
 void TestDownloadJob::jobErrors() {
@@ -303,8 +323,7 @@ void TestDownloadJob::jobErrors() {
     server.setResource(QStringLiteral("/f.swf"), r);
     EngineRig rig;
     QString url = server.url(QStringLiteral("/f.swf"));
-    if (what == QLatin1String("url"))
-        url = QStringLiteral("ftp://host/f.swf");
+    if (what == QLatin1String("url")) url = QStringLiteral("ftp://host/f.swf");
     if (what == QLatin1String("refused")) {
         QTcpServer closed;
         closed.listen(QHostAddress::LocalHost);
@@ -324,15 +343,15 @@ void TestDownloadJob::jobErrors() {
     QCOMPARE(rig.job(index).State, qint32(StateError));
     QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateError));
     const QStringList matching = rig.logTexts().filter(logStart);
-    QVERIFY2(!matching.isEmpty() && matching[0].startsWith(logStart), qPrintable(rig.logTexts().join('|')));
-    QCOMPARE(rig.job(next).State, what == QLatin1String("size") ? qint32(StateError) : qint32(StateComplete));
+    QVERIFY2(!matching.isEmpty() && matching[0].startsWith(logStart),
+             qPrintable(rig.logTexts().join('|')));
+    QCOMPARE(rig.job(next).State,
+             what == QLatin1String("size") ? qint32(StateError) : qint32(StateComplete));
 }
 
 void TestDownloadJob::autoRenameAndSuffix() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(1000);
-    server.setResource(QStringLiteral("/x.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
     EngineRig rig;
     rig.core.settings.UseMQ = 1;
     rig.core.settings.PopMessage = 1;
@@ -355,9 +374,7 @@ void TestDownloadJob::autoRenameAndSuffix() {
 
 void TestDownloadJob::suffixNeverReplacesExistingFile() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(1000);
-    server.setResource(QStringLiteral("/x.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
     EngineRig rig;
     rig.core.settings.UseMQ = 1;
     rig.core.settings.Fileexits = true; // Overwrite
@@ -431,7 +448,8 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
     QTcpServer silent; // accepts and never answers
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     EngineRig rig;
-    const int index = rig.addJob(QStringLiteral("http://127.0.0.1:%1/s.swf").arg(silent.serverPort()), 3);
+    const int index =
+        rig.addJob(QStringLiteral("http://127.0.0.1:%1/s.swf").arg(silent.serverPort()), 3);
     rig.start(index);
     QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Request")) == 1, 5000);
     rig.events->clsDownJob(1)->Pause();
@@ -439,9 +457,7 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
     QCOMPARE(rig.job(index).IsNew, kTrue);
 
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(100000);
-    server.setResource(QStringLiteral("/s.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/s.swf"), 100000);
     rig.job(index).Url = server.url(QStringLiteral("/s.swf"));
     rig.start(index);
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
@@ -451,15 +467,11 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
 
 void TestDownloadJob::zeroWritesWhenAllocationUnsupported() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(2500000);
-    server.setResource(QStringLiteral("/z.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/z.swf"), 2500000);
     EngineRig rig;
     QSignalSpy progress(rig.events.get(), &DownloadEvents::FileCreationProgress);
     FilePreallocator::forceZeroWrites = true;
-    const int index = rig.addJob(server.url(QStringLiteral("/z.swf")), 2);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = runJob(rig, server.url(QStringLiteral("/z.swf")), 2);
     FilePreallocator::forceZeroWrites = false;
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     QList<qint64> done;
@@ -497,9 +509,7 @@ void TestDownloadJob::refusedHeaderNameIsLeftOut() {
     r.strictHeaderNames = true;
     server.setResource(QStringLiteral("/n.swf"), r);
     EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/n.swf")), 3);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = runJob(rig, server.url(QStringLiteral("/n.swf")), 3);
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     QVERIFY(server.requests[0].contains("\r\nAccept -Encoding: gzip , deflate\r\n"));
     for (int i = 1; i < server.requests.size(); ++i)

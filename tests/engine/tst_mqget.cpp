@@ -32,11 +32,9 @@ void TestMqGet::initTestCase() {
 
 int TestMqGet::run(QProcess &process, const QStringList &args) {
     process.start(m_mq, args);
-    if (!process.waitForStarted(5000))
-        return -1;
+    if (!process.waitForStarted(5000)) return -1;
     QSignalSpy done(&process, &QProcess::finished);
-    if (!done.wait(30000))
-        return -1;
+    if (!done.wait(30000)) return -1;
     return process.exitCode();
 }
 
@@ -64,9 +62,9 @@ void TestMqGet::downloadWithEventsAndLog() {
     server.setResource(QStringLiteral("/m/clip.swf"), r);
     QTemporaryDir dir;
     QProcess process;
-    const int status = run(process, {"get", server.url(QStringLiteral("/m/clip.swf")), "--parts", "3",
-                                     "--dir", dir.path(), "--name", "out.swf", "--user-agent", "UA/2",
-                                     "--events", "--log"});
+    const int status = run(process, {"get", server.url(QStringLiteral("/m/clip.swf")), "--parts",
+                                     "3", "--dir", dir.path(), "--name", "out.swf", "--user-agent",
+                                     "UA/2", "--events", "--log"});
     QCOMPARE(status, 0);
     QFile file(dir.filePath(QStringLiteral("out.swf")));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -79,8 +77,7 @@ void TestMqGet::downloadWithEventsAndLog() {
     int events = 0, logLines = 0;
     bool sawLogLine = false;
     for (const QByteArray &line : lines) {
-        if (line.isEmpty())
-            continue;
+        if (line.isEmpty()) continue;
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         QVERIFY2(!o.isEmpty(), line.constData());
         if (o.contains(QLatin1String("type")))
@@ -99,7 +96,8 @@ void TestMqGet::failedJobExitsWith2() {
     FaultHttpServer server;
     QTemporaryDir dir;
     QProcess process;
-    QCOMPARE(run(process, {"get", server.url(QStringLiteral("/none.swf")), "--dir", dir.path()}), 2);
+    QCOMPARE(run(process, {"get", server.url(QStringLiteral("/none.swf")), "--dir", dir.path()}),
+             2);
     QVERIFY(process.readAllStandardError().contains("Request Url Error! 404"));
 }
 
@@ -112,13 +110,17 @@ void TestMqGet::interruptAndContinue() {
     server.setResource(QStringLiteral("/slow.swf"), r);
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("default.mqb"));
-    const QStringList args{"get", server.url(QStringLiteral("/slow.swf")), "--parts", "4",
-                           "--dir", dir.path(), "--db", db, "--events"};
+    const QStringList args{"get",     server.url(QStringLiteral("/slow.swf")),
+                           "--parts", "4",
+                           "--dir",   dir.path(),
+                           "--db",    db,
+                           "--events"};
     QProcess process;
     process.start(m_mq, args);
     QVERIFY(process.waitForStarted(5000));
     QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).count("DataArrival") > 20, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).count("DataArrival") > 20,
+                             20000);
     ::kill(pid_t(process.processId()), SIGINT);
     QSignalSpy done(&process, &QProcess::finished);
     QVERIFY(done.wait(10000));

@@ -19,8 +19,7 @@ private:
 
 void TestNginx::initTestCase() {
     m_nginx = std::make_unique<NginxServer>();
-    if (!m_nginx->available())
-        QSKIP("nginx is not installed");
+    if (!m_nginx->available()) QSKIP("nginx is not installed");
     m_body = FaultHttpServer::pattern(32 * 1024 * 1024 + 12345);
     QFile file(m_nginx->root() + QStringLiteral("/movie.swf"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -44,7 +43,8 @@ void TestNginx::download() {
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 30000);
     const DownJobRecord &rec = rig.job(index);
     QCOMPARE(rec.State, qint32(StateComplete));
-    QVERIFY2(EngineRig::fileBytes(rec.SavePath) == m_body, EngineRig::fileBytes(rec.SavePath).left(300).constData());
+    QVERIFY2(EngineRig::fileBytes(rec.SavePath) == m_body,
+             EngineRig::fileBytes(rec.SavePath).left(300).constData());
     QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), 0);
 }
 

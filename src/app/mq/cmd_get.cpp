@@ -57,8 +57,7 @@ int parseArgs(const QStringList &args, GetOptions &o) {
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         auto value = [&](QString &into) {
-            if (i + 1 >= args.size())
-                return false;
+            if (i + 1 >= args.size()) return false;
             into = args[++i];
             return true;
         };
@@ -96,11 +95,9 @@ int parseArgs(const QStringList &args, GetOptions &o) {
         } else {
             o.url = a;
         }
-        if (!ok)
-            return mqFail(QStringLiteral("get: %1 needs a value").arg(a));
+        if (!ok) return mqFail(QStringLiteral("get: %1 needs a value").arg(a));
     }
-    if (o.url.isEmpty())
-        return mqFail(QStringLiteral("get: no URL given"));
+    if (o.url.isEmpty()) return mqFail(QStringLiteral("get: no URL given"));
     return 0;
 }
 
@@ -109,7 +106,8 @@ int parseArgs(const QStringList &args, GetOptions &o) {
 int findOrAddJob(AppCore &core, const GetOptions &o) {
     for (int index = 1; index <= core.DownJobs.DownCount(); ++index) {
         const DownJobRecord &rec = core.DownJobs[index];
-        if (rec.Url == o.url && rec.State != StateComplete && rec.CategoryKey != QLatin1String("Recely_Really"))
+        if (rec.Url == o.url && rec.State != StateComplete &&
+            rec.CategoryKey != QLatin1String("Recely_Really"))
             return index;
     }
     DownJobRecord rec;
@@ -120,9 +118,9 @@ int findOrAddJob(AppCore &core, const GetOptions &o) {
     rec.Referer = o.referer;
     const qint16 parts = o.parts ? qint16(o.parts) : core.settings.Parts;
     rec.Parts = parts >= 1 && parts <= 10 ? parts : qint16(1);
-    rec.UserAgent = !o.userAgent.isEmpty()           ? o.userAgent
+    rec.UserAgent = !o.userAgent.isEmpty()               ? o.userAgent
                     : !core.settings.Useragent.isEmpty() ? core.settings.Useragent
-                                                          : QStringLiteral("MoorQuill/1.3");
+                                                         : QStringLiteral("MoorQuill/1.3");
     if (!o.proxy.isEmpty()) {
         const int colon = int(o.proxy.lastIndexOf(QLatin1Char(':')));
         rec.UseProxy = kTrue;
@@ -131,7 +129,7 @@ int findOrAddJob(AppCore &core, const GetOptions &o) {
     }
     DownJobRecord probe = rec;
     const bool parsed = HttpExchange::ParseUrl(probe);
-    rec.FileName = !o.name.isEmpty() ? o.name
+    rec.FileName = !o.name.isEmpty()                       ? o.name
                    : parsed && !probe.RemoteName.isEmpty() ? probe.RemoteName
                                                            : QStringLiteral("index.html");
     const QString dir = o.dir.isEmpty() ? QDir::currentPath() : QDir(o.dir).absolutePath();
@@ -142,20 +140,17 @@ int findOrAddJob(AppCore &core, const GetOptions &o) {
 
 int runGet(const QStringList &args) {
     GetOptions o;
-    if (const int status = parseArgs(args, o))
-        return status;
+    if (const int status = parseArgs(args, o)) return status;
 
     AppCore core;
-    if (!o.ini.isEmpty())
-        loadSettingsAtStartup(o.ini, core.settings);
+    if (!o.ini.isEmpty()) loadSettingsAtStartup(o.ini, core.settings);
     core.settings.Maxjobs = 1; // this job only
     core.tree.addNode(QString(), QStringLiteral("MoorQuill"), QStringLiteral("MoorQuill"), {}, {});
     core.tree.addNode(QStringLiteral("MoorQuill"), QStringLiteral("Downloaded"),
                       QStringLiteral("Downloaded"), {}, {});
     if (!o.db.isEmpty() && QFileInfo::exists(o.db)) {
         const DbLoadResult loaded = LoadJobDatabase(core.tree, core.DownJobs, o.db);
-        if (loaded.damaged)
-            mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
+        if (loaded.damaged) mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
         DownloadEvents::LoadAsPaused(core.DownJobs);
     }
     const int index = findOrAddJob(core, o);
@@ -189,31 +184,33 @@ int runGet(const QStringList &args) {
     sinceStart.start();
     sinceDraw.start();
     if (bar)
-        QObject::connect(job, &clsDownLoadJob::UpDataState, &events, [&](qint16, const QString &type, const QString &) {
-            if (type != QLatin1String("DataArrival") || sinceDraw.elapsed() < 200)
-                return;
-            sinceDraw.restart();
-            const DownJobRecord &rec = job->Record();
-            const double done = rec.Received, total = rec.TotalSize;
-            const int width = 30;
-            const int filled = total > 0 ? int(width * done / total) : 0;
-            const double speed = done / qMax<qint64>(1, sinceStart.elapsed()) * 1000.0;
-            const QString line = QStringLiteral("\r[%1%2] %3 / %4  %5/s ")
-                                     .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char(' ')),
-                                          sizeText(done), total > 0 ? sizeText(total) : QStringLiteral("?"),
-                                          sizeText(speed));
-            std::fputs(line.toLocal8Bit().constData(), stderr);
-        });
+        QObject::connect(
+            job, &clsDownLoadJob::UpDataState, &events,
+            [&](qint16, const QString &type, const QString &) {
+                if (type != QLatin1String("DataArrival") || sinceDraw.elapsed() < 200) return;
+                sinceDraw.restart();
+                const DownJobRecord &rec = job->Record();
+                const double done = rec.Received, total = rec.TotalSize;
+                const int width = 30;
+                const int filled = total > 0 ? int(width * done / total) : 0;
+                const double speed = done / qMax<qint64>(1, sinceStart.elapsed()) * 1000.0;
+                const QString line =
+                    QStringLiteral("\r[%1%2] %3 / %4  %5/s ")
+                        .arg(QString(filled, QLatin1Char('#')),
+                             QString(width - filled, QLatin1Char(' ')), sizeText(done),
+                             total > 0 ? sizeText(total) : QStringLiteral("?"), sizeText(speed));
+                std::fputs(line.toLocal8Bit().constData(), stderr);
+            });
 
     QEventLoop loop;
     int result = -1;
-    QObject::connect(&events, &DownloadEvents::JobFinished, &loop, [&](int finishedIndex, int state) {
-        if (finishedIndex != index)
-            return;
-        saveDb();
-        result = state == StateComplete ? 0 : 2;
-        loop.exit(result);
-    });
+    QObject::connect(&events, &DownloadEvents::JobFinished, &loop,
+                     [&](int finishedIndex, int state) {
+                         if (finishedIndex != index) return;
+                         saveDb();
+                         result = state == StateComplete ? 0 : 2;
+                         loop.exit(result);
+                     });
 
     // SIGINT/SIGTERM come back into the event loop through a pipe.
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -223,8 +220,7 @@ int runGet(const QStringList &args) {
         char byte;
         while (::read(g_signalPipe[0], &byte, 1) > 0) {
         }
-        if (result >= 0)
-            return;
+        if (result >= 0) return;
         job->Pause();
         saveDb();
         result = 3;
@@ -238,13 +234,14 @@ int runGet(const QStringList &args) {
 
     events.StartJobInSlot(1, index);
     const int status = result >= 0 ? result : loop.exec();
-    if (bar)
-        std::fputs("\n", stderr);
+    if (bar) std::fputs("\n", stderr);
     ::signal(SIGINT, SIG_DFL);
     ::signal(SIGTERM, SIG_DFL);
     const DownJobRecord &rec = core.DownJobs[index];
     if (status == 2)
-        mqFail(QStringLiteral("get: the job ended with an error: %1").arg(log.JobLogCount() ? log.entry(log.JobLogCount()).text : QString()), 0);
+        mqFail(QStringLiteral("get: the job ended with an error: %1")
+                   .arg(log.JobLogCount() ? log.entry(log.JobLogCount()).text : QString()),
+               0);
     else if (status == 0 && !o.events && !o.log)
         std::fprintf(stderr, "%s\n", qPrintable(rec.SavePath));
     ::close(g_signalPipe[0]);
@@ -254,6 +251,7 @@ int runGet(const QStringList &args) {
 
 } // namespace
 
-MQ_COMMAND("get", "get URL [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
-                  "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--db FILE] [--events] [--log]",
+MQ_COMMAND("get",
+           "get URL [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
+           "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--db FILE] [--events] [--log]",
            runGet);
