@@ -64,6 +64,11 @@ bool IsBadRequest(const QString &header) {
            header.startsWith(QLatin1String("HTTP/1.0 400"));
 }
 
+bool IsRangeNotSatisfiable(const QString &header) {
+    return header.startsWith(QLatin1String("HTTP/1.1 416")) ||
+           header.startsWith(QLatin1String("HTTP/1.0 416"));
+}
+
 int HeaderLength(const QByteArray &block) {
     const int at = int(block.indexOf("\r\n\r\n"));
     return at < 0 ? -1 : at + 4;

@@ -21,6 +21,8 @@ bool ParseUrl(DownJobRecord &record);
 QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true);
 // Whether a response header is a "400" answer (the request was refused).
 bool IsBadRequest(const QString &header);
+// Whether it is a "416" answer (a range that starts at or beyond the end).
+bool IsRangeNotSatisfiable(const QString &header);
 
 // Header block of a received block (up to and including the first CR LF CR
 // LF), or the empty text when the block holds none.

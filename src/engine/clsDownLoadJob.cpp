@@ -313,6 +313,16 @@ void clsDownLoadJob::firstBlockPart1(const char *body, qint64 size) {
         newJobFirstBlock(body, size, false);
         return;
     }
+    if (m_job.TotalSize > 0 && m_job.part(1).Pos >= m_job.TotalSize &&
+        HttpExchange::IsRangeNotSatisfiable(m_parts[1].header)) {
+        // Part 1 already has everything up to the end of the file.
+        closeSock(1);
+        if (!m_file.isOpen() && !openSavedFile()) return;
+        if (m_job.Parts >= 2 && !startRangeTest()) return;
+        if (!report(1, QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
+        scheduleRefill();
+        return;
+    }
     if (m_job.part(1).Pos > 0 && status != QLatin1String("206")) {
         // The answer is the whole file, not the rest of it: begin again.
         if (!report(1, QStringLiteral("Restart"),
@@ -496,6 +506,7 @@ void clsDownLoadJob::CreateSocks2() {
 void clsDownLoadJob::CreateSocks3_5() {
     const quint32 run = m_run;
     for (int k = 3; k <= m_job.Parts && k <= kMaxParts; ++k) {
+        if (!m_job.IsNew && !RangeBook::InUse(m_job, k)) continue; // cancelled earlier
         openPart(k, false);
         if (run != m_run) return;
     }

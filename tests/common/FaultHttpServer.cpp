@@ -71,7 +71,10 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
         const Resource &r = m_resources[path];
         const bool ranged = from >= 0 && r.ranges && r.status.contains(" 200") &&
                             !(r.rangeFailFrom > 0 && from >= r.rangeFailFrom);
-        if (ranged) {
+        if (ranged && from >= r.body.size()) {
+            header = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" +
+                     QByteArray::number(r.body.size()) + "\r\n";
+        } else if (ranged) {
             body = r.body.mid(from);
             header = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " +
                      QByteArray::number(from) + "-" + QByteArray::number(r.body.size() - 1) + "/" +

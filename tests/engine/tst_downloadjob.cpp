@@ -53,6 +53,8 @@ private slots:
     void refusedHeaderNameIsLeftOut();
     void pauseDuringStall();
     void logCapacity();
+    void continueWhenEverythingIsThere_data();
+    void continueWhenEverythingIsThere();
 };
 
 void TestDownloadJob::splitRanges_data() {
@@ -558,6 +560,37 @@ void TestDownloadJob::logCapacity() {
     const QVector<JobLogRow> rows = log.LookSearchLogLv(list.row(0).tag, 1, 0);
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].red, 152);
+}
+
+void TestDownloadJob::continueWhenEverythingIsThere_data() {
+    QTest::addColumn<int>("parts");
+    QTest::newRow("1 part at the end") << 1;
+    QTest::newRow("3 parts all complete") << 3;
+}
+
+void TestDownloadJob::continueWhenEverythingIsThere() {
+    QFETCH(int, parts);
+    FaultHttpServer server;
+    const Resource r = serve(server, QStringLiteral("/e.swf"), 300000);
+    EngineRig rig;
+    const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), parts);
+    DownJobRecord &rec = rig.job(index);
+    rec.IsNew = kFalse;
+    rec.State = StatePaused;
+    rec.TotalSize = 300000;
+    RangeBook::SplitRanges(rec, rec.TotalSize);
+    if (parts > 1) rec.part(1).EndPos = rec.TotalSize / parts;
+    for (int k = 1; k <= parts; ++k)
+        rec.part(k).Pos = rec.part(k).EndPos + (k < parts ? 1 : 0);
+    QFile file(rec.SavePath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(r.body);
+    file.close();
+    rig.start(index);
+    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 1; }, 10000));
+    QCOMPARE(rig.job(index).State, qint32(StateComplete));
+    QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
+    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadJob)
