@@ -153,6 +153,7 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     c = Connection{};
     c.refill = refill;
     auto *sock = new QTcpSocket(this);
+    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
     c.sock = sock;
     connect(sock, &QTcpSocket::connected, this, [this, k, sock] { onConnected(k, sock); });
     connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] { onReadyRead(k, sock); });
