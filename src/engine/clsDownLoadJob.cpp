@@ -110,6 +110,8 @@ void clsDownLoadJob::Start() {
 }
 
 void clsDownLoadJob::Pause() {
+    // An idle object holds a finished job's old copy: nothing to stop or save.
+    if (!Busy && OpenConnections() == 0 && !m_file.isOpen()) return;
     ++m_run;
     m_job.State = StatePaused;
     m_job.ElapsedTime = OleDate::now() - m_job.StartTime;
