@@ -55,6 +55,7 @@ private slots:
     void logCapacity();
     void continueWhenEverythingIsThere_data();
     void continueWhenEverythingIsThere();
+    void rowDisplayAndNextJob();
 };
 
 void TestDownloadJob::splitRanges_data() {
@@ -591,6 +592,41 @@ void TestDownloadJob::continueWhenEverythingIsThere() {
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+}
+
+void TestDownloadJob::rowDisplayAndNextJob() {
+    FaultHttpServer server;
+    const Resource r = serve(server, QStringLiteral("/r.swf"), 400000);
+    server.resource(QStringLiteral("/r.swf")).chunk = 40000;
+    EngineRig rig;
+    DownloadEvents &events = *rig.events;
+    QSignalSpy redraw(&events, &DownloadEvents::PartsRedraw);
+    QSignalSpy logList(&events, &DownloadEvents::LogListRebuild);
+    QSignalSpy cleared(&events, &DownloadEvents::SelectionCleared);
+    QList<QStringList> columns; // sub-items 2..4 of the row at each report
+    connect(&events, &DownloadEvents::ReportReceived, this, [&] {
+        const int row = rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown"));
+        if (row >= 0)
+            columns << QStringList{rig.core.lvNowDown.subItem(row, 2),
+                                   rig.core.lvNowDown.subItem(row, 3),
+                                   rig.core.lvNowDown.subItem(row, 4)};
+    });
+    const int first = rig.addJob(server.url(QStringLiteral("/r.swf")), 2);
+    const int second = rig.addJob(server.url(QStringLiteral("/r.swf")), 1, QStringLiteral("g.swf"));
+    events.SelectedJob = first;
+    events.SelectedPart[1] = DownloadEvents::kWholeJob;
+    rig.start(first);
+    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 2; }, 10000));
+    QCOMPARE(rig.job(second).State, qint32(StateComplete)); // started when the first one completed
+    QVERIFY(redraw.count() > 0);
+    QCOMPARE(logList.count(), 0); // the whole job was shown, not one part's log
+    QCOMPARE(cleared.count(), 1);
+    QCOMPARE(events.SelectedJob, 0);
+    QVERIFY(columns.size() > 3);
+    QCOMPARE(columns.last()[0], QStringLiteral("400000"));
+    QCOMPARE(columns.last()[2],
+             DownloadEvents::PercentText(columns.last()[1].toLongLong(), 400000));
+    QCOMPARE(EngineRig::fileBytes(rig.job(second).SavePath), r.body);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadJob)
