@@ -1,0 +1,257 @@
+// mq get URL: runs one download job headless through the engine core.
+#include "app/mq/MqCommand.h"
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "core/OptionsLogic.h"
+#include "engine/DownloadEvents.h"
+#include "engine/HttpExchange.h"
+#include "engine/JobLog.h"
+#include "engine/clsDownLoadJob.h"
+#include "jobs/JobDatabase.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+struct GetOptions {
+    QString url, dir, name, referer, userAgent, proxy, ini, db;
+    int parts = 0;
+    bool events = false, log = false;
+};
+
+// A JSON string literal for `text`.
+QByteArray jsonString(const QString &text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+void printLine(const QByteArray &line) {
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QString sizeText(double bytes) {
+    return QString::number(bytes / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MiB");
+}
+
+int parseArgs(const QStringList &args, GetOptions &o) {
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](QString &into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == QLatin1String("--parts")) {
+            QString v;
+            ok = value(v);
+            o.parts = v.toInt(&ok);
+            if (ok && (o.parts < 1 || o.parts > 10))
+                return mqFail(QStringLiteral("get: --parts takes a number from 1 to 10"));
+        } else if (a == QLatin1String("--dir")) {
+            ok = value(o.dir);
+        } else if (a == QLatin1String("--name")) {
+            ok = value(o.name);
+        } else if (a == QLatin1String("--referer")) {
+            ok = value(o.referer);
+        } else if (a == QLatin1String("--user-agent")) {
+            ok = value(o.userAgent);
+        } else if (a == QLatin1String("--proxy")) {
+            ok = value(o.proxy);
+            const int colon = int(o.proxy.lastIndexOf(QLatin1Char(':')));
+            const int port = colon > 0 ? o.proxy.mid(colon + 1).toInt() : 0;
+            if (ok && (port < 1 || port > 65535))
+                return mqFail(QStringLiteral("get: --proxy takes HOST:PORT"));
+        } else if (a == QLatin1String("--ini")) {
+            ok = value(o.ini);
+        } else if (a == QLatin1String("--db")) {
+            ok = value(o.db);
+        } else if (a == QLatin1String("--events")) {
+            o.events = true;
+        } else if (a == QLatin1String("--log")) {
+            o.log = true;
+        } else if (a.startsWith(QLatin1String("--")) || !o.url.isEmpty()) {
+            return mqFail(QStringLiteral("get: unexpected argument '%1'").arg(a));
+        } else {
+            o.url = a;
+        }
+        if (!ok) return mqFail(QStringLiteral("get: %1 needs a value").arg(a));
+    }
+    if (o.url.isEmpty()) return mqFail(QStringLiteral("get: no URL given"));
+    return 0;
+}
+
+// The job to run: a job of the database with this URL that is not complete,
+// or a new one appended to the table.
+int findOrAddJob(AppCore &core, const GetOptions &o) {
+    for (int index = 1; index <= core.DownJobs.DownCount(); ++index) {
+        const DownJobRecord &rec = core.DownJobs[index];
+        if (rec.Url == o.url && rec.State != StateComplete &&
+            rec.CategoryKey != QLatin1String("Recely_Really"))
+            return index;
+    }
+    DownJobRecord rec;
+    rec.CategoryKey = QStringLiteral("Downloaded");
+    rec.State = StateWaiting;
+    rec.IsNew = kTrue;
+    rec.Url = o.url;
+    rec.Referer = o.referer;
+    const qint16 parts = o.parts ? qint16(o.parts) : core.settings.Parts;
+    rec.Parts = parts >= 1 && parts <= 10 ? parts : qint16(1);
+    rec.UserAgent = !o.userAgent.isEmpty()               ? o.userAgent
+                    : !core.settings.Useragent.isEmpty() ? core.settings.Useragent
+                                                         : QStringLiteral("MoorQuill/1.3");
+    if (!o.proxy.isEmpty()) {
+        const int colon = int(o.proxy.lastIndexOf(QLatin1Char(':')));
+        rec.UseProxy = kTrue;
+        rec.ProxyHost = o.proxy.left(colon);
+        rec.ProxyPort = qint16(quint16(o.proxy.mid(colon + 1).toInt()));
+    }
+    DownJobRecord probe = rec;
+    const bool parsed = HttpExchange::ParseUrl(probe);
+    rec.FileName = !o.name.isEmpty()                       ? o.name
+                   : parsed && !probe.RemoteName.isEmpty() ? probe.RemoteName
+                                                           : QStringLiteral("index.html");
+    const QString dir = o.dir.isEmpty() ? QDir::currentPath() : QDir(o.dir).absolutePath();
+    rec.SavePath = QDir(dir).filePath(rec.FileName);
+    rec.CreateTime = OleDate::now();
+    return core.DownJobs.add(rec);
+}
+
+int runGet(const QStringList &args) {
+    GetOptions o;
+    if (const int status = parseArgs(args, o)) return status;
+
+    AppCore core;
+    if (!o.ini.isEmpty()) loadSettingsAtStartup(o.ini, core.settings);
+    core.settings.Maxjobs = 1; // this job only
+    core.tree.addNode(QString(), QStringLiteral("MoorQuill"), QStringLiteral("MoorQuill"), {}, {});
+    core.tree.addNode(QStringLiteral("MoorQuill"), QStringLiteral("Downloaded"),
+                      QStringLiteral("Downloaded"), {}, {});
+    if (!o.db.isEmpty() && QFileInfo::exists(o.db)) {
+        const DbLoadResult loaded = LoadJobDatabase(core.tree, core.DownJobs, o.db);
+        if (loaded.damaged) mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
+        DownloadEvents::LoadAsPaused(core.DownJobs);
+    }
+    const int index = findOrAddJob(core, o);
+    core.DownJobs[index].State = StateWaiting;
+    core.lvNowDown.addRow(DownloadEvents::RowKey(index), core.DownJobs[index].FileName);
+
+    JobLog log;
+    DownloadEvents events(core, log);
+    clsDownLoadJob *job = events.clsDownJob(1);
+    auto saveDb = [&] {
+        QString error;
+        if (!o.db.isEmpty() && !SaveJobDatabase(core.tree, core.DownJobs, o.db, &error))
+            mqFail(QStringLiteral("get: cannot save %1: %2").arg(o.db, error), 0);
+    };
+
+    if (o.events)
+        QObject::connect(&events, &DownloadEvents::ReportReceived, &events,
+                         [](int, qint16 part, const QString &type, const QString &text) {
+                             printLine("{\"part\":" + QByteArray::number(part) + ",\"type\":" +
+                                       jsonString(type) + ",\"text\":" + jsonString(text) + "}");
+                         });
+    if (o.log)
+        QObject::connect(&log, &JobLog::Added, &events, [&log](int number) {
+            const JobLogEntry &e = log.entry(number);
+            printLine("{\"part\":" + QByteArray::number(e.part) + ",\"icon\":" +
+                      QByteArray::number(e.icon) + ",\"text\":" + jsonString(e.text) + "}");
+        });
+
+    const bool bar = ::isatty(STDERR_FILENO);
+    QElapsedTimer sinceStart, sinceDraw;
+    sinceStart.start();
+    sinceDraw.start();
+    if (bar)
+        QObject::connect(
+            job, &clsDownLoadJob::UpDataState, &events,
+            [&](qint16, const QString &type, const QString &) {
+                if (type != QLatin1String("DataArrival") || sinceDraw.elapsed() < 200) return;
+                sinceDraw.restart();
+                const DownJobRecord &rec = job->Record();
+                const double done = rec.Received, total = rec.TotalSize;
+                const int width = 30;
+                const int filled = total > 0 ? int(width * done / total) : 0;
+                const double speed = done / qMax<qint64>(1, sinceStart.elapsed()) * 1000.0;
+                const QString line =
+                    QStringLiteral("\r[%1%2] %3 / %4  %5/s ")
+                        .arg(QString(filled, QLatin1Char('#')),
+                             QString(width - filled, QLatin1Char(' ')), sizeText(done),
+                             total > 0 ? sizeText(total) : QStringLiteral("?"), sizeText(speed));
+                std::fputs(line.toLocal8Bit().constData(), stderr);
+            });
+
+    QEventLoop loop;
+    int result = -1;
+    QObject::connect(&events, &DownloadEvents::JobFinished, &loop,
+                     [&](int finishedIndex, int state) {
+                         if (finishedIndex != index) return;
+                         saveDb();
+                         result = state == StateComplete ? 0 : 2;
+                         loop.exit(result);
+                     });
+
+    // SIGINT/SIGTERM come back into the event loop through a pipe.
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return mqFail(QStringLiteral("get: cannot create a pipe"));
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+        char byte;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        if (result >= 0) return;
+        job->Pause();
+        saveDb();
+        result = 3;
+        loop.exit(3);
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    events.StartJobInSlot(1, index);
+    const int status = result >= 0 ? result : loop.exec();
+    if (bar) std::fputs("\n", stderr);
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+    const DownJobRecord &rec = core.DownJobs[index];
+    if (status == 2)
+        mqFail(QStringLiteral("get: the job ended with an error: %1")
+                   .arg(log.JobLogCount() ? log.entry(log.JobLogCount()).text : QString()),
+               0);
+    else if (status == 0 && !o.events && !o.log)
+        std::fprintf(stderr, "%s\n", qPrintable(rec.SavePath));
+    ::close(g_signalPipe[0]);
+    ::close(g_signalPipe[1]);
+    return status;
+}
+
+} // namespace
+
+MQ_COMMAND("get",
+           "get URL [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
+           "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--db FILE] [--events] [--log]",
+           runGet);

@@ -1,0 +1,238 @@
+#include "engine/DownloadEvents.h"
+
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "engine/JobLog.h"
+#include "engine/RangeBook.h"
+#include "engine/clsDownLoadJob.h"
+
+#include <QFile>
+#include <cmath>
+
+DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
+    : QObject(parent), m_core(core), m_log(log) {
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        SelectedPart[slot] = kWholeJob;
+        auto *job = new clsDownLoadJob(core, this);
+        job->setObjectName(QStringLiteral("clsDownJob%1").arg(slot));
+        m_jobs[slot] = job;
+        connect(job, &clsDownLoadJob::UpDataState, this,
+                [this, slot](qint16 part, const QString &type, const QString &text) {
+                    UpdateDownloadState(slot, part, type, text);
+                });
+        connect(job, &clsDownLoadJob::FileCreation, this, [this, slot](qint64 done, qint64 total) {
+            emit FileCreationProgress(slot, done, total);
+        });
+    }
+    SelectedPart[0] = kWholeJob;
+}
+
+DownloadEvents::~DownloadEvents() = default;
+
+QString DownloadEvents::PercentText(qint64 received, qint64 total) {
+    const qint64 scaled = received * 100;
+    qint64 q = scaled / total;
+    const qint64 twice = 2 * (scaled % total);
+    if (twice > total || (twice == total && (q & 1))) ++q;
+    return QString::number(q) + QLatin1Char('%');
+}
+
+int DownloadEvents::rowOfSlot(int slot) {
+    const ListRowModel &list = m_core.lvNowDown;
+    int &r = m_rowCache[slot];
+    if (r >= 0 && r < list.count() && list.row(r).key == SlotItem[slot]) return r;
+    r = list.rowOfKey(SlotItem[slot]);
+    return r;
+}
+
+void DownloadEvents::addLog(int slot, const QString &text, quint8 icon, int part) {
+    m_log.AddJobLog(m_core.lvNowDown, SlotItem[slot], text, icon, quint8(part));
+}
+
+void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int part) {
+    QStringView rest(text);
+    while (rest.size() >= 4) {
+        const qsizetype end = rest.indexOf(QLatin1String("\r\n"));
+        if (end < 0) {
+            addLog(slot, rest.toString(), icon, part);
+            break;
+        }
+        addLog(slot, rest.left(end).toString(), icon, part);
+        rest = rest.mid(end + 2);
+    }
+}
+
+void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &type,
+                                         const QString &text) {
+    if (slot < 1 || slot > kSlots) return;
+    emit ReportReceived(slot, part, type, text);
+    clsDownLoadJob *job = m_jobs[slot];
+    const int index = SlotJob[slot];
+    job->CalcHaveDown();
+    job->SaveDownState();
+    const DownJobRecord &rec = job->Record();
+
+    const int row = rowOfSlot(slot);
+    if (row >= 0) {
+        ListRowModel &list = m_core.lvNowDown;
+        list.setSubItem(row, 2, QString::number(rec.TotalSize));
+        list.setSubItem(row, 3, QString::number(rec.Received));
+        if (rec.TotalSize >= 1) list.setSubItem(row, 4, PercentText(rec.Received, rec.TotalSize));
+    }
+
+    const bool data = type == QLatin1String("DataArrival");
+    if (data) {
+        // the common case: no log line
+    } else if (type == QLatin1String("Connecting")) {
+        addLog(slot, QStringLiteral("Connecting:") + text, 1, part);
+        if (part == 1 && SelectedSlot == 0) {
+            SelectedSlot = slot;
+            emit PartsTreeRebuild(slot);
+        }
+    } else if (type == QLatin1String("Connected")) {
+        addLog(slot, QStringLiteral("Connected:") + text, 2, part);
+    } else if (type == QLatin1String("Request")) {
+        addLog(slot, QStringLiteral("Send Request."), 100, part);
+        addLines(slot, text, 3, part);
+        addLog(slot, QStringLiteral("Waiting For Server Response..."), 100, part);
+    } else if (type == QLatin1String("Response")) {
+        addLog(slot, QStringLiteral("Reveive the Server Response.."), 100, part);
+        addLines(slot, text, 4, part);
+        addLog(slot, QStringLiteral("Start Receiving Date..."), 100, part);
+    } else if (type == QLatin1String("Close")) {
+        addLog(slot, QStringLiteral("This Part Receiving Data Complete."), 7, part);
+        addLog(slot,
+               text == QLatin1String("MeComplete")
+                   ? QStringLiteral("Close the Connection.")
+                   : QStringLiteral("The Connection Close by Server."),
+               7, part);
+        completionTest(slot);
+        return; // the display step follows inside when the job goes on
+    } else if (type == QLatin1String("Autorename")) {
+        addLog(slot, QStringLiteral("File Exits , Auto Rename:") + text, 100, part);
+    } else if (type == QLatin1String("Cancel")) {
+        addLog(slot,
+               QStringLiteral("This Part ") + QString::number(part) +
+                   QStringLiteral(" Cancel By Part ") + text,
+               8, part);
+    } else if (type == QLatin1String("Redirect")) {
+        addLog(slot, QStringLiteral("Redirect link to other site:") + text, 8, part);
+    } else if (type == QLatin1String("RequestError")) {
+        addLog(slot, QStringLiteral("Request Url Error! ") + text, 8, part);
+        ended(slot, StateError);
+        return;
+    } else if (type == QLatin1String("JobError")) {
+        addLog(slot, text, 8, part);
+        ended(slot, StateError);
+        return;
+    } else if (type == QLatin1String("Restart") || type == QLatin1String("Retry")) {
+        addLog(slot, text, 100, part);
+    }
+
+    // Display step.
+    if (SelectedJob != index || index == 0) return;
+    if (data) {
+        if (SelectedPart[slot] == kWholeJob) emit PartsRedraw(slot);
+    } else if (SelectedPart[slot] == part) {
+        emit LogListRebuild(slot, part);
+    }
+}
+
+void DownloadEvents::completionTest(int slot) {
+    clsDownLoadJob *job = m_jobs[slot];
+    const DownJobRecord &rec = job->Record();
+    if (rec.TotalSize == rec.Received && rec.State != StateComplete &&
+        RangeBook::CoversWholeFile(rec)) {
+        complete(slot);
+        return;
+    }
+    const int index = SlotJob[slot];
+    if (index != 0 && SelectedJob == index && SelectedPart[slot] != kWholeJob)
+        emit LogListRebuild(slot, SelectedPart[slot]);
+}
+
+void DownloadEvents::complete(int slot) {
+    clsDownLoadJob *job = m_jobs[slot];
+    const int index = SlotJob[slot];
+    job->Finish(); // the file and any connection still open
+    DownJobRecord &rec = job->Record();
+    if (m_core.settings.UseMQ == 1 && rec.SavePath.endsWith(QLatin1String("!mq"))) {
+        const QString finalPath = rec.SavePath.chopped(3);
+        // QFile::rename never replaces an existing file.
+        if (QFile::rename(rec.SavePath, finalPath)) rec.SavePath = finalPath;
+    }
+    const double now = OleDate::now();
+    rec.State = StateComplete;
+    rec.CompleteTime = now;
+    rec.ElapsedTime = now - rec.StartTime;
+    rec.TotalTime += rec.ElapsedTime;
+    const double seconds = std::floor(rec.TotalTime * 86400.0 + 1e-6);
+    if (seconds > 0) rec.AverageSpeed = float(rec.TotalSize / seconds);
+    job->SaveDownState();
+    m_core.lvNowDown.removeRowByKey(RowKey(index));
+    if (SelectedJob == index) {
+        SelectedJob = 0;
+        SelectedSlot = 0;
+        emit SelectionCleared();
+    }
+    if (m_core.settings.PopMessage == 1) emit JobMessage(QStringLiteral("Job complete.") + rec.Url);
+    job->Busy = false;
+    emit JobFinished(index, StateComplete);
+    if (!StartNextWaitingJob()) emit StatusBarRefresh();
+}
+
+void DownloadEvents::ended(int slot, int state) {
+    m_jobs[slot]->Busy = false;
+    emit JobFinished(SlotJob[slot], state);
+    if (!StartNextWaitingJob()) emit StatusBarRefresh();
+}
+
+int DownloadEvents::FreeSlot() const {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (!m_jobs[slot]->Busy) return slot;
+    return 0;
+}
+
+int DownloadEvents::BusySlots() const {
+    int busy = 0;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        busy += m_jobs[slot]->Busy;
+    return busy;
+}
+
+void DownloadEvents::StartJobInSlot(int slot, int index) {
+    if (slot < 1 || slot > kSlots) return;
+    clsDownLoadJob *job = m_jobs[slot];
+    SlotJob[slot] = index;
+    SlotItem[slot] = RowKey(index);
+    job->JobItem = SlotItem[slot];
+    job->Busy = true;
+    job->Create(index);
+    job->ReadDownState();
+    job->Start();
+}
+
+bool DownloadEvents::StartNextWaitingJob() {
+    if (BusySlots() >= m_core.settings.Maxjobs) return false;
+    const int slot = FreeSlot();
+    if (slot == 0) return false;
+    for (int index = 1; index <= m_core.DownJobs.DownCount(); ++index) {
+        if (m_core.DownJobs[index].State == StateWaiting &&
+            m_core.lvNowDown.rowOfKey(RowKey(index)) >= 0) {
+            StartJobInSlot(slot, index);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DownloadEvents::LoadAsPaused(JobTable &jobs) {
+    for (int index = 1; index <= jobs.DownCount(); ++index) {
+        DownJobRecord &rec = jobs[index];
+        if (rec.State != StateRunning && rec.FileOpen == 0) continue;
+        if (rec.State == StateRunning) rec.State = StatePaused;
+        rec.FileOpen = kFalse;
+        rec.FileNumber = 0;
+        if (rec.TotalSize > 0 || rec.part(1).Pos > 0) rec.IsNew = kFalse;
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class clsDownLoadJob;
+class JobLog;
+class JobTable;
+struct AppCore;
+
+// The owner of the eight download job slots. It receives every report of its
+// slot objects (UpdateDownloadState), keeps the job table and the job's row
+// in lvNowDown up to date, writes the job log, completes jobs and starts the
+// next waiting one. Windows observe it through its signals; `mq get` runs
+// through the same code without any window.
+class DownloadEvents : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 8;
+    static constexpr quint8 kWholeJob = 255; // SelectedPart: the job as a whole
+
+    DownloadEvents(AppCore &core, JobLog &log, QObject *parent = nullptr);
+    ~DownloadEvents() override;
+
+    clsDownLoadJob *clsDownJob(int slot) const { return m_jobs[slot]; } // slot 1..8
+    JobLog &log() const { return m_log; }
+
+    // Slot tables: SlotJob (job index per slot), SlotItem (its row key in
+    // lvNowDown), the selection shown in the detail panel.
+    int SlotJob[kSlots + 1] = {};
+    QString SlotItem[kSlots + 1];
+    int SelectedSlot = 0;
+    int SelectedJob = 0;
+    quint8 SelectedPart[kSlots + 1];
+
+    void UpdateDownloadState(int slot, qint16 part, const QString &type, const QString &text);
+
+    // The start sequence on one slot: JobItem, Busy, Create, ReadDownState, Start.
+    void StartJobInSlot(int slot, int index);
+    // A slot whose object is not busy, or 0.
+    int FreeSlot() const;
+    int BusySlots() const;
+    // Starts the next waiting job when a slot is free under Maxjobs; true
+    // when one was started. This version takes waiting jobs in table order.
+    virtual bool StartNextWaitingJob();
+
+    // Jobs that were running when the program ended without pausing them
+    // (State 1 or FileOpen set) become paused jobs that continue from their
+    // ranges (a new job when no size was learnt yet).
+    static void LoadAsPaused(JobTable &jobs);
+
+    static QString RowKey(int index) { return QString::number(index) + QStringLiteral("NowDown"); }
+    // Received * 100 / TotalSize rounded half to even, with "%".
+    static QString PercentText(qint64 received, qint64 total);
+
+signals:
+    // Each report as it arrives, before it is handled.
+    void ReportReceived(int slot, qint16 part, const QString &type, const QString &text);
+    void JobFinished(int index, int state); // 4 complete, 5 error
+    void JobMessage(const QString &text);   // "Job complete." + Url (PopMessage)
+    void FileCreationProgress(int slot, qint64 done, qint64 total);
+    void PartsRedraw(int slot);              // redraw the parts picture
+    void LogListRebuild(int slot, int part); // rebuild the log list of that part
+    void PartsTreeRebuild(int slot);         // rebuild the parts tree
+    void SelectionCleared();                 // empty the tree, the log list and the picture
+    void StatusBarRefresh();
+
+private:
+    int rowOfSlot(int slot);
+    void addLog(int slot, const QString &text, quint8 icon, int part);
+    void addLines(int slot, const QString &text, quint8 icon, int part);
+    void completionTest(int slot);
+    void complete(int slot);
+    void ended(int slot, int state);
+
+    AppCore &m_core;
+    JobLog &m_log;
+    clsDownLoadJob *m_jobs[kSlots + 1] = {};
+    int m_rowCache[kSlots + 1] = {};
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct DownJobRecord;
+
+// The pieces of one HTTP/1.1 GET exchange of a download: splitting the URL,
+// the request text and reading the response header. Text and bytes map one
+// to one (Latin-1) in both directions.
+namespace HttpExchange {
+
+// Splits record.Url into RequestPath, Host, Port, RemoteName and FileName.
+// Fails (fields untouched) without "http://", without a "/" behind the host,
+// with an empty host or a port outside 1..65535.
+bool ParseUrl(DownJobRecord &record);
+
+// The request text for a connection whose part stands at `pos`. Some
+// servers (nginx since 1.21.1) refuse the header name with a space in
+// "Accept -Encoding"; `withAcceptEncoding` false leaves that line out.
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true);
+// Whether a response header is a "400" answer (the request was refused).
+bool IsBadRequest(const QString &header);
+// Whether it is a "416" answer (a range that starts at or beyond the end).
+bool IsRangeNotSatisfiable(const QString &header);
+
+// Header block of a received block (up to and including the first CR LF CR
+// LF), or the empty text when the block holds none.
+QString GetHeaderPart(const QByteArray &block);
+// Index of the first body byte in `block`, or -1 when the header is not whole.
+int HeaderLength(const QByteArray &block);
+
+// "200", "206", "404", "30" or the empty text.
+QString GetStatusCode(const QString &header);
+// The Content-Length value as text, "0" when absent.
+QString GetContentLength(const QString &header);
+// Numeric value of a Content-Length text: its leading digits (0 when none),
+// capped so that it never overflows.
+qint64 LeadingNumber(const QString &text);
+// The Location value, trimmed, or the empty text.
+QString GetLocation(const QString &header);
+// A Location resolved against the URL it answered: absolute "http://" URLs
+// stay, "//host/x", "/x" and "x" are completed from `base`.
+QString ResolveLocation(const QString &base, const QString &location);
+
+} // namespace HttpExchange

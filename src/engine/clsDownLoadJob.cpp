@@ -1,0 +1,638 @@
+#include "engine/clsDownLoadJob.h"
+
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "engine/FilePreallocator.h"
+#include "engine/HttpExchange.h"
+#include "engine/RangeBook.h"
+#include "engine/StateIcon.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTimer>
+#include <limits>
+
+namespace {
+constexpr qint32 kUnknownEnd =
+    std::numeric_limits<qint32>::max(); // part 1's end while the size is unknown
+constexpr qint64 kSplitThreshold = 51200;
+constexpr int kMaxHeaderBytes = 64 * 1024;
+constexpr int kMaxRenames = 10000;
+const QString kDataArrival = QStringLiteral("DataArrival");
+} // namespace
+
+clsDownLoadJob::clsDownLoadJob(AppCore &core, QObject *parent) : QObject(parent), m_core(core) {}
+
+clsDownLoadJob::~clsDownLoadJob() {
+    closeAll();
+}
+
+bool clsDownLoadJob::Create(int index) {
+    JobIndex = qint16(index);
+    m_created = false;
+    if (!m_core.DownJobs.isValid(index)) return false;
+    DownJobRecord copy = m_core.DownJobs[index];
+    if (!HttpExchange::ParseUrl(copy)) return false;
+    m_created = true;
+    m_job = copy;
+    m_job.State = StateRunning;
+    SaveDownState();
+    return true;
+}
+
+void clsDownLoadJob::ReadDownState() {
+    if (m_core.DownJobs.isValid(JobIndex)) m_job = m_core.DownJobs[JobIndex];
+}
+
+void clsDownLoadJob::SaveDownState() {
+    if (m_core.DownJobs.isValid(JobIndex)) m_core.DownJobs[JobIndex] = m_job;
+}
+
+void clsDownLoadJob::CalcHaveDown() {
+    // Bytes counted twice where ranges overlap never push it past the size;
+    // completion also checks that the ranges leave no gap.
+    qint64 have = RangeBook::HaveDown(m_job);
+    if (m_job.TotalSize > 0 && have > m_job.TotalSize) have = m_job.TotalSize;
+    m_job.Received = qint32(qBound<qint64>(0, have, qint64(kUnknownEnd)));
+}
+
+int clsDownLoadJob::OpenConnections() const {
+    int open = 0;
+    for (int k = 1; k <= kMaxParts; ++k)
+        open += m_parts[k].sock != nullptr;
+    return open;
+}
+
+bool clsDownLoadJob::report(int part, const QString &type, const QString &text) {
+    const quint32 run = m_run;
+    emit UpDataState(qint16(part), type, text);
+    return run == m_run;
+}
+
+void clsDownLoadJob::letEventsRun() {
+    QCoreApplication::processEvents();
+}
+
+// ---- starting, pausing, ending -------------------------------------------
+
+void clsDownLoadJob::Start() {
+    closeAll();
+    ++m_run;
+    m_answered = false;
+    m_plainRequest = false;
+    m_lastError.clear();
+    m_idleRounds = 0;
+    m_refillHave = -1;
+    m_job.StartTime = OleDate::now();
+    if (m_job.Parts < 1 || m_job.Parts > kMaxParts)
+        m_job.Parts = qint16(qBound(1, int(m_job.Parts), kMaxParts));
+    if (!m_created) {
+        fail(QStringLiteral("The URL cannot be used: \"%1\" (an http:// URL with a host, a "
+                            "\"/\" behind it and a port from 1 to 65535 is needed).")
+                 .arg(m_job.Url));
+        return;
+    }
+    // A missing file or an unknown size cannot be continued: start afresh.
+    if (!m_job.IsNew && (m_job.SavePath.isEmpty() ||
+                         (m_job.TotalSize == 0 && m_job.part(1).EndPos != kUnknownEnd))) {
+        m_job.IsNew = kTrue;
+        RangeBook::ClearRanges(m_job);
+    }
+    const quint32 run = m_run;
+    openPart(1, false);
+    if (run != m_run) return;
+    letEventsRun();
+    if (run != m_run) return;
+    SetStateIcon(m_core.lvNowDown, JobItem, m_job.State);
+}
+
+void clsDownLoadJob::Pause() {
+    // An idle object holds a finished job's old copy: nothing to stop or save.
+    if (!Busy && OpenConnections() == 0 && !m_file.isOpen()) return;
+    ++m_run;
+    m_job.State = StatePaused;
+    m_job.ElapsedTime = OleDate::now() - m_job.StartTime;
+    m_job.TotalTime += m_job.ElapsedTime;
+    closeAll();
+    // A job paused before its size was learnt starts again as a new job.
+    if (m_answered || !m_job.IsNew) m_job.IsNew = kFalse;
+    m_job.FileOpen = kFalse;
+    m_file.close();
+    CalcHaveDown();
+    SaveDownState();
+    Busy = false;
+    m_redirects = 0;
+    SetStateIcon(m_core.lvNowDown, JobItem, StatePaused);
+}
+
+void clsDownLoadJob::Finish() {
+    ++m_run;
+    closeAll();
+    m_file.close();
+    m_job.FileOpen = kFalse;
+}
+
+void clsDownLoadJob::fail(const QString &reason) {
+    ++m_run;
+    closeAll();
+    m_file.close();
+    m_job.FileOpen = kFalse;
+    m_job.State = StateError;
+    m_redirects = 0;
+    Busy = false;
+    SetStateIcon(m_core.lvNowDown, JobItem, StateError);
+    report(1, QStringLiteral("JobError"), reason);
+}
+
+// ---- connections -----------------------------------------------------------
+
+void clsDownLoadJob::openPart(int k, bool refill) {
+    closeSock(k);
+    Connection &c = m_parts[k];
+    c = Connection{};
+    c.refill = refill;
+    auto *sock = new QTcpSocket(this);
+    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
+    c.sock = sock;
+    connect(sock, &QTcpSocket::connected, this, [this, k, sock] { onConnected(k, sock); });
+    connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] { onReadyRead(k, sock); });
+    connect(sock, &QTcpSocket::disconnected, this, [this, k, sock] { onDisconnected(k, sock); });
+    connect(sock, &QTcpSocket::errorOccurred, this, [this, k, sock] { onError(k, sock); });
+    const bool proxy = m_job.UseProxy != 0;
+    const QString host = proxy ? m_job.ProxyHost : m_job.Host;
+    const quint16 port = proxy ? m_job.proxyPortNumber() : m_job.portNumber();
+    if (!report(k, QStringLiteral("Connecting"), host + QLatin1Char(':') + QString::number(port)))
+        return;
+    if (m_parts[k].sock != sock) return;
+    c.HeaderPending = true;
+    sock->connectToHost(host, port);
+}
+
+void clsDownLoadJob::closeSock(int k) {
+    QTcpSocket *sock = m_parts[k].sock;
+    if (!sock) return;
+    m_parts[k].sock = nullptr;
+    sock->disconnect(this);
+    sock->abort();
+    sock->deleteLater();
+}
+
+void clsDownLoadJob::closeAll() {
+    for (int k = 1; k <= kMaxParts; ++k)
+        closeSock(k);
+}
+
+void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
+    if (m_parts[k].sock != sock) return;
+    const bool proxy = m_job.UseProxy != 0;
+    QString text = (proxy ? m_job.ProxyHost : m_job.Host) + QLatin1Char(':') +
+                   QString::number(proxy ? m_job.proxyPortNumber() : m_job.portNumber());
+    if (k == 1) text += QStringLiteral("(IP:") + sock->peerAddress().toString() + QLatin1Char(')');
+    if (!report(k, QStringLiteral("Connected"), text) || m_parts[k].sock != sock) return;
+    const QByteArray request = HttpExchange::RequestText(m_job, m_job.part(k).Pos, !m_plainRequest);
+    sock->write(request);
+    const quint32 run = m_run;
+    letEventsRun();
+    if (run != m_run || m_parts[k].sock != sock) return;
+    if (!report(k, QStringLiteral("Request"), QString::fromLatin1(request)) ||
+        m_parts[k].sock != sock)
+        return;
+    // An answer that came in meanwhile waited for the request's report.
+    m_parts[k].requested = true;
+    if (sock->bytesAvailable() > 0) onReadyRead(k, sock);
+}
+
+void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
+    if (m_parts[k].sock != sock || !m_parts[k].requested) return;
+    if (m_buffer.size() < kBlockSize) m_buffer.resize(kBlockSize);
+    const quint32 run = m_run;
+    while (m_parts[k].sock == sock && run == m_run) {
+        const qint64 n = sock->read(m_buffer.data(), kBlockSize);
+        if (n <= 0) break;
+        handleBlock(k, m_buffer.constData(), n);
+    }
+}
+
+void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
+    if (m_parts[k].sock != sock) return;
+    const quint32 run = m_run;
+    onReadyRead(k, sock); // whatever is still buffered
+    if (run != m_run || m_parts[k].sock != sock) return;
+    Connection &c = m_parts[k];
+    if (c.HeaderPending && !c.collected.isEmpty()) {
+        handleFirstBlock(k, nullptr, 0, true);
+        if (run != m_run || m_parts[k].sock != sock) return;
+    }
+    // Without a size, the server's close tells it: what part 1 received.
+    if (k == 1 && !c.HeaderPending && m_job.part(1).EndPos == kUnknownEnd) {
+        m_job.TotalSize = m_job.part(1).Pos;
+        m_job.part(1).EndPos = m_job.part(1).Pos;
+    }
+    closeSock(k);
+    if (!report(k, QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
+    scheduleRefill();
+}
+
+void clsDownLoadJob::onError(int k, QTcpSocket *sock) {
+    if (m_parts[k].sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError)
+        return; // a server close arrives as disconnected()
+    const QString text = QString::number(int(sock->error())) + sock->errorString();
+    m_lastError = sock->errorString();
+    closeSock(k);
+    if (!report(k, QStringLiteral("Error"), text)) return;
+    scheduleRefill();
+}
+
+// ---- receiving -------------------------------------------------------------
+
+void clsDownLoadJob::handleBlock(int k, const char *data, qint64 size) {
+    if (size <= 0) return;
+    if (m_parts[k].HeaderPending) {
+        handleFirstBlock(k, data, size, false);
+        return;
+    }
+    if (!writeBody(k, data, size)) return;
+    if (!report(k, kDataArrival, QString::number(size))) return;
+    afterBlock(k);
+}
+
+void clsDownLoadJob::handleFirstBlock(int k, const char *data, qint64 size, bool whole) {
+    Connection &c = m_parts[k];
+    if (size > 0) c.collected.append(data, int(size));
+    int length = HttpExchange::HeaderLength(c.collected);
+    if (length < 0) {
+        // The header may still be on its way; collect up to a limit, then
+        // treat everything as body.
+        if (!whole && c.collected.size() < kMaxHeaderBytes) return;
+        length = 0;
+    }
+    c.HeaderPending = false;
+    const QByteArray block = std::move(c.collected);
+    c.collected = QByteArray();
+    c.header = QString::fromLatin1(block.constData(), length);
+    c.headerLength = length;
+    c.status = HttpExchange::GetStatusCode(c.header);
+    if (!report(k, QStringLiteral("Response"), c.header)) return;
+    if (!m_plainRequest && HttpExchange::IsBadRequest(c.header)) {
+        // Refused for the "Accept -Encoding" line: ask again without it.
+        m_plainRequest = true;
+        const bool refill = c.refill;
+        closeSock(k);
+        if (!report(k, QStringLiteral("Retry"),
+                    QStringLiteral("The server refused the request (answer 400); sending it again "
+                                   "without the line \"Accept -Encoding: gzip , deflate\".")))
+            return;
+        openPart(k, refill);
+        return;
+    }
+    const char *body = block.constData() + length;
+    const qint64 bodySize = block.size() - length;
+    if (m_parts[k].refill)
+        refillFirstBlock(k, body, bodySize);
+    else if (k == 1)
+        firstBlockPart1(body, bodySize);
+    else if (k == 2)
+        rangeTest(body, bodySize);
+    else
+        laterPartFirstBlock(k, body, bodySize);
+}
+
+void clsDownLoadJob::firstBlockPart1(const char *body, qint64 size) {
+    const QString &status = m_parts[1].status;
+    if (status == QLatin1String("30")) {
+        redirect();
+        return;
+    }
+    if (status == QLatin1String("404")) {
+        requestError();
+        return;
+    }
+    m_redirects = 0;
+    m_answered = true;
+    if (m_job.IsNew) {
+        newJobFirstBlock(body, size, false);
+        return;
+    }
+    if (m_job.TotalSize > 0 && m_job.part(1).Pos >= m_job.TotalSize &&
+        HttpExchange::IsRangeNotSatisfiable(m_parts[1].header)) {
+        // Part 1 already has everything up to the end of the file.
+        closeSock(1);
+        if (!m_file.isOpen() && !openSavedFile()) return;
+        if (m_job.Parts >= 2 && !startRangeTest()) return;
+        if (!report(1, QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
+        scheduleRefill();
+        return;
+    }
+    if (m_job.part(1).Pos > 0 && status != QLatin1String("206")) {
+        // The answer is the whole file, not the rest of it: begin again.
+        if (!report(1, QStringLiteral("Restart"),
+                    QStringLiteral("The server did not continue at byte %1 (answer \"%2\"); "
+                                   "downloading the file again from the start.")
+                        .arg(m_job.part(1).Pos)
+                        .arg(status)))
+            return;
+        m_file.close();
+        m_job.IsNew = kTrue;
+        RangeBook::ClearRanges(m_job);
+        newJobFirstBlock(body, size, true);
+        return;
+    }
+    resumedFirstBlock(body, size);
+}
+
+void clsDownLoadJob::newJobFirstBlock(const char *body, qint64 size, bool reusePath) {
+    const QString &header = m_parts[1].header;
+    const bool sizeKnown = header.contains(QLatin1String("Content-Length:"), Qt::CaseInsensitive);
+    const qint64 total = HttpExchange::LeadingNumber(HttpExchange::GetContentLength(header));
+    if (total > kUnknownEnd) {
+        fail(QStringLiteral("The file is too large: %1 bytes (at most 2147483647 bytes can be "
+                            "downloaded).")
+                 .arg(total));
+        return;
+    }
+    m_job.TotalSize = sizeKnown ? qint32(total) : 0;
+    m_job.part(1).EndPos = sizeKnown ? qint32(total) : kUnknownEnd;
+    if (!CreateFileForSave(reusePath)) return;
+    if (!writeBody(1, body, size)) return;
+    if (!report(1, kDataArrival, QString::number(size))) return;
+    if (sizeKnown && m_job.TotalSize > kSplitThreshold && m_job.Parts >= 2 && !startRangeTest())
+        return;
+    afterBlock(1);
+}
+
+void clsDownLoadJob::resumedFirstBlock(const char *body, qint64 size) {
+    if (!m_file.isOpen() && !openSavedFile()) return;
+    if (!writeBody(1, body, size)) return;
+    if (!report(1, kDataArrival, QString::number(size))) return;
+    if (m_job.Parts >= 2 && m_job.TotalSize > 0 && !startRangeTest()) return;
+    afterBlock(1);
+}
+
+bool clsDownLoadJob::startRangeTest() {
+    QTcpSocket *sock1 = m_parts[1].sock;
+    const quint32 run = m_run;
+    CreateSocks2();
+    if (run != m_run) return false;
+    letEventsRun();
+    return run == m_run && m_parts[1].sock == sock1;
+}
+
+void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
+    if (m_parts[2].status != QLatin1String("206")) {
+        m_job.part(1).EndPos = m_job.TotalSize;
+        m_job.CanResume = kFalse;
+        closeSock(2);
+        if (!report(2, QStringLiteral("ReSumeTestError"), m_job.Url)) return;
+    } else {
+        m_job.part(1).EndPos = m_job.TotalSize / m_job.Parts;
+        m_job.CanResume = kTrue;
+        if (!writeBody(2, body, size)) return;
+        if (!report(2, kDataArrival, QString::number(size))) return;
+        if (m_job.Parts >= 3) {
+            const quint32 run = m_run;
+            CreateSocks3_5();
+            if (run != m_run) return;
+        }
+    }
+    afterBlock(2);
+}
+
+void clsDownLoadJob::laterPartFirstBlock(int k, const char *body, qint64 size) {
+    if (m_parts[k].status == QLatin1String("206")) {
+        if (!writeBody(k, body, size)) return;
+        if (!report(k, kDataArrival, QString::number(size))) return;
+        afterBlock(k);
+        return;
+    }
+    // Not range data: nothing of it may reach the file. The nearest running
+    // part below takes the range over; without one it is fetched again once
+    // the other connections are done.
+    closeSock(k);
+    for (int j = k - 1; j >= 1; --j) {
+        if (!RangeBook::InUse(m_job, j) || !m_parts[j].sock) continue;
+        PartRange &range = m_job.part(k);
+        if (m_job.part(j).EndPos < range.EndPos) m_job.part(j).EndPos = range.EndPos;
+        range = PartRange{};
+        if (!report(k, QStringLiteral("Cancel"), QString::number(j))) return;
+        break;
+    }
+    afterBlock(k);
+    scheduleRefill();
+}
+
+void clsDownLoadJob::refillFirstBlock(int k, const char *body, qint64 size) {
+    const QString &status = m_parts[k].status;
+    const bool usable = m_job.part(k).Pos > 0
+                            ? status == QLatin1String("206")
+                            : (status == QLatin1String("200") || status == QLatin1String("206"));
+    if (!usable) {
+        closeSock(k);
+        scheduleRefill();
+        return;
+    }
+    if (!m_file.isOpen() && !openSavedFile()) return;
+    if (!writeBody(k, body, size)) return;
+    if (!report(k, kDataArrival, QString::number(size))) return;
+    afterBlock(k);
+}
+
+void clsDownLoadJob::redirect() {
+    closeSock(1);
+    const QString location =
+        HttpExchange::ResolveLocation(m_job.Url, HttpExchange::GetLocation(m_parts[1].header));
+    if (++m_redirects > kMaxRedirects) {
+        fail(QStringLiteral("Too many redirects (more than %1); the last one went to %2")
+                 .arg(kMaxRedirects)
+                 .arg(location));
+        return;
+    }
+    DownJobRecord probe = m_job;
+    probe.Url = location;
+    if (location.isEmpty() || !HttpExchange::ParseUrl(probe)) {
+        fail(QStringLiteral("Cannot follow the redirect: \"%1\" is not a usable http:// URL.")
+                 .arg(location));
+        return;
+    }
+    m_job.Url = location;
+    if (!report(1, QStringLiteral("Redirect"), m_job.Url)) return;
+    SaveDownState();
+    const int redirects = m_redirects;
+    Create(JobIndex);
+    m_redirects = redirects;
+    Start();
+}
+
+void clsDownLoadJob::requestError() {
+    closeSock(1);
+    m_job.State = StateError;
+    Busy = false;
+    SetStateIcon(m_core.lvNowDown, JobItem, StateError);
+    ++m_run;
+    closeAll();
+    m_file.close();
+    m_job.FileOpen = kFalse;
+    report(1, QStringLiteral("RequestError"), m_parts[1].status);
+}
+
+// ---- after each block ------------------------------------------------------
+
+void clsDownLoadJob::afterBlock(int j) {
+    if (const int k = RangeBook::OvertakenPart(m_job, j)) {
+        if (!CancelSock(j, k)) return;
+    }
+    const PartRange &range = m_job.part(j);
+    if (range.Pos > range.EndPos && m_parts[j].sock) {
+        closeSock(j);
+        if (!report(j, QStringLiteral("Close"), QStringLiteral("MeComplete"))) return;
+        scheduleRefill();
+    }
+}
+
+bool clsDownLoadJob::CancelSock(int caller, int k) {
+    closeSock(k);
+    PartRange &range = m_job.part(k);
+    // Part 1 has passed this part's position: it now owns the rest of it.
+    if (m_job.TotalSize > 0 && m_job.part(1).EndPos < range.EndPos)
+        m_job.part(1).EndPos = range.EndPos;
+    range = PartRange{};
+    return report(k, QStringLiteral("Cancel"), QString::number(caller));
+}
+
+void clsDownLoadJob::CreateSocks2() {
+    if (m_job.IsNew) RangeBook::SplitRanges(m_job, m_job.TotalSize);
+    openPart(2, false);
+}
+
+void clsDownLoadJob::CreateSocks3_5() {
+    const quint32 run = m_run;
+    for (int k = 3; k <= m_job.Parts && k <= kMaxParts; ++k) {
+        if (!m_job.IsNew && !RangeBook::InUse(m_job, k)) continue; // cancelled earlier
+        openPart(k, false);
+        if (run != m_run) return;
+    }
+}
+
+// ---- the local file --------------------------------------------------------
+
+bool clsDownLoadJob::CreateFileForSave(bool reusePath) {
+    QString path = m_job.SavePath;
+    if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
+        path += m_job.FileName.isEmpty() ? QStringLiteral("index.html") : m_job.FileName;
+    if (!reusePath) {
+        if (m_core.settings.UseMQ == 1) path += QStringLiteral("!mq");
+        if (!m_core.settings.Fileexits) {
+            int counter = 0;
+            while (QFileInfo::exists(path) && counter < kMaxRenames) {
+                const int dot = int(path.lastIndexOf(QLatin1Char('.')));
+                const bool inName = dot > path.lastIndexOf(QLatin1Char('/'));
+                path = inName ? path.left(dot) + QString::number(counter) + path.mid(dot)
+                              : path + QString::number(counter);
+                ++counter;
+            }
+            if (counter > 0 && !report(1, QStringLiteral("Autorename"), path)) return false;
+        }
+    }
+    m_job.SavePath = path;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
+        return false;
+    }
+    if (!m_file.open(path)) {
+        fail(QStringLiteral("Cannot create the file %1: %2").arg(path, m_file.error()));
+        return false;
+    }
+    if (m_job.part(1).EndPos != kUnknownEnd) {
+        const quint32 run = m_run;
+        QString error;
+        const bool ok = FilePreallocator::Allocate(
+            m_file, m_job.TotalSize,
+            [this](qint64 done, qint64 total) { emit FileCreation(done, total); }, &error);
+        if (run != m_run) return false;
+        if (!ok) {
+            fail(QStringLiteral("Cannot give the file %1 its size of %2 bytes: %3")
+                     .arg(path)
+                     .arg(m_job.TotalSize)
+                     .arg(error));
+            return false;
+        }
+    } else if (!m_file.truncate(0)) {
+        fail(QStringLiteral("Cannot write the file %1: %2").arg(path, m_file.error()));
+        return false;
+    }
+    m_job.FileOpen = kTrue;
+    m_job.FileNumber = m_file.handle();
+    return true;
+}
+
+bool clsDownLoadJob::openSavedFile() {
+    const QString folder = QFileInfo(m_job.SavePath).absolutePath();
+    if (!QDir().mkpath(folder) || !m_file.open(m_job.SavePath)) {
+        fail(QStringLiteral("Cannot open the file %1: %2").arg(m_job.SavePath, m_file.error()));
+        return false;
+    }
+    m_job.FileOpen = kTrue;
+    m_job.FileNumber = m_file.handle();
+    return true;
+}
+
+bool clsDownLoadJob::writeBody(int k, const char *data, qint64 size) {
+    if (size <= 0) return true;
+    PartRange &range = m_job.part(k);
+    if (qint64(range.Pos) + size > kUnknownEnd) {
+        fail(QStringLiteral("The file is too large: more than 2147483647 bytes."));
+        return false;
+    }
+    if (!m_file.isOpen() || !m_file.writeAt(range.Pos, data, size)) {
+        fail(QStringLiteral("Cannot write the file %1: %2").arg(m_job.SavePath, m_file.error()));
+        return false;
+    }
+    range.Pos += qint32(size);
+    return true;
+}
+
+// ---- fetching what is missing ---------------------------------------------
+
+void clsDownLoadJob::scheduleRefill() {
+    if (OpenConnections() > 0 || m_job.State != StateRunning || !Busy) return;
+    const quint32 run = m_run;
+    QTimer::singleShot(0, this, [this, run] {
+        if (run == m_run) refill();
+    });
+}
+
+void clsDownLoadJob::refill() {
+    if (OpenConnections() > 0 || m_job.State != StateRunning) return;
+    const qint64 have = RangeBook::HaveDown(m_job);
+    m_idleRounds = have == m_refillHave ? m_idleRounds + 1 : 0;
+    m_refillHave = have;
+    if (m_idleRounds >= kMaxIdleRounds) {
+        QString text = QStringLiteral("The server stopped delivering the file (%1 of %2 bytes "
+                                      "received)")
+                           .arg(have)
+                           .arg(m_job.TotalSize);
+        if (!m_lastError.isEmpty()) text += QStringLiteral("; last error: ") + m_lastError;
+        fail(text + QLatin1Char('.'));
+        return;
+    }
+    if (!m_answered && m_job.IsNew) {
+        openPart(1, false);
+        return;
+    }
+    const quint32 run = m_run;
+    bool any = false;
+    for (int k = 1; k <= m_job.Parts && k <= kMaxParts; ++k) {
+        if (!RangeBook::NeedsData(m_job, k)) continue;
+        any = true;
+        openPart(k, true);
+        if (run != m_run) return;
+    }
+    if (any) return;
+    if (RangeBook::CoversWholeFile(m_job))
+        report(1, QStringLiteral("Close"), QStringLiteral("MeComplete"));
+    else
+        fail(QStringLiteral("The parts of the file do not fit together; download it again."));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// A small HTTP/1.1 server on 127.0.0.1 for the engine tests. Each path is a
+// resource with its own faults: no range support, "200" to range requests,
+// any status with a Location, no Content-Length, paced or stalled sending,
+// connections dropped mid-body, headers sent in pieces. It also accepts
+// absolute request targets (proxy mode) and records every request's bytes.
+class FaultHttpServer : public QTcpServer {
+    Q_OBJECT
+public:
+    struct Resource {
+        QByteArray body;
+        QByteArray status = "HTTP/1.1 200 OK";
+        QByteArray location;            // sent as "Location: ..." when not empty
+        bool ranges = true;             // answer "Range: bytes=N-" with 206
+        bool contentLength = true;      // send Content-Length
+        qint64 dropAfter = -1;          // close after this many body bytes (each connection)
+        int dropTimes = -1;             // how many connections drop (-1: all)
+        int chunk = 0;                  // bytes per write (0: all at once)
+        int intervalMs = 0;             // pause between writes
+        bool stall = false;             // send the header, then nothing
+        int headerPieces = 1;           // send the header in this many writes
+        int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
+        bool strictHeaderNames = false; // "400" for a header name with a space
+    };
+
+    explicit FaultHttpServer(QObject *parent = nullptr);
+    quint16 port() const { return serverPort(); }
+    QString url(const QString &path) const;
+
+    void setResource(const QString &path, const Resource &resource) {
+        m_resources[path] = resource;
+    }
+    Resource &resource(const QString &path) { return m_resources[path]; }
+
+    QList<QByteArray> requests; // raw request bytes in arrival order
+    int openConnections() const { return m_open; }
+
+    static QByteArray pattern(int size); // deterministic test bytes
+
+signals:
+    void requestReceived(const QByteArray &request);
+
+private:
+    void onNewConnection();
+    void serve(QTcpSocket *sock, const QByteArray &request);
+    QHash<QString, Resource> m_resources;
+    QHash<QString, int> m_drops;
+    int m_open = 0;
+};

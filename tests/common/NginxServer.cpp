@@ -1,0 +1,72 @@
+#include "common/NginxServer.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+NginxServer::NginxServer(const QString &extraLocationConfig) : m_extra(extraLocationConfig) {
+    QDir(m_dir.path()).mkpath(QStringLiteral("www"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("logs"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("tmp"));
+}
+
+NginxServer::~NginxServer() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString NginxServer::binary() {
+    for (const char *path : {"/usr/sbin/nginx", "/usr/bin/nginx"})
+        if (QFileInfo(QLatin1String(path)).isExecutable()) return QLatin1String(path);
+    return QStandardPaths::findExecutable(QStringLiteral("nginx"));
+}
+
+QString NginxServer::url(const QString &file) const {
+    return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(file);
+}
+
+bool NginxServer::start(QString *error) {
+    {
+        QTcpServer probe; // a free port
+        probe.listen(QHostAddress::LocalHost, 0);
+        m_port = probe.serverPort();
+    }
+    const QString d = m_dir.path();
+    const QString conf =
+        QStringLiteral("daemon off;\nmaster_process off;\nworker_processes 1;\n"
+                       "error_log %1/logs/error.log;\npid %1/nginx.pid;\n"
+                       "events { worker_connections 1024; }\n"
+                       "http {\n  access_log off;\n  sendfile on;\n  tcp_nopush on;\n"
+                       "  client_body_temp_path %1/tmp/body;\n  proxy_temp_path %1/tmp/proxy;\n"
+                       "  fastcgi_temp_path %1/tmp/fastcgi;\n  uwsgi_temp_path %1/tmp/uwsgi;\n"
+                       "  scgi_temp_path %1/tmp/scgi;\n  types { application/octet-stream bin; }\n"
+                       "  server {\n    listen 127.0.0.1:%2;\n    root %1/www;\n"
+                       "    location / { %3 }\n  }\n}\n")
+            .arg(d)
+            .arg(m_port)
+            .arg(m_extra);
+    QFile file(d + QStringLiteral("/nginx.conf"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(conf.toUtf8()) < 0) return false;
+    file.close();
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(binary(), {QStringLiteral("-p"), d, QStringLiteral("-c"), file.fileName(),
+                               QStringLiteral("-e"), d + QStringLiteral("/logs/stderr.log")});
+    if (!m_process.waitForStarted(5000)) return false;
+    // Ready when it accepts a connection.
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(200)) return true;
+        m_process.waitForFinished(50);
+    }
+    if (error) *error = QString::fromLocal8Bit(m_process.readAll());
+    return false;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// nginx from the system serving a folder on 127.0.0.1 at a free port, with a
+// configuration generated in a temporary folder. available() is false when
+// the nginx binary is missing.
+class NginxServer {
+public:
+    explicit NginxServer(const QString &extraLocationConfig = QString());
+    ~NginxServer();
+
+    static QString binary(); // empty when not installed
+    bool available() const { return !binary().isEmpty(); }
+    bool start(QString *error = nullptr);
+    quint16 port() const { return m_port; }
+    QString root() const { return m_dir.filePath(QStringLiteral("www")); }
+    QString url(const QString &file) const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_extra;
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/AppCore.h"
+#include "engine/DownloadEvents.h"
+#include "engine/JobLog.h"
+#include "engine/clsDownLoadJob.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <memory>
+
+// An application core with the eight job slots, a download folder and the
+// reports of every slot recorded, for the engine tests.
+struct EngineRig {
+    struct Report {
+        int slot;
+        int part;
+        QString type;
+        QString text;
+    };
+
+    QTemporaryDir dir;
+    AppCore core;
+    JobLog log;
+    std::unique_ptr<DownloadEvents> events;
+    QList<Report> reports;
+    std::unique_ptr<QSignalSpy> finished;
+
+    EngineRig() { reset(); }
+
+    // A fresh core around the same folder and job table (like a restart).
+    void reset() {
+        events = std::make_unique<DownloadEvents>(core, log);
+        core.settings.Maxjobs = 1;
+        for (int slot = 1; slot <= DownloadEvents::kSlots; ++slot)
+            QObject::connect(events->clsDownJob(slot), &clsDownLoadJob::UpDataState, events.get(),
+                             [this, slot](qint16 part, const QString &type, const QString &text) {
+                                 reports.append({slot, part, type, text});
+                             });
+        finished = std::make_unique<QSignalSpy>(events.get(), &DownloadEvents::JobFinished);
+    }
+
+    int addJob(const QString &url, int parts, const QString &name = QStringLiteral("f.swf")) {
+        DownJobRecord rec;
+        rec.CategoryKey = QStringLiteral("Downloaded");
+        rec.State = StateWaiting;
+        rec.IsNew = kTrue;
+        rec.Parts = qint16(parts);
+        rec.Url = url;
+        rec.UserAgent = QStringLiteral("MQTest");
+        rec.FileName = name;
+        rec.SavePath = dir.filePath(name);
+        const int index = core.DownJobs.add(rec);
+        core.lvNowDown.addRow(DownloadEvents::RowKey(index), name);
+        return index;
+    }
+
+    void start(int index, int slot = 1) { events->StartJobInSlot(slot, index); }
+    DownJobRecord &job(int index) { return core.DownJobs[index]; }
+
+    QStringList types(int part = 0) const {
+        QStringList list;
+        for (const Report &r : reports)
+            if ((part == 0 || r.part == part) && r.type != QLatin1String("DataArrival"))
+                list << r.type;
+        return list;
+    }
+    int count(const QString &type) const {
+        int n = 0;
+        for (const Report &r : reports)
+            n += r.type == type;
+        return n;
+    }
+    QStringList logTexts() const {
+        QStringList lines;
+        for (int i = 1; i <= log.JobLogCount(); ++i)
+            lines << log.entry(i).text;
+        return lines;
+    }
+
+    static QByteArray fileBytes(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static QByteArray sha(const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    }
+};

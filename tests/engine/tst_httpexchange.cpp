@@ -1,0 +1,229 @@
+#include "engine/HttpExchange.h"
+#include "jobs/DownJobRecord.h"
+
+#include <QtTest>
+
+using namespace HttpExchange;
+
+class TestHttpExchange : public QObject {
+    Q_OBJECT
+private slots:
+    void parseUrl_data();
+    void parseUrl();
+    void parseUrlFailureKeepsFields();
+    void requestText_data();
+    void requestText();
+    void headerPart_data();
+    void headerPart();
+    void statusCode_data();
+    void statusCode();
+    void contentLengthAndLocation_data();
+    void contentLengthAndLocation();
+    void resolveLocation_data();
+    void resolveLocation();
+};
+
+void TestHttpExchange::parseUrl_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("proxy");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("remote");
+    QTest::newRow("plain") << "http://host/a/b.swf" << false << true << "host" << 80 << "/a/b.swf"
+                           << "b.swf";
+    QTest::newRow("port") << "http://a.b:8080/x/y.swf" << false << true << "a.b" << 8080
+                          << "/x/y.swf"
+                          << "y.swf";
+    QTest::newRow("proxy absolute form")
+        << "http://host:8080/a.swf" << true << true << "host" << 8080 << "http://host/a.swf"
+        << "a.swf";
+    QTest::newRow("spaces trimmed")
+        << "  http://h/x.swf  " << false << true << "h" << 80 << "/x.swf"
+        << "x.swf";
+    QTest::newRow("case of scheme") << "HTTP://h/x" << false << true << "h" << 80 << "/x"
+                                    << "x";
+    QTest::newRow("trailing slash") << "http://h/dir/" << false << true << "h" << 80 << "/dir/"
+                                    << "";
+    QTest::newRow("port 65535") << "http://h:65535/x" << false << true << "h" << 65535 << "/x"
+                                << "x";
+    QTest::newRow("port 1") << "http://h:1/x" << false << true << "h" << 1 << "/x"
+                            << "x";
+    // The path starts behind as many characters as the port has digits.
+    QTest::newRow("port with leading zero")
+        << "http://h:080/x" << false << true << "h" << 80 << "0/x"
+        << "x";
+    QTest::newRow("ftp") << "ftp://host/a.swf" << false << false << "" << 0 << ""
+                         << "";
+    QTest::newRow("no slash") << "http://host" << false << false << "" << 0 << ""
+                              << "";
+    QTest::newRow("port 0") << "http://h:0/x" << false << false << "" << 0 << ""
+                            << "";
+    QTest::newRow("no digits") << "http://h:/x" << false << false << "" << 0 << ""
+                               << "";
+    QTest::newRow("port 65536") << "http://h:65536/x" << false << false << "" << 0 << ""
+                                << "";
+    QTest::newRow("huge port") << "http://h:99999999999999999999/x" << false << false << "" << 0
+                               << ""
+                               << "";
+    QTest::newRow("empty host") << "http:///x" << false << false << "" << 0 << ""
+                                << "";
+    QTest::newRow("empty") << "" << false << false << "" << 0 << ""
+                           << "";
+}
+
+void TestHttpExchange::parseUrl() {
+    QFETCH(QString, url);
+    QFETCH(bool, proxy);
+    QFETCH(bool, ok);
+    DownJobRecord r;
+    r.Url = url;
+    r.UseProxy = proxy ? kTrue : kFalse;
+    QCOMPARE(ParseUrl(r), ok);
+    if (!ok) return;
+    QTEST(r.Host, "host");
+    QTEST(int(r.portNumber()), "port");
+    QTEST(r.RequestPath, "path");
+    QTEST(r.RemoteName, "remote");
+    QCOMPARE(r.FileName, r.RemoteName);
+}
+
+void TestHttpExchange::parseUrlFailureKeepsFields() {
+    DownJobRecord r;
+    r.Url = QStringLiteral("http://old/x.swf");
+    QVERIFY(ParseUrl(r));
+    r.Url = QStringLiteral("relative/y.swf");
+    QVERIFY(!ParseUrl(r));
+    QCOMPARE(r.Host, QStringLiteral("old"));
+    QCOMPARE(r.RequestPath, QStringLiteral("/x.swf"));
+}
+
+void TestHttpExchange::requestText_data() {
+    QTest::addColumn<int>("pos");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray head =
+        "GET /a/b.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
+        "User-Agent: UA 1.0\r\nHost: h.example\r\n";
+    QTest::newRow("no range at 0") << 0 << head + "Connection: close\r\n\r\n";
+    QTest::newRow("open range") << 123456
+                                << head + "Range: bytes=123456-\r\nConnection: close\r\n\r\n";
+}
+
+void TestHttpExchange::requestText() {
+    QFETCH(int, pos);
+    DownJobRecord r;
+    r.Url = QStringLiteral("http://h.example:8080/a/b.swf");
+    r.UserAgent = QStringLiteral("UA 1.0");
+    QVERIFY(ParseUrl(r));
+    QTEST(RequestText(r, pos), "expected");
+}
+
+void TestHttpExchange::headerPart_data() {
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<int>("length");
+    const QByteArray header =
+        "HTTP/1.1 200 OK\r\nContent-Length: 1160\r\n" + QByteArray(300 - 43, 'x') + "\r\n\r\n";
+    QTest::newRow("300 of 1460") << header + QByteArray(1160, 'b') << 300;
+    QTest::newRow("no blank line") << QByteArray("HTTP/1.1 200 OK\r\nabc") << -1;
+    QTest::newRow("header only") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << 19;
+    QTest::newRow("latin-1 byte") << QByteArray("HTTP/1.1 200 OK\r\nX: \xe9\xff\r\n\r\nbody") << 26;
+}
+
+void TestHttpExchange::headerPart() {
+    QFETCH(QByteArray, block);
+    QFETCH(int, length);
+    QCOMPARE(HeaderLength(block), length);
+    const QString header = GetHeaderPart(block);
+    QCOMPARE(int(header.size()), qMax(length, 0));
+    QCOMPARE(header.toLatin1(), length < 0 ? QByteArray() : block.left(length));
+}
+
+void TestHttpExchange::statusCode_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("200") << "HTTP/1.1 200 OK\r\n\r\n"
+                         << "200";
+    QTest::newRow("1.0 200") << "HTTP/1.0 200 OK\r\n\r\n"
+                             << "200";
+    QTest::newRow("200 Ok") << "HTTP/1.1 200 Ok\r\n\r\n"
+                            << "";
+    QTest::newRow("206") << "HTTP/1.1 206 Partial Content\r\n\r\n"
+                         << "206";
+    QTest::newRow("1.0 206") << "HTTP/1.0 206 Partial\r\n\r\n"
+                             << "206";
+    QTest::newRow("404") << "HTTP/1.1 404 Not Found\r\n\r\n"
+                         << "404";
+    QTest::newRow("302 1.0") << "HTTP/1.0 302 Found\r\n\r\n"
+                             << "30";
+    QTest::newRow("301") << "HTTP/1.1 301 Moved\r\n\r\n"
+                         << "30";
+    QTest::newRow("500") << "HTTP/1.1 500 Error\r\n\r\n"
+                         << "";
+    QTest::newRow("403") << "HTTP/1.1 403 Forbidden\r\n\r\n"
+                         << "";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestHttpExchange::statusCode() {
+    QFETCH(QString, header);
+    QTEST(GetStatusCode(header), "code");
+}
+
+void TestHttpExchange::contentLengthAndLocation_data() {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QString>("location");
+    QTest::newRow("with blank") << "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n"
+                                << "5000"
+                                << "";
+    QTest::newRow("without blank") << "HTTP/1.1 200 OK\r\nContent-Length:5000\r\n\r\n"
+                                   << "5000"
+                                   << "";
+    QTest::newRow("case") << "HTTP/1.1 200 OK\r\ncontent-length:  7 \r\n\r\n"
+                          << "7"
+                          << "";
+    QTest::newRow("absent") << "HTTP/1.1 200 OK\r\n\r\n"
+                            << "0"
+                            << "";
+    QTest::newRow("location") << "HTTP/1.1 302 Found\r\nlocation:  http://x/y \r\n\r\n"
+                              << "0"
+                              << "http://x/y";
+}
+
+void TestHttpExchange::contentLengthAndLocation() {
+    QFETCH(QString, header);
+    QTEST(GetContentLength(header), "length");
+    QTEST(GetLocation(header), "location");
+}
+
+void TestHttpExchange::resolveLocation_data() {
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("resolved");
+    QTest::newRow("absolute") << "http://a/b/c"
+                              << "http://x/y"
+                              << "http://x/y";
+    QTest::newRow("root relative") << "http://a:81/b/c?q"
+                                   << "/z.swf"
+                                   << "http://a:81/z.swf";
+    QTest::newRow("folder relative") << "http://a/b/c.swf?q=/1"
+                                     << "d.swf"
+                                     << "http://a/b/d.swf";
+    QTest::newRow("scheme relative") << "http://a/b"
+                                     << "//h2/x"
+                                     << "http://h2/x";
+    QTest::newRow("other scheme") << "http://a/b"
+                                  << "ftp://h/x"
+                                  << "ftp://h/x";
+}
+
+void TestHttpExchange::resolveLocation() {
+    QFETCH(QString, base);
+    QFETCH(QString, location);
+    QTEST(ResolveLocation(base, location), "resolved");
+}
+
+QTEST_GUILESS_MAIN(TestHttpExchange)
+#include "tst_httpexchange.moc"
