@@ -16,13 +16,18 @@ double OleDate::fromDateTime(const QDateTime &when) {
 }
 
 QDateTime OleDate::toDateTime(double days) {
-    if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
-        return QDateTime(kEpoch, QTime(0, 0));
+    if (!std::isfinite(days) || std::fabs(days) > 3.0e6) return QDateTime(kEpoch, QTime(0, 0));
     const double whole = std::trunc(days);
     const double fraction = std::fabs(days - whole);
-    const QDate date = kEpoch.addDays(qint64(whole));
-    const int ms = int(std::llround(fraction * kMsPerDay));
-    return QDateTime(date, QTime(0, 0)).addMSecs(ms);
+    QDate date = kEpoch.addDays(qint64(whole));
+    qint64 ms = std::llround(fraction * kMsPerDay);
+    if (ms >= qint64(kMsPerDay)) { // rounding reached midnight
+        date = date.addDays(days >= 0 ? 1 : -1);
+        ms = 0;
+    }
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
-double OleDate::now() { return fromDateTime(QDateTime::currentDateTime()); }
+double OleDate::now() {
+    return fromDateTime(QDateTime::currentDateTime());
+}

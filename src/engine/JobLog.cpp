@@ -2,8 +2,7 @@
 
 #include "core/OleDate.h"
 #include "jobs/ListRowModel.h"
-
-#include <QLocale>
+#include "jobs/ListTexts.h"
 
 JobLog::JobLog(QObject *parent) : QObject(parent) {
     m_entries.reserve(m_capacity);
@@ -30,7 +29,6 @@ int JobLog::AddJobLog(ListRowModel &list, const QString &rowKey, const QString &
 
 QVector<JobLogRow> JobLog::LookSearchLogLv(const QString &tag, int part, int lastShown) const {
     QVector<JobLogRow> rows;
-    const QLocale locale = QLocale::system();
     for (const QStringView piece : QStringView(tag).split(QLatin1Char(','))) {
         if (piece.isEmpty()) continue;
         const int number = piece.toInt();
@@ -39,7 +37,7 @@ QVector<JobLogRow> JobLog::LookSearchLogLv(const QString &tag, int part, int las
         if (e.part != part || (lastShown != 0 && number < lastShown)) continue;
         JobLogRow row;
         row.number = number;
-        row.timeText = locale.toString(OleDate::toDateTime(e.time), QLocale::ShortFormat);
+        row.timeText = ListTexts::generalDate(e.time);
         row.text = e.text;
         row.icon = e.icon;
         row.iconKey = IconKey(e.icon);

@@ -1,5 +1,7 @@
 #include "engine/frmCreateFile.h"
 
+#include "ui/PlaceDialog.h"
+
 #include <QProgressBar>
 #include <QVBoxLayout>
 #include <climits>
@@ -12,6 +14,7 @@ frmCreateFile::frmCreateFile(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
     resize(320, 60);
+    PlaceDialog(this);
 }
 
 void frmCreateFile::Progress(qint64 done, qint64 total) {

@@ -1,5 +1,7 @@
 #include "engine/frmJobmessage.h"
 
+#include "ui/PlaceDialog.h"
+
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -11,6 +13,7 @@ frmJobmessage::frmJobmessage(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     resize(420, 200);
+    PlaceDialog(this);
 }
 
 void frmJobmessage::AddMessage(const QString &text) {

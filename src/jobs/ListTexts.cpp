@@ -33,7 +33,8 @@ QString generalDate(double days) {
 }
 
 QString shortTime(double days) {
-    return QLocale().toString(OleDate::toDateTime(days).time(), QLocale::ShortFormat);
+    // A duration, so never with AM/PM: hours and minutes on a 24-hour clock.
+    return OleDate::toDateTime(days).time().toString(QStringLiteral("HH:mm"));
 }
 
 QString bytesPerSecond(double speed) {

@@ -13,7 +13,8 @@ void MsgBox::show(QWidget *parent, const QString &text) {
     if (handler())
         handler()(parent, text);
     else
-        QMessageBox::information(parent, QStringLiteral("MoorQuill"), text);
+        QMessageBox(QMessageBox::NoIcon, QStringLiteral("MoorQuill"), text, QMessageBox::Ok, parent)
+            .exec();
 }
 
 MsgBox::Handler MsgBox::setHandler(Handler h) {

@@ -277,7 +277,7 @@ private slots:
         QCOMPARE(values[7], QString("nice"));
         QCOMPARE(values[0], QString("3/4/26 10:20:00 AM"));
         QCOMPARE(values[1], QString("3/4/26 10:25:00 AM"));
-        QCOMPARE(values[2], QString("12:05 AM"));
+        QCOMPARE(values[2], QString("00:05"));
         QCOMPARE(info.columns()[0].key, QString("Name"));
         core.lists.ShowCompletedInfo(99);
         QCOMPARE(info.count(), 0);

@@ -21,6 +21,7 @@ private slots:
     }
     void unmappableBecomesQuestionMark() {
         QCOMPARE(Cp1252::encode(QStringLiteral("a漢b")), QByteArray("a?b"));
+        QCOMPARE(Cp1252::encode(QStringLiteral("a\U0001F600b")), QByteArray("a?b"));
     }
     void everyByteDecodesAndEncodesBack() {
         for (int b = 0; b < 256; ++b) {
