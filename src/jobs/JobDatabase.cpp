@@ -105,7 +105,9 @@ QString keepDamagedCopy(const QString &path) {
     QString copy = base;
     for (int n = 2; QFile::exists(copy); ++n)
         copy = base + QLatin1Char('-') + QString::number(n);
-    return QFile::copy(path, copy) ? copy : QString();
+    // A file that cannot even be copied (unreadable) is moved aside instead,
+    // so that the next save can never destroy it.
+    return QFile::copy(path, copy) || QFile::rename(path, copy) ? copy : QString();
 }
 } // namespace
 
@@ -123,6 +125,7 @@ DbLoadResult LoadJobDatabase(CategoryStore &tree, JobTable &jobs, const QString 
         DbLoadResult result;
         jobs.clear();
         damage(result, 0, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        if (QFile::exists(path)) result.backupPath = keepDamagedCopy(path);
         return result;
     }
     const QByteArray data = file.readAll();

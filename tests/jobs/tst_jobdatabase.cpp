@@ -331,6 +331,23 @@ private slots:
         QCOMPARE(readFileBytes(path), cut); // the file itself is left alone
     }
 
+    void unreadableFileIsMovedAsideBeforeAnySave() {
+        // A folder in the database's place cannot be read or copied (also not
+        // by root, unlike a file without read permission).
+        QTemporaryDir dir;
+        const QString path = dir.filePath("default.mqb");
+        QVERIFY(QDir().mkpath(path + "/inside"));
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const DbLoadResult r = LoadJobDatabase(tree, jobs, path);
+        QVERIFY(r.damaged);
+        QVERIFY(r.backupPath.startsWith(path + ".damaged-"));
+        QVERIFY(QFileInfo(r.backupPath + "/inside").isDir());
+        QVERIFY(SaveJobDatabase(tree, jobs, path));
+        QVERIFY(QFileInfo(r.backupPath + "/inside").isDir());
+    }
+
     void unknownParentStopsTheLoad() {
         Bytes b;
         b.text("Downloaded").text("c1").text("One").text("/d/");
