@@ -22,6 +22,13 @@ bool InUse(const DownJobRecord &record, int k) {
     return k == 1 || (k <= record.Parts && record.part(k).StartPos != 0);
 }
 
+qint32 Part1EndAfterRangeTest(const DownJobRecord &record) {
+    qint32 end = record.TotalSize;
+    for (int k = 2; k <= record.Parts && k <= kMaxParts; ++k)
+        if (InUse(record, k)) end = std::min(end, record.part(k).StartPos);
+    return end;
+}
+
 qint64 HaveDown(const DownJobRecord &record) {
     qint64 total = 0;
     const int n = qBound(1, int(record.Parts), kMaxParts);

@@ -22,6 +22,11 @@ bool InUse(const DownJobRecord &record, int k);
 // Pos greater than its Pos): the first such part, or 0.
 int OvertakenPart(const DownJobRecord &record, int j);
 
+// Where part 1 ends once the range test succeeded: where the next part in
+// use begins (TotalSize / Parts for a job split as usual), so that a range
+// part 1 took over in an earlier run is never left to nobody.
+qint32 Part1EndAfterRangeTest(const DownJobRecord &record);
+
 // Whether the received bytes of all parts leave no gap in [0, TotalSize).
 bool CoversWholeFile(const DownJobRecord &record);
 

@@ -202,7 +202,10 @@ void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
         return;
     // An answer that came in meanwhile waited for the request's report.
     m_parts[k].requested = true;
-    if (sock->bytesAvailable() > 0) onReadyRead(k, sock);
+    if (m_parts[k].closedEarly)
+        onDisconnected(k, sock); // reads what is buffered, then reports the close
+    else if (sock->bytesAvailable() > 0)
+        onReadyRead(k, sock);
 }
 
 void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
@@ -218,6 +221,12 @@ void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
 
 void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
     if (m_parts[k].sock != sock) return;
+    if (!m_parts[k].requested && sock->bytesAvailable() > 0) {
+        // The whole answer came while the request's report was handled: it
+        // stays buffered until the request has been reported.
+        m_parts[k].closedEarly = true;
+        return;
+    }
     const quint32 run = m_run;
     onReadyRead(k, sock); // whatever is still buffered
     if (run != m_run || m_parts[k].sock != sock) return;
@@ -387,7 +396,7 @@ void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
         closeSock(2);
         if (!report(2, QStringLiteral("ReSumeTestError"), m_job.Url)) return;
     } else {
-        m_job.part(1).EndPos = m_job.TotalSize / m_job.Parts;
+        m_job.part(1).EndPos = RangeBook::Part1EndAfterRangeTest(m_job);
         m_job.CanResume = kTrue;
         if (!writeBody(2, body, size)) return;
         if (!report(2, kDataArrival, QString::number(size))) return;
