@@ -5,9 +5,14 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 struct AppCore;
 class CategoryTreePanel;
+class DownloadEvents;
+class JobLog;
+class frmCreateFile;
+class frmJobmessage;
 class DownInfoPanel;
 class FileInfoPanel;
 class JobListPanel;
@@ -54,6 +59,10 @@ public:
     MainMenus *menus() const { return m_menus; }
     MainToolbars *toolbars() const { return m_toolbars; }
     TrayIcon *tray() const { return m_tray; }
+    DownloadEvents *events() const { return m_events.get(); }
+    JobLog *jobLog() const { return m_log.get(); }
+    frmCreateFile *createFileWindow() const { return m_createFile; }
+    frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
 
 protected:
@@ -64,6 +73,7 @@ protected:
 private:
     void buildLayout();
     void connectCommands();
+    void connectEngine(); // frmMainEngine.cpp
     void connectView();
     void showPanes(int view);
     void showPopup(const QString &name, const QPoint &globalPos);
@@ -79,6 +89,10 @@ private:
 
     AppCore &m_core;
     JobDbIo m_io;
+    std::unique_ptr<JobLog> m_log;
+    std::unique_ptr<DownloadEvents> m_events; // the eight download slots
+    frmCreateFile *m_createFile = nullptr;
+    frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
     MainToolbars *m_toolbars = nullptr;
     TrayIcon *m_tray = nullptr;
