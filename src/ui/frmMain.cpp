@@ -4,6 +4,8 @@
 #include "core/OptionsLogic.h"
 #include "core/frmOption.h"
 #include "engine/DownloadEvents.h"
+#include "engine/JobCommands.h"
+#include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
@@ -69,6 +71,8 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
 
 frmMain::~frmMain() {
     // The slots stop before the lists and windows they report to go away.
+    m_autoSave.reset();
+    m_commands.reset();
     m_events.reset();
 }
 

@@ -10,6 +10,8 @@
 struct AppCore;
 class CategoryTreePanel;
 class DownloadEvents;
+class JobCommands;
+class JobDbAutoSave;
 class JobLog;
 class frmCreateFile;
 class frmJobmessage;
@@ -61,6 +63,8 @@ public:
     TrayIcon *tray() const { return m_tray; }
     DownloadEvents *events() const { return m_events.get(); }
     JobLog *jobLog() const { return m_log.get(); }
+    JobCommands *jobCommands() const { return m_commands.get(); }
+    JobDbAutoSave *autoSave() const { return m_autoSave.get(); }
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
@@ -74,6 +78,8 @@ private:
     void buildLayout();
     void connectCommands();
     void connectEngine(); // frmMainEngine.cpp
+    void connectJobCommands();
+    int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);
     void showPopup(const QString &name, const QPoint &globalPos);
@@ -91,6 +97,8 @@ private:
     JobDbIo m_io;
     std::unique_ptr<JobLog> m_log;
     std::unique_ptr<DownloadEvents> m_events; // the eight download slots
+    std::unique_ptr<JobCommands> m_commands;
+    std::unique_ptr<JobDbAutoSave> m_autoSave;
     frmCreateFile *m_createFile = nullptr;
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;

@@ -3,13 +3,20 @@
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "engine/DownloadEvents.h"
+#include "engine/JobCommands.h"
+#include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "engine/frmCreateFile.h"
 #include "engine/frmJobmessage.h"
 #include "ui/DownInfoPanel.h"
+#include "ui/JobListPanel.h"
+#include "ui/MainMenus.h"
 #include "ui/frmMain.h"
 
+#include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QTreeView>
 
 frmJobmessage *frmMain::jobMessageWindow() {
     if (!m_jobMessage) m_jobMessage = new frmJobmessage(this);
@@ -37,7 +44,14 @@ void frmMain::connectEngine() {
             list.setTag(r, QString::number(line.icon));
         }
     };
-    pauseAll = [events] { events->SaveCls(); };
+    m_commands = std::make_unique<JobCommands>(m_core, *events);
+    m_autoSave = std::make_unique<JobDbAutoSave>(*events, [this] {
+        QString error;
+        return m_io.save(m_core.tree, m_core.DownJobs, m_core.paths.JobDbPath, &error);
+    });
+    connect(m_commands.get(), &JobCommands::JobsPaused, m_autoSave.get(), &JobDbAutoSave::saveSoon);
+    pauseAll = [this] { m_commands->PauseAll(); };
+    connectJobCommands();
 
     // The selection the engine's display step looks at follows the view.
     connect(&view, &MainView::detailJobChanged, events, [this, events](int job) {
@@ -81,4 +95,27 @@ void frmMain::connectEngine() {
             m_core.lists.FillCompletedList(v.selectedNodeKey(), v.HistoryDays, OleDate::now());
         EnabledTb();
     });
+}
+
+int frmMain::selectedNowDownRow() const {
+    const QModelIndexList rows = m_lists->lvNowDown()->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmMain::connectJobCommands() {
+    // The pop-up entries and the toolbar buttons trigger these menu entries.
+    JobCommands *commands = m_commands.get();
+    const std::pair<const char *, std::function<void()>> entries[] = {
+        {"mnuJob_Begin", [this, commands] { commands->StartJob(selectedNowDownRow()); }},
+        {"mnuJob_Pause", [this, commands] { commands->PauseJob(selectedNowDownRow()); }},
+        {"mnuJob_AllBegin", [commands] { commands->StartAll(); }},
+        {"mnuJob_AllPause", [commands] { commands->PauseAll(); }}};
+    for (const auto &entry : entries) {
+        const std::function<void()> run = entry.second;
+        connect(m_menus->action(QString::fromLatin1(entry.first)), &QAction::triggered, this,
+                [this, run] {
+                    run();
+                    EnabledTb();
+                });
+    }
 }

@@ -24,6 +24,14 @@ QStringList texts(const QTreeView *view, int column = 0) {
     return out;
 }
 
+FaultHttpServer::Resource resource(int size, int chunk = 0, int intervalMs = 0) {
+    FaultHttpServer::Resource r;
+    r.body = FaultHttpServer::pattern(size);
+    r.chunk = chunk;
+    r.intervalMs = intervalMs;
+    return r;
+}
+
 void clickRow(QTreeView *view, int row) {
     const int column = qMin(1, view->model()->columnCount() - 1);
     const QRect rect = view->visualRect(view->model()->index(row, column));
@@ -88,7 +96,7 @@ struct Env {
 
 void TestFrmMainEngine::waitingJobsDoNotStartDuringLoad() {
     Env env;
-    env.server.setResource("/a.swf", {FaultHttpServer::pattern(1000)});
+    env.server.setResource("/a.swf", resource(1000));
     DownJobRecord running = env.record("/a.swf", 1);
     running.FileOpen = kTrue;
     frmMain &w = env.open({env.record("/a.swf", 3), running});
@@ -102,10 +110,7 @@ void TestFrmMainEngine::waitingJobsDoNotStartDuringLoad() {
 
 void TestFrmMainEngine::addedJobDownloadsWithLiveDetails() {
     Env env;
-    FaultHttpServer::Resource paced{FaultHttpServer::pattern(96 * 1024)};
-    paced.chunk = 4096;
-    paced.intervalMs = 15;
-    env.server.setResource("/clip.swf", paced);
+    env.server.setResource("/clip.swf", resource(96 * 1024, 4096, 15));
     env.core.settings.PopMessage = 1;
     frmMain &w = env.open({});
     env.core.settings.PopMessage = 1;
