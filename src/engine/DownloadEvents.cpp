@@ -7,6 +7,7 @@
 #include "engine/clsDownLoadJob.h"
 
 #include <QFile>
+#include <QTimer>
 #include <cmath>
 
 DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
@@ -65,6 +66,11 @@ void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int pa
 void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &type,
                                          const QString &text) {
     if (slot < 1 || slot > kSlots) return;
+    struct Depth {
+        int &n;
+        explicit Depth(int &depth) : n(++depth) {}
+        ~Depth() { --n; }
+    } depth(m_reportDepth);
     emit ReportReceived(slot, part, type, text);
     clsDownLoadJob *job = m_jobs[slot];
     const int index = SlotJob[slot];
@@ -239,7 +245,17 @@ void DownloadEvents::StartJobInSlot(int slot, int index) {
     emit SlotStarted(slot, index);
     job->Create(index);
     job->ReadDownState();
-    job->Start();
+    const quint32 ticket = ++m_startTicket[slot];
+    if (m_reportDepth == 0) {
+        job->Start();
+        return;
+    }
+    // Inside a report the ended job's socket is still emitting further up the
+    // stack, and Start lets events run (deferred deletes among them): the
+    // connection opens once control is back in the event loop.
+    QTimer::singleShot(0, job, [this, slot, job, ticket] {
+        if (m_startTicket[slot] == ticket && job->Busy) job->Start();
+    });
 }
 
 bool DownloadEvents::StartRule(int index) {

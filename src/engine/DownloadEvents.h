@@ -102,4 +102,6 @@ private:
     int m_rowCache[kSlots + 1] = {};
     qint64 m_startReceived[kSlots + 1] = {};
     QElapsedTimer m_startClock[kSlots + 1];
+    quint32 m_startTicket[kSlots + 1] = {};
+    int m_reportDepth = 0; // UpdateDownloadState calls on the stack
 };

@@ -12,7 +12,8 @@ JobDbAutoSave::JobDbAutoSave(DownloadEvents &events, SaveFn save, QObject *paren
     connect(&events, &DownloadEvents::SlotStarted, this, [this] {
         if (!m_tick.isActive()) m_tick.start();
     });
-    connect(&events, &DownloadEvents::JobFinished, this, &JobDbAutoSave::saveSoon);
+    // At once: the finished file may already carry its final name.
+    connect(&events, &DownloadEvents::JobFinished, this, &JobDbAutoSave::saveNow);
 }
 
 void JobDbAutoSave::saveSoon() {

@@ -203,6 +203,10 @@ void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
     // An answer that came in meanwhile waited for the request's report.
     m_parts[k].requested = true;
     if (sock->bytesAvailable() > 0) onReadyRead(k, sock);
+    // A server that answered and closed meanwhile: its close waited as well.
+    if (run == m_run && m_parts[k].sock == sock &&
+        sock->state() == QAbstractSocket::UnconnectedState)
+        onDisconnected(k, sock);
 }
 
 void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
@@ -217,7 +221,9 @@ void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
 }
 
 void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock) return;
+    // Before the request is reported the answer is not read yet (onConnected
+    // comes back here).
+    if (m_parts[k].sock != sock || !m_parts[k].requested) return;
     const quint32 run = m_run;
     onReadyRead(k, sock); // whatever is still buffered
     if (run != m_run || m_parts[k].sock != sock) return;
