@@ -11,7 +11,13 @@
 #include "ui/JobListPanel.h"
 #include "ui/frmMain.h"
 
+#include "ui/MainMenus.h"
+#include "ui/MainToolbars.h"
+
+#include <QContextMenuEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 #include <memory>
@@ -46,6 +52,7 @@ class TestFrmMainEngine : public QObject {
 private slots:
     void waitingJobsDoNotStartDuringLoad();
     void addedJobDownloadsWithLiveDetails();
+    void commandsThroughMenuPopupAndToolbar();
 };
 
 namespace {
@@ -151,6 +158,96 @@ void TestFrmMainEngine::addedJobDownloadsWithLiveDetails() {
     QVERIFY(w.jobMessageWindow()->list()->item(0)->text().startsWith("Job complete.http://"));
     w.tvNa()->selectKey("101k");
     QCOMPARE(texts(w.lists()->lvHaveDown()), QStringList({"clip.swf"}));
+}
+
+void TestFrmMainEngine::commandsThroughMenuPopupAndToolbar() {
+    Env env;
+    FaultHttpServer::Resource stall = resource(8000);
+    stall.stall = true;
+    env.server.setResource("/a.swf", stall);
+    env.server.setResource("/b.swf", stall);
+    frmMain &w = env.open({env.record("/a.swf", 2, 1), env.record("/b.swf", 2, 1)});
+    env.core.settings.Maxjobs = 1;
+    MainMenus *menus = w.menus();
+    MainToolbars *tb = w.toolbars();
+    auto state = [&](int job) { return int(env.core.DownJobs[job].State); };
+    auto icon = [&](int row) { return env.core.lvNowDown.row(row).iconKey; };
+    auto openJobMenu = [&] {
+        QMenu *menu = menus->menu("mnuJob");
+        menu->popup(w.mapToGlobal(QPoint(10, 10))); // the rules run as it opens
+        QHash<QString, bool> enabled;
+        if (!QTest::qWaitFor([menu] { return menu->isVisible(); })) return enabled;
+        for (const char *name : {"mnuJob_Begin", "mnuJob_Pause", "mnuJob_AllBegin",
+                                 "mnuJob_AllPause", "mnuJob_Begin1"})
+            enabled[name] = menus->action(name)->isEnabled();
+        menu->hide();
+        return enabled;
+    };
+    auto clickTool = [&](const char *key) {
+        QWidget *button = tb->tbMain()->widgetForAction(tb->button(tb->tbMain(), key));
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+
+    w.tvNa()->selectKey("NowDownLoad");
+    QTreeView *list = w.lists()->lvNowDown();
+    clickRow(list, 0);
+    // The Jobs menu: a paused job can be started; nothing runs yet.
+    auto enabled = openJobMenu();
+    QCOMPARE(enabled.size(), 5);
+    QVERIFY(enabled["mnuJob_Begin"] && !enabled["mnuJob_Pause"]);
+    QVERIFY(enabled["mnuJob_AllBegin"] && !enabled["mnuJob_AllPause"]);
+    QVERIFY(!enabled["mnuJob_Begin1"]);
+    menus->action("mnuJob_Begin")->trigger();
+    QCOMPARE(state(1), 1);
+    QCOMPARE(w.events()->SlotJob[1], 1);
+
+    // The pop-up on the second row: its entries copy the menu's state.
+    clickRow(list, 1);
+    const QPoint at = list->visualRect(list->model()->index(1, 1)).center();
+    QContextMenuEvent context(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &context);
+    QMenu *pop = menus->menu("popNowDown");
+    QTRY_VERIFY(pop->isVisible());
+    QVERIFY(menus->action("popStart")->isEnabled() && !menus->action("popPause")->isEnabled());
+    QVERIFY(menus->action("popPauseAll")->isEnabled());
+    pop->hide();
+    menus->action("popStart")->trigger(); // Maxjobs 1: it waits
+    QCOMPARE(state(2), 3);
+    QCOMPARE(icon(1), QString("Waitfor"));
+
+    // The toolbar: pausing the running job hands its slot to the waiting one.
+    clickRow(list, 0);
+    QVERIFY(tb->button(tb->tbMain(), "Pause")->isEnabled());
+    clickTool("Pause");
+    QCOMPARE(state(1), 2);
+    QCOMPARE(icon(0), QString("Pause"));
+    QCOMPARE(w.events()->SlotJob[1], 2);
+    QCOMPARE(state(2), 1);
+    QTRY_VERIFY(env.saves > 0); // the pause reached the database
+    clickTool("AllPause");
+    QCOMPARE(state(2), 2);
+    QCOMPARE(w.events()->BusySlots(), 0);
+
+    // Finished files: the job buttons do nothing, the menu offers nothing.
+    w.tvNa()->selectKey("101k");
+    clickTool("AllStart");
+    QCOMPARE(w.events()->BusySlots(), 0);
+    enabled = openJobMenu();
+    QCOMPARE(enabled.size(), 5);
+    for (auto it = enabled.begin(); it != enabled.end(); ++it)
+        QVERIFY2(!it.value(), qPrintable(it.key()));
+
+    // Exit pauses every job before the database is written.
+    w.tvNa()->selectKey("NowDownLoad");
+    clickRow(list, 1);
+    menus->action("mnuJob_AllBegin")->trigger();
+    QCOMPARE(state(1), 1);
+    QCOMPARE(state(2), 3);
+    const int saves = env.saves;
+    menus->action("mnuFile_Exit")->trigger();
+    QCOMPARE(state(1), 2);
+    QCOMPARE(state(2), 2);
+    QVERIFY(env.saves > saves);
 }
 
 QTEST_MAIN(TestFrmMainEngine)
