@@ -31,38 +31,34 @@ QString sizeText(double bytes) {
 }
 
 int parseArgs(const QStringList &args, GetOptions &o) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](QString &into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+    ArgCursor cursor(args);
+    while (!cursor.atEnd()) {
+        const QString &a = cursor.next();
         bool ok = true;
         if (a == QLatin1String("--parts")) {
             QString v;
-            ok = value(v);
+            ok = cursor.value(v);
             o.parts = v.toInt(&ok);
             if (ok && (o.parts < 1 || o.parts > 10))
                 return mqFail(QStringLiteral("get: --parts takes a number from 1 to 10"));
         } else if (a == QLatin1String("--dir")) {
-            ok = value(o.dir);
+            ok = cursor.value(o.dir);
         } else if (a == QLatin1String("--name")) {
-            ok = value(o.name);
+            ok = cursor.value(o.name);
         } else if (a == QLatin1String("--referer")) {
-            ok = value(o.referer);
+            ok = cursor.value(o.referer);
         } else if (a == QLatin1String("--user-agent")) {
-            ok = value(o.userAgent);
+            ok = cursor.value(o.userAgent);
         } else if (a == QLatin1String("--proxy")) {
-            ok = value(o.proxy);
+            ok = cursor.value(o.proxy);
             const int colon = int(o.proxy.lastIndexOf(QLatin1Char(':')));
             const int port = colon > 0 ? o.proxy.mid(colon + 1).toInt() : 0;
             if (ok && (port < 1 || port > 65535))
                 return mqFail(QStringLiteral("get: --proxy takes HOST:PORT"));
         } else if (a == QLatin1String("--ini")) {
-            ok = value(o.ini);
+            ok = cursor.value(o.ini);
         } else if (a == QLatin1String("--db")) {
-            ok = value(o.db);
+            ok = cursor.value(o.db);
         } else if (a == QLatin1String("--events")) {
             o.events = true;
         } else if (a == QLatin1String("--log")) {

@@ -26,21 +26,17 @@ struct RunOptions {
 };
 
 int parseArgs(const QStringList &args, RunOptions &o) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](QString &into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+    ArgCursor cursor(args);
+    while (!cursor.atEnd()) {
+        const QString &a = cursor.next();
         bool ok = true;
         if (a == QLatin1String("--db")) {
-            ok = value(o.db);
+            ok = cursor.value(o.db);
         } else if (a == QLatin1String("--ini")) {
-            ok = value(o.ini);
+            ok = cursor.value(o.ini);
         } else if (a == QLatin1String("--save-every")) {
             QString v;
-            ok = value(v);
+            ok = cursor.value(v);
             o.saveEvery = v.toDouble(&ok);
             if (ok && !(o.saveEvery >= 0.01 && o.saveEvery <= 86400))
                 return mqFail(QStringLiteral("run: --save-every takes seconds from 0.01 to 86400"));
