@@ -1,6 +1,7 @@
 #include "EngineRig.h"
 #include "common/FaultHttpServer.h"
 #include "engine/JobCommands.h"
+#include "engine/JobDbAutoSave.h"
 
 #include <QtTest>
 
@@ -20,6 +21,7 @@ private slots:
     void pausingAWaitingJobStartsTheNext();
     void pauseAllStartsNothing();
     void startingWithoutAFreeSlotWaits();
+    void autoSaveCoalescesAndTicksWhileBusy();
 };
 
 namespace {
@@ -222,6 +224,31 @@ void TestScheduler::startingWithoutAFreeSlotWaits() {
     rig.commands.StartJob(rig.row(1)); // already running: nothing changes
     QCOMPARE(rig.state(1), 1);
     QCOMPARE(rig.events->BusySlots(), 1);
+}
+
+void TestScheduler::autoSaveCoalescesAndTicksWhileBusy() {
+    Rig rig;
+    int saves = 0;
+    JobDbAutoSave autoSave(*rig.events, [&saves] { return ++saves > 0; });
+    QCOMPARE(autoSave.interval(), 30000);
+    QSignalSpy saved(&autoSave, &JobDbAutoSave::Saved);
+    autoSave.saveSoon();
+    autoSave.saveSoon();
+    autoSave.saveSoon();
+    QVERIFY(saved.wait(1000));
+    QCOMPARE(saves, 1); // one pass of the event loop, one save
+    QVERIFY(!autoSave.ticking());
+
+    autoSave.setInterval(10);
+    rig.list("/stall.swf", 3); // a job starts: saves follow while it runs
+    QVERIFY(autoSave.ticking());
+    QTRY_VERIFY(saves >= 3);
+    rig.commands.PauseAll();
+    QTRY_VERIFY(!autoSave.ticking()); // nothing runs: the interval stops
+    const int after = saves;
+    rig.list("/quick.swf", 3);
+    QTRY_COMPARE(rig.state(2), 4);
+    QVERIFY(saves > after); // completion saves at once
 }
 
 QTEST_MAIN(TestScheduler)
