@@ -1,6 +1,8 @@
 // mq get URL: runs one download job headless through the engine core.
+#include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/SignalWatch.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "core/OptionsLogic.h"

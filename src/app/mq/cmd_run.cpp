@@ -1,8 +1,10 @@
 // mq run --db FILE: the main window's start-up and download list without a
 // window: every job not complete is listed, "Start Download All" runs, and
 // the command ends when no job runs or waits.
+#include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/SignalWatch.h"
 #include "core/AppCore.h"
 #include "core/OptionsLogic.h"
 #include "engine/DownloadEvents.h"
