@@ -400,6 +400,7 @@ void frmMain::load() {
     else
         show();
     reportDamagedDatabase(loaded);
+    m_loaded = true;
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

@@ -116,4 +116,5 @@ private:
     QTimer *m_timer3 = nullptr;
     bool m_damageReported = false;
     bool m_closing = false;
+    bool m_loaded = false; // the load sequence has ended
 };

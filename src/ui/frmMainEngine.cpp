@@ -51,6 +51,10 @@ void frmMain::connectEngine() {
     });
     connect(m_commands.get(), &JobCommands::JobsPaused, m_autoSave.get(), &JobDbAutoSave::saveSoon);
     pauseAll = [this] { m_commands->PauseAll(); };
+    // A job added after the load reaches the database soon.
+    lists.jobListed = [this](int) {
+        if (m_loaded) m_autoSave->saveSoon();
+    };
     connectJobCommands();
 
     // The selection the engine's display step looks at follows the view.

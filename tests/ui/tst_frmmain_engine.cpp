@@ -125,7 +125,9 @@ void TestFrmMainEngine::addedJobDownloadsWithLiveDetails() {
 
     const int index = env.core.DownJobs.add(env.record("/clip.swf", 3));
     QSignalSpy finished(w.events(), &DownloadEvents::JobFinished);
+    const int saves = env.saves;
     env.core.lists.AddJobToList(index);
+    QTRY_VERIFY(env.saves > saves); // the new job is in the database soon
     QVERIFY(w.events()->clsDownJob(1)->Busy);
     QCOMPARE(env.core.DownJobs[index].State, qint16(1));
 
