@@ -70,7 +70,14 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
 }
 
 frmMain::~frmMain() {
-    // The slots stop before the lists and windows they report to go away.
+    // The slots stop before the lists and windows they report to go away;
+    // the lists keep no hook into this window.
+    JobLists &lists = m_core.lists;
+    lists.startRule = nullptr;
+    lists.jobListed = nullptr;
+    lists.slotOfJob = nullptr;
+    lists.liveSpeed = nullptr;
+    lists.partLog = nullptr;
     m_autoSave.reset();
     m_commands.reset();
     m_events.reset();

@@ -19,8 +19,8 @@ bool registerMqCommand(const MqCommandInfo &info);
 
 #define MQ_COMMAND_CONCAT2(a, b) a##b
 #define MQ_COMMAND_CONCAT(a, b) MQ_COMMAND_CONCAT2(a, b)
-#define MQ_COMMAND(name, usage, fn)                                                                \
-    static const bool MQ_COMMAND_CONCAT(mqCommandRegistered_, __LINE__) =                          \
+#define MQ_COMMAND(name, usage, fn)                                                               \
+    static const bool MQ_COMMAND_CONCAT(mqCommandRegistered_, __LINE__) =                         \
         registerMqCommand(MqCommandInfo{name, usage, fn})
 
 // Prints "mq: <message>" to stderr and returns status.
