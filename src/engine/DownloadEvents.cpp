@@ -7,6 +7,7 @@
 #include "engine/clsDownLoadJob.h"
 
 #include <QFile>
+#include <QTimer>
 #include <cmath>
 
 DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
@@ -65,6 +66,11 @@ void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int pa
 void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &type,
                                          const QString &text) {
     if (slot < 1 || slot > kSlots) return;
+    struct Depth {
+        int &n;
+        explicit Depth(int &depth) : n(++depth) {}
+        ~Depth() { --n; }
+    } depth(m_reportDepth);
     emit ReportReceived(slot, part, type, text);
     clsDownLoadJob *job = m_jobs[slot];
     const int index = SlotJob[slot];
@@ -187,12 +193,6 @@ void DownloadEvents::ended(int slot, int state) {
     if (!StartNextWaitingJob()) emit StatusBarRefresh();
 }
 
-int DownloadEvents::FreeSlot() const {
-    for (int slot = 1; slot <= kSlots; ++slot)
-        if (!m_jobs[slot]->Busy) return slot;
-    return 0;
-}
-
 int DownloadEvents::BusySlots() const {
     int busy = 0;
     for (int slot = 1; slot <= kSlots; ++slot)
@@ -200,30 +200,91 @@ int DownloadEvents::BusySlots() const {
     return busy;
 }
 
+clsDownLoadJob *DownloadEvents::FindOneCls() {
+    FoundSlot = 0;
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        if (slot <= m_core.settings.Maxjobs && !m_jobs[slot]->Busy) {
+            FoundSlot = slot;
+            return m_jobs[slot];
+        }
+    }
+    return nullptr;
+}
+
+clsDownLoadJob *DownloadEvents::FindSelectCls(int index) const {
+    const int slot = SlotOfJob(index);
+    return slot ? m_jobs[slot] : nullptr;
+}
+
+int DownloadEvents::FindSelectClsId(int index) const {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (SlotJob[slot] == index) return slot;
+    return 0;
+}
+
+int DownloadEvents::SlotOfJob(int index) const {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (index != 0 && SlotJob[slot] == index && m_jobs[slot]->Busy) return slot;
+    return 0;
+}
+
+void DownloadEvents::SaveCls() {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (m_jobs[slot]->Busy) m_jobs[slot]->Pause();
+}
+
 void DownloadEvents::StartJobInSlot(int slot, int index) {
-    if (slot < 1 || slot > kSlots) return;
+    if (slot < 1 || slot > kSlots || !m_core.DownJobs.isValid(index)) return;
     clsDownLoadJob *job = m_jobs[slot];
     SlotJob[slot] = index;
     SlotItem[slot] = RowKey(index);
+    m_startReceived[slot] = m_core.DownJobs[index].Received;
+    m_startClock[slot].start();
     job->JobItem = SlotItem[slot];
     job->Busy = true;
+    emit SlotStarted(slot, index);
     job->Create(index);
     job->ReadDownState();
-    job->Start();
+    const quint32 ticket = ++m_startTicket[slot];
+    if (m_reportDepth == 0) {
+        job->Start();
+        return;
+    }
+    // Inside a report the ended job's socket is still emitting further up the
+    // stack, and Start lets events run (deferred deletes among them): the
+    // connection opens once control is back in the event loop.
+    QTimer::singleShot(0, job, [this, slot, job, ticket] {
+        if (m_startTicket[slot] == ticket && job->Busy) job->Start();
+    });
+}
+
+bool DownloadEvents::StartRule(int index) {
+    if (!m_core.DownJobs.isValid(index) || m_core.DownJobs[index].State != StateWaiting)
+        return false;
+    if (!FindOneCls()) return false;
+    StartJobInSlot(FoundSlot, index);
+    return true;
 }
 
 bool DownloadEvents::StartNextWaitingJob() {
-    if (BusySlots() >= m_core.settings.Maxjobs) return false;
-    const int slot = FreeSlot();
-    if (slot == 0) return false;
     for (int index = 1; index <= m_core.DownJobs.DownCount(); ++index) {
-        if (m_core.DownJobs[index].State == StateWaiting &&
-            m_core.lvNowDown.rowOfKey(RowKey(index)) >= 0) {
-            StartJobInSlot(slot, index);
-            return true;
-        }
+        // Only listed jobs run (their row carries the state icon and the log).
+        if (m_core.DownJobs[index].State != StateWaiting ||
+            m_core.lvNowDown.rowOfKey(RowKey(index)) < 0)
+            continue;
+        if (!FindOneCls()) return false;
+        StartJobInSlot(FoundSlot, index);
+        return true;
     }
     return false;
+}
+
+double DownloadEvents::LiveSpeed(int index) const {
+    const int slot = SlotOfJob(index);
+    if (slot == 0) return -1;
+    const qint64 ms = m_startClock[slot].elapsed();
+    const qint64 bytes = m_jobs[slot]->Record().Received - m_startReceived[slot];
+    return ms > 0 ? double(qMax<qint64>(0, bytes)) * 1000.0 / double(ms) : 0.0;
 }
 
 void DownloadEvents::LoadAsPaused(JobTable &jobs) {

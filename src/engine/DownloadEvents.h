@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -35,14 +36,34 @@ public:
 
     void UpdateDownloadState(int slot, qint16 part, const QString &type, const QString &text);
 
-    // The start sequence on one slot: JobItem, Busy, Create, ReadDownState, Start.
+    // The start sequence on one slot: SlotJob, SlotItem, JobItem, Busy,
+    // Create, ReadDownState, Start.
     void StartJobInSlot(int slot, int index);
-    // A slot whose object is not busy, or 0.
-    int FreeSlot() const;
     int BusySlots() const;
-    // Starts the next waiting job when a slot is free under Maxjobs; true
-    // when one was started. This version takes waiting jobs in table order.
-    virtual bool StartNextWaitingJob();
+
+    // Result of the last free-slot search, 0 when no slot was free.
+    int FoundSlot = 0;
+    // The lowest slot not above Maxjobs whose object is not busy (FoundSlot
+    // is set to its number), or nullptr.
+    clsDownLoadJob *FindOneCls();
+    // The busy slot object running job `index`, or nullptr.
+    clsDownLoadJob *FindSelectCls(int index) const;
+    // The first slot whose SlotJob is `index` (busy or not), or 0.
+    int FindSelectClsId(int index) const;
+    // The busy slot running job `index`, or 0.
+    int SlotOfJob(int index) const;
+    // Pauses every busy slot.
+    void SaveCls();
+    // A job listed in state 3 starts at once when a slot is free; true when
+    // it was started.
+    bool StartRule(int index);
+    // Starts the first job of lvNowDown in table order that is waiting
+    // (state 3) when a slot is free; at most one per call. True when one was
+    // started.
+    bool StartNextWaitingJob();
+    // Bytes per second of a running job since its slot started it; -1 when
+    // it is not running.
+    double LiveSpeed(int index) const;
 
     // Jobs that were running when the program ended without pausing them
     // (State 1 or FileOpen set) become paused jobs that continue from their
@@ -54,6 +75,8 @@ public:
     static QString PercentText(qint64 received, qint64 total);
 
 signals:
+    // The start sequence ran: job `index` in `slot`.
+    void SlotStarted(int slot, int index);
     // Each report as it arrives, before it is handled.
     void ReportReceived(int slot, qint16 part, const QString &type, const QString &text);
     void JobFinished(int index, int state); // 4 complete, 5 error
@@ -77,4 +100,8 @@ private:
     JobLog &m_log;
     clsDownLoadJob *m_jobs[kSlots + 1] = {};
     int m_rowCache[kSlots + 1] = {};
+    qint64 m_startReceived[kSlots + 1] = {};
+    QElapsedTimer m_startClock[kSlots + 1];
+    quint32 m_startTicket[kSlots + 1] = {};
+    int m_reportDepth = 0; // UpdateDownloadState calls on the stack
 };

@@ -202,10 +202,11 @@ void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
         return;
     // An answer that came in meanwhile waited for the request's report.
     m_parts[k].requested = true;
-    if (m_parts[k].closedEarly)
-        onDisconnected(k, sock); // reads what is buffered, then reports the close
-    else if (sock->bytesAvailable() > 0)
-        onReadyRead(k, sock);
+    if (sock->bytesAvailable() > 0) onReadyRead(k, sock);
+    // A server that answered and closed meanwhile: its close waited as well.
+    if (run == m_run && m_parts[k].sock == sock &&
+        sock->state() == QAbstractSocket::UnconnectedState)
+        onDisconnected(k, sock);
 }
 
 void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
@@ -220,13 +221,9 @@ void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
 }
 
 void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock) return;
-    if (!m_parts[k].requested && sock->bytesAvailable() > 0) {
-        // The whole answer came while the request's report was handled: it
-        // stays buffered until the request has been reported.
-        m_parts[k].closedEarly = true;
-        return;
-    }
+    // Before the request is reported the answer is not read yet (onConnected
+    // comes back here).
+    if (m_parts[k].sock != sock || !m_parts[k].requested) return;
     const quint32 run = m_run;
     onReadyRead(k, sock); // whatever is still buffered
     if (run != m_run || m_parts[k].sock != sock) return;

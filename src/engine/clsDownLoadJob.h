@@ -59,10 +59,9 @@ private:
     struct Connection {
         QTcpSocket *sock = nullptr;
         bool HeaderPending = false;
-        bool refill = false;      // opened again to fetch the rest of a part's range
-        bool requested = false;   // the request has been sent and reported
-        bool closedEarly = false; // the server closed before the request was reported
-        QByteArray collected;     // first-block bytes until the header is whole
+        bool refill = false;    // opened again to fetch the rest of a part's range
+        bool requested = false; // the request has been sent and reported
+        QByteArray collected;   // first-block bytes until the header is whole
         QString header;
         int headerLength = 0;
         QString status;

@@ -82,6 +82,7 @@ void JobLists::AddJobToList(int job) {
     lvNowDown.setSubItem(row, 5, QString::number(rec.Parts));
     lvNowDown.setSubItem(row, 6, rec.Url);
     lvNowDown.setSubItem(row, 7, rec.Comment);
+    if (jobListed) jobListed(job);
     if (rec.State == StateWaiting && startRule) startRule(job, row);
 }
 

@@ -24,6 +24,8 @@ public:
 
     // A waiting job was listed: the scheduler starts it when a slot is free.
     std::function<void(int job, int row)> startRule;
+    // Any job was listed (before the start rule runs).
+    std::function<void(int job)> jobListed;
     // The slot (1..8) running a job, 0 when none.
     std::function<int(int job)> slotOfJob;
     // Live speed of a running job in bytes per second; negative when unknown.

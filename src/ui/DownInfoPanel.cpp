@@ -1,6 +1,7 @@
 #include "ui/DownInfoPanel.h"
 
 #include "core/AppCore.h"
+#include "ui/LogBandProxy.h"
 #include "ui/PartsChart.h"
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
@@ -34,6 +35,16 @@ DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : QWidget(parent), 
         m_response[i]->setProperty("Index", i);
         m_pages->addWidget(m_response[i]);
     }
+    // The log list: rows on their icon's colour band, the newest line selected.
+    QTreeView *log = m_response[1];
+    log->setModel(new LogBandProxy(log->model(), log));
+    log->setAlternatingRowColors(false);
+    log->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(log->model(), &QAbstractItemModel::rowsInserted, log, [log] {
+        const QModelIndex last = log->model()->index(log->model()->rowCount() - 1, 0);
+        log->setCurrentIndex(last);
+        log->scrollTo(last);
+    });
     auto *chartPage = new QFrame(m_pages);
     chartPage->setFrameShape(QFrame::StyledPanel);
     m_chartPage = chartPage;

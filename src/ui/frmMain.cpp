@@ -3,6 +3,10 @@
 #include "core/AppCore.h"
 #include "core/OptionsLogic.h"
 #include "core/frmOption.h"
+#include "engine/DownloadEvents.h"
+#include "engine/JobCommands.h"
+#include "engine/JobDbAutoSave.h"
+#include "engine/JobLog.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
@@ -56,6 +60,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     buildLayout();
     connectView();
     connectCommands();
+    connectEngine();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -64,7 +69,19 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     };
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The slots stop before the lists and windows they report to go away;
+    // the lists keep no hook into this window.
+    JobLists &lists = m_core.lists;
+    lists.startRule = nullptr;
+    lists.jobListed = nullptr;
+    lists.slotOfJob = nullptr;
+    lists.liveSpeed = nullptr;
+    lists.partLog = nullptr;
+    m_autoSave.reset();
+    m_commands.reset();
+    m_events.reset();
+}
 
 QLabel *frmMain::statusPanel(int n) const {
     return n >= 1 && n <= 2 ? m_statusPanel[n - 1] : nullptr;
@@ -359,13 +376,15 @@ void frmMain::load() {
     // 1. The tray icon with the window caption as its tip.
     m_tray->AddTrayIcon(this, m_menus->menu(QStringLiteral("popMain")));
     m_tray->SetTrayTip(windowTitle());
-    // 2. The download and search slots belong to the engine and are bound there.
+    // 2. The download slots were created with the window (connectEngine).
     // 3. First run or loading the database, 4. the history branch.
     DbLoadResult loaded;
     if (!QFile::exists(m_core.paths.JobDbPath))
         BuildDefaultTree(m_core, m_io);
     else
         loaded = BuildFixedTree(m_core, m_io);
+    // Jobs saved while running were not paused: they continue as paused jobs.
+    DownloadEvents::LoadAsPaused(m_core.DownJobs);
     AddHistoryBranch(m_core);
     m_tree->expandAll();
     // 5. The root is selected first; it changes nothing.
@@ -388,6 +407,7 @@ void frmMain::load() {
     else
         show();
     reportDamagedDatabase(loaded);
+    m_loaded = true;
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

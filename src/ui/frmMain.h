@@ -5,9 +5,16 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 struct AppCore;
 class CategoryTreePanel;
+class DownloadEvents;
+class JobCommands;
+class JobDbAutoSave;
+class JobLog;
+class frmCreateFile;
+class frmJobmessage;
 class DownInfoPanel;
 class FileInfoPanel;
 class JobListPanel;
@@ -54,6 +61,12 @@ public:
     MainMenus *menus() const { return m_menus; }
     MainToolbars *toolbars() const { return m_toolbars; }
     TrayIcon *tray() const { return m_tray; }
+    DownloadEvents *events() const { return m_events.get(); }
+    JobLog *jobLog() const { return m_log.get(); }
+    JobCommands *jobCommands() const { return m_commands.get(); }
+    JobDbAutoSave *autoSave() const { return m_autoSave.get(); }
+    frmCreateFile *createFileWindow() const { return m_createFile; }
+    frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
 
 protected:
@@ -64,6 +77,9 @@ protected:
 private:
     void buildLayout();
     void connectCommands();
+    void connectEngine(); // frmMainEngine.cpp
+    void connectJobCommands();
+    int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);
     void showPopup(const QString &name, const QPoint &globalPos);
@@ -79,6 +95,12 @@ private:
 
     AppCore &m_core;
     JobDbIo m_io;
+    std::unique_ptr<JobLog> m_log;
+    std::unique_ptr<DownloadEvents> m_events; // the eight download slots
+    std::unique_ptr<JobCommands> m_commands;
+    std::unique_ptr<JobDbAutoSave> m_autoSave;
+    frmCreateFile *m_createFile = nullptr;
+    frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
     MainToolbars *m_toolbars = nullptr;
     TrayIcon *m_tray = nullptr;
@@ -94,4 +116,5 @@ private:
     QTimer *m_timer3 = nullptr;
     bool m_damageReported = false;
     bool m_closing = false;
+    bool m_loaded = false; // the load sequence has ended
 };

@@ -244,6 +244,8 @@ private slots:
     void toolbarFollowsTheSelection() {
         Window env(true);
         frmMain &w = env.open(sampleDatabase);
+        QCOMPARE(env.core.DownJobs[1].State, qint16(2)); // saved while running: loads paused
+        env.core.DownJobs[1].State = 1;                  // as if it had been started
         MainToolbars *tb = w.toolbars();
         QCOMPARE(tb->imageOf(tb->tbMain(), "Homepage"), QString("Home"));
         QCOMPARE(tb->imageOf(tb->tbMain(), "AddNewJobB"), QString("AddNewJobB"));
@@ -272,8 +274,8 @@ private slots:
 
     void runningJobDetails() {
         Window env(true);
-        env.core.lists.slotOfJob = [](int job) { return job == 1 ? 1 : 0; };
         frmMain &w = env.open(sampleDatabase);
+        env.core.lists.slotOfJob = [](int job) { return job == 1 ? 1 : 0; };
         w.tvNa()->selectKey("NowDownLoad");
         clickRow(w.lists()->lvNowDown(), 0);
         auto *detail = env.find<QTreeView>("tvNowDown");

@@ -1,5 +1,8 @@
 // mq get URL: runs one download job headless through the engine core.
+#include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
+#include "app/mq/MqOutput.h"
+#include "app/mq/SignalWatch.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "core/OptionsLogic.h"
@@ -13,23 +16,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-}
 
 struct GetOptions {
     QString url, dir, name, referer, userAgent, proxy, ini, db;
@@ -37,55 +28,39 @@ struct GetOptions {
     bool events = false, log = false;
 };
 
-// A JSON string literal for `text`.
-QByteArray jsonString(const QString &text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
-}
-
-void printLine(const QByteArray &line) {
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 QString sizeText(double bytes) {
     return QString::number(bytes / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MiB");
 }
 
 int parseArgs(const QStringList &args, GetOptions &o) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](QString &into) {
-            if (i + 1 >= args.size()) return false;
-            into = args[++i];
-            return true;
-        };
+    ArgCursor cursor(args);
+    while (!cursor.atEnd()) {
+        const QString &a = cursor.next();
         bool ok = true;
         if (a == QLatin1String("--parts")) {
             QString v;
-            ok = value(v);
+            ok = cursor.value(v);
             o.parts = v.toInt(&ok);
             if (ok && (o.parts < 1 || o.parts > 10))
                 return mqFail(QStringLiteral("get: --parts takes a number from 1 to 10"));
         } else if (a == QLatin1String("--dir")) {
-            ok = value(o.dir);
+            ok = cursor.value(o.dir);
         } else if (a == QLatin1String("--name")) {
-            ok = value(o.name);
+            ok = cursor.value(o.name);
         } else if (a == QLatin1String("--referer")) {
-            ok = value(o.referer);
+            ok = cursor.value(o.referer);
         } else if (a == QLatin1String("--user-agent")) {
-            ok = value(o.userAgent);
+            ok = cursor.value(o.userAgent);
         } else if (a == QLatin1String("--proxy")) {
-            ok = value(o.proxy);
+            ok = cursor.value(o.proxy);
             const int colon = int(o.proxy.lastIndexOf(QLatin1Char(':')));
             const int port = colon > 0 ? o.proxy.mid(colon + 1).toInt() : 0;
             if (ok && (port < 1 || port > 65535))
                 return mqFail(QStringLiteral("get: --proxy takes HOST:PORT"));
         } else if (a == QLatin1String("--ini")) {
-            ok = value(o.ini);
+            ok = cursor.value(o.ini);
         } else if (a == QLatin1String("--db")) {
-            ok = value(o.db);
+            ok = cursor.value(o.db);
         } else if (a == QLatin1String("--events")) {
             o.events = true;
         } else if (a == QLatin1String("--log")) {
@@ -173,11 +148,8 @@ int runGet(const QStringList &args) {
                                        jsonString(type) + ",\"text\":" + jsonString(text) + "}");
                          });
     if (o.log)
-        QObject::connect(&log, &JobLog::Added, &events, [&log](int number) {
-            const JobLogEntry &e = log.entry(number);
-            printLine("{\"part\":" + QByteArray::number(e.part) + ",\"icon\":" +
-                      QByteArray::number(e.icon) + ",\"text\":" + jsonString(e.text) + "}");
-        });
+        QObject::connect(&log, &JobLog::Added, &events,
+                         [&log](int number) { printLine(logLineJson(log.entry(number))); });
 
     const bool bar = ::isatty(STDERR_FILENO);
     QElapsedTimer sinceStart, sinceDraw;
@@ -212,31 +184,19 @@ int runGet(const QStringList &args) {
                          loop.exit(result);
                      });
 
-    // SIGINT/SIGTERM come back into the event loop through a pipe.
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return mqFail(QStringLiteral("get: cannot create a pipe"));
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
-        char byte;
-        while (::read(g_signalPipe[0], &byte, 1) > 0) {
-        }
+    // SIGINT/SIGTERM: pause, save, exit 3.
+    SignalWatch watch([&] {
         if (result >= 0) return;
         job->Pause();
         saveDb();
         result = 3;
         loop.exit(3);
     });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    if (!watch.ok()) return mqFail(QStringLiteral("get: cannot create a pipe"));
 
     events.StartJobInSlot(1, index);
     const int status = result >= 0 ? result : loop.exec();
     if (bar) std::fputs("\n", stderr);
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
     const DownJobRecord &rec = core.DownJobs[index];
     if (status == 2)
         mqFail(QStringLiteral("get: the job ended with an error: %1")
@@ -244,8 +204,6 @@ int runGet(const QStringList &args) {
                0);
     else if (status == 0 && !o.events && !o.log)
         std::fprintf(stderr, "%s\n", qPrintable(rec.SavePath));
-    ::close(g_signalPipe[0]);
-    ::close(g_signalPipe[1]);
     return status;
 }
 
