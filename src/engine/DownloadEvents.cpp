@@ -112,8 +112,7 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
                    ? QStringLiteral("Close the Connection.")
                    : QStringLiteral("The Connection Close by Server."),
                7, part);
-        completionTest(slot);
-        return; // the display step follows inside when the job goes on
+        if (completionTest(slot)) return; // complete: its details are gone
     } else if (type == QLatin1String("Autorename")) {
         addLog(slot, QStringLiteral("File Exits , Auto Rename:") + text, 100, part);
     } else if (type == QLatin1String("Cancel")) {
@@ -125,17 +124,22 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
         addLog(slot, QStringLiteral("Redirect link to other site:") + text, 8, part);
     } else if (type == QLatin1String("RequestError")) {
         addLog(slot, QStringLiteral("Request Url Error! ") + text, 8, part);
+        displayStep(slot, index, part, false);
         ended(slot, StateError);
         return;
     } else if (type == QLatin1String("JobError")) {
         addLog(slot, text, 8, part);
+        displayStep(slot, index, part, false);
         ended(slot, StateError);
         return;
     } else if (type == QLatin1String("Restart") || type == QLatin1String("Retry")) {
         addLog(slot, text, 100, part);
     }
 
-    // Display step.
+    displayStep(slot, index, part, data);
+}
+
+void DownloadEvents::displayStep(int slot, int index, int part, bool data) {
     if (SelectedJob != index || index == 0) return;
     if (data) {
         if (SelectedPart[slot] == kWholeJob) emit PartsRedraw(slot);
@@ -144,17 +148,13 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
     }
 }
 
-void DownloadEvents::completionTest(int slot) {
-    clsDownLoadJob *job = m_jobs[slot];
-    const DownJobRecord &rec = job->Record();
-    if (rec.TotalSize == rec.Received && rec.State != StateComplete &&
-        RangeBook::CoversWholeFile(rec)) {
-        complete(slot);
-        return;
-    }
-    const int index = SlotJob[slot];
-    if (index != 0 && SelectedJob == index && SelectedPart[slot] != kWholeJob)
-        emit LogListRebuild(slot, SelectedPart[slot]);
+bool DownloadEvents::completionTest(int slot) {
+    const DownJobRecord &rec = m_jobs[slot]->Record();
+    if (rec.TotalSize != rec.Received || rec.State == StateComplete ||
+        !RangeBook::CoversWholeFile(rec))
+        return false;
+    complete(slot);
+    return true;
 }
 
 void DownloadEvents::complete(int slot) {

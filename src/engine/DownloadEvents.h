@@ -92,7 +92,8 @@ private:
     int rowOfSlot(int slot);
     void addLog(int slot, const QString &text, quint8 icon, int part);
     void addLines(int slot, const QString &text, quint8 icon, int part);
-    void completionTest(int slot);
+    bool completionTest(int slot); // true when the job completed
+    void displayStep(int slot, int index, int part, bool data);
     void complete(int slot);
     void ended(int slot, int state);
 

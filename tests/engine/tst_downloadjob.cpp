@@ -314,9 +314,21 @@ void TestDownloadJob::redirects() {
         server.setResource(path, file);
     }
     EngineRig rig;
+    // Part 1's log is on show: it is rebuilt after every line of it, the last
+    // one included.
+    rig.events->SelectedJob = 1;
+    rig.events->SelectedPart[1] = 1;
+    int linesShown = 0;
+    QObject::connect(rig.events.get(), &DownloadEvents::LogListRebuild, &server,
+                     [&](int, int part) {
+                         QCOMPARE(part, 1);
+                         linesShown = rig.log.JobLogCount();
+                     });
     const int index = runJob(rig, server.url(chain[0]), 1);
+    QCOMPARE(index, 1);
     QCOMPARE(rig.job(index).State, qint32(state));
     QCOMPARE(rig.finished->at(0).at(1).toInt(), state);
+    if (state != StateComplete) QCOMPARE(linesShown, rig.log.JobLogCount());
     if (state == StateComplete) {
         QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), body);
         QVERIFY(rig.count(QStringLiteral("Redirect")) >= 2);
