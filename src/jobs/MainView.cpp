@@ -33,11 +33,13 @@ void MainView::selectNode(const QString &key, double now) {
 void MainView::selectNowDownJob(int job) {
     SelectedJob = m_jobs.isValid(job) ? job : 0;
     SelectedSlot = SelectedJob && m_lists.slotOfJob ? m_lists.slotOfJob(SelectedJob) : 0;
-    if (SelectedSlot != 0) {
+    if (SelectedSlot >= 1 && SelectedSlot <= 8) {
         m_lists.FillDetailTree(SelectedJob);
         m_lists.ShowRunningInfo(SelectedJob);
         emit detailJobChanged(SelectedJob);
-        emit detailPageChanged(0);
+        const int page = SlotPage[SelectedSlot];
+        if (page > 0) m_lists.ShowPartLog(SelectedJob, page);
+        emit detailPageChanged(page);
     } else {
         m_lists.ClearDetail();
         emit detailJobChanged(0);
@@ -54,14 +56,14 @@ void MainView::selectCompletedJob(int job) {
 
 void MainView::selectDetailNode(const QString &key) {
     if (SelectedJob == 0) return;
-    if (key == QLatin1String("PicDraw")) {
-        emit detailPageChanged(-1);
-        return;
+    int page = -1; // the chart
+    if (key != QLatin1String("PicDraw")) {
+        page = key.endsWith(QLatin1String("Jet")) ? key.chopped(3).toInt() : 0;
+        if (page <= 0) return;
+        m_lists.ShowPartLog(SelectedJob, page);
     }
-    const int part = key.endsWith(QLatin1String("Jet")) ? key.chopped(3).toInt() : 0;
-    if (part <= 0) return;
-    m_lists.ShowPartLog(SelectedJob, part);
-    emit detailPageChanged(part);
+    if (SelectedSlot >= 1 && SelectedSlot <= 8) SlotPage[SelectedSlot] = page;
+    emit detailPageChanged(page);
 }
 
 void MainView::selectSearchJob(int search) {

@@ -22,6 +22,9 @@ public:
     int SelectedJob = 0;         // job selected in lvNowDown, 0 when none
     int SelectedSlot = 0;        // slot running it, 0 when none
     int SelectedSearchIndex = 0; // search job whose log is shown
+    // The detail page each slot 1..8 showed last (0 information, -1 chart,
+    // k part k's log); selecting the slot's job shows it again.
+    int SlotPage[9] = {};
     QString selectedNodeKey() const { return m_nodeKey; }
 
     // The tree's node-click handling. `now` is the day count the history

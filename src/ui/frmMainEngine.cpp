@@ -67,7 +67,8 @@ void frmMain::connectEngine() {
         if (slot >= 1 && slot <= DownloadEvents::kSlots)
             events->SelectedPart[slot] = page > 0 ? quint8(page) : DownloadEvents::kWholeJob;
     });
-    connect(events, &DownloadEvents::SlotStarted, this, [this](int, int job) {
+    connect(events, &DownloadEvents::SlotStarted, this, [this](int slot, int job) {
+        m_core.view.SlotPage[slot] = 0; // a new job starts on its information list
         // A selected job that starts shows its details at once.
         if (job == m_core.view.SelectedJob && m_core.view.SelectedSlot == 0)
             m_core.view.selectNowDownJob(job);

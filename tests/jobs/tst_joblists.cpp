@@ -337,6 +337,26 @@ private slots:
         QCOMPARE(core.view.SelectedJob, 0);
     }
 
+    void eachSlotRemembersItsDetailPage() {
+        AppCore core;
+        DownJobRecord r = record({}, 1, 100, 10);
+        r.Parts = 3;
+        core.DownJobs.add(r);
+        core.DownJobs.add(r);
+        core.lists.slotOfJob = [](int job) { return job == 1 ? 4 : 5; };
+        QSignalSpy page(&core.view, &MainView::detailPageChanged);
+        core.view.selectNowDownJob(1);
+        QCOMPARE(page.last().at(0).toInt(), 0); // the information list at first
+        core.view.selectDetailNode("2Jet");
+        core.view.selectNowDownJob(2);
+        QCOMPARE(page.last().at(0).toInt(), 0);
+        core.view.selectDetailNode("PicDraw");
+        core.view.selectNowDownJob(1);
+        QCOMPARE(page.last().at(0).toInt(), 2);
+        core.view.selectNowDownJob(2);
+        QCOMPARE(page.last().at(0).toInt(), -1);
+    }
+
     void completedClickHandsMoviesToThePlayer_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("create");
