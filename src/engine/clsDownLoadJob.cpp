@@ -5,6 +5,7 @@
 #include "engine/FilePreallocator.h"
 #include "engine/HttpExchange.h"
 #include "engine/RangeBook.h"
+#include "engine/SocketGraveyard.h"
 #include "engine/StateIcon.h"
 
 #include <QCoreApplication>
@@ -157,10 +158,22 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     auto *sock = new QTcpSocket(this);
     sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
     c.sock = sock;
-    connect(sock, &QTcpSocket::connected, this, [this, k, sock] { onConnected(k, sock); });
-    connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] { onReadyRead(k, sock); });
-    connect(sock, &QTcpSocket::disconnected, this, [this, k, sock] { onDisconnected(k, sock); });
-    connect(sock, &QTcpSocket::errorOccurred, this, [this, k, sock] { onError(k, sock); });
+    connect(sock, &QTcpSocket::connected, this, [this, k, sock] {
+        SocketGraveyard::Scope scope;
+        onConnected(k, sock);
+    });
+    connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
+        SocketGraveyard::Scope scope;
+        onReadyRead(k, sock);
+    });
+    connect(sock, &QTcpSocket::disconnected, this, [this, k, sock] {
+        SocketGraveyard::Scope scope;
+        onDisconnected(k, sock);
+    });
+    connect(sock, &QTcpSocket::errorOccurred, this, [this, k, sock] {
+        SocketGraveyard::Scope scope;
+        onError(k, sock);
+    });
     const bool proxy = m_job.UseProxy != 0;
     const QString host = proxy ? m_job.ProxyHost : m_job.Host;
     const quint16 port = proxy ? m_job.proxyPortNumber() : m_job.portNumber();
@@ -177,7 +190,7 @@ void clsDownLoadJob::closeSock(int k) {
     m_parts[k].sock = nullptr;
     sock->disconnect(this);
     sock->abort();
-    sock->deleteLater();
+    SocketGraveyard::retire(sock);
 }
 
 void clsDownLoadJob::closeAll() {
