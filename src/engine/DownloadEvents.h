@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobs/JobLists.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -70,7 +72,7 @@ public:
     // ranges (a new job when no size was learnt yet).
     static void LoadAsPaused(JobTable &jobs);
 
-    static QString RowKey(int index) { return QString::number(index) + QStringLiteral("NowDown"); }
+    static QString RowKey(int index) { return JobLists::nowDownKey(index); }
     // Received * 100 / TotalSize rounded half to even, with "%".
     static QString PercentText(qint64 received, qint64 total);
 

@@ -23,8 +23,7 @@ void JobCommands::startOrWait(int index) {
         return;
     }
     m_core.DownJobs[index].State = StateWaiting;
-    m_core.lists.SetStateIcon(m_core.lvNowDown.rowOfKey(DownloadEvents::RowKey(index)),
-                              StateWaiting);
+    m_core.lists.SetStateIcon(DownloadEvents::RowKey(index), StateWaiting);
     emit JobWaiting(index);
 }
 

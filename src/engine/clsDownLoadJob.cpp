@@ -6,7 +6,6 @@
 #include "engine/HttpExchange.h"
 #include "engine/RangeBook.h"
 #include "engine/SocketGraveyard.h"
-#include "engine/StateIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -107,7 +106,7 @@ void clsDownLoadJob::Start() {
     if (run != m_run) return;
     letEventsRun();
     if (run != m_run) return;
-    SetStateIcon(m_core.lvNowDown, JobItem, m_job.State);
+    m_core.lists.SetStateIcon(JobItem, m_job.State);
 }
 
 void clsDownLoadJob::Pause() {
@@ -126,7 +125,7 @@ void clsDownLoadJob::Pause() {
     SaveDownState();
     Busy = false;
     m_redirects = 0;
-    SetStateIcon(m_core.lvNowDown, JobItem, StatePaused);
+    m_core.lists.SetStateIcon(JobItem, StatePaused);
 }
 
 void clsDownLoadJob::Finish() {
@@ -144,7 +143,7 @@ void clsDownLoadJob::fail(const QString &reason) {
     m_job.State = StateError;
     m_redirects = 0;
     Busy = false;
-    SetStateIcon(m_core.lvNowDown, JobItem, StateError);
+    m_core.lists.SetStateIcon(JobItem, StateError);
     report(1, QStringLiteral("JobError"), reason);
 }
 
@@ -488,7 +487,7 @@ void clsDownLoadJob::requestError() {
     closeSock(1);
     m_job.State = StateError;
     Busy = false;
-    SetStateIcon(m_core.lvNowDown, JobItem, StateError);
+    m_core.lists.SetStateIcon(JobItem, StateError);
     ++m_run;
     closeAll();
     m_file.close();

@@ -69,6 +69,11 @@ void JobLists::SetStateIcon(int row, int state) {
     if (!key.isEmpty()) lvNowDown.setIconKey(row, key); // out-of-range rows are ignored
 }
 
+void JobLists::SetStateIcon(const QString &rowKey, int state) {
+    const int row = lvNowDown.rowOfKey(rowKey);
+    if (row >= 0) SetStateIcon(row, state);
+}
+
 void JobLists::AddJobToList(int job) {
     if (!m_jobs.isValid(job)) return;
     const DownJobRecord &rec = m_jobs[job];
@@ -84,6 +89,11 @@ void JobLists::AddJobToList(int job) {
     lvNowDown.setSubItem(row, 7, rec.Comment);
     if (jobListed) jobListed(job);
     if (rec.State == StateWaiting && startRule) startRule(job, row);
+}
+
+void JobLists::ListUnfinishedJobs() {
+    for (int i = 1; i <= m_jobs.DownCount(); ++i)
+        if (m_jobs[i].State != StateComplete) AddJobToList(i);
 }
 
 void JobLists::FillCompletedList(const QString &key, int historyDays, double now) {

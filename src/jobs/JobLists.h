@@ -40,6 +40,9 @@ public:
 
     void AddJobToList(int job);
     void SetStateIcon(int row, int state);
+    void SetStateIcon(const QString &rowKey, int state); // a missing row is ignored
+    // Start-up: every job not complete, in table order, goes to lvNowDown.
+    void ListUnfinishedJobs();
     // Fills lvHaveDown: with historyDays not 0 the completed jobs created less
     // than that many calendar days before now, else those keyed exactly `key`.
     void FillCompletedList(const QString &key, int historyDays, double now);

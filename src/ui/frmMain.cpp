@@ -397,8 +397,7 @@ void frmMain::load() {
     // 11. "Downloaded" and its list.
     m_tree->selectKey(TreeKey::Downloaded);
     // 12. Every job not complete goes to lvNowDown.
-    for (int i = 1; i <= m_core.DownJobs.DownCount(); ++i)
-        if (m_core.DownJobs[i].State != StateComplete) m_core.lists.AddJobToList(i);
+    m_core.lists.ListUnfinishedJobs();
     // 13. The settings, read and normalised through the options logic.
     loadSettingsAtStartup(m_core.paths.SettingsPath, m_core.settings);
     // 14. Shown, minimised with StartMin.

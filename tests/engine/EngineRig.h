@@ -53,7 +53,7 @@ struct EngineRig {
         rec.FileName = name;
         rec.SavePath = dir.filePath(name);
         const int index = core.DownJobs.add(rec);
-        core.lvNowDown.addRow(DownloadEvents::RowKey(index), name);
+        core.lists.AddJobToList(index);
         return index;
     }
 

@@ -10,6 +10,7 @@
 #include "engine/HttpExchange.h"
 #include "engine/JobLog.h"
 #include "engine/clsDownLoadJob.h"
+#include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
 
 #include <QDir>
@@ -120,9 +121,7 @@ int runGet(const QStringList &args) {
     AppCore core;
     if (!o.ini.isEmpty()) loadSettingsAtStartup(o.ini, core.settings);
     core.settings.Maxjobs = 1; // this job only
-    core.tree.addNode(QString(), QStringLiteral("MoorQuill"), QStringLiteral("MoorQuill"), {}, {});
-    core.tree.addNode(QStringLiteral("MoorQuill"), QStringLiteral("Downloaded"),
-                      QStringLiteral("Downloaded"), {}, {});
+    AddFixedNodes(core.tree, {});
     if (!o.db.isEmpty() && QFileInfo::exists(o.db)) {
         const DbLoadResult loaded = LoadJobDatabase(core.tree, core.DownJobs, o.db);
         if (loaded.damaged) mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
@@ -130,7 +129,7 @@ int runGet(const QStringList &args) {
     }
     const int index = findOrAddJob(core, o);
     core.DownJobs[index].State = StateWaiting;
-    core.lvNowDown.addRow(DownloadEvents::RowKey(index), core.DownJobs[index].FileName);
+    core.lists.AddJobToList(index); // no slot yet: only listed
 
     JobLog log;
     DownloadEvents events(core, log);

@@ -84,10 +84,7 @@ int runRun(const QStringList &args) {
             QStringLiteral("run: %1: %2 (continuing with what was read)").arg(o.db, loaded.error),
             0);
     DownloadEvents::LoadAsPaused(core.DownJobs);
-    for (int i = 1; i <= core.DownJobs.DownCount(); ++i)
-        if (core.DownJobs[i].State != StateComplete &&
-            core.DownJobs[i].CategoryKey != TreeKey::RecelyReally)
-            core.lists.AddJobToList(i);
+    core.lists.ListUnfinishedJobs();
     loadSettingsAtStartup(core.paths.SettingsPath, core.settings);
     // A Maxjobs outside 1..8 would leave every job waiting for ever.
     core.settings.Maxjobs = qint16(qBound(1, int(core.settings.Maxjobs), DownloadEvents::kSlots));
