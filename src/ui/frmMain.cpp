@@ -8,6 +8,7 @@
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "jobs/CategoryTree.h"
+#include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/FileInfoPanel.h"
@@ -61,6 +62,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    connectSearch();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -78,6 +80,7 @@ frmMain::~frmMain() {
     lists.slotOfJob = nullptr;
     lists.liveSpeed = nullptr;
     lists.partLog = nullptr;
+    m_search.reset();
     m_autoSave.reset();
     m_commands.reset();
     m_events.reset();
@@ -253,8 +256,9 @@ SelectionFacts frmMain::selectionFacts() const {
         QTreeView *list = m_lists->listOfView(view.CurrentView);
         const QModelIndexList rows = list->selectionModel()->selectedRows();
         f.hasSelection = !rows.isEmpty();
-        // Search jobs running are not tracked here yet: every selected one counts as idle.
-        if (view.CurrentView == 1) f.selectedSearchRunning = QVector<bool>(rows.size(), false);
+        if (view.CurrentView == 1)
+            for (int index : selectedSearches())
+                f.selectedSearchRunning.append(searchRuns(index));
     }
     return f;
 }
@@ -298,6 +302,8 @@ void frmMain::showPopup(const QString &name, const QPoint &globalPos) {
                                          {"popPauseAll", "mnuJob_AllPause"}};
         for (const auto &pair : copies)
             m_menus->action(pair[0])->setEnabled(m_menus->action(pair[1])->isEnabled());
+    } else if (name == QLatin1String("popHTML")) {
+        enableSearchPopup();
     } else if (name == QLatin1String("mnuEdit")) {
         updateMenu(name);
     }

@@ -25,6 +25,7 @@ class QStackedWidget;
 class QTimer;
 class QTreeView;
 class Resizer;
+class SearchSlot;
 class TrayIcon;
 
 // The main window: a composition of the category tree, the job lists, the
@@ -65,6 +66,7 @@ public:
     JobLog *jobLog() const { return m_log.get(); }
     JobCommands *jobCommands() const { return m_commands.get(); }
     JobDbAutoSave *autoSave() const { return m_autoSave.get(); }
+    SearchSlot *searchSlot() const { return m_search.get(); }
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
@@ -79,6 +81,10 @@ private:
     void connectCommands();
     void connectEngine(); // frmMainEngine.cpp
     void connectJobCommands();
+    void connectSearch();              // frmMainSearch.cpp
+    QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
+    bool searchRuns(int index) const;
+    void enableSearchPopup();
     int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);
@@ -99,6 +105,7 @@ private:
     std::unique_ptr<DownloadEvents> m_events; // the eight download slots
     std::unique_ptr<JobCommands> m_commands;
     std::unique_ptr<JobDbAutoSave> m_autoSave;
+    std::unique_ptr<SearchSlot> m_search; // the search slot
     frmCreateFile *m_createFile = nullptr;
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
