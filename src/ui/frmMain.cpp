@@ -7,12 +7,14 @@
 #include "engine/JobCommands.h"
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
+#include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/IconSet.h"
 #include "ui/JobListPanel.h"
+#include "ui/MainEditCommands.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
 #include "ui/ReportList.h"
@@ -61,6 +63,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -383,6 +386,8 @@ void frmMain::load() {
         BuildDefaultTree(m_core, m_io);
     else
         loaded = BuildFixedTree(m_core, m_io);
+    // Jobs of a deleted category are filed under "Downloaded" rather than hidden.
+    CategoryEdit::adoptOrphanJobs(m_core.tree, m_core.DownJobs);
     // Jobs saved while running were not paused: they continue as paused jobs.
     DownloadEvents::LoadAsPaused(m_core.DownJobs);
     AddHistoryBranch(m_core);
