@@ -7,6 +7,7 @@
 #include "engine/JobCommands.h"
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
+#include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
 #include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
@@ -14,6 +15,7 @@
 #include "ui/FileInfoPanel.h"
 #include "ui/IconSet.h"
 #include "ui/JobListPanel.h"
+#include "ui/MainEditCommands.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
 #include "ui/ReportList.h"
@@ -63,6 +65,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectCommands();
     connectEngine();
     connectSearch();
+    m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -389,6 +392,8 @@ void frmMain::load() {
         BuildDefaultTree(m_core, m_io);
     else
         loaded = BuildFixedTree(m_core, m_io);
+    // Jobs of a deleted category are filed under "Downloaded" rather than hidden.
+    CategoryEdit::adoptOrphanJobs(m_core.tree, m_core.DownJobs);
     // Jobs saved while running were not paused: they continue as paused jobs.
     DownloadEvents::LoadAsPaused(m_core.DownJobs);
     AddHistoryBranch(m_core);

@@ -18,6 +18,7 @@ class frmJobmessage;
 class DownInfoPanel;
 class FileInfoPanel;
 class JobListPanel;
+class MainEditCommands;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -60,6 +61,7 @@ public:
     DownInfoPanel *downInfo() const { return m_downInfo; }
     FileInfoPanel *fileInfo() const { return m_fileInfo; }
     MainMenus *menus() const { return m_menus; }
+    MainEditCommands *editCommands() const { return m_edit; }
     MainToolbars *toolbars() const { return m_toolbars; }
     TrayIcon *tray() const { return m_tray; }
     DownloadEvents *events() const { return m_events.get(); }
@@ -109,6 +111,7 @@ private:
     frmCreateFile *m_createFile = nullptr;
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
+    MainEditCommands *m_edit = nullptr;
     MainToolbars *m_toolbars = nullptr;
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The message boxes of the editing dialogs: information, error and yes/no
+// question, caption "MoorQuill". Tests install a handler that records the
+// text and answers instead of opening a modal box.
+namespace EditBoxes {
+enum class Kind { Information, Error, Question };
+// Returns the answer of a question (true for yes); ignored for the others.
+using Handler = std::function<bool(Kind kind, const QString &text)>;
+
+void information(QWidget *parent, const QString &text);
+void error(QWidget *parent, const QString &text);
+bool question(QWidget *parent, const QString &text);
+// "File existed! Do you want to overwrite it?"
+bool askOverwrite(QWidget *parent);
+// Installs a handler (an empty one restores the real boxes); returns the old one.
+Handler setHandler(Handler handler);
+} // namespace EditBoxes
