@@ -43,6 +43,10 @@ public:
         openOptions;                // the options dialog on tab 0..2 (frmOption by default)
     std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
+    // "Process Web Page File": the page file to analyse (empty: cancelled)
+    // and the address its relative links resolve against (empty: cancelled).
+    std::function<QString()> chooseWebPageFile;
+    std::function<QString(const QString &suggested)> askPageAddress;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -87,6 +91,7 @@ private:
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
     bool searchRuns(int index) const;
     void enableSearchPopup();
+    void connectPageFile();
     int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);

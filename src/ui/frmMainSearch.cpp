@@ -3,13 +3,19 @@
 // the clicked search row.
 #include "core/AppCore.h"
 #include "engine/JobLog.h"
+#include "search/PageFile.h"
 #include "search/SearchSlot.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QMessageBox>
 #include <QTreeView>
 
 QList<int> frmMain::selectedSearches() const {
@@ -49,6 +55,46 @@ void frmMain::connectSearch() {
             m_core.view.selectSearchJob(ListRowModel::leadingNumber(rows.row(index.row()).key));
     });
     connect(slot, &SearchSlot::SearchEnded, this, [this] { EnabledTb(); });
+    connectPageFile();
+}
+
+void frmMain::connectPageFile() {
+    chooseWebPageFile = [this] {
+        return QFileDialog::getOpenFileName(
+            this, QStringLiteral("Process Web Page File"), {},
+            QStringLiteral("Web Pages (*.htm *.html);;All Files (*)"));
+    };
+    askPageAddress = [this](const QString &suggested) {
+        return QInputDialog::getText(
+            this, QStringLiteral("Process Web Page File"),
+            QStringLiteral("Address of the page (for its relative links):"), QLineEdit::Normal,
+            suggested);
+    };
+    QAction *action = m_menus->action(QStringLiteral("mnuFile_FXPage"));
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this, [this] {
+        const QString path = chooseWebPageFile ? chooseWebPageFile() : QString();
+        if (path.isEmpty()) return;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            QMessageBox::warning(
+                this, QStringLiteral("MoorQuill"),
+                QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+            return;
+        }
+        const QByteArray page = file.readAll();
+        QString base = PageFile::BaseHref(page);
+        if (base.isEmpty()) base = QStringLiteral("http://");
+        const QString address = askPageAddress ? askPageAddress(base) : QString();
+        if (address.isEmpty()) return;
+        QString error;
+        const int found = PageFile::Process(m_core, page, address, &error);
+        if (found < 0)
+            QMessageBox::warning(this, QStringLiteral("MoorQuill"), error);
+        else
+            statusPanel(2)->setText(
+                QStringLiteral("%1 Flash movies found in %2").arg(found).arg(path));
+    });
 }
 
 bool frmMain::searchRuns(int index) const {
