@@ -61,6 +61,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    connectHelp();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {

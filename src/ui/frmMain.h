@@ -41,6 +41,8 @@ public:
         openOptions;                // the options dialog on tab 0..2 (frmOption by default)
     std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
+    // "DownLoad Now!" of the update check: a new download of this address.
+    std::function<void(const QString &url)> newDownload;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -78,6 +80,7 @@ private:
     void buildLayout();
     void connectCommands();
     void connectEngine(); // frmMainEngine.cpp
+    void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     int selectedNowDownRow() const;
     void connectView();

@@ -29,6 +29,7 @@ public:
         int headerPieces = 1;           // send the header in this many writes
         int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
         bool strictHeaderNames = false; // "400" for a header name with a space
+        QByteArray raw;                 // when set: the whole response as it is, then close
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);
