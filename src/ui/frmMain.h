@@ -47,6 +47,8 @@ public:
     // and the address its relative links resolve against (empty: cancelled).
     std::function<QString()> chooseWebPageFile;
     std::function<QString(const QString &suggested)> askPageAddress;
+    // "DownLoad Now!" of the update check: a new download of this address.
+    std::function<void(const QString &url)> newDownload;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -86,6 +88,7 @@ private:
     void buildLayout();
     void connectCommands();
     void connectEngine(); // frmMainEngine.cpp
+    void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     void connectSearch();              // frmMainSearch.cpp
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows

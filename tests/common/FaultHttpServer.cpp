@@ -61,6 +61,11 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     QByteArray header;
     QByteArray body;
     const QString path = QString::fromLatin1(target);
+    if (!m_resources.value(path).raw.isEmpty()) {
+        sock->write(m_resources[path].raw);
+        sock->disconnectFromHost();
+        return;
+    }
     if (m_resources.value(path).strictHeaderNames && request.contains("\r\nAccept -Encoding:")) {
         header = "HTTP/1.1 400 Bad Request\r\nContent-Length: 11\r\n";
         body = "bad request";

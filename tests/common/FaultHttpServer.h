@@ -31,6 +31,7 @@ public:
         int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
         bool strictHeaderNames = false; // "400" for a header name with a space
         bool endless = false;           // send the body again and again until the client closes
+        QByteArray raw;                 // when set: the whole response as it is, then close
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);
