@@ -29,6 +29,11 @@ public:
         int headerPieces = 1;           // send the header in this many writes
         int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
         bool strictHeaderNames = false; // "400" for a header name with a space
+        bool dropPerRange = false;      // count dropTimes for each range start apart
+        QByteArray failStatus;          // answer the first failTimes requests with this
+        int failTimes = 0;
+        QByteArray retryAfter; // sent as "Retry-After: ..." with failStatus
+        QByteArray etag;       // sent as "ETag: ..."; an If-Range naming another gets "200"
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);
@@ -41,6 +46,7 @@ public:
     Resource &resource(const QString &path) { return m_resources[path]; }
 
     QList<QByteArray> requests; // raw request bytes in arrival order
+    bool tunnels = false;       // act as a proxy for CONNECT to 127.0.0.1 ports
     int openConnections() const { return m_open; }
 
     static QByteArray pattern(int size); // deterministic test bytes
@@ -51,7 +57,9 @@ signals:
 private:
     void onNewConnection();
     void serve(QTcpSocket *sock, const QByteArray &request);
+    void tunnel(QTcpSocket *sock, const QByteArray &authority);
     QHash<QString, Resource> m_resources;
     QHash<QString, int> m_drops;
+    QHash<QString, int> m_fails;
     int m_open = 0;
 };
