@@ -6,6 +6,7 @@
 namespace {
 const QString kGeneral = QStringLiteral("General");
 const QString kOther = QStringLiteral("Other");
+const QString kSpeedLimit = QStringLiteral("SpeedLimit");
 
 // The check-box keys of section "Other" in file order, with their fields.
 struct FlagKey {
@@ -65,6 +66,7 @@ OptionValues defaultOptionValues() {
     v.Overwrite = false; // Auto rename
     v.Useragent = QStringLiteral("MoorQuill 1.0");
     v.UseMQ = 1;
+    v.SpeedLimit = QStringLiteral("0");
     return v;
 }
 
@@ -87,6 +89,9 @@ OptionValues iniReadValues(const QString &settingsPath) {
         const QString stored = ini.GetSetting(kOther, QLatin1String(k.key));
         v.*k.value = readFlag(stored, defaults.*k.value != 0) ? 1 : 0;
     }
+    // Files written before the speed limit existed simply lack the key.
+    const QString limit = ini.GetSetting(kOther, kSpeedLimit);
+    v.SpeedLimit = missing(limit) ? defaults.SpeedLimit : limit;
     ini.endUpdate();
     return v;
 }
@@ -105,6 +110,7 @@ void iniSaveValues(const QString &settingsPath, const OptionValues &values, Sett
     ini.DeleteSection(kOther);
     for (const FlagKey &k : kFlagKeys)
         ini.SaveSetting(kOther, QLatin1String(k.key), QString::number(values.*k.value));
+    ini.SaveSetting(kOther, kSpeedLimit, values.SpeedLimit);
     ini.endUpdate();
 
     for (const NumberKey &k : kNumberKeys)
@@ -113,6 +119,12 @@ void iniSaveValues(const QString &settingsPath, const OptionValues &values, Sett
     settings.Useragent = values.Useragent;
     for (const FlagKey &k : kFlagKeys)
         settings.*k.setting = qint16(values.*k.value);
+    settings.SpeedLimit = speedLimitValue(values.SpeedLimit);
+}
+
+qint32 speedLimitValue(const QString &text) {
+    const double value = NumberText::leadingValue(text);
+    return value >= 1 ? qint32(qMin(value + 0.5, 4194304.0)) : 0;
 }
 
 void loadSettingsAtStartup(const QString &settingsPath, Settings &settings) {

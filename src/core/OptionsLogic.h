@@ -20,6 +20,7 @@ struct OptionValues {
     // Other (0 clear, 1 ticked)
     int StartMin = 0, CloseMin = 0, HideMin = 0, UseMQ = 0, StillDownload = 0, DoneExit = 0,
         DownShutDown = 0, AutoBack = 0, PopMessage = 0;
+    QString SpeedLimit; // KiB/s for all downloads together, "0": none
 };
 
 // What a new user gets for a missing settings file or a missing key.
@@ -37,3 +38,6 @@ void iniSaveValues(const QString &settingsPath, const OptionValues &values, Sett
 // Start-up: read through the options logic and store twice, which normalises
 // the file and fills the in-memory settings.
 void loadSettingsAtStartup(const QString &settingsPath, Settings &settings);
+// The speed limit of a box text: its leading number rounded, 0 (none) when
+// negative or missing, at most 4,194,304 KiB/s.
+qint32 speedLimitValue(const QString &text);

@@ -25,4 +25,5 @@ struct Settings {
     qint16 DownShutDown = 0;
     qint16 AutoBack = 0;
     qint16 PopMessage = 0;
+    qint32 SpeedLimit = 0; // KiB/s for all downloads together, 0: none
 };

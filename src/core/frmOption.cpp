@@ -62,7 +62,7 @@ const CheckKey kChecks[] = {
      "Alaws pop up message window"},
 };
 
-// The text boxes of page General with their values.
+// The text boxes of pages General and Other with their values.
 struct BoxKey {
     QComboBox *frmOption::*box;
     QString OptionValues::*value;
@@ -75,6 +75,7 @@ const BoxKey kBoxes[] = {
     {&frmOption::cmbRTimeout, &OptionValues::Rtimeout},
     {&frmOption::cmbRdelay, &OptionValues::Redelay},
     {&frmOption::cmbUserAgent, &OptionValues::Useragent},
+    {&frmOption::cmbSpeedLimit, &OptionValues::SpeedLimit},
 };
 } // namespace
 
@@ -155,6 +156,18 @@ QWidget *frmOption::buildGeneral() {
 
     for (QComboBox *box : {cmbMaxJobs, cmbParts, cmbRetries, cmbCTimeout, cmbRTimeout, cmbRdelay})
         box->setMinimumContentsLength(8);
+    cmbRetries->setToolTip(QStringLiteral(
+        "How often a part whose connection failed (time-out, refused, reset, closed early, "
+        "a 5xx, 408 or 429 answer) is tried again, continuing where it stopped. Received data "
+        "gives the part its full count back. Other 4xx answers are never retried."));
+    cmbCTimeout->setToolTip(QStringLiteral(
+        "Seconds a connection may take to be established before it is given up (0: no limit)."));
+    cmbRTimeout->setToolTip(
+        QStringLiteral("Seconds a connection may stay silent, the wait for the server's answer "
+                       "included, before it is given up (0: no limit)."));
+    cmbRdelay->setToolTip(QStringLiteral(
+        "Seconds between a failed connection and its retry. A 429 or 503 answer with "
+        "Retry-After waits as long as the server asks, at most 10 minutes."));
     auto *form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Max downloading jobs:"), cmbMaxJobs);
@@ -245,6 +258,16 @@ QWidget *frmOption::buildOther() {
         this->*c.box = box;
         layout->addWidget(box);
     }
+    cmbSpeedLimit =
+        addCombo("cmbSpeedLimit", {QStringLiteral("0"), QStringLiteral("64"), QStringLiteral("256"),
+                                   QStringLiteral("1024"), QStringLiteral("4096")});
+    cmbSpeedLimit->setMinimumContentsLength(8);
+    cmbSpeedLimit->setToolTip(QStringLiteral(
+        "The most all downloads together may receive, in KiB per second (0: no limit). A "
+        "change takes effect within a second, also for running downloads."));
+    auto *limit = new QFormLayout;
+    limit->addRow(QStringLiteral("Speed limit (KiB/s):"), cmbSpeedLimit);
+    layout->addLayout(limit);
     layout->addStretch();
     return page;
 }

@@ -37,7 +37,7 @@ public:
     QTabBar *TabStrip1 = nullptr;
     QComboBox *cmbMaxJobs = nullptr, *cmbParts = nullptr, *cmbRetries = nullptr,
               *cmbCTimeout = nullptr, *cmbRTimeout = nullptr, *cmbRdelay = nullptr,
-              *cmbUserAgent = nullptr;
+              *cmbSpeedLimit = nullptr, *cmbUserAgent = nullptr;
     QRadioButton *Option1 = nullptr, *Option2 = nullptr;
     QTreeView *ListView1 = nullptr;
     QPushButton *Command1 = nullptr, *Command4 = nullptr, *Command2 = nullptr, *Command3 = nullptr,

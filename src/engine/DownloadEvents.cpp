@@ -4,6 +4,7 @@
 #include "core/OleDate.h"
 #include "engine/JobLog.h"
 #include "engine/RangeBook.h"
+#include "engine/RateLimiter.h"
 #include "engine/clsDownLoadJob.h"
 
 #include <QFile>
@@ -11,10 +12,12 @@
 #include <cmath>
 
 DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
-    : QObject(parent), m_core(core), m_log(log) {
+    : QObject(parent), m_core(core), m_log(log),
+      m_limiter(new RateLimiter(&core.settings.SpeedLimit, this)) {
     for (int slot = 1; slot <= kSlots; ++slot) {
         SelectedPart[slot] = kWholeJob;
         auto *job = new clsDownLoadJob(core, this);
+        job->setRateLimiter(m_limiter);
         job->setObjectName(QStringLiteral("clsDownJob%1").arg(slot));
         m_jobs[slot] = job;
         connect(job, &clsDownLoadJob::UpDataState, this,
@@ -134,6 +137,8 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
         return;
     } else if (type == QLatin1String("Restart") || type == QLatin1String("Retry")) {
         addLog(slot, text, 100, part);
+    } else if (type == QLatin1String("TimeOut")) {
+        addLog(slot, text, 8, part);
     }
 
     displayStep(slot, index, part, data);

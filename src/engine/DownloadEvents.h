@@ -9,6 +9,7 @@
 class clsDownLoadJob;
 class JobLog;
 class JobTable;
+class RateLimiter;
 struct AppCore;
 
 // The owner of the eight download job slots. It receives every report of its
@@ -106,5 +107,6 @@ private:
     qint64 m_startReceived[kSlots + 1] = {};
     QElapsedTimer m_startClock[kSlots + 1];
     quint32 m_startTicket[kSlots + 1] = {};
-    int m_reportDepth = 0; // UpdateDownloadState calls on the stack
+    int m_reportDepth = 0;  // UpdateDownloadState calls on the stack
+    RateLimiter *m_limiter; // the speed limit of all slots together
 };

@@ -4,10 +4,22 @@
 
 namespace {
 const QString kHttp = QStringLiteral("http://");
+const QString kHttps = QStringLiteral("https://");
 
-// The text of a header line value after `name`, up to the next CR LF, trimmed.
+// The value of the first header line that begins with `name` (the status
+// line excluded), up to its CR LF, trimmed. A name inside another field's
+// name or value ("Content-Location:", "X-Debug: Location: x") is not taken.
 QString headerValue(const QString &header, const QString &name, bool *found) {
-    const int at = header.indexOf(name, 0, Qt::CaseInsensitive);
+    int at = -1;
+    for (int from = 0;;) {
+        const int eol = int(header.indexOf(QLatin1String("\r\n"), from));
+        if (eol < 0) break;
+        if (QStringView(header).mid(eol + 2).startsWith(name, Qt::CaseInsensitive)) {
+            at = eol + 2;
+            break;
+        }
+        from = eol + 2;
+    }
     *found = at >= 0;
     if (at < 0) return {};
     const int from = at + int(name.size());
@@ -19,34 +31,45 @@ QString headerValue(const QString &header, const QString &name, bool *found) {
 
 namespace HttpExchange {
 
+bool IsHttps(const QString &url) {
+    return url.trimmed().startsWith(kHttps, Qt::CaseInsensitive);
+}
+
 bool ParseUrl(DownJobRecord &record) {
     const QString url = record.Url.trimmed();
-    if (!url.contains(kHttp, Qt::CaseInsensitive)) return false;
-    const int slash = int(url.indexOf(QLatin1Char('/'), 7));
+    const bool tls = IsHttps(url);
+    if (!tls && !url.contains(kHttp, Qt::CaseInsensitive)) return false;
+    const int hostFrom = tls ? 8 : 7;
+    const int slash = int(url.indexOf(QLatin1Char('/'), hostFrom));
     if (slash < 0) return false;
     const QString hostPort = url.left(slash);
-    const int colon = int(hostPort.indexOf(QLatin1Char(':'), 7));
+    const int colon = int(hostPort.indexOf(QLatin1Char(':'), hostFrom));
     QString host;
-    QString path;
-    qint64 port = 80;
+    qint64 port = tls ? 443 : 80;
     if (colon >= 0) {
-        port = LeadingNumber(hostPort.mid(colon + 1));
-        host = hostPort.mid(7, colon - 7);
-        path = url.mid(colon + 1 + int(QString::number(port).size()));
+        // The port is all of the text up to the "/": digits only.
+        const QString digits = hostPort.mid(colon + 1);
+        if (digits.isEmpty() || digits.size() > 5) return false;
+        for (const QChar c : digits)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+        port = digits.toInt();
+        host = hostPort.mid(hostFrom, colon - hostFrom);
     } else {
-        host = hostPort.mid(7);
-        path = url.mid(slash);
+        host = hostPort.mid(hostFrom);
     }
+    const QString path = url.mid(slash);
     if (host.isEmpty() || port < 1 || port > 65535) return false;
     record.Host = host;
     record.Port = qint16(quint16(port));
-    record.RequestPath = record.UseProxy ? kHttp + host + path : path;
+    // Through a proxy an https request goes through a tunnel: origin form.
+    record.RequestPath = record.UseProxy && !tls ? kHttp + host + path : path;
     record.RemoteName = url.mid(url.lastIndexOf(QLatin1Char('/')) + 1);
     record.FileName = record.RemoteName;
     return true;
 }
 
-QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding) {
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding,
+                       const QString &ifRange) {
     QByteArray text;
     text.reserve(256);
     text += "GET " + record.RequestPath.toLatin1() + " HTTP/1.1\r\n";
@@ -55,6 +78,7 @@ QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptE
     text += "User-Agent: " + record.UserAgent.toLatin1() + "\r\n";
     text += "Host: " + record.Host.toLatin1() + "\r\n";
     if (pos > 0) text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
+    if (pos > 0 && !ifRange.isEmpty()) text += "If-Range: " + ifRange.toLatin1() + "\r\n";
     text += "Connection: close\r\n\r\n";
     return text;
 }
@@ -79,8 +103,40 @@ QString GetHeaderPart(const QByteArray &block) {
     return length < 0 ? QString() : QString::fromLatin1(block.constData(), length);
 }
 
+QString StatusLine(const QString &header) {
+    const int eol = int(header.indexOf(QLatin1String("\r\n")));
+    return eol < 0 ? header : header.left(eol);
+}
+
+int StatusNumber(const QString &header) {
+    const QString line = StatusLine(header);
+    if (!line.startsWith(QLatin1String("HTTP/"))) return 0;
+    const int space = int(line.indexOf(QLatin1Char(' ')));
+    if (space < 0 || line.size() < space + 4) return 0;
+    int code = 0;
+    for (int i = space + 1; i <= space + 3; ++i) {
+        const QChar c = line.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return 0;
+        code = code * 10 + (c.unicode() - '0');
+    }
+    return line.size() == space + 4 || line.at(space + 4) == QLatin1Char(' ') ? code : 0;
+}
+
+bool HasField(const QString &header, const QString &name) {
+    bool found = false;
+    headerValue(header, name, &found);
+    return found;
+}
+
+QString FieldValue(const QString &header, const QString &name) {
+    bool found = false;
+    return headerValue(header, name, &found);
+}
+
 QString GetStatusCode(const QString &header) {
-    auto has = [&header](const char *text) { return header.contains(QLatin1String(text)); };
+    // Only the status line counts: a field may quote another status line.
+    const QString line = StatusLine(header);
+    auto has = [&line](const char *text) { return line.startsWith(QLatin1String(text)); };
     if (has("HTTP/1.1 200 OK") || has("HTTP/1.0 200 OK")) return QStringLiteral("200");
     if (has("HTTP/1.1 206") || has("HTTP/1.0 206 ")) return QStringLiteral("206");
     if (has("HTTP/1.1 404") || has("HTTP/1.0 404 ")) return QStringLiteral("404");
@@ -111,14 +167,14 @@ QString GetLocation(const QString &header) {
 }
 
 QString ResolveLocation(const QString &base, const QString &location) {
-    if (location.isEmpty() || location.startsWith(kHttp, Qt::CaseInsensitive)) return location;
-    if (location.contains(QLatin1String("://")))
-        return location; // another scheme: left for ParseUrl to refuse
+    if (location.isEmpty() || location.contains(QLatin1String("://")))
+        return location; // absolute; other schemes are left for ParseUrl to refuse
     const QString url = base.trimmed();
-    const int schemeEnd = int(url.indexOf(kHttp, 0, Qt::CaseInsensitive));
+    const QString &scheme = IsHttps(url) ? kHttps : kHttp;
+    const int schemeEnd = int(url.indexOf(scheme, 0, Qt::CaseInsensitive));
     if (schemeEnd < 0) return location;
-    const int hostFrom = schemeEnd + 7;
-    if (location.startsWith(QLatin1String("//"))) return QStringLiteral("http:") + location;
+    const int hostFrom = schemeEnd + int(scheme.size());
+    if (location.startsWith(QLatin1String("//"))) return scheme.left(scheme.size() - 2) + location;
     int pathFrom = int(url.indexOf(QLatin1Char('/'), hostFrom));
     if (pathFrom < 0) pathFrom = int(url.size());
     if (location.startsWith(QLatin1Char('/'))) return url.left(pathFrom) + location;

@@ -10,15 +10,21 @@ struct DownJobRecord;
 // to one (Latin-1) in both directions.
 namespace HttpExchange {
 
+// Whether a URL is an https:// one (default port 443, sent over TLS).
+bool IsHttps(const QString &url);
+
 // Splits record.Url into RequestPath, Host, Port, RemoteName and FileName.
-// Fails (fields untouched) without "http://", without a "/" behind the host,
-// with an empty host or a port outside 1..65535.
+// Fails (fields untouched) without "http://" or a leading "https://", without a "/" behind the
+// host, with an empty host, or when the text between the host's ":" and the "/" is not a port of
+// digits from 1 to 65535 ("0080" is port 80).
 bool ParseUrl(DownJobRecord &record);
 
 // The request text for a connection whose part stands at `pos`. Some
 // servers (nginx since 1.21.1) refuse the header name with a space in
 // "Accept -Encoding"; `withAcceptEncoding` false leaves that line out.
-QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true);
+// `ifRange`, when given, is sent as "If-Range: " with a range request.
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true,
+                       const QString &ifRange = QString());
 // Whether a response header is a "400" answer (the request was refused).
 bool IsBadRequest(const QString &header);
 // Whether it is a "416" answer (a range that starts at or beyond the end).
@@ -30,7 +36,17 @@ QString GetHeaderPart(const QByteArray &block);
 // Index of the first body byte in `block`, or -1 when the header is not whole.
 int HeaderLength(const QByteArray &block);
 
-// "200", "206", "404", "30" or the empty text.
+// The first line of a header (without its CR LF).
+QString StatusLine(const QString &header);
+// The three-digit code of the status line "HTTP/x.y NNN ...", 0 when it has
+// none.
+int StatusNumber(const QString &header);
+// Header fields are matched at the start of a line only (case ignored);
+// `name` ends with its ":".
+bool HasField(const QString &header, const QString &name);
+QString FieldValue(const QString &header, const QString &name);
+
+// "200", "206", "404", "30" or the empty text, read from the status line.
 QString GetStatusCode(const QString &header);
 // The Content-Length value as text, "0" when absent.
 QString GetContentLength(const QString &header);
@@ -39,8 +55,8 @@ QString GetContentLength(const QString &header);
 qint64 LeadingNumber(const QString &text);
 // The Location value, trimmed, or the empty text.
 QString GetLocation(const QString &header);
-// A Location resolved against the URL it answered: absolute "http://" URLs
-// stay, "//host/x", "/x" and "x" are completed from `base`.
+// A Location resolved against the URL it answered: absolute URLs stay,
+// "//host/x", "/x" and "x" are completed from `base` (its scheme included).
 QString ResolveLocation(const QString &base, const QString &location);
 
 } // namespace HttpExchange

@@ -2,29 +2,35 @@
 
 #include "core/AppCore.h"
 #include "core/OleDate.h"
-#include "engine/FilePreallocator.h"
 #include "engine/HttpExchange.h"
+#include "engine/PartTimers.h"
+#include "engine/PartTransport.h"
 #include "engine/RangeBook.h"
+#include "engine/RateLimiter.h"
 #include "engine/SocketGraveyard.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
-#include <limits>
 
 namespace {
-constexpr qint32 kUnknownEnd =
-    std::numeric_limits<qint32>::max(); // part 1's end while the size is unknown
 constexpr qint64 kSplitThreshold = 51200;
 constexpr int kMaxHeaderBytes = 64 * 1024;
-constexpr int kMaxRenames = 10000;
 const QString kDataArrival = QStringLiteral("DataArrival");
 } // namespace
 
-clsDownLoadJob::clsDownLoadJob(AppCore &core, QObject *parent) : QObject(parent), m_core(core) {}
+clsDownLoadJob::clsDownLoadJob(AppCore &core, QObject *parent)
+    : QObject(parent), m_core(core), m_timers(new PartTimers(this)) {
+    connect(m_timers, &PartTimers::timedOut, this, [this](int k, bool connecting, int seconds) {
+        SocketGraveyard::Scope scope;
+        onTimeout(k, connecting, seconds);
+    });
+    connect(m_timers, &PartTimers::retryDue, this, [this](int k) {
+        SocketGraveyard::Scope scope;
+        retryDue(k);
+    });
+}
 
 clsDownLoadJob::~clsDownLoadJob() {
     closeAll();
@@ -33,6 +39,8 @@ clsDownLoadJob::~clsDownLoadJob() {
 bool clsDownLoadJob::Create(int index) {
     JobIndex = qint16(index);
     m_created = false;
+    m_reusePath = false;
+    m_restarts = 0;
     if (!m_core.DownJobs.isValid(index)) return false;
     DownJobRecord copy = m_core.DownJobs[index];
     if (!HttpExchange::ParseUrl(copy)) return false;
@@ -86,12 +94,14 @@ void clsDownLoadJob::Start() {
     m_lastError.clear();
     m_idleRounds = 0;
     m_refillHave = -1;
+    m_retry.reset(m_core.settings.Retries, m_core.settings.Redelay);
+    m_timers->setLimits(m_core.settings.Ctimeout, m_core.settings.Rtimeout);
     m_job.StartTime = OleDate::now();
     if (m_job.Parts < 1 || m_job.Parts > kMaxParts)
         m_job.Parts = qint16(qBound(1, int(m_job.Parts), kMaxParts));
     if (!m_created) {
-        fail(QStringLiteral("The URL cannot be used: \"%1\" (an http:// URL with a host, a "
-                            "\"/\" behind it and a port from 1 to 65535 is needed).")
+        fail(QStringLiteral("The URL cannot be used: \"%1\" (an http:// or https:// URL with a "
+                            "host, a \"/\" behind it and a port from 1 to 65535 is needed).")
                  .arg(m_job.Url));
         return;
     }
@@ -101,6 +111,10 @@ void clsDownLoadJob::Start() {
         m_job.IsNew = kTrue;
         RangeBook::ClearRanges(m_job);
     }
+    if (m_job.IsNew)
+        m_resume.clear();
+    else
+        m_resume.load(m_core.paths.JobDbPath, m_job.SavePath);
     const quint32 run = m_run;
     openPart(1, false);
     if (run != m_run) return;
@@ -141,6 +155,9 @@ void clsDownLoadJob::fail(const QString &reason) {
     m_file.close();
     m_job.FileOpen = kFalse;
     m_job.State = StateError;
+    // Once the size is known the job continues from its positions when it
+    // is started again (after a full disk was cleared, a server came back).
+    if (m_answered && m_job.TotalSize > 0) m_job.IsNew = kFalse;
     m_redirects = 0;
     Busy = false;
     m_core.lists.SetStateIcon(JobItem, StateError);
@@ -154,13 +171,22 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     Connection &c = m_parts[k];
     c = Connection{};
     c.refill = refill;
-    auto *sock = new QTcpSocket(this);
-    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
-    c.sock = sock;
-    connect(sock, &QTcpSocket::connected, this, [this, k, sock] {
+    const bool proxy = m_job.UseProxy != 0;
+    PartTransport::Target target;
+    target.host = m_job.Host;
+    target.port = m_job.portNumber();
+    target.tls = HttpExchange::IsHttps(m_job.Url);
+    target.proxy = proxy;
+    target.proxyHost = m_job.ProxyHost;
+    target.proxyPort = m_job.proxyPortNumber();
+    QTcpSocket *sock = PartTransport::Create(
+        target, this, this, [this, k](const QString &reason) { tlsFailed(k, reason); });
+    PartTransport::ConnectReady(sock, this, [this, k, sock] {
         SocketGraveyard::Scope scope;
         onConnected(k, sock);
     });
+    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
+    c.sock = sock;
     connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
         SocketGraveyard::Scope scope;
         onReadyRead(k, sock);
@@ -173,20 +199,21 @@ void clsDownLoadJob::openPart(int k, bool refill) {
         SocketGraveyard::Scope scope;
         onError(k, sock);
     });
-    const bool proxy = m_job.UseProxy != 0;
     const QString host = proxy ? m_job.ProxyHost : m_job.Host;
     const quint16 port = proxy ? m_job.proxyPortNumber() : m_job.portNumber();
     if (!report(k, QStringLiteral("Connecting"), host + QLatin1Char(':') + QString::number(port)))
         return;
     if (m_parts[k].sock != sock) return;
     c.HeaderPending = true;
-    sock->connectToHost(host, port);
+    m_timers->watchConnect(k);
+    PartTransport::Open(sock, target);
 }
 
 void clsDownLoadJob::closeSock(int k) {
     QTcpSocket *sock = m_parts[k].sock;
     if (!sock) return;
     m_parts[k].sock = nullptr;
+    m_timers->stopWatch(k);
     sock->disconnect(this);
     sock->abort();
     SocketGraveyard::retire(sock);
@@ -195,16 +222,20 @@ void clsDownLoadJob::closeSock(int k) {
 void clsDownLoadJob::closeAll() {
     for (int k = 1; k <= kMaxParts; ++k)
         closeSock(k);
+    m_timers->stopAll();
 }
 
 void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
     if (m_parts[k].sock != sock) return;
+    m_timers->watchReceive(k);
     const bool proxy = m_job.UseProxy != 0;
     QString text = (proxy ? m_job.ProxyHost : m_job.Host) + QLatin1Char(':') +
                    QString::number(proxy ? m_job.proxyPortNumber() : m_job.portNumber());
     if (k == 1) text += QStringLiteral("(IP:") + sock->peerAddress().toString() + QLatin1Char(')');
     if (!report(k, QStringLiteral("Connected"), text) || m_parts[k].sock != sock) return;
-    const QByteArray request = HttpExchange::RequestText(m_job, m_job.part(k).Pos, !m_plainRequest);
+    // Continuing requests name the file they continue (If-Range).
+    const QByteArray request = HttpExchange::RequestText(
+        m_job, m_job.part(k).Pos, !m_plainRequest, m_job.IsNew ? QString() : m_resume.ifRange());
     sock->write(request);
     const quint32 run = m_run;
     letEventsRun();
@@ -223,13 +254,41 @@ void clsDownLoadJob::onConnected(int k, QTcpSocket *sock) {
 
 void clsDownLoadJob::onReadyRead(int k, QTcpSocket *sock) {
     if (m_parts[k].sock != sock || !m_parts[k].requested) return;
+    m_timers->activity(k);
     if (m_buffer.size() < kBlockSize) m_buffer.resize(kBlockSize);
     const quint32 run = m_run;
     while (m_parts[k].sock == sock && run == m_run) {
-        const qint64 n = sock->read(m_buffer.data(), kBlockSize);
+        qint64 want = kBlockSize;
+        const bool paced = m_limiter && m_limiter->limited();
+        if (paced) {
+            const qint64 available = sock->bytesAvailable();
+            if (available <= 0) break;
+            want = m_limiter->take(qMin(want, available));
+            if (want == 0) {
+                waitForTokens(k, sock);
+                break;
+            }
+        }
+        const qint64 n = sock->read(m_buffer.data(), want);
+        if (paced) m_limiter->giveBack(want - qMax<qint64>(0, n));
         if (n <= 0) break;
         handleBlock(k, m_buffer.constData(), n);
     }
+}
+
+void clsDownLoadJob::waitForTokens(int k, QTcpSocket *sock) {
+    if (m_parts[k].paced) return;
+    m_parts[k].paced = true;
+    const quint32 run = m_run;
+    m_limiter->wait(this, [this, k, sock, run] {
+        if (run != m_run || m_parts[k].sock != sock) return;
+        SocketGraveyard::Scope scope;
+        m_parts[k].paced = false;
+        if (sock->state() == QAbstractSocket::UnconnectedState)
+            onDisconnected(k, sock);
+        else
+            onReadyRead(k, sock);
+    });
 }
 
 void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
@@ -239,6 +298,7 @@ void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
     const quint32 run = m_run;
     onReadyRead(k, sock); // whatever is still buffered
     if (run != m_run || m_parts[k].sock != sock) return;
+    if (m_parts[k].paced) return; // the rest is read when the speed limit allows
     Connection &c = m_parts[k];
     if (c.HeaderPending && !c.collected.isEmpty()) {
         handleFirstBlock(k, nullptr, 0, true);
@@ -249,19 +309,32 @@ void clsDownLoadJob::onDisconnected(int k, QTcpSocket *sock) {
         m_job.TotalSize = m_job.part(1).Pos;
         m_job.part(1).EndPos = m_job.part(1).Pos;
     }
+    const bool refill = c.refill || c.answered;
+    // Closed before its range was complete: the connection failed.
+    const bool early = m_job.TotalSize > 0 && RangeBook::NeedsData(m_job, k) &&
+                       (k != 1 || m_job.part(1).EndPos != kUnknownEnd);
     closeSock(k);
     if (!report(k, QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
+    if (early && m_retry.retries() > 0) {
+        m_lastError = QStringLiteral("The server closed the connection at byte %1 of %2.")
+                          .arg(m_job.part(k).Pos)
+                          .arg(m_job.part(k).EndPos);
+        partFailed(k, refill, 0, m_lastError);
+        return;
+    }
     scheduleRefill();
 }
 
 void clsDownLoadJob::onError(int k, QTcpSocket *sock) {
-    if (m_parts[k].sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError)
-        return; // a server close arrives as disconnected()
+    if (m_parts[k].sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError ||
+        !m_parts[k].tlsError.isEmpty())
+        return; // a server close arrives as disconnected(); a refused certificate ends the job
     const QString text = QString::number(int(sock->error())) + sock->errorString();
     m_lastError = sock->errorString();
+    const bool refill = m_parts[k].refill || m_parts[k].answered;
     closeSock(k);
     if (!report(k, QStringLiteral("Error"), text)) return;
-    scheduleRefill();
+    partFailed(k, refill, 0, m_lastError);
 }
 
 // ---- receiving -------------------------------------------------------------
@@ -306,6 +379,16 @@ void clsDownLoadJob::handleFirstBlock(int k, const char *data, qint64 size, bool
         openPart(k, refill);
         return;
     }
+    c.answered = true;
+    // An error answer is never saved as the file.
+    const int code = HttpExchange::StatusNumber(c.header);
+    // (416: the range starts at the end; part 1 may already have it all.)
+    if (PartRetryPolicy::IsErrorStatus(code) && code != 416 && answerError(k, code)) return;
+    if (c.status == QLatin1String("206") && m_job.TotalSize > 0 &&
+        !ResumeValidator::SameSize(c.header, m_job.TotalSize)) {
+        restartChanged();
+        return;
+    }
     const char *body = block.constData() + length;
     const qint64 bodySize = block.size() - length;
     if (m_parts[k].refill)
@@ -324,14 +407,10 @@ void clsDownLoadJob::firstBlockPart1(const char *body, qint64 size) {
         redirect();
         return;
     }
-    if (status == QLatin1String("404")) {
-        requestError();
-        return;
-    }
     m_redirects = 0;
     m_answered = true;
     if (m_job.IsNew) {
-        newJobFirstBlock(body, size, false);
+        newJobFirstBlock(body, size, m_reusePath);
         return;
     }
     if (m_job.TotalSize > 0 && m_job.part(1).Pos >= m_job.TotalSize &&
@@ -347,10 +426,7 @@ void clsDownLoadJob::firstBlockPart1(const char *body, qint64 size) {
     if (m_job.part(1).Pos > 0 && status != QLatin1String("206")) {
         // The answer is the whole file, not the rest of it: begin again.
         if (!report(1, QStringLiteral("Restart"),
-                    QStringLiteral("The server did not continue at byte %1 (answer \"%2\"); "
-                                   "downloading the file again from the start.")
-                        .arg(m_job.part(1).Pos)
-                        .arg(status)))
+                    QStringLiteral("File changed on server, restart")))
             return;
         m_file.close();
         m_job.IsNew = kTrue;
@@ -363,7 +439,7 @@ void clsDownLoadJob::firstBlockPart1(const char *body, qint64 size) {
 
 void clsDownLoadJob::newJobFirstBlock(const char *body, qint64 size, bool reusePath) {
     const QString &header = m_parts[1].header;
-    const bool sizeKnown = header.contains(QLatin1String("Content-Length:"), Qt::CaseInsensitive);
+    const bool sizeKnown = HttpExchange::HasField(header, QStringLiteral("Content-Length:"));
     const qint64 total = HttpExchange::LeadingNumber(HttpExchange::GetContentLength(header));
     if (total > kUnknownEnd) {
         fail(QStringLiteral("The file is too large: %1 bytes (at most 2147483647 bytes can be "
@@ -374,6 +450,8 @@ void clsDownLoadJob::newJobFirstBlock(const char *body, qint64 size, bool reuseP
     m_job.TotalSize = sizeKnown ? qint32(total) : 0;
     m_job.part(1).EndPos = sizeKnown ? qint32(total) : kUnknownEnd;
     if (!CreateFileForSave(reusePath)) return;
+    m_resume.takeFrom(header);
+    m_resume.store(m_core.paths.JobDbPath, m_job.SavePath);
     if (!writeBody(1, body, size)) return;
     if (!report(1, kDataArrival, QString::number(size))) return;
     if (sizeKnown && m_job.TotalSize > kSplitThreshold && m_job.Parts >= 2 && !startRangeTest())
@@ -470,7 +548,15 @@ void clsDownLoadJob::redirect() {
     DownJobRecord probe = m_job;
     probe.Url = location;
     if (location.isEmpty() || !HttpExchange::ParseUrl(probe)) {
-        fail(QStringLiteral("Cannot follow the redirect: \"%1\" is not a usable http:// URL.")
+        fail(QStringLiteral("Cannot follow the redirect: \"%1\" is not a usable http:// or "
+                            "https:// URL.")
+                 .arg(location));
+        return;
+    }
+    if (HttpExchange::IsHttps(m_job.Url) && !HttpExchange::IsHttps(location) &&
+        probe.Host.compare(m_job.Host, Qt::CaseInsensitive) != 0) {
+        fail(QStringLiteral("Refused to follow the redirect from https to plain http on another "
+                            "host: %1")
                  .arg(location));
         return;
     }
@@ -483,7 +569,7 @@ void clsDownLoadJob::redirect() {
     Start();
 }
 
-void clsDownLoadJob::requestError() {
+void clsDownLoadJob::requestError(const QString &code) {
     closeSock(1);
     m_job.State = StateError;
     Busy = false;
@@ -492,7 +578,7 @@ void clsDownLoadJob::requestError() {
     closeAll();
     m_file.close();
     m_job.FileOpen = kFalse;
-    report(1, QStringLiteral("RequestError"), m_parts[1].status);
+    report(1, QStringLiteral("RequestError"), code);
 }
 
 // ---- after each block ------------------------------------------------------
@@ -531,126 +617,4 @@ void clsDownLoadJob::CreateSocks3_5() {
         openPart(k, false);
         if (run != m_run) return;
     }
-}
-
-// ---- the local file --------------------------------------------------------
-
-bool clsDownLoadJob::CreateFileForSave(bool reusePath) {
-    QString path = m_job.SavePath;
-    if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
-        path += m_job.FileName.isEmpty() ? QStringLiteral("index.html") : m_job.FileName;
-    if (!reusePath) {
-        if (m_core.settings.UseMQ == 1) path += QStringLiteral("!mq");
-        if (!m_core.settings.Fileexits) {
-            int counter = 0;
-            while (QFileInfo::exists(path) && counter < kMaxRenames) {
-                const int dot = int(path.lastIndexOf(QLatin1Char('.')));
-                const bool inName = dot > path.lastIndexOf(QLatin1Char('/'));
-                path = inName ? path.left(dot) + QString::number(counter) + path.mid(dot)
-                              : path + QString::number(counter);
-                ++counter;
-            }
-            if (counter > 0 && !report(1, QStringLiteral("Autorename"), path)) return false;
-        }
-    }
-    m_job.SavePath = path;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        fail(QStringLiteral("Cannot create the folder %1.").arg(folder));
-        return false;
-    }
-    if (!m_file.open(path)) {
-        fail(QStringLiteral("Cannot create the file %1: %2").arg(path, m_file.error()));
-        return false;
-    }
-    if (m_job.part(1).EndPos != kUnknownEnd) {
-        const quint32 run = m_run;
-        QString error;
-        const bool ok = FilePreallocator::Allocate(
-            m_file, m_job.TotalSize,
-            [this](qint64 done, qint64 total) { emit FileCreation(done, total); }, &error);
-        if (run != m_run) return false;
-        if (!ok) {
-            fail(QStringLiteral("Cannot give the file %1 its size of %2 bytes: %3")
-                     .arg(path)
-                     .arg(m_job.TotalSize)
-                     .arg(error));
-            return false;
-        }
-    } else if (!m_file.truncate(0)) {
-        fail(QStringLiteral("Cannot write the file %1: %2").arg(path, m_file.error()));
-        return false;
-    }
-    m_job.FileOpen = kTrue;
-    m_job.FileNumber = m_file.handle();
-    return true;
-}
-
-bool clsDownLoadJob::openSavedFile() {
-    const QString folder = QFileInfo(m_job.SavePath).absolutePath();
-    if (!QDir().mkpath(folder) || !m_file.open(m_job.SavePath)) {
-        fail(QStringLiteral("Cannot open the file %1: %2").arg(m_job.SavePath, m_file.error()));
-        return false;
-    }
-    m_job.FileOpen = kTrue;
-    m_job.FileNumber = m_file.handle();
-    return true;
-}
-
-bool clsDownLoadJob::writeBody(int k, const char *data, qint64 size) {
-    if (size <= 0) return true;
-    PartRange &range = m_job.part(k);
-    if (qint64(range.Pos) + size > kUnknownEnd) {
-        fail(QStringLiteral("The file is too large: more than 2147483647 bytes."));
-        return false;
-    }
-    if (!m_file.isOpen() || !m_file.writeAt(range.Pos, data, size)) {
-        fail(QStringLiteral("Cannot write the file %1: %2").arg(m_job.SavePath, m_file.error()));
-        return false;
-    }
-    range.Pos += qint32(size);
-    return true;
-}
-
-// ---- fetching what is missing ---------------------------------------------
-
-void clsDownLoadJob::scheduleRefill() {
-    if (OpenConnections() > 0 || m_job.State != StateRunning || !Busy) return;
-    const quint32 run = m_run;
-    QTimer::singleShot(0, this, [this, run] {
-        if (run == m_run) refill();
-    });
-}
-
-void clsDownLoadJob::refill() {
-    if (OpenConnections() > 0 || m_job.State != StateRunning) return;
-    const qint64 have = RangeBook::HaveDown(m_job);
-    m_idleRounds = have == m_refillHave ? m_idleRounds + 1 : 0;
-    m_refillHave = have;
-    if (m_idleRounds >= kMaxIdleRounds) {
-        QString text = QStringLiteral("The server stopped delivering the file (%1 of %2 bytes "
-                                      "received)")
-                           .arg(have)
-                           .arg(m_job.TotalSize);
-        if (!m_lastError.isEmpty()) text += QStringLiteral("; last error: ") + m_lastError;
-        fail(text + QLatin1Char('.'));
-        return;
-    }
-    if (!m_answered && m_job.IsNew) {
-        openPart(1, false);
-        return;
-    }
-    const quint32 run = m_run;
-    bool any = false;
-    for (int k = 1; k <= m_job.Parts && k <= kMaxParts; ++k) {
-        if (!RangeBook::NeedsData(m_job, k)) continue;
-        any = true;
-        openPart(k, true);
-        if (run != m_run) return;
-    }
-    if (any) return;
-    if (RangeBook::CoversWholeFile(m_job))
-        report(1, QStringLiteral("Close"), QStringLiteral("MeComplete"));
-    else
-        fail(QStringLiteral("The parts of the file do not fit together; download it again."));
 }

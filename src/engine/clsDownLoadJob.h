@@ -1,12 +1,17 @@
 #pragma once
 
+#include "engine/PartRetryPolicy.h"
+#include "engine/ResumeValidator.h"
 #include "jobs/DownJobRecord.h"
 #include "platform/RawFile.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <limits>
 
+class PartTimers;
+class RateLimiter;
 class QTcpSocket;
 struct AppCore;
 
@@ -43,12 +48,15 @@ public:
     DownJobRecord &Record() { return m_job; }
     const DownJobRecord &Record() const { return m_job; }
     int OpenConnections() const;
+    // The program's speed limit, shared by all job objects (none: unlimited).
+    void setRateLimiter(RateLimiter *limiter) { m_limiter = limiter; }
 
     // Largest block read from a connection at once.
     static constexpr qint64 kBlockSize = 512 * 1024;
     // Rounds of reconnecting without any progress before the job fails.
     static constexpr int kMaxIdleRounds = 3;
     static constexpr int kMaxRedirects = 10;
+    static constexpr int kMaxRestarts = 3; // restarts for a changed file per start
 
 signals:
     void UpDataState(qint16 part, const QString &type, const QString &text);
@@ -56,11 +64,17 @@ signals:
     void FileCreation(qint64 done, qint64 total);
 
 private:
+    // Part 1's end while the size is unknown.
+    static constexpr qint32 kUnknownEnd = std::numeric_limits<qint32>::max();
+
     struct Connection {
         QTcpSocket *sock = nullptr;
         bool HeaderPending = false;
         bool refill = false;    // opened again to fetch the rest of a part's range
         bool requested = false; // the request has been sent and reported
+        bool answered = false;  // its answer's header has been handled
+        QString tlsError;       // the certificate was refused: the job ends
+        bool paced = false;     // waits for the speed limit's tokens
         QByteArray collected;   // first-block bytes until the header is whole
         QString header;
         int headerLength = 0;
@@ -76,6 +90,21 @@ private:
     void onReadyRead(int k, QTcpSocket *sock);
     void onDisconnected(int k, QTcpSocket *sock);
     void onError(int k, QTcpSocket *sock);
+    void onTimeout(int k, bool connecting, int seconds);
+    void tlsFailed(int k, const QString &reason);
+    void waitForTokens(int k, QTcpSocket *sock);
+
+    // Failures of one part's connection: tried again after a delay while the
+    // part has retries left, else the existing path (takeover or job error).
+    void partFailed(int k, bool refill, int status, const QString &cause,
+                    const QString &retryAfter = QString());
+    // Schedules the part's next try when the policy allows one.
+    bool retryLater(int k, bool refill, int status, const QString &cause,
+                    const QString &retryAfter);
+    void giveUp(int k);
+    bool answerError(int k, int status); // true when the answer was dealt with
+    void retryDue(int k);
+    void restartChanged(); // the file on the server is another one now
 
     void handleBlock(int k, const char *data, qint64 size);
     void handleFirstBlock(int k, const char *data, qint64 size, bool whole);
@@ -87,7 +116,7 @@ private:
     void laterPartFirstBlock(int k, const char *body, qint64 size);
     void refillFirstBlock(int k, const char *body, qint64 size);
     void redirect();
-    void requestError();
+    void requestError(const QString &code);
     void afterBlock(int j);
     bool CancelSock(int caller, int k);
     void CreateSocks2();
@@ -110,6 +139,13 @@ private:
     bool m_created = false;      // the last Create could split the URL
     int m_redirects = 0;
     int m_idleRounds = 0;
+    PartRetryPolicy m_retry;
+    PartTimers *m_timers = nullptr;
+    RateLimiter *m_limiter = nullptr;
+    bool m_retryRefill[kMaxParts + 1] = {};
+    ResumeValidator m_resume;
+    bool m_reusePath = false; // a restart keeps the file's path
+    int m_restarts = 0;
     QString m_lastError; // of the last failed connection
     qint64 m_refillHave = -1;
 };

@@ -36,6 +36,8 @@ void FaultHttpServer::onNewConnection() {
         });
         connect(sock, &QTcpSocket::readyRead, this, [this, sock, buffer] {
             if (buffer->endsWith("\r\n\r\n")) return; // one request per connection
+            if (buffer->startsWith("CONNECT ") && buffer->contains("\r\n\r\n"))
+                return; // a tunnel: its own handlers carry the bytes
             buffer->append(sock->readAll());
             if (buffer->indexOf("\r\n\r\n") >= 0) {
                 requests.append(*buffer);
@@ -47,16 +49,45 @@ void FaultHttpServer::onNewConnection() {
     }
 }
 
+void FaultHttpServer::tunnel(QTcpSocket *sock, const QByteArray &authority) {
+    // A proxy's CONNECT: bytes go both ways unchanged once the tunnel stands.
+    auto *far = new QTcpSocket(sock);
+    const int colon = int(authority.lastIndexOf(':'));
+    QPointer<QTcpSocket> near(sock);
+    connect(far, &QTcpSocket::connected, sock, [near] {
+        if (near) near->write("HTTP/1.1 200 Connection established\r\n\r\n");
+    });
+    connect(far, &QTcpSocket::readyRead, sock, [near, far] {
+        if (near) near->write(far->readAll());
+    });
+    connect(sock, &QTcpSocket::readyRead, far, [near, far] { far->write(near->readAll()); });
+    connect(far, &QTcpSocket::disconnected, sock, [near] {
+        if (near) near->disconnectFromHost();
+    });
+    connect(sock, &QTcpSocket::disconnected, far, [far] { far->disconnectFromHost(); });
+    connect(far, &QTcpSocket::errorOccurred, sock, [near] {
+        if (near) near->disconnectFromHost();
+    });
+    far->connectToHost(QHostAddress::LocalHost, quint16(authority.mid(colon + 1).toUInt()));
+}
+
 void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     const QList<QByteArray> lines = request.split('\n');
+    if (request.startsWith("CONNECT ") && tunnels) {
+        tunnel(sock, lines.value(0).split(' ').value(1));
+        return;
+    }
     QByteArray target = lines.value(0).split(' ').value(1);
     if (target.startsWith("http://")) { // proxy mode: absolute target
         const int slash = target.indexOf('/', 7);
         target = slash < 0 ? QByteArray("/") : target.mid(slash);
     }
     qint64 from = -1;
-    for (const QByteArray &line : lines)
+    QByteArray ifRange;
+    for (const QByteArray &line : lines) {
         if (line.startsWith("Range: bytes=")) from = line.mid(13).split('-').value(0).toLongLong();
+        if (line.startsWith("If-Range: ")) ifRange = line.mid(10).trimmed();
+    }
 
     QByteArray header;
     QByteArray body;
@@ -69,13 +100,20 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     if (m_resources.value(path).strictHeaderNames && request.contains("\r\nAccept -Encoding:")) {
         header = "HTTP/1.1 400 Bad Request\r\nContent-Length: 11\r\n";
         body = "bad request";
+    } else if (m_resources.value(path).failTimes > 0 &&
+               m_fails[path]++ < m_resources.value(path).failTimes) {
+        const Resource &r = m_resources[path];
+        header = r.failStatus + "\r\nContent-Length: 4\r\n";
+        if (!r.retryAfter.isEmpty()) header += "Retry-After: " + r.retryAfter + "\r\n";
+        body = "busy";
     } else if (!m_resources.contains(path)) {
         header = "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n";
         body = "not found";
     } else {
         const Resource &r = m_resources[path];
         const bool ranged = from >= 0 && r.ranges && r.status.contains(" 200") &&
-                            !(r.rangeFailFrom > 0 && from >= r.rangeFailFrom);
+                            !(r.rangeFailFrom > 0 && from >= r.rangeFailFrom) &&
+                            (ifRange.isEmpty() || ifRange == r.etag);
         if (ranged && from >= r.body.size()) {
             header = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" +
                      QByteArray::number(r.body.size()) + "\r\n";
@@ -89,10 +127,13 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
             header = r.status + "\r\n";
         }
         if (!r.location.isEmpty()) header += "Location: " + r.location + "\r\n";
+        if (!r.etag.isEmpty()) header += "ETag: " + r.etag + "\r\n";
         if (r.contentLength)
             header += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        const QString dropKey =
+            r.dropPerRange ? path + QLatin1Char('@') + QString::number(from) : path;
         if (r.dropAfter >= 0 && body.size() > r.dropAfter &&
-            (r.dropTimes < 0 || m_drops[path]++ < r.dropTimes))
+            (r.dropTimes < 0 || m_drops[dropKey]++ < r.dropTimes))
             body.truncate(int(r.dropAfter));
     }
     header += "Server: fault\r\nConnection: close\r\n\r\n";

@@ -32,6 +32,11 @@ public:
         bool strictHeaderNames = false; // "400" for a header name with a space
         bool endless = false;           // send the body again and again until the client closes
         QByteArray raw;                 // when set: the whole response as it is, then close
+        bool dropPerRange = false;      // count dropTimes for each range start apart
+        QByteArray failStatus;          // answer the first failTimes requests with this
+        int failTimes = 0;
+        QByteArray retryAfter; // sent as "Retry-After: ..." with failStatus
+        QByteArray etag;       // sent as "ETag: ..."; an If-Range naming another gets "200"
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);
@@ -44,6 +49,7 @@ public:
     Resource &resource(const QString &path) { return m_resources[path]; }
 
     QList<QByteArray> requests; // raw request bytes in arrival order
+    bool tunnels = false;       // act as a proxy for CONNECT to 127.0.0.1 ports
     int openConnections() const { return m_open; }
 
     static QByteArray pattern(int size); // deterministic test bytes
@@ -54,7 +60,9 @@ signals:
 private:
     void onNewConnection();
     void serve(QTcpSocket *sock, const QByteArray &request);
+    void tunnel(QTcpSocket *sock, const QByteArray &authority);
     QHash<QString, Resource> m_resources;
     QHash<QString, int> m_drops;
+    QHash<QString, int> m_fails;
     int m_open = 0;
 };

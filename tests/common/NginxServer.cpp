@@ -29,7 +29,10 @@ QString NginxServer::binary() {
 }
 
 QString NginxServer::url(const QString &file) const {
-    return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(file);
+    return QStringLiteral("%1://127.0.0.1:%2/%3")
+        .arg(m_cert.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"))
+        .arg(m_port)
+        .arg(file);
 }
 
 bool NginxServer::start(QString *error) {
@@ -47,11 +50,16 @@ bool NginxServer::start(QString *error) {
                        "  client_body_temp_path %1/tmp/body;\n  proxy_temp_path %1/tmp/proxy;\n"
                        "  fastcgi_temp_path %1/tmp/fastcgi;\n  uwsgi_temp_path %1/tmp/uwsgi;\n"
                        "  scgi_temp_path %1/tmp/scgi;\n  types { application/octet-stream bin; }\n"
-                       "  server {\n    listen 127.0.0.1:%2;\n    root %1/www;\n"
+                       "  server {\n    listen 127.0.0.1:%2%4;\n    root %1/www;\n%5"
                        "    location / { %3 }\n  }\n}\n")
             .arg(d)
             .arg(m_port)
-            .arg(m_extra);
+            .arg(m_extra)
+            .arg(m_cert.isEmpty() ? QString() : QStringLiteral(" ssl"))
+            .arg(m_cert.isEmpty() ? QString()
+                                  : QStringLiteral("    ssl_certificate %1;\n    "
+                                                   "ssl_certificate_key %2;\n")
+                                        .arg(m_cert, m_key));
     QFile file(d + QStringLiteral("/nginx.conf"));
     if (!file.open(QIODevice::WriteOnly) || file.write(conf.toUtf8()) < 0) return false;
     file.close();

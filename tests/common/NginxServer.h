@@ -14,6 +14,12 @@ public:
 
     static QString binary(); // empty when not installed
     bool available() const { return !binary().isEmpty(); }
+    // Serve over TLS with this certificate chain and key (PEM files); url()
+    // then gives https:// addresses.
+    void setTls(const QString &certFile, const QString &keyFile) {
+        m_cert = certFile;
+        m_key = keyFile;
+    }
     bool start(QString *error = nullptr);
     quint16 port() const { return m_port; }
     QString root() const { return m_dir.filePath(QStringLiteral("www")); }
@@ -24,4 +30,5 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
     QString m_extra;
+    QString m_cert, m_key;
 };

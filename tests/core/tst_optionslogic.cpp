@@ -18,7 +18,7 @@ const QByteArray kDefaultGeneral = "Maxjobs=5\r\nParts=5\r\nRetries=5\r\nCtimeou
 const QByteArray kNoProxy = "Proxynum=0\r\nDefault=0\r\n";
 const QByteArray kDefaultOther = "StartMin=0\r\nCloseMin=0\r\nHideMin=0\r\nUseMQ=1\r\n"
                                  "StillDownload=0\r\nDoneExit=0\r\nDownShutDown=0\r\n"
-                                 "AutoBack=0\r\nPopMessage=0\r\n";
+                                 "AutoBack=0\r\nPopMessage=0\r\nSpeedLimit=0\r\n";
 } // namespace
 
 class TestOptionsLogic : public QObject {
@@ -62,7 +62,24 @@ private slots:
         QCOMPARE(s.Useragent, QString("MoorQuill 1.0"));
         QCOMPARE(s.UseMQ, qint16(1));
         QCOMPARE(s.PopMessage, qint16(0));
+        QCOMPARE(s.SpeedLimit, 0); // files of older versions lack the key
         QVERIFY(!s.Fileexits);
+    }
+
+    void speedLimitValues_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("plain") << "512" << 512;
+        QTest::newRow("rounded") << "99.5" << 100;
+        QTest::newRow("none") << "0" << 0;
+        QTest::newRow("negative") << "-5" << 0;
+        QTest::newRow("text") << "fast" << 0;
+        QTest::newRow("beyond 32767") << "100000" << 100000;
+        QTest::newRow("capped") << "99999999999" << 4194304;
+    }
+    void speedLimitValues() {
+        QFETCH(QString, text);
+        QTEST(int(speedLimitValue(text)), "limit");
     }
 
     void normalisesFile() {
@@ -70,6 +87,7 @@ private slots:
         QVERIFY(writeFileBytes(path(),
                                "[Foreign]\r\nkeep=1\r\n"
                                "[other]\nPOPMESSAGE=1\nstartmin = 1\nUseMQ=abc\nextra=9\n"
+                               "speedlimit=250\n"
                                "[GENERAL]\nuseragent=Agent X\nfileexits=True\nctimeout= 7.6 \n"
                                "Redelay=\nRetries=zz\nMaxJobs=3\nbogus=1\n"
                                "[proxy]\nPROXYNUM=3\n1=p1:8080\n3=p3:a:b\nDefault=7\n"));
@@ -83,7 +101,7 @@ private slots:
                                 "Proxynum=2\r\nDefault=0\r\n1=p1:8080\r\n2=p3:a:b\r\n",
                                 "StartMin=1\r\nCloseMin=0\r\nHideMin=0\r\nUseMQ=1\r\n"
                                 "StillDownload=0\r\nDoneExit=0\r\nDownShutDown=0\r\n"
-                                "AutoBack=0\r\nPopMessage=1\r\n"));
+                                "AutoBack=0\r\nPopMessage=1\r\nSpeedLimit=250\r\n"));
         QCOMPARE(s.Maxjobs, qint16(3));
         QCOMPARE(s.Parts, qint16(5));
         QCOMPARE(s.Retries, qint16(0));
@@ -94,6 +112,7 @@ private slots:
         QCOMPARE(s.StartMin, qint16(1));
         QCOMPARE(s.PopMessage, qint16(1));
         QCOMPARE(s.UseMQ, qint16(1)); // not a number: the default
+        QCOMPARE(s.SpeedLimit, 250);
 
         // A normalised file stays as it is.
         const QByteArray once = readFileBytes(path());

@@ -50,10 +50,17 @@ void TestHttpExchange::parseUrl_data() {
                                 << "x";
     QTest::newRow("port 1") << "http://h:1/x" << false << true << "h" << 1 << "/x"
                             << "x";
-    // The path starts behind as many characters as the port has digits.
-    QTest::newRow("port with leading zero")
-        << "http://h:080/x" << false << true << "h" << 80 << "0/x"
-        << "x";
+    // The port is all the text up to the "/"; the path starts at the "/".
+    QTest::newRow("port with leading zeros")
+        << "http://h:0080/x.swf" << false << true << "h" << 80 << "/x.swf"
+        << "x.swf";
+    QTest::newRow("letters behind the port")
+        << "http://h:80abc/x" << false << false << "" << 0 << ""
+        << "";
+    QTest::newRow("sign in the port") << "http://h:+80/x" << false << false << "" << 0 << ""
+                                      << "";
+    QTest::newRow("second colon") << "http://h:80:81/x" << false << false << "" << 0 << ""
+                                  << "";
     QTest::newRow("ftp") << "ftp://host/a.swf" << false << false << "" << 0 << ""
                          << "";
     QTest::newRow("no slash") << "http://host" << false << false << "" << 0 << ""
@@ -164,6 +171,11 @@ void TestHttpExchange::statusCode_data() {
                          << "";
     QTest::newRow("empty") << ""
                            << "";
+    // Only the status line decides, never a field quoting another one.
+    QTest::newRow("404 quoting 200") << "HTTP/1.1 404 Not Found\r\nX-Debug: HTTP/1.1 200 OK\r\n\r\n"
+                                     << "404";
+    QTest::newRow("500 quoting 302") << "HTTP/1.1 500 Error\r\nX-Via: HTTP/1.1 302 Found\r\n\r\n"
+                                     << "";
 }
 
 void TestHttpExchange::statusCode() {
@@ -190,6 +202,20 @@ void TestHttpExchange::contentLengthAndLocation_data() {
     QTest::newRow("location") << "HTTP/1.1 302 Found\r\nlocation:  http://x/y \r\n\r\n"
                               << "0"
                               << "http://x/y";
+    // Fields count at the start of a line only.
+    QTest::newRow("other fields first")
+        << "HTTP/1.1 302 Found\r\nContent-Location: http://bad/\r\nX-Original-Content-Length: "
+           "99\r\nLocation: http://good/\r\nContent-Length: 12\r\n\r\n"
+        << "12"
+        << "http://good/";
+    QTest::newRow("only inside other fields")
+        << "HTTP/1.1 200 OK\r\nContent-Location: http://bad/\r\nX-Original-Content-Length: "
+           "99\r\n\r\n"
+        << "0"
+        << "";
+    QTest::newRow("name in the status line") << "HTTP/1.1 200 Location: x\r\n\r\n"
+                                             << "0"
+                                             << "";
 }
 
 void TestHttpExchange::contentLengthAndLocation() {

@@ -46,6 +46,13 @@ void TestMqGet::usageErrors_data() {
     QTest::newRow("missing value") << QStringList{"get", "http://h/x", "--dir"};
     QTest::newRow("bad proxy") << QStringList{"get", "http://h/x", "--proxy", "host"};
     QTest::newRow("two URLs") << QStringList{"get", "http://h/x", "http://h/y"};
+    QTest::newRow("negative limit") << QStringList{"get", "http://h/x", "--limit", "-1"};
+    QTest::newRow("limit text") << QStringList{"get", "http://h/x", "--limit", "fast"};
+    QTest::newRow("limit without value") << QStringList{"get", "http://h/x", "--limit"};
+    QTest::newRow("missing CA file")
+        << QStringList{"get", "https://h/x", "--ca-file", "/nonexistent/ca.pem"};
+    QTest::newRow("CA file without certificate")
+        << QStringList{"get", "https://h/x", "--ca-file", "/etc/hostname"};
 }
 
 void TestMqGet::usageErrors() {

@@ -2,6 +2,7 @@
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/NetArgs.h"
 #include "app/mq/SignalWatch.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
@@ -26,6 +27,7 @@ namespace {
 struct GetOptions {
     QString url, dir, name, referer, userAgent, proxy, ini, db;
     int parts = 0;
+    NetArgs net;
     bool events = false, log = false;
 };
 
@@ -38,6 +40,11 @@ int parseArgs(const QStringList &args, GetOptions &o) {
     while (!cursor.atEnd()) {
         const QString &a = cursor.next();
         bool ok = true;
+        int status = 0;
+        if (o.net.take(a, cursor, "get", &status)) {
+            if (status) return status;
+            continue;
+        }
         if (a == QLatin1String("--parts")) {
             QString v;
             ok = cursor.value(v);
@@ -120,6 +127,7 @@ int runGet(const QStringList &args) {
 
     AppCore core;
     if (!o.ini.isEmpty()) loadSettingsAtStartup(o.ini, core.settings);
+    if (o.net.limit >= 0) core.settings.SpeedLimit = o.net.limit;
     core.settings.Maxjobs = 1; // this job only
     AddFixedNodes(core.tree, {});
     if (!o.db.isEmpty() && QFileInfo::exists(o.db)) {
@@ -210,5 +218,6 @@ int runGet(const QStringList &args) {
 
 MQ_COMMAND("get",
            "get URL [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
-           "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--db FILE] [--events] [--log]",
+           "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--ca-file FILE] [--limit KIB] "
+           "[--db FILE] [--events] [--log]",
            runGet);

@@ -4,6 +4,7 @@
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/NetArgs.h"
 #include "app/mq/SignalWatch.h"
 #include "core/AppCore.h"
 #include "core/OptionsLogic.h"
@@ -23,6 +24,7 @@ namespace {
 
 struct RunOptions {
     QString db, ini;
+    NetArgs net;
     bool events = false, log = false;
     double saveEvery = JobDbAutoSave::kDefaultIntervalMs / 1000.0;
 };
@@ -32,6 +34,11 @@ int parseArgs(const QStringList &args, RunOptions &o) {
     while (!cursor.atEnd()) {
         const QString &a = cursor.next();
         bool ok = true;
+        int status = 0;
+        if (o.net.take(a, cursor, "run", &status)) {
+            if (status) return status;
+            continue;
+        }
         if (a == QLatin1String("--db")) {
             ok = cursor.value(o.db);
         } else if (a == QLatin1String("--ini")) {
@@ -86,6 +93,7 @@ int runRun(const QStringList &args) {
     DownloadEvents::LoadAsPaused(core.DownJobs);
     core.lists.ListUnfinishedJobs();
     loadSettingsAtStartup(core.paths.SettingsPath, core.settings);
+    if (o.net.limit >= 0) core.settings.SpeedLimit = o.net.limit;
     // A Maxjobs outside 1..8 would leave every job waiting for ever.
     core.settings.Maxjobs = qint16(qBound(1, int(core.settings.Maxjobs), DownloadEvents::kSlots));
 
@@ -164,4 +172,7 @@ int runRun(const QStringList &args) {
 
 } // namespace
 
-MQ_COMMAND("run", "run --db FILE [--ini FILE] [--events] [--log] [--save-every SECONDS]", runRun);
+MQ_COMMAND("run",
+           "run --db FILE [--ini FILE] [--ca-file FILE] [--limit KIB] [--events] [--log] "
+           "[--save-every SECONDS]",
+           runRun);

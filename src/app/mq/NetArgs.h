@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/mq/ArgCursor.h"
+#include "app/mq/MqCommand.h"
+#include "engine/PartTransport.h"
+
+// The network options that `mq get` and `mq run` share: --limit KIB (the
+// speed limit) and --ca-file FILE (one more trusted certificate authority).
+struct NetArgs {
+    int limit = -1; // KiB/s; -1: the setting
+
+    // Takes option `a` when it is one of them: true with `*status` 0, or
+    // with the status of a usage error; false when `a` is another option.
+    bool take(const QString &a, ArgCursor &cursor, const char *command, int *status) {
+        *status = 0;
+        const QString name = QLatin1String(command);
+        QString value;
+        if (a == QLatin1String("--limit")) {
+            bool ok = cursor.value(value);
+            limit = ok ? value.toInt(&ok) : -1;
+            if (!ok || limit < 0 || limit > 4194304)
+                *status = mqFail(name + QStringLiteral(": --limit takes KiB/s from 0 to 4194304"));
+            return true;
+        }
+        if (a == QLatin1String("--ca-file")) {
+            QString error = QStringLiteral("needs a file");
+            if (!cursor.value(value) || !PartTransport::AddCaFile(value, &error))
+                *status = mqFail(name + QStringLiteral(": --ca-file: ") + error);
+            return true;
+        }
+        return false;
+    }
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QObject;
+class QTcpSocket;
+
+// The connection of one part: plain TCP for http:// jobs, TLS (the system's
+// trust store, SNI and host name verification) for https:// jobs. Through
+// an HTTP proxy an https connection first opens a "CONNECT host:port" tunnel.
+// ready() is raised once the request may be sent: on connect for TCP, after
+// the handshake for TLS. Certificate errors are never ignored.
+namespace PartTransport {
+
+struct Target {
+    QString host; // the server (SNI and certificate name)
+    quint16 port = 0;
+    bool tls = false;
+    bool proxy = false;
+    QString proxyHost;
+    quint16 proxyPort = 0;
+};
+
+// A new socket for `target`, owned by `parent`; `onTlsError` runs (within
+// `context`) with the reason when the server's certificate is refused or
+// the proxy refuses the tunnel.
+QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,
+                   std::function<void(QString)> onTlsError);
+// `onReady` runs when the request may be sent.
+void ConnectReady(QTcpSocket *sock, QObject *context, std::function<void()> onReady);
+// Starts connecting.
+void Open(QTcpSocket *sock, const Target &target);
+
+// Adds the certificate authorities of a PEM or DER file to the trust store
+// of every TLS connection opened afterwards; false with a reason otherwise.
+bool AddCaFile(const QString &path, QString *error);
+
+} // namespace PartTransport
