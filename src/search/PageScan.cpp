@@ -30,9 +30,26 @@ int firstPhase(int phases) {
 } // namespace
 
 PageScan::PageScan(const QByteArray &page, int phases)
-    : m_text(page), m_phases(phases), m_phase(firstPhase(phases)) {
-    if (m_text.contains("\r\n")) m_text.replace("\r\n", " ");
-    m_lower = asciiLower(m_text);
+    : m_phases(phases), m_phase(firstPhase(phases)) {
+    // One pass: every CR LF becomes one blank, and the lower-case copy.
+    const qsizetype n = page.size();
+    m_text.resize(n);
+    m_lower.resize(n);
+    const char *in = page.constData();
+    char *text = m_text.data();
+    char *lower = m_lower.data();
+    qsizetype out = 0;
+    for (qsizetype i = 0; i < n; ++i, ++out) {
+        char c = in[i];
+        if (c == '\r' && i + 1 < n && in[i + 1] == '\n') {
+            c = ' ';
+            ++i;
+        }
+        text[out] = c;
+        lower[out] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    }
+    m_text.truncate(out);
+    m_lower.truncate(out);
     m_object = {"<object classid=", "</object>", ".macromedia.", "value=", -1, -1, -1, -1, -1, {}};
     m_embed = {"<embed", "</embed>", "flash", "src=", -1, -1, -1, -1, -1, {}};
 }

@@ -213,6 +213,7 @@ void SearchSlot::run(int index) {
     while (next != 0) {
         CurrentSearchIndex = next;
         CurrentSearchItem = RowKey(next);
+        m_search->ItemKey = CurrentSearchItem;
         m_links.clear();
         QString error;
         next = 0;

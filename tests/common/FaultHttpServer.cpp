@@ -165,8 +165,13 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     const int interval = pieces > 1 ? qMax(r.intervalMs, 30) : r.intervalMs;
 
     QPointer<QTcpSocket> guard(sock);
+    // The pump holds itself only through the timers it starts, so it is
+    // freed once it stops.
     auto pump = std::make_shared<std::function<void()>>();
-    *pump = [guard, plan, interval, pump, pieces]() {
+    std::weak_ptr<std::function<void()>> weakPump = pump;
+    *pump = [guard, plan, interval, weakPump, pieces]() {
+        const std::shared_ptr<std::function<void()>> pump = weakPump.lock();
+        if (!pump) return;
         if (!guard || guard->state() != QAbstractSocket::ConnectedState) return;
         if (plan->next >= plan->writes.size() && plan->loopFrom >= 0) {
             plan->next = plan->loopFrom;

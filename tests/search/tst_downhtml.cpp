@@ -36,6 +36,7 @@ private slots:
     void selfLink_boundedByDepth();
     void pauseDuringAnalysis_keepsWhatWasRecorded();
     void delete_freesRecordAndRunsNext();
+    void proxy_sendsTheAbsoluteTarget();
 };
 
 void tst_DownHtml::onePage_requestEventsRowLogAndJob() {
@@ -367,6 +368,27 @@ void tst_DownHtml::delete_freesRecordAndRunsNext() {
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
     QCOMPARE(rig.core.SearchJobs[1].State, int(SearchFree));
+}
+
+void tst_DownHtml::proxy_sendsTheAbsoluteTarget() {
+    SearchRig rig;
+    rig.page(QStringLiteral("/p/"), embed("m.swf"));
+    NewSearchValues v;
+    v.url = QStringLiteral("http://pages.invalid:81/p/");
+    v.useProxy = true;
+    v.proxyHost = QStringLiteral("127.0.0.1");
+    v.proxyPort = rig.server.port();
+    v.saveFolder = rig.dir.path();
+    AddNewSearch(rig.core, *rig.slot, v);
+    QVERIFY(rig.waitIdle());
+    QCOMPARE(rig.reports.first().info, QStringLiteral("127.0.0.1:%1").arg(rig.server.port()));
+    QCOMPARE(rig.server.requests.value(0),
+             QByteArray("GET http://pages.invalid:81/p/ HTTP/1.1\r\nAccept: */*\r\n"
+                        "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
+                        "Host: pages.invalid:81\r\nConnection: close\r\n\r\n"));
+    // Addresses resolve against the page's host, port included.
+    QCOMPARE(rig.core.DownJobs[1].Url, QStringLiteral("http://pages.invalid:81/p/m.swf"));
+    QCOMPARE(rig.core.DownJobs[1].UseProxy, kTrue);
 }
 
 QTEST_MAIN(tst_DownHtml)
