@@ -4,6 +4,7 @@
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
 #include "core/AppCore.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/EditBoxes.h"
 #include "dialogs/frmDelete.h"
 #include "jobs/CategoryTree.h"
@@ -103,6 +104,28 @@ private slots:
         emit m_w->menus()->menu("popTree")->aboutToShow();
         QVERIFY(action("popTree_AddPf")->isEnabled());
         QVERIFY(action("mnuFile_AddNew")->isEnabled());
+    }
+
+    void outputFileToAsksBeforeOverwriting() {
+        const QString out = m_home.file("out");
+        QVERIFY(QDir().mkpath(out));
+        QVERIFY(writeFileBytes(out + "/a.swf", "mine"));
+        auto oldBrowse = DialogKit::setBrowseHandler([out](const QString &) { return out; });
+        QStringList asked;
+        bool answer = false;
+        auto oldBoxes = EditBoxes::setHandler([&](EditBoxes::Kind, const QString &text) {
+            asked << text;
+            return answer;
+        });
+        action("mnuEdit_Output")->trigger();
+        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("mine"));
+        answer = true;
+        action("mnuEdit_Output")->trigger();
+        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("abc"));
+        QCOMPARE(asked, QStringList(2, "File existed! Do you want to overwrite it?"));
+        QCOMPARE(readFileBytes(m_file), QByteArray("abc"));
+        EditBoxes::setHandler(oldBoxes);
+        DialogKit::setBrowseHandler(oldBrowse);
     }
 
     void deleteToRecycleThenForGood() {
