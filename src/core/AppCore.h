@@ -7,6 +7,7 @@
 #include "jobs/JobTable.h"
 #include "jobs/ListRowModel.h"
 #include "jobs/MainView.h"
+#include "search/SearchTable.h"
 
 // The process-wide state that the main window and `mq` share: start-up
 // values, in-memory settings, the job table and the category tree. Logic
@@ -19,4 +20,5 @@ struct AppCore {
     ListRowModel lvNowDown;              // rows of the jobs not yet complete, keys "<index>NowDown"
     JobLists lists{DownJobs, lvNowDown}; // the other lists and the procedures filling them
     MainView view{DownJobs, lists};      // the main window's view and selection state
+    SearchTable SearchJobs;              // page search jobs (in memory only)
 };

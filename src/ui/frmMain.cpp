@@ -9,6 +9,7 @@
 #include "engine/JobLog.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
+#include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/FileInfoPanel.h"
@@ -63,7 +64,9 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    connectSearch();
     m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
+    connectHelp();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -81,6 +84,7 @@ frmMain::~frmMain() {
     lists.slotOfJob = nullptr;
     lists.liveSpeed = nullptr;
     lists.partLog = nullptr;
+    m_search.reset();
     m_autoSave.reset();
     m_commands.reset();
     m_events.reset();
@@ -256,8 +260,9 @@ SelectionFacts frmMain::selectionFacts() const {
         QTreeView *list = m_lists->listOfView(view.CurrentView);
         const QModelIndexList rows = list->selectionModel()->selectedRows();
         f.hasSelection = !rows.isEmpty();
-        // Search jobs running are not tracked here yet: every selected one counts as idle.
-        if (view.CurrentView == 1) f.selectedSearchRunning = QVector<bool>(rows.size(), false);
+        if (view.CurrentView == 1)
+            for (int index : selectedSearches())
+                f.selectedSearchRunning.append(searchRuns(index));
     }
     return f;
 }
@@ -301,6 +306,8 @@ void frmMain::showPopup(const QString &name, const QPoint &globalPos) {
                                          {"popPauseAll", "mnuJob_AllPause"}};
         for (const auto &pair : copies)
             m_menus->action(pair[0])->setEnabled(m_menus->action(pair[1])->isEnabled());
+    } else if (name == QLatin1String("popHTML")) {
+        enableSearchPopup();
     } else if (name == QLatin1String("mnuEdit")) {
         updateMenu(name);
     }

@@ -26,6 +26,7 @@ class QStackedWidget;
 class QTimer;
 class QTreeView;
 class Resizer;
+class SearchSlot;
 class TrayIcon;
 
 // The main window: a composition of the category tree, the job lists, the
@@ -42,6 +43,12 @@ public:
         openOptions;                // the options dialog on tab 0..2 (frmOption by default)
     std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
+    // "Process Web Page File": the page file to analyse (empty: cancelled)
+    // and the address its relative links resolve against (empty: cancelled).
+    std::function<QString()> chooseWebPageFile;
+    std::function<QString(const QString &suggested)> askPageAddress;
+    // "DownLoad Now!" of the update check: a new download of this address.
+    std::function<void(const QString &url)> newDownload;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -67,6 +74,7 @@ public:
     JobLog *jobLog() const { return m_log.get(); }
     JobCommands *jobCommands() const { return m_commands.get(); }
     JobDbAutoSave *autoSave() const { return m_autoSave.get(); }
+    SearchSlot *searchSlot() const { return m_search.get(); }
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
@@ -80,7 +88,13 @@ private:
     void buildLayout();
     void connectCommands();
     void connectEngine(); // frmMainEngine.cpp
+    void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
+    void connectSearch();              // frmMainSearch.cpp
+    QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
+    bool searchRuns(int index) const;
+    void enableSearchPopup();
+    void connectPageFile();
     int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);
@@ -101,6 +115,7 @@ private:
     std::unique_ptr<DownloadEvents> m_events; // the eight download slots
     std::unique_ptr<JobCommands> m_commands;
     std::unique_ptr<JobDbAutoSave> m_autoSave;
+    std::unique_ptr<SearchSlot> m_search; // the search slot
     frmCreateFile *m_createFile = nullptr;
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;

@@ -61,6 +61,11 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     QByteArray header;
     QByteArray body;
     const QString path = QString::fromLatin1(target);
+    if (!m_resources.value(path).raw.isEmpty()) {
+        sock->write(m_resources[path].raw);
+        sock->disconnectFromHost();
+        return;
+    }
     if (m_resources.value(path).strictHeaderNames && request.contains("\r\nAccept -Encoding:")) {
         header = "HTTP/1.1 400 Bad Request\r\nContent-Length: 11\r\n";
         body = "bad request";
@@ -98,6 +103,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
         QList<QByteArray> writes;
         int next = 0;
         bool stall = false;
+        int loopFrom = -1; // endless: the write to go on from after the last
     };
     auto plan = std::make_shared<Plan>();
     const int pieces = qMax(1, r.headerPieces);
@@ -111,6 +117,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
         body.remove(0, 100);
     }
     plan->stall = r.stall;
+    if (r.endless && !body.isEmpty()) plan->loopFrom = int(plan->writes.size());
     const int chunk = r.chunk > 0 ? r.chunk : int(qMax<qsizetype>(1, body.size()));
     for (int i = 0; i < body.size(); i += chunk)
         plan->writes.append(body.mid(i, chunk));
@@ -120,6 +127,13 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     auto pump = std::make_shared<std::function<void()>>();
     *pump = [guard, plan, interval, pump, pieces]() {
         if (!guard || guard->state() != QAbstractSocket::ConnectedState) return;
+        if (plan->next >= plan->writes.size() && plan->loopFrom >= 0) {
+            plan->next = plan->loopFrom;
+            if (guard->bytesToWrite() > (1 << 20)) { // let the client catch up
+                QTimer::singleShot(1, guard, [pump] { (*pump)(); });
+                return;
+            }
+        }
         if (plan->next >= plan->writes.size()) {
             guard->disconnectFromHost();
             return;

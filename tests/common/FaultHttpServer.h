@@ -11,7 +11,8 @@ class QTcpSocket;
 // resource with its own faults: no range support, "200" to range requests,
 // any status with a Location, no Content-Length, paced or stalled sending,
 // connections dropped mid-body, headers sent in pieces. It also accepts
-// absolute request targets (proxy mode) and records every request's bytes.
+// absolute request targets (proxy mode), serves pages (any body, any status,
+// an endless body) and records every request's bytes.
 class FaultHttpServer : public QTcpServer {
     Q_OBJECT
 public:
@@ -29,6 +30,8 @@ public:
         int headerPieces = 1;           // send the header in this many writes
         int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
         bool strictHeaderNames = false; // "400" for a header name with a space
+        bool endless = false;           // send the body again and again until the client closes
+        QByteArray raw;                 // when set: the whole response as it is, then close
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);

@@ -167,7 +167,7 @@ private slots:
         QTest::newRow("redial") << "mnuOption_AutoDail"
                                 << "&Redial if Disconnected" << true;
         QTest::newRow("tell") << "mnuTellFriend"
-                              << "&Tell Friend About Moorquill" << false;
+                              << "&Tell Friend About Moorquill" << true;
         QTest::newRow("pop start") << "popStart"
                                    << "Start Download Job" << false;
         QTest::newRow("pop html") << "popDelete1"

@@ -1,0 +1,43 @@
+#include "search/NewSearch.h"
+
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "search/SearchSlot.h"
+
+int AddNewSearch(AppCore &core, SearchSlot &slot, const NewSearchValues &values) {
+    SearchJobRecord rec;
+    rec.Url = values.url;
+    rec.EnteredUrl = values.url;
+    rec.Depth = values.depth;
+    rec.State = values.manual ? SearchPaused : SearchWaiting;
+    rec.UseProxy = values.useProxy ? kTrue : kFalse;
+    rec.ProxyHost = values.useProxy ? values.proxyHost : QString();
+    rec.ProxyPort = values.useProxy ? qint16(values.proxyPort) : qint16(0);
+    rec.UseLogin = values.useLogin ? kTrue : kFalse;
+    rec.UserName = values.userName;
+    rec.Password = values.password;
+
+    DownJobRecord &t = rec.JobTemplate;
+    t.CategoryKey = values.categoryKey;
+    // The folder is followed directly by each movie's file name.
+    t.SavePath = values.saveFolder;
+    if (!t.SavePath.isEmpty() && !t.SavePath.endsWith(QLatin1Char('/')) &&
+        !t.SavePath.endsWith(QLatin1Char('\\')))
+        t.SavePath += QLatin1Char('/');
+    t.Parts = values.parts;
+    t.UserAgent = values.userAgent;
+    t.UseProxy = rec.UseProxy;
+    t.ProxyHost = rec.ProxyHost;
+    t.ProxyPort = rec.ProxyPort;
+    t.UseLogin = rec.UseLogin;
+    t.UserName = rec.UserName;
+    t.Password = rec.Password;
+    t.State = rec.State;
+    t.IsNew = kTrue;
+    t.FileOpen = kFalse;
+    t.CreateTime = OleDate::now();
+
+    const int index = core.SearchJobs.add(rec);
+    if (index != 0) slot.AddSearchToList(index);
+    return index;
+}

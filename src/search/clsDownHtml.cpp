@@ -1,0 +1,349 @@
+#include "search/clsDownHtml.h"
+
+#include "core/AppCore.h"
+#include "core/OleDate.h"
+#include "engine/HttpExchange.h"
+#include "engine/SocketGraveyard.h"
+#include "search/PageScan.h"
+#include "search/SearchUrl.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <limits>
+
+namespace {
+constexpr qint64 kBlockSize = 512 * 1024;
+const QString kSwf = QStringLiteral("SWF");
+const QString kDeletedForGood = QStringLiteral("Recely_Really");
+} // namespace
+
+clsDownHtml::clsDownHtml(AppCore &core, QObject *parent) : QObject(parent), m_core(core) {}
+
+clsDownHtml::~clsDownHtml() {
+    closeSock();
+}
+
+bool clsDownHtml::report(const QString &type, const QString &info) {
+    const quint32 run = m_run;
+    emit UpdataState(type, info);
+    return run == m_run;
+}
+
+void clsDownHtml::writeBack() {
+    if (m_core.SearchJobs.isValid(m_index)) m_core.SearchJobs[m_index] = m_rec;
+}
+
+void clsDownHtml::closeSock() {
+    QTcpSocket *sock = m_sock;
+    if (!sock) return;
+    m_sock = nullptr;
+    sock->disconnect(this);
+    sock->abort();
+    SocketGraveyard::retire(sock);
+}
+
+// ---- creating, starting, pausing -------------------------------------------
+
+bool clsDownHtml::Create(int index, QString *error) {
+    if (!m_core.SearchJobs.isValid(index)) {
+        if (error) *error = QStringLiteral("There is no search job %1.").arg(index);
+        return false;
+    }
+    SearchJobRecord copy = m_core.SearchJobs[index];
+    if (!SearchUrl::ParseSearchUrl(copy, error)) return false;
+    ++m_run; // whatever ran before is over
+    closeSock();
+    m_index = index;
+    m_rec = copy;
+    m_rec.State = SearchRunning;
+    writeBack();
+    return true;
+}
+
+bool clsDownHtml::Start() {
+    if (!m_core.SearchJobs.isValid(m_index)) return false;
+    closeSock();
+    const quint32 run = ++m_run;
+    Busy = true;
+    m_page.clear();
+    m_collected.clear();
+    m_header.clear();
+    m_headerLength = 0;
+    m_status.clear();
+    m_requested = false;
+    auto *sock = new QTcpSocket(this);
+    sock->setReadBufferSize(kBlockSize);
+    m_sock = sock;
+    connect(sock, &QTcpSocket::connected, this, [this, sock] {
+        SocketGraveyard::Scope scope;
+        onConnected(sock);
+    });
+    connect(sock, &QTcpSocket::readyRead, this, [this, sock] {
+        SocketGraveyard::Scope scope;
+        onReadyRead(sock);
+    });
+    connect(sock, &QTcpSocket::disconnected, this, [this, sock] {
+        SocketGraveyard::Scope scope;
+        onDisconnected(sock);
+    });
+    connect(sock, &QTcpSocket::errorOccurred, this, [this, sock] {
+        SocketGraveyard::Scope scope;
+        onError(sock);
+    });
+    const bool proxy = m_rec.UseProxy != 0;
+    const QString host = proxy ? m_rec.ProxyHost : SearchUrl::DialHost(m_rec);
+    const quint16 port = proxy ? m_rec.proxyPortNumber() : m_rec.portNumber();
+    m_headerPending = true;
+    if (!report(QStringLiteral("Connecting"), host + QLatin1Char(':') + QString::number(port)) ||
+        m_sock != sock)
+        return run == m_run;
+    sock->connectToHost(host, port);
+    return true;
+}
+
+void clsDownHtml::Pause() {
+    ++m_run;
+    Busy = false;
+    m_rec.State = SearchPaused;
+    const int row = m_core.lists.lvDownHtml.rowOfKey(ItemKey);
+    if (row >= 0) m_core.lists.lvDownHtml.setIconKey(row, QStringLiteral("Pause"));
+    closeSock();
+}
+
+// ---- the fetch -------------------------------------------------------------
+
+void clsDownHtml::onConnected(QTcpSocket *sock) {
+    if (m_sock != sock) return;
+    if (!report(QStringLiteral("Connected"),
+                sock->peerName() + QLatin1Char(':') + QString::number(sock->peerPort())) ||
+        m_sock != sock)
+        return;
+    const QByteArray request = SearchUrl::RequestText(m_rec);
+    sock->write(request);
+    if (!report(QStringLiteral("Request"), QString::fromLatin1(request)) || m_sock != sock) return;
+    // An answer (or a close) that came in meanwhile waited for the report.
+    m_requested = true;
+    if (sock->bytesAvailable() > 0) onReadyRead(sock);
+    if (m_sock == sock && sock->state() == QAbstractSocket::UnconnectedState) onDisconnected(sock);
+}
+
+void clsDownHtml::onReadyRead(QTcpSocket *sock) {
+    if (m_sock != sock || !m_requested) return;
+    while (m_sock == sock) {
+        const QByteArray chunk = sock->read(kBlockSize);
+        if (chunk.isEmpty() || !takeChunk(chunk, false)) break;
+    }
+}
+
+void clsDownHtml::onDisconnected(QTcpSocket *sock) {
+    if (m_sock != sock || !m_requested) return;
+    const quint32 run = m_run;
+    onReadyRead(sock); // whatever is still buffered
+    if (run != m_run || m_sock != sock) return;
+    if (m_headerPending && !takeChunk({}, true)) return;
+    closeSock();
+    if (!report(QStringLiteral("Close"), QStringLiteral("ByServer"))) return;
+    emit DownComplete();
+}
+
+void clsDownHtml::onError(QTcpSocket *sock) {
+    if (m_sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError)
+        return; // a server close arrives as disconnected()
+    const QString text = QString::number(int(sock->error())) + sock->errorString();
+    closeSock();
+    m_rec.State = SearchError;
+    writeBack();
+    report(QStringLiteral("Error"), text);
+}
+
+bool clsDownHtml::takeHeader(bool closing) {
+    int length = HttpExchange::HeaderLength(m_collected);
+    if (length < 0) {
+        if (!closing && m_collected.size() < kMaxHeader) return true; // more to come
+        length = 0;
+    }
+    m_headerPending = false;
+    const QByteArray block = std::move(m_collected);
+    m_collected = QByteArray();
+    m_header = QString::fromLatin1(block.constData(), length);
+    m_headerLength = length;
+    m_status = HttpExchange::GetStatusCode(m_header);
+    if (!report(QStringLiteral("Response"), m_header)) return false;
+    if (m_status != QLatin1String("200")) {
+        closeSock();
+        m_rec.State = SearchError;
+        writeBack();
+        if (!report(QStringLiteral("RequestError"), m_status)) return false;
+        emit DownComplete();
+        return false;
+    }
+    const qint64 size = HttpExchange::LeadingNumber(HttpExchange::GetContentLength(m_header));
+    m_rec.TotalSize = qint32(qMin<qint64>(size, std::numeric_limits<qint32>::max()));
+    m_page = block.mid(length);
+    return true;
+}
+
+bool clsDownHtml::takeChunk(const QByteArray &chunk, bool closing) {
+    qint64 body = chunk.size();
+    qint64 before = m_rec.Received;
+    if (m_headerPending) {
+        m_collected.append(chunk);
+        if (!takeHeader(closing)) return false;
+        if (m_headerPending) return true;
+        body = m_page.size();
+        before = 0;
+    } else {
+        m_page.append(chunk);
+    }
+    const bool cut = m_page.size() > kMaxPage;
+    if (cut) {
+        body -= m_page.size() - kMaxPage;
+        m_page.truncate(kMaxPage);
+    }
+    m_rec.Received = qint32(qMin<qint64>(before + body, std::numeric_limits<qint32>::max()));
+    writeBack();
+    if (!report(QStringLiteral("DataArrival"), QString::number(body))) return false;
+    if (!cut) return true;
+    closeSock();
+    if (!report(QStringLiteral("PageCut"), QString::number(kMaxPage))) return false;
+    emit DownComplete();
+    return false;
+}
+
+// ---- the analysis ----------------------------------------------------------
+
+void clsDownHtml::SetPage(const SearchJobRecord &record, const QByteArray &page) {
+    ++m_run;
+    closeSock();
+    m_index = 0;
+    m_rec = record;
+    m_page = page;
+}
+
+void clsDownHtml::Fenxi() {
+    const int phases =
+        PageScan::Objects | PageScan::Embeds | (m_rec.Depth > 0 ? PageScan::Links : 0);
+    if (!scanText(m_page, phases)) return;
+    if (m_rec.State != SearchError) m_rec.State = SearchAnalysed;
+    writeBack();
+    emit FenXiComplete();
+}
+
+void clsDownHtml::Search2(const QByteArray &pageText) {
+    scanText(pageText, PageScan::Embeds);
+}
+
+bool clsDownHtml::scanText(const QByteArray &text, int phases) {
+    const quint32 run = m_run;
+    m_knownValid = false;
+    PageScan scan(text, phases);
+    PageScan::Find find;
+    QElapsedTimer clock;
+    clock.start();
+    while (scan.next(find)) {
+        const QString address = SearchUrl::Resolve(m_rec, QString::fromLatin1(find.address));
+        if (find.kind == PageScan::Find::Movie) {
+            if (!recordMovie(address)) return false;
+        } else {
+            AddNowSearch(address);
+            if (run != m_run || !report(QStringLiteral("Found A Link"), address)) return false;
+        }
+        if (clock.elapsed() >= kYieldMs) {
+            QCoreApplication::processEvents();
+            if (run != m_run) return false;
+            m_knownValid = false; // the tables may have changed meanwhile
+            clock.restart();
+        }
+    }
+    return true;
+}
+
+bool clsDownHtml::isKnownMovie(const QString &url) {
+    const JobTable &jobs = m_core.DownJobs;
+    if (!m_knownValid || m_knownCount != jobs.DownCount()) {
+        m_known.clear();
+        for (int i = 1; i <= jobs.DownCount(); ++i)
+            if (jobs[i].CategoryKey != kDeletedForGood) m_known.insert(jobs[i].Url);
+        m_knownValid = true;
+        m_knownCount = jobs.DownCount();
+    }
+    return m_known.contains(url);
+}
+
+int clsDownHtml::freeJobRecord() const {
+    const JobTable &jobs = m_core.DownJobs;
+    for (int i = 1; i <= jobs.DownCount(); ++i)
+        if (jobs[i].State == StateFree) return i;
+    return 0;
+}
+
+bool clsDownHtml::recordMovie(const QString &url) {
+    if (isKnownMovie(url)) return true;
+    DownJobRecord job = m_rec.JobTemplate;
+    job.Url = url;
+    job.FileName = FileNameFromUrl(url);
+    job.SavePath = m_rec.JobTemplate.SavePath + job.FileName;
+    job.CreateTime = OleDate::now();
+    int index = freeJobRecord();
+    if (index != 0) {
+        m_core.DownJobs[index] = job;
+        // A free record may still have a row from its former job.
+        m_core.lvNowDown.removeRowByKey(JobLists::nowDownKey(index));
+        m_knownValid = false;
+    } else {
+        index = m_core.DownJobs.add(job);
+        if (index == 0) return report(QStringLiteral("JobTableFull"), url);
+        m_knownCount = m_core.DownJobs.DownCount();
+    }
+    m_known.insert(url);
+    const quint32 run = m_run;
+    m_core.lists.AddJobToList(index);
+    if (run != m_run) return false;
+    return report(QStringLiteral("Found Flash"), QStringLiteral("Url=") + url);
+}
+
+QString clsDownHtml::GetHref(const QString &tag) {
+    const QString link =
+        SearchUrl::Resolve(m_rec, QString::fromLatin1(PageScan::GetHref(tag.toLatin1())));
+    AddNowSearch(link);
+    return link;
+}
+
+void clsDownHtml::addSwfJob(const QString &url) {
+    DownJobRecord job = m_rec.JobTemplate;
+    job.State = StateWaiting;
+    job.Url = url;
+    job.Parts = 5;
+    job.FileName = FileNameFromUrl(url);
+    job.SavePath = QDir::homePath() + QStringLiteral("/mydown/") + job.FileName;
+    job.IsNew = kTrue;
+    job.FileOpen = kFalse;
+    job.CreateTime = OleDate::now();
+    const int index = m_core.DownJobs.add(job);
+    if (index == 0) {
+        report(QStringLiteral("JobTableFull"), url);
+        return;
+    }
+    m_core.lists.AddJobToList(index);
+}
+
+void clsDownHtml::AddNowSearch(const QString &url) {
+    if (FileExtension(url).toUpper() == kSwf) {
+        addSwfJob(url);
+        return;
+    }
+    SearchJobRecord child = m_rec;
+    child.Url = url;
+    child.Depth = qint16(m_rec.Depth - 1);
+    child.State = SearchWaiting;
+    child.TotalSize = 0;
+    child.Received = 0;
+    const int index = m_core.SearchJobs.add(child);
+    if (index == 0) {
+        report(QStringLiteral("SearchTableFull"), url);
+        return;
+    }
+    if (addSearchToList) addSearchToList(index);
+}

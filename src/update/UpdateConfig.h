@@ -1,0 +1,13 @@
+#pragma once
+
+#include "core/HostPort.h"
+
+#include <QString>
+
+// Where the update check and the home-page entries go: build settings
+// (MQ_UPDATE_HOST, MQ_HOME_PAGE), the update server overridable with the
+// environment variable MOORQUILL_UPDATE_SERVER=HOST[:PORT].
+namespace UpdateConfig {
+HostPort UpdateServer();
+QString HomePage();
+} // namespace UpdateConfig

@@ -1,0 +1,129 @@
+#include "common/FaultHttpServer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// `mq search` run as a separate program against the page server.
+class tst_MqSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void usageErrors_data();
+    void usageErrors();
+    void listsTheJobsOfEverySearch();
+    void eventsAsJsonLines();
+    void firstSearchFailing_exitsWith2();
+    void dbAndDownload_writeJobsAndFiles();
+
+private:
+    QString m_mq;
+    int run(QProcess &process, const QStringList &args);
+    FaultHttpServer m_server;
+};
+
+namespace {
+QByteArray embed(const QByteArray &src) {
+    return "<embed src=\"" + src + "\" type=\"application/x-shockwave-flash\"></embed>";
+}
+} // namespace
+
+void tst_MqSearch::initTestCase() {
+    m_mq = qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq");
+    QVERIFY2(QFileInfo(m_mq).isExecutable(), qPrintable(m_mq));
+    FaultHttpServer::Resource r;
+    r.body = embed("a.swf") + "<a href=\"sub/b.htm\">b</a>";
+    m_server.setResource(QStringLiteral("/site/"), r);
+    r.body = embed("../a.swf") + embed("/c.swf");
+    m_server.setResource(QStringLiteral("/site/sub/b.htm"), r);
+    r.body = FaultHttpServer::pattern(3000);
+    m_server.setResource(QStringLiteral("/c.swf"), r);
+    m_server.setResource(QStringLiteral("/site/a.swf"), r);
+    m_server.setResource(QStringLiteral("/site/sub/../a.swf"), r);
+}
+
+int tst_MqSearch::run(QProcess &process, const QStringList &args) {
+    process.start(m_mq, args);
+    if (!process.waitForStarted(5000)) return -1;
+    QSignalSpy done(&process, &QProcess::finished);
+    if (!done.wait(30000)) return -1;
+    return process.exitCode();
+}
+
+void tst_MqSearch::usageErrors_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no URL") << QStringList{"search"};
+    QTest::newRow("depth text") << QStringList{"search", "http://h/", "--depth", "x"};
+    QTest::newRow("bad proxy") << QStringList{"search", "http://h/", "--proxy", "h"};
+    QTest::newRow("two URLs") << QStringList{"search", "http://h/", "http://g/"};
+    QTest::newRow("unknown category") << QStringList{"search", "http://h/", "--category", "zz"};
+}
+
+void tst_MqSearch::usageErrors() {
+    QFETCH(QStringList, args);
+    QProcess process;
+    QCOMPARE(run(process, args), 1);
+    QVERIFY(process.readAllStandardError().startsWith("mq: search:"));
+}
+
+void tst_MqSearch::listsTheJobsOfEverySearch() {
+    QTemporaryDir dir;
+    QProcess process;
+    QCOMPARE(run(process, {"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}),
+             0);
+    const QString base = m_server.url("/");
+    const QString folder = dir.path() + '/';
+    // a.swf once (the child's "../a.swf" is another address), then the child's movies.
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+             (QStringList{base + "site/a.swf\t" + folder + "a.swf",
+                          base + "site/sub/../a.swf\t" + folder + "a.swf",
+                          base + "c.swf\t" + folder + "c.swf"}));
+}
+
+void tst_MqSearch::eventsAsJsonLines() {
+    QTemporaryDir dir;
+    QProcess process;
+    QCOMPARE(run(process, {"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
+    QList<QJsonObject> lines;
+    for (const QByteArray &line : process.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty()) lines << QJsonDocument::fromJson(line).object();
+    QVERIFY(lines.size() >= 7);
+    QCOMPARE(lines.first().value("type").toString(), QStringLiteral("Connecting"));
+    QCOMPARE(lines.first().value("search").toInt(), 1);
+    QStringList types;
+    for (const QJsonObject &o : lines)
+        types << o.value("type").toString();
+    QVERIFY(types.contains("Found Flash"));
+    QCOMPARE(lines[types.indexOf("Found Flash")].value("info").toString(),
+             "Url=" + m_server.url("/site/a.swf"));
+    QCOMPARE(lines.last(), (QJsonObject{{"search", 1}, {"type", "FenXiComplete"}, {"state", 8}}));
+}
+
+void tst_MqSearch::firstSearchFailing_exitsWith2() {
+    QTemporaryDir dir;
+    QProcess process;
+    QCOMPARE(run(process, {"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+}
+
+void tst_MqSearch::dbAndDownload_writeJobsAndFiles() {
+    QTemporaryDir dir;
+    const QString db = dir.filePath("default.mqb");
+    QProcess process;
+    QCOMPARE(run(process, {"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir",
+                           dir.path(), "--download"}),
+             0);
+    QCOMPARE(QFileInfo(dir.filePath("c.swf")).size(), 3000);
+    QCOMPARE(QFileInfo(dir.filePath("a.swf")).size(), 3000);
+    // The database holds both jobs, complete.
+    QProcess dump;
+    QCOMPARE(run(dump, {"db", "dump", db}), 0);
+    const QByteArray text = dump.readAllStandardOutput();
+    QVERIFY2(text.contains(m_server.url("/c.swf").toLatin1()), text.constData());
+    QVERIFY(text.contains("site/sub/../a.swf"));
+}
+
+QTEST_MAIN(tst_MqSearch)
+#include "tst_mqsearch.moc"

@@ -1,0 +1,173 @@
+#include "search/SearchJobRecord.h"
+#include "search/SearchUrl.h"
+
+#include <QTest>
+
+class tst_SearchUrl : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void parse_refusesBadUrls_data();
+    void parse_refusesBadUrls();
+    void resolve_data();
+    void resolve();
+    void fileNames_data();
+    void fileNames();
+    void request_isByteExact();
+};
+
+void tst_SearchUrl::parse_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("proxy");
+    QTest::addColumn<QString>("storedUrl");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("requestPath");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("scheme and host only") << "http://h" << false << "http://h/"
+                                          << "h" << 80 << "/"
+                                          << "/"
+                                          << "";
+    QTest::newRow("page in a folder")
+        << "http://h/a/b/p.htm?x=1" << false << "http://h/a/b/p.htm?x=1"
+        << "h" << 80 << "/a/b/p.htm?x=1"
+        << "/a/b/"
+        << "p.htm?x=1";
+    QTest::newRow("port stays in Host and is dialled")
+        << "http://h:8080/a/" << false << "http://h:8080/a/"
+        << "h:8080" << 8080 << "/a/"
+        << "/a/"
+        << "";
+    QTest::newRow("proxy form") << "http://h:81/x/y.html" << true << "http://h:81/x/y.html"
+                                << "h:81" << 81 << "http://h:81/x/y.html"
+                                << "/x/"
+                                << "y.html";
+    QTest::newRow("query with slash") << "http://h/p?u=/q/r" << false << "http://h/p?u=/q/r"
+                                      << "h" << 80 << "/p?u=/q/r"
+                                      << "/p?u=/q/"
+                                      << "r";
+}
+
+void tst_SearchUrl::parse() {
+    QFETCH(QString, url);
+    QFETCH(bool, proxy);
+    SearchJobRecord rec;
+    rec.Url = url;
+    rec.UseProxy = proxy ? -1 : 0;
+    QVERIFY(SearchUrl::ParseSearchUrl(rec));
+    QTEST(rec.Url, "storedUrl");
+    QTEST(rec.Host, "host");
+    QTEST(int(rec.portNumber()), "port");
+    QTEST(rec.RequestPath, "requestPath");
+    QTEST(rec.Directory, "directory");
+    QTEST(rec.FileName, "fileName");
+}
+
+void tst_SearchUrl::parse_refusesBadUrls_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("no scheme") << "www.h.com/a";
+    QTest::newRow("upper-case scheme") << "HTTP://h/";
+    QTest::newRow("ftp") << "ftp://h/a.swf";
+    QTest::newRow("empty host") << "http:///a";
+    QTest::newRow("port zero") << "http://h:0/";
+    QTest::newRow("port too large") << "http://h:65536/";
+    QTest::newRow("port not a number") << "http://h:x/";
+    QTest::newRow("empty") << "";
+}
+
+void tst_SearchUrl::parse_refusesBadUrls() {
+    QFETCH(QString, url);
+    SearchJobRecord rec;
+    rec.Url = url;
+    rec.Host = QStringLiteral("before");
+    QString error;
+    QVERIFY(!SearchUrl::ParseSearchUrl(rec, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(rec.Url, url);
+    QCOMPARE(rec.Host, QStringLiteral("before"));
+}
+
+void tst_SearchUrl::resolve_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("resolved");
+    QTest::newRow("absolute") << "http://h/a/"
+                              << "http://o/m.swf"
+                              << "http://o/m.swf";
+    QTest::newRow("absolute any case") << "http://h/a/"
+                                       << "HTTP://o/m.swf"
+                                       << "HTTP://o/m.swf";
+    QTest::newRow("root") << "http://h:81/a/p.htm"
+                          << "/m.swf"
+                          << "http://h:81/m.swf";
+    QTest::newRow("relative") << "http://h/a/p.htm"
+                              << "m.swf"
+                              << "http://h/a/m.swf";
+    QTest::newRow("parent step kept") << "http://h/a/"
+                                      << "../m.swf"
+                                      << "http://h/a/../m.swf";
+    QTest::newRow("fragment kept") << "http://h/a/"
+                                   << "#top"
+                                   << "http://h/a/#top";
+    QTest::newRow("other scheme") << "http://h/a/"
+                                  << "mailto:x@y"
+                                  << "http://h/a/mailto:x@y";
+    QTest::newRow("empty is the directory") << "http://h/a/p.htm"
+                                            << ""
+                                            << "http://h/a/";
+    QTest::newRow("protocol-relative") << "http://h/a/"
+                                       << "//o/x"
+                                       << "http://h//o/x";
+}
+
+void tst_SearchUrl::resolve() {
+    QFETCH(QString, page);
+    QFETCH(QString, link);
+    SearchJobRecord rec;
+    rec.Url = page;
+    QVERIFY(SearchUrl::ParseSearchUrl(rec));
+    QTEST(SearchUrl::Resolve(rec, link), "resolved");
+}
+
+void tst_SearchUrl::fileNames_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("movie") << "http://h/a/intro.swf"
+                           << "intro.swf"
+                           << "swf";
+    QTest::newRow("backslash") << "http://h/a\\b.SWF"
+                               << "b.SWF"
+                               << "SWF";
+    QTest::newRow("directory") << "http://h/a/"
+                               << ""
+                               << "http://h/a/";
+    QTest::newRow("no slash, no dot") << "intro"
+                                      << ""
+                                      << "intro";
+    QTest::newRow("dot in folder") << "http://h/a.b/page"
+                                   << "page"
+                                   << "b/page";
+}
+
+void tst_SearchUrl::fileNames() {
+    QFETCH(QString, url);
+    QTEST(FileNameFromUrl(url), "name");
+    QTEST(FileExtension(url), "extension");
+}
+
+void tst_SearchUrl::request_isByteExact() {
+    SearchJobRecord rec;
+    rec.Url = QStringLiteral("http://h:81/a/p.htm");
+    rec.UseProxy = -1;
+    QVERIFY(SearchUrl::ParseSearchUrl(rec));
+    QCOMPARE(SearchUrl::RequestText(rec),
+             QByteArray("GET http://h:81/a/p.htm HTTP/1.1\r\nAccept: */*\r\n"
+                        "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
+                        "Host: h:81\r\nConnection: close\r\n\r\n"));
+}
+
+QTEST_APPLESS_MAIN(tst_SearchUrl)
+#include "tst_searchurl.moc"
