@@ -9,6 +9,8 @@
 #include "dialogs/frmDelete.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
+#include "search/NewSearch.h"
+#include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
@@ -156,6 +158,24 @@ private slots:
         action("mnuEdit_Del")->trigger();
         QCOMPARE(m_core.lists.lvNowDown.count(), 0);
         QCOMPARE(saved().DownCount(), 0);
+    }
+
+    void deleteSearchJobsInViewOne() {
+        NewSearchValues v;
+        v.manual = true; // paused: nothing is fetched
+        v.categoryKey = "101k";
+        v.url = "http://127.0.0.1:9/a.htm";
+        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 1);
+        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 2);
+        m_w->tvNa()->selectKey("NowSearch");
+        QTreeView *list = m_w->lists()->lvDownHtml();
+        list->selectAll();
+        openMenu("mnuEdit");
+        QVERIFY(action("mnuEdit_Del")->isEnabled());
+        action("mnuEdit_Del")->trigger();
+        QCOMPARE(m_core.lists.lvDownHtml.count(), 0);
+        QCOMPARE(int(m_core.SearchJobs[1].State), 0);
+        QCOMPARE(int(m_core.SearchJobs[2].State), 0);
     }
 
     void fixedCategoryIsNotDeleted() {
