@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 
 // Small helpers that create the named controls of the editing dialogs.
 namespace DialogKit {
@@ -26,4 +27,8 @@ inline QLabel *label(QWidget *parent, const QString &text) {
 }
 // Asks for a folder (title "Browsing"), starting at `start`; empty when cancelled.
 QString browseFolder(QWidget *parent, const QString &start);
+// Tests answer the folder question instead of the system's dialog (an empty
+// handler restores it); returns the old handler.
+using BrowseHandler = std::function<QString(const QString &start)>;
+BrowseHandler setBrowseHandler(BrowseHandler handler);
 } // namespace DialogKit

@@ -28,7 +28,6 @@ void wireCategoryBox(AppCore &core, QComboBox *box, QLineEdit *dir, QPushButton 
         const QString key = (*newCategory)(box->window(), box->currentData().toString());
         if (!key.isEmpty()) fillCategoryCombo(box, core.tree, key);
     });
-    newButton->setEnabled(true);
 }
 
 frmAddPf::frmAddPf(AppCore &core, DbCommit commit, const QString &selectedKey, QWidget *parent)

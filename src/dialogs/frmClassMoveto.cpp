@@ -20,9 +20,8 @@ frmClassMoveto::frmClassMoveto(AppCore &core, DbCommit commit, const QString &ke
     lblDir = named(new QLabel(node ? node->tag : QString(), this), "lblDir");
     tvClass =
         new CategoryPicker(core.tree, node && node->parent ? node->parent->key : QString(), this);
-    // Moving a category leaves its folder and files where they are.
+    // Ticked, the files of the category's finished jobs move into the target's folder.
     chkMoveFile = check(this, "chkMoveFile", QStringLiteral("Move File"));
-    chkMoveFile->setEnabled(false);
     cmdOK = button(this, "cmdOK", QStringLiteral("OK"));
     cmdCancel = button(this, "cmdCancel", QStringLiteral("Cancel"));
 
@@ -42,7 +41,9 @@ frmClassMoveto::frmClassMoveto(AppCore &core, DbCommit commit, const QString &ke
 }
 
 void frmClassMoveto::moveTo() {
-    const EditResult result = CategoryEdit::move(m_core, m_key, tvClass->currentKey(), m_commit);
+    const EditResult result =
+        CategoryEdit::move(m_core, m_key, tvClass->currentKey(), m_commit, chkMoveFile->isChecked(),
+                           [this](const QString &) { return EditBoxes::askOverwrite(this); });
     if (!result.message.isEmpty()) {
         if (result.ok) {
             EditBoxes::information(this, result.message);

@@ -11,7 +11,8 @@ class QLabel;
 class QPushButton;
 
 // "Move Category To . . .": moves the category `key` (with its sub-tree)
-// below the category chosen in the copy of the tree.
+// below the category chosen in the copy of the tree; with "Move File" the
+// files of its finished jobs move into the target's folder.
 class frmClassMoveto : public QDialog {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
 #include "jobs/FileMove.h"
+#include "jobs/JobEdit.h"
 #include "platform/Cp1252.h"
 
 #include <QSet>
@@ -89,8 +90,8 @@ EditResult create(AppCore &core, const QString &parentKey, const QString &name,
     return committed(result, commit);
 }
 
-EditResult move(AppCore &core, const QString &key, const QString &targetKey,
-                const DbCommit &commit) {
+EditResult move(AppCore &core, const QString &key, const QString &targetKey, const DbCommit &commit,
+                bool moveFiles, const FileMove::AskOverwrite &ask) {
     if (key == TreeKey::Downloaded || key == targetKey || !core.tree.contains(key)) return {};
     if (!isUserCategory(core.tree, key))
         return EditResult::fail(QStringLiteral("Error!\nCan not Move this Category!"));
@@ -103,7 +104,14 @@ EditResult move(AppCore &core, const QString &key, const QString &targetKey,
     if (core.tree.find(key)->parent->key == targetKey) return {};
     if (!core.tree.moveNode(key, targetKey))
         return EditResult::fail(QStringLiteral("Can not move this category."));
-    return committed({}, commit);
+    EditResult result;
+    if (moveFiles) {
+        const QString folder = core.tree.find(targetKey)->tag;
+        for (int i = 1; i <= core.DownJobs.DownCount(); ++i)
+            if (core.DownJobs[i].CategoryKey == key && core.DownJobs[i].State == StateComplete)
+                JobEdit::moveJobFile(core.DownJobs[i], folder, ask, result);
+    }
+    return committed(result, commit);
 }
 
 EditResult setProperties(AppCore &core, const QString &key, const QString &name,

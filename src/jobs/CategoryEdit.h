@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/EditResult.h"
+#include "jobs/FileMove.h"
 
 #include <QString>
 
@@ -39,9 +40,10 @@ EditResult create(AppCore &core, const QString &parentKey, const QString &name,
                   const QString &folder, bool makeFolder, const DbCommit &commit);
 // Moves a category (with its sub-tree) below `targetKey`. "Downloaded" and
 // a move onto the node itself change nothing; a move into its own sub-tree or
-// below a node that is not a filing node is refused.
-EditResult move(AppCore &core, const QString &key, const QString &targetKey,
-                const DbCommit &commit);
+// below a node that is not a filing node is refused. With `moveFiles` the
+// files of the category's complete jobs move into the target's folder.
+EditResult move(AppCore &core, const QString &key, const QString &targetKey, const DbCommit &commit,
+                bool moveFiles = false, const FileMove::AskOverwrite &ask = {});
 // "OK" of the properties: the name as the node's text, the folder as its tag.
 EditResult setProperties(AppCore &core, const QString &key, const QString &name,
                          const QString &folder, const DbCommit &commit);

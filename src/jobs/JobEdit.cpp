@@ -37,22 +37,26 @@ EditResult moveJobs(AppCore &core, const QVector<int> &jobs, const QString &targ
         if (!core.DownJobs.isValid(index)) continue;
         DownJobRecord &job = core.DownJobs[index];
         if (job.CategoryKey == targetKey) continue;
-        if (moveFiles && !job.SavePath.isEmpty()) {
-            const QString target = FileMove::joinPath(folder, FileMove::fileNameOf(job.SavePath));
-            if (QFileInfo(job.SavePath).absoluteFilePath() !=
-                QFileInfo(target).absoluteFilePath()) {
-                const FileMove::Result moved = FileMove::moveFile(job.SavePath, target, ask);
-                if (!moved.message.isEmpty()) result.addMessage(moved.message);
-                if (!moved.done()) continue; // skipped or failed: the job stays
-                job.SavePath = target;
-            }
-        }
+        if (moveFiles && !moveJobFile(job, folder, ask, result)) continue; // the job stays
         job.CategoryKey = targetKey;
         core.lists.lvHaveDown.removeRowByKey(JobLists::haveDownKey(index));
         any = true;
     }
     if (any) commitTo(result, commit);
     return result;
+}
+
+bool moveJobFile(DownJobRecord &job, const QString &folder, const FileMove::AskOverwrite &ask,
+                 EditResult &result) {
+    if (job.SavePath.isEmpty()) return true;
+    const QString target = FileMove::joinPath(folder, FileMove::fileNameOf(job.SavePath));
+    if (QFileInfo(job.SavePath).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
+        return true;
+    const FileMove::Result moved = FileMove::moveFile(job.SavePath, target, ask);
+    if (!moved.message.isEmpty()) result.addMessage(moved.message);
+    if (!moved.done()) return false;
+    job.SavePath = target;
+    return true;
 }
 
 EditResult setComment(AppCore &core, int job, const QString &comment, const DbCommit &commit) {

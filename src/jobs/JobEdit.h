@@ -10,6 +10,7 @@ struct AppCore;
 struct DbCommit;
 class JobTable;
 class ListRowModel;
+struct DownJobRecord;
 
 // The rules of the job editing commands: move to a category, comment,
 // delete, rename, output a copy, find. Commands that change records write
@@ -23,6 +24,13 @@ namespace JobEdit {
 EditResult moveJobs(AppCore &core, const QVector<int> &jobs, const QString &targetKey,
                     const QString &shownKey, bool moveFiles, const FileMove::AskOverwrite &ask,
                     const DbCommit &commit);
+
+// Moves a job's file into `folder` under its own name and points the record
+// at it; false (the record unchanged, the reason added to `result` when
+// there is one) when the move was skipped or failed. A file already there,
+// or a job without a file, counts as moved.
+bool moveJobFile(DownJobRecord &job, const QString &folder, const FileMove::AskOverwrite &ask,
+                 EditResult &result);
 
 // "&Comment...": stores the comment of a job.
 EditResult setComment(AppCore &core, int job, const QString &comment, const DbCommit &commit);

@@ -66,6 +66,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectEngine();
     connectSearch();
     m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
+    m_edit->deleteSearchJobs = [this] { m_search->DeleteSearchJobs(selectedSearches()); };
     connectHelp();
     setMinimumSize(640, 460);
     resize(1100, 720);

@@ -95,15 +95,26 @@ private slots:
     void classMoveto_refusesOwnSubTree() {
         EditFixture f;
         Boxes boxes;
+        const QString path = EditFixture::file(f.dir.filePath("down/cartoon/c.swf"), "c");
+        const QString clash = EditFixture::file(f.dir.filePath("down/cartoon/d.swf"), "new");
+        EditFixture::file(f.dir.filePath("down/mtv/d.swf"), "old");
+        const int job = f.addJob("101k", StateComplete, path);
+        const int kept = f.addJob("101k", StateComplete, clash);
         frmClassMoveto dialog(f.core, f.commit(), "101k");
-        QVERIFY(!dialog.chkMoveFile->isEnabled());
         dialog.tvClass->selectKey("101k1");
         click(dialog.cmdOK);
         QCOMPARE(boxes.kinds, QList<EditBoxes::Kind>{EditBoxes::Kind::Error});
         QCOMPARE(f.core.tree.find("101k")->parent->key, QString("Downloaded"));
         dialog.tvClass->selectKey("102k");
+        dialog.chkMoveFile->setChecked(true);
         click(dialog.cmdOK);
-        QCOMPARE(f.reload()->tree.find("101k")->parent->key, QString("102k"));
+        QCOMPARE(boxes.texts.value(1), QString("File existed! Do you want to overwrite it?"));
+        auto saved = f.reload();
+        QCOMPARE(saved->tree.find("101k")->parent->key, QString("102k"));
+        QCOMPARE(saved->jobs[job].SavePath, f.dir.filePath("down/mtv/c.swf"));
+        QVERIFY(QFile::exists(f.dir.filePath("down/mtv/c.swf")) && !QFile::exists(path));
+        QCOMPARE(saved->jobs[kept].SavePath, clash); // "No": the file and its record stay
+        QCOMPARE(readFileBytes(f.dir.filePath("down/mtv/d.swf")), QByteArray("old"));
     }
 
     void classP_writesNameAndFolder() {

@@ -5,6 +5,8 @@
 #include "jobs/FileMove.h"
 #include "jobs/ImportFiles.h"
 #include "jobs/JobEdit.h"
+#include "search/SearchUrl.h"
+#include "search/clsDownHtml.h"
 
 #include <QtTest>
 #include <csignal>
@@ -197,6 +199,33 @@ private slots:
         auto saved = f.reload();
         QCOMPARE(saved->jobs.DownCount(), 1);
         QCOMPARE(saved->jobs[1].SavePath, f.dir.filePath("b.swf"));
+    }
+
+    void pageSearchRemakesMovieOnlyAfterDeleteForGood() {
+        EditFixture f;
+        const int job =
+            f.addJob("101k", StateComplete, f.dir.filePath("m.swf"), "http://h/a/m.swf");
+        SearchJobRecord rec;
+        rec.Url = QStringLiteral("http://h/a/");
+        rec.JobTemplate.State = StateWaiting;
+        QVERIFY(SearchUrl::ParseSearchUrl(rec));
+        clsDownHtml search(f.core);
+        const QByteArray page =
+            "<embed src=\"m.swf\" type=\"application/x-shockwave-flash\"></embed>";
+        auto scan = [&] {
+            search.SetPage(rec, page);
+            search.Fenxi();
+            return int(f.core.DownJobs.DownCount());
+        };
+        QVERIFY(
+            JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::ToRecycle, {job}, false, f.commit())
+                .ok);
+        QCOMPARE(scan(), 1); // in the recycle node: still known
+        QVERIFY(
+            JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::ForGood, {job}, false, f.commit()).ok);
+        QCOMPARE(scan(), 2); // deleted for good: made again
+        QCOMPARE(f.core.DownJobs[2].Url, QString("http://h/a/m.swf"));
+        QCOMPARE(f.core.DownJobs[2].State, int(StateWaiting));
     }
 
     void deleteUnfinishedJobs() {

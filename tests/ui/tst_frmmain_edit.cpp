@@ -4,10 +4,13 @@
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
 #include "core/AppCore.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/EditBoxes.h"
 #include "dialogs/frmDelete.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
+#include "search/NewSearch.h"
+#include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
@@ -105,6 +108,28 @@ private slots:
         QVERIFY(action("mnuFile_AddNew")->isEnabled());
     }
 
+    void outputFileToAsksBeforeOverwriting() {
+        const QString out = m_home.file("out");
+        QVERIFY(QDir().mkpath(out));
+        QVERIFY(writeFileBytes(out + "/a.swf", "mine"));
+        auto oldBrowse = DialogKit::setBrowseHandler([out](const QString &) { return out; });
+        QStringList asked;
+        bool answer = false;
+        auto oldBoxes = EditBoxes::setHandler([&](EditBoxes::Kind, const QString &text) {
+            asked << text;
+            return answer;
+        });
+        action("mnuEdit_Output")->trigger();
+        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("mine"));
+        answer = true;
+        action("mnuEdit_Output")->trigger();
+        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("abc"));
+        QCOMPARE(asked, QStringList(2, "File existed! Do you want to overwrite it?"));
+        QCOMPARE(readFileBytes(m_file), QByteArray("abc"));
+        EditBoxes::setHandler(oldBoxes);
+        DialogKit::setBrowseHandler(oldBrowse);
+    }
+
     void deleteToRecycleThenForGood() {
         action("mnuEdit_Del")->trigger();
         QCOMPARE(m_core.lists.lvHaveDown.count(), 0);
@@ -133,6 +158,24 @@ private slots:
         action("mnuEdit_Del")->trigger();
         QCOMPARE(m_core.lists.lvNowDown.count(), 0);
         QCOMPARE(saved().DownCount(), 0);
+    }
+
+    void deleteSearchJobsInViewOne() {
+        NewSearchValues v;
+        v.manual = true; // paused: nothing is fetched
+        v.categoryKey = "101k";
+        v.url = "http://127.0.0.1:9/a.htm";
+        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 1);
+        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 2);
+        m_w->tvNa()->selectKey("NowSearch");
+        QTreeView *list = m_w->lists()->lvDownHtml();
+        list->selectAll();
+        openMenu("mnuEdit");
+        QVERIFY(action("mnuEdit_Del")->isEnabled());
+        action("mnuEdit_Del")->trigger();
+        QCOMPARE(m_core.lists.lvDownHtml.count(), 0);
+        QCOMPARE(int(m_core.SearchJobs[1].State), 0);
+        QCOMPARE(int(m_core.SearchJobs[2].State), 0);
     }
 
     void fixedCategoryIsNotDeleted() {
