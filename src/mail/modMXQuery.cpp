@@ -111,7 +111,8 @@ QString modMXQuery::MXQuery(const QString &domain) {
 // can be had.
 QByteArray modMXQuery::exchange(const QString &server, const QByteArray &query) {
     HostPort server53;
-    if (!HostPort::Parse(server, 53, server53)) return QByteArray();
+    if (!HostPort::Parse(server, 53, server53) || (server53.port != 53 && !serverPortAllowed))
+        return QByteArray();
     const QString &host = server53.host;
     const quint16 port = server53.port;
     QHostAddress address(host);

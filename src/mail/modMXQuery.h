@@ -28,8 +28,7 @@ public:
     // with the registry store's values as the fallback.
     void GetDnsInfo();
 
-    // The best mail exchanger of `domain` ("" when none was found). A server
-    // may be written HOST[:PORT]; the port defaults to 53.
+    // The best mail exchanger of `domain` ("" when none was found).
     QString MXQuery(const QString &domain);
 
     // Module state.
@@ -49,6 +48,9 @@ public:
     // Asked when no DNS server is known; "" gives up the lookup.
     std::function<QString()> askDnsServer;
     int receiveTimeoutMs = 5000;
+    // Whether a server may be written HOST:PORT (`mq` and tests); otherwise
+    // a server with a port other than 53 counts as one that cannot be resolved.
+    bool serverPortAllowed = false;
 
 private:
     QByteArray exchange(const QString &server, const QByteArray &query);

@@ -64,6 +64,7 @@ QStringList TestSmtpDialogue::send(SmtpDialogue::Message msg, bool *sent) {
     modMXQuery mx;
     mx.DnsServers = {m_dns->server()};
     mx.DnsCount = 1;
+    mx.serverPortAllowed = true;
     mx.receiveTimeoutMs = 500;
     SmtpDialogue dialogue(mx);
     dialogue.port = m_port;

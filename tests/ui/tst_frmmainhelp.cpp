@@ -157,6 +157,7 @@ void TestFrmMainHelp::tellFriend_sendShowsDialogue() {
     modMXQuery mx;
     mx.DnsServers = {dns.server()};
     mx.DnsCount = 1;
+    mx.serverPortAllowed = true;
     frmTellFriend dialog(mx);
     dialog.dialogue()->port = sink.port();
     dialog.dialogue()->secondMs = 100;

@@ -9,4 +9,5 @@ void setUpDnsServer(modMXQuery &mx, const QString &option) {
     mx.GetDnsInfo(); // the local domain still comes from resolv.conf
     mx.DnsServers = QStringList{server};
     mx.DnsCount = 1;
+    mx.serverPortAllowed = true;
 }
