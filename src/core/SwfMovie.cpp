@@ -236,6 +236,12 @@ Actions gotoFrame(const QByteArray &method) {
     return body;
 }
 
+Actions playRoot() {
+    Actions body;
+    body.pushInt(0).push("_root").op(GetVariable).push("play").op(CallMethod).op(Pop);
+    return body;
+}
+
 QByteArray hookTag() {
     Actions frame;
     frame.push("_root").op(GetVariable).push("_currentframe").op(GetMember).op(Return);
@@ -243,6 +249,7 @@ QByteArray hookTag() {
     addCallback(all, "mqFrame", {}, frame);
     addCallback(all, "mqGotoPlay", "n", gotoFrame("gotoAndPlay"));
     addCallback(all, "mqGotoStop", "n", gotoFrame("gotoAndStop"));
+    addCallback(all, "mqPlay", {}, playRoot());
     all.op(0); // ActionEndFlag
     QByteArray tag(6, '\0');
     qToLittleEndian(static_cast<quint16>(kDoAction << 6 | 0x3f), tag.data());

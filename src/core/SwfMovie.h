@@ -33,7 +33,8 @@ QByteArray uncompressedSwf(const QByteArray &bytes, QString *error = nullptr);
 // The movie, uncompressed, with a DoAction before its first frame that
 // registers the ExternalInterface callbacks "mqFrame" (returns the root
 // timeline's current frame), "mqGotoPlay" and "mqGotoStop" (go to frame n of
-// the root timeline and play or stop there). A version below 8 is raised to 8,
+// the root timeline and play or stop there) and "mqPlay" (plays the root
+// timeline from where it stands). A version below 8 is raised to 8,
 // which ExternalInterface needs. ActionScript 3 movies cannot be hooked: they
 // (and damaged movies) give an empty array and `error`.
 QByteArray hookedSwf(const QByteArray &bytes, QString *error = nullptr);

@@ -18,6 +18,7 @@
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
+#include "ui/frmMainPlayer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +62,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    m_moviePanel = new frmMainPlayer(*this, m_core);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -337,7 +339,11 @@ void frmMain::toggleTree() {
 }
 
 void frmMain::toggleUpperList() {
-    showPane(m_resizer2, 1, !m_resizer2->Control1Visible(), QStringLiteral("lvD"));
+    // The interim layout of re-showing must not overwrite the remembered size.
+    const bool show = !m_resizer2->Control1Visible();
+    if (show) TrackUpperListSize = false;
+    showPane(m_resizer2, 1, show, QStringLiteral("lvD"));
+    if (show) TrackUpperListSize = true;
 }
 
 void frmMain::toggleFileInfo() {

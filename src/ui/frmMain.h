@@ -26,6 +26,7 @@ class QTimer;
 class QTreeView;
 class Resizer;
 class TrayIcon;
+class frmMainPlayer;
 
 // The main window: a composition of the category tree, the job lists, the
 // information panels, the toolbars and the tray icon, laid out with nested
@@ -41,6 +42,8 @@ public:
         openOptions;                // the options dialog on tab 0..2 (frmOption by default)
     std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
+    // While true, Resizer2 remembers the upper list's size as the user drags it.
+    bool TrackUpperListSize = false;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -61,6 +64,8 @@ public:
     MainMenus *menus() const { return m_menus; }
     MainToolbars *toolbars() const { return m_toolbars; }
     TrayIcon *tray() const { return m_tray; }
+    Resizer *resizer2() const { return m_resizer2; }
+    frmMainPlayer *moviePanel() const { return m_moviePanel; }
     DownloadEvents *events() const { return m_events.get(); }
     JobLog *jobLog() const { return m_log.get(); }
     JobCommands *jobCommands() const { return m_commands.get(); }
@@ -114,6 +119,7 @@ private:
     Resizer *m_resizer2 = nullptr;
     QLabel *m_statusPanel[2] = {nullptr, nullptr};
     QTimer *m_timer3 = nullptr;
+    frmMainPlayer *m_moviePanel = nullptr;
     bool m_damageReported = false;
     bool m_closing = false;
     bool m_loaded = false; // the load sequence has ended

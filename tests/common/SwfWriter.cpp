@@ -45,7 +45,7 @@ QByteArray tag(int code, const QByteArray &data) {
 
 QByteArray square(int side) {
     QByteArray d = u16(1) + rect(side, side);
-    d += "\x01\x00"; // one solid fill style
+    d += QByteArray("\x01\x00", 2); // one solid fill style
     d += QByteArray("\xff\xd0\x40", 3);
     d += '\0'; // no line styles
     Bits b;
