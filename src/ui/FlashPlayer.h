@@ -38,8 +38,7 @@ public:
     // The folder holding ruffle.js and player.html: MQ_RUFFLE_DIR, else
     // "ruffle" beside the program, else ../share/moorquill/ruffle.
     static QString ruffleFolder();
-    // True once the page has shown the loaded movie's first frame.
-    bool movieShown() const { return m_shown; }
+    bool FrameShown() const override { return m_shown; }
     // The last error the page reported for the loaded movie.
     QString lastError() const { return m_error; }
 

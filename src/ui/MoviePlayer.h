@@ -32,6 +32,8 @@ public:
     // Milliseconds the loaded movie has been playing (pauses not counted).
     virtual qint64 PlayTime() const = 0;
     virtual void setMuted(bool muted) = 0;
+    // True once the loaded movie's first frame is on the screen.
+    virtual bool FrameShown() const = 0;
 
     // Called when the user double-clicks the movie.
     std::function<void()> doubleClicked;

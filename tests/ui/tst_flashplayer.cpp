@@ -59,7 +59,7 @@ void tst_FlashPlayer::cleanupTestCase() {
 
 void tst_FlashPlayer::loadAndWait(const QString &path) {
     QVERIFY(m_player->setMovie(path));
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->movieShown(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameShown(), 20000);
 }
 
 void tst_FlashPlayer::totalFrames_data() {

@@ -56,6 +56,7 @@ public:
     double FrameRate() const override { return 12; }
     qint64 PlayTime() const override { return playTime; }
     void setMuted(bool on) override { muted = on; }
+    bool FrameShown() const override { return !movie.isEmpty(); }
 
     QString movie;
     int total = 0, frame = 0, plays = 0;
