@@ -21,6 +21,7 @@
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
+#include "ui/frmMainPlayer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,6 +69,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
     m_edit->deleteSearchJobs = [this] { m_search->DeleteSearchJobs(selectedSearches()); };
     connectHelp();
+    m_moviePanel = new frmMainPlayer(*this, m_core);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -348,7 +350,11 @@ void frmMain::toggleTree() {
 }
 
 void frmMain::toggleUpperList() {
-    showPane(m_resizer2, 1, !m_resizer2->Control1Visible(), QStringLiteral("lvD"));
+    // The interim layout of re-showing must not overwrite the remembered size.
+    const bool show = !m_resizer2->Control1Visible();
+    if (show) TrackUpperListSize = false;
+    showPane(m_resizer2, 1, show, QStringLiteral("lvD"));
+    if (show) TrackUpperListSize = true;
 }
 
 void frmMain::toggleFileInfo() {

@@ -28,6 +28,7 @@ class QTreeView;
 class Resizer;
 class SearchSlot;
 class TrayIcon;
+class frmMainPlayer;
 
 // The main window: a composition of the category tree, the job lists, the
 // information panels, the toolbars and the tray icon, laid out with nested
@@ -49,6 +50,8 @@ public:
     std::function<QString(const QString &suggested)> askPageAddress;
     // "DownLoad Now!" of the update check: a new download of this address.
     std::function<void(const QString &url)> newDownload;
+    // While true, Resizer2 remembers the upper list's size as the user drags it.
+    bool TrackUpperListSize = false;
 
     // The load sequence: tray, tree and database, lists, toolbars, settings;
     // shows the window (minimised with StartMin).
@@ -70,6 +73,8 @@ public:
     MainEditCommands *editCommands() const { return m_edit; }
     MainToolbars *toolbars() const { return m_toolbars; }
     TrayIcon *tray() const { return m_tray; }
+    Resizer *resizer2() const { return m_resizer2; }
+    frmMainPlayer *moviePanel() const { return m_moviePanel; }
     DownloadEvents *events() const { return m_events.get(); }
     JobLog *jobLog() const { return m_log.get(); }
     JobCommands *jobCommands() const { return m_commands.get(); }
@@ -132,6 +137,7 @@ private:
     Resizer *m_resizer2 = nullptr;
     QLabel *m_statusPanel[2] = {nullptr, nullptr};
     QTimer *m_timer3 = nullptr;
+    frmMainPlayer *m_moviePanel = nullptr;
     bool m_damageReported = false;
     bool m_closing = false;
     bool m_loaded = false; // the load sequence has ended
