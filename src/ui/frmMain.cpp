@@ -18,6 +18,7 @@
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
+#include "ui/frmMainAdd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +62,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    m_add = new MainAddCommands(*this, m_core);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {

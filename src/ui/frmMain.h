@@ -18,6 +18,7 @@ class frmJobmessage;
 class DownInfoPanel;
 class FileInfoPanel;
 class JobListPanel;
+class MainAddCommands;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -60,6 +61,7 @@ public:
     FileInfoPanel *fileInfo() const { return m_fileInfo; }
     MainMenus *menus() const { return m_menus; }
     MainToolbars *toolbars() const { return m_toolbars; }
+    MainAddCommands *addCommands() const { return m_add; } // frmMainAdd.cpp
     TrayIcon *tray() const { return m_tray; }
     DownloadEvents *events() const { return m_events.get(); }
     JobLog *jobLog() const { return m_log.get(); }
@@ -103,6 +105,7 @@ private:
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
     MainToolbars *m_toolbars = nullptr;
+    MainAddCommands *m_add = nullptr;
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;
     JobListPanel *m_lists = nullptr;
