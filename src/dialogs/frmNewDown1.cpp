@@ -3,7 +3,7 @@
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "core/ProxyList.h"
-#include "dialogs/BatchUrls.h"
+#include "dialogs/BatchPageControl.h"
 #include "ui/IconSet.h"
 #include "ui/MsgBox.h"
 #include "ui/PlaceDialog.h"
@@ -13,13 +13,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -49,10 +47,6 @@ QString comboKey(const QComboBox *box) {
     return box->currentData().toString();
 }
 
-void setValidator(QLineEdit *box, const char *pattern) {
-    box->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QLatin1String(pattern)), box));
-}
 } // namespace
 
 const QStringList &frmNewDown1::userAgents() {
@@ -112,7 +106,7 @@ frmNewDown1::frmNewDown1(AppCore &core, int mode, NewJobHooks hooks, QWidget *pa
     cmdProxy->setEnabled(bool(m_hooks.proxyOptions));
 
     connectEditing();
-    connectBatch();
+    new BatchPageControl(*this, this); // the " Generate Url " page
     connect(TabStrip1, &QTabBar::currentChanged, this, &frmNewDown1::selectMainTab);
     connect(Tab2, &QTabBar::currentChanged, this, &frmNewDown1::selectSubTab);
     selectMainTab(qBound(1, mode, tabs) - 1);
@@ -236,25 +230,7 @@ bool frmNewDown1::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::FocusIn && !PresetUrl.isEmpty() &&
         (box == txtUrl || box == txtSearchUrl || box == txtBatUrl))
         box->setText(PresetUrl);
-    if (event->type() == QEvent::KeyPress)
-        return filterRangeKey(box, static_cast<QKeyEvent *>(event));
     return QDialog::eventFilter(watched, event);
-}
-
-bool frmNewDown1::filterRangeKey(QLineEdit *box, QKeyEvent *key) {
-    if (box != txtN1 && box != txtN2 && box != txtN3 && box != txtA1 && box != txtA2) return false;
-    // Only typed characters are filtered; moving, Delete, Tab, Enter and
-    // Escape keep their meaning.
-    const QString text = key->text();
-    const int k = key->key();
-    if (text.isEmpty() || k == Qt::Key_Delete || k == Qt::Key_Tab || k == Qt::Key_Backtab ||
-        k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape)
-        return false;
-    const QChar typed = text.at(0);
-    if (box == txtN1 || box == txtN2) return !BatchUrls::acceptsDigit(typed);
-    box->setText(box == txtN3 ? BatchUrls::typedWidth(box->text(), typed)
-                              : BatchUrls::typedLetter(box->text(), typed));
-    return true;
 }
 
 void frmNewDown1::connectEditing() {
@@ -308,72 +284,6 @@ void frmNewDown1::connectEditing() {
     });
     connect(cmdNewJobOk, &QPushButton::clicked, this, &frmNewDown1::onOk);
     connect(cmdCancle, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void frmNewDown1::connectBatch() {
-    for (QLineEdit *box : {txtN1, txtN2, txtN3, txtA1, txtA2})
-        box->installEventFilter(this);
-    // Pasted text follows the same rules as typed text.
-    setValidator(txtN1, "[0-9]*");
-    setValidator(txtN2, "[0-9]*");
-    setValidator(txtN3, "[0-9]?");
-    setValidator(txtA1, "[A-Za-z]?");
-    setValidator(txtA2, "[A-Za-z]?");
-    for (QLineEdit *box : {txtA1, txtA2})
-        connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
-            if (text != text.toLower()) box->setText(text.toLower());
-        });
-    txtN1->setText(QStringLiteral("1"));
-    txtN2->setText(QStringLiteral("10"));
-    txtN3->setText(QStringLiteral("1"));
-    txtA1->setText(QStringLiteral("a"));
-    txtA2->setText(QStringLiteral("z"));
-    connect(OpNumber, &QRadioButton::toggled, this, [this](bool digits) {
-        for (QLineEdit *box : {txtN1, txtN2, txtN3})
-            box->setEnabled(digits);
-        for (QLineEdit *box : {txtA1, txtA2})
-            box->setEnabled(!digits);
-    });
-    OpAlp->setChecked(true);
-    OpNumber->setChecked(true);
-    cmdCreateUrl->setEnabled(false);
-    cmdListDel->setEnabled(false);
-    cmdListDelAll->setEnabled(false);
-    connect(txtBatUrl, &QLineEdit::textChanged, this, [this](const QString &text) {
-        cmdCreateUrl->setEnabled(BatchUrls::canGenerate(text));
-    });
-    connect(cmdCreateUrl, &QPushButton::clicked, this, &frmNewDown1::generate);
-    connect(List1, &QListWidget::itemClicked, this,
-            [this] { cmdListDel->setEnabled(List1->count() > 0); });
-    connect(cmdListDel, &QPushButton::clicked, this, [this] {
-        const QList<QListWidgetItem *> selected = List1->selectedItems();
-        if (!selected.isEmpty()) delete selected.first();
-        cmdListDel->setEnabled(false);
-        lblBatCount->setText(QStringLiteral("%1 URLs").arg(List1->count()));
-    });
-    connect(cmdListDelAll, &QPushButton::clicked, this, [this] {
-        List1->clear();
-        cmdListDel->setEnabled(false);
-        lblBatCount->clear();
-    });
-}
-
-void frmNewDown1::generate() {
-    List1->clear();
-    cmdListDel->setEnabled(false);
-    const QString pattern = txtBatUrl->text();
-    const BatchUrls::Result result =
-        OpNumber->isChecked()
-            ? BatchUrls::numbers(pattern, txtN1->text(), txtN2->text(), txtN3->text())
-            : BatchUrls::letters(pattern, txtA1->text(), txtA2->text());
-    if (!result.message.isEmpty()) {
-        lblBatCount->clear();
-        MsgBox::show(this, result.message);
-        return;
-    }
-    List1->addItems(result.urls);
-    cmdListDelAll->setEnabled(true);
-    lblBatCount->setText(QStringLiteral("%1 URLs").arg(List1->count()));
 }
 
 void frmNewDown1::updateUrlWarning() {

@@ -57,12 +57,9 @@ private:
     QLineEdit *urlBoxOfMode() const;
     void focusUrlBox(QLineEdit *box);
     void connectEditing();
-    void connectBatch();
-    void generate();
     void updateUrlWarning();
     void browse(QLineEdit *folderBox);
     void onOk();
-    bool filterRangeKey(QLineEdit *box, QKeyEvent *key);
     void reportAdded(const NewJobRules::Added &added);
 
     AppCore &m_core;
