@@ -120,6 +120,7 @@ private slots:
     void batch_okAddsEveryEntry();
     void batch_thirtyThousandEntries();
     void links_checkedRowsBecomeJobs();
+    void links_hundredThousandRows_fillTheTable();
     void search_handsRequestOver();
 };
 
@@ -562,6 +563,26 @@ void TestFrmNewDown1::links_checkedRowsBecomeJobs() {
     env.ok();
     QVERIFY(!none.isVisible());
     QCOMPARE(env.core.DownJobs.DownCount(), qint16(2));
+}
+
+void TestFrmNewDown1::links_hundredThousandRows_fillTheTable() {
+    Env env;
+    frmNewDown1 &d = env.open(4);
+    QVector<LinkEntry> links;
+    for (int i = 0; i < 100000; ++i)
+        links.append({QStringLiteral("http://h/f%1.swf").arg(i), {}});
+    QElapsedTimer clock;
+    clock.start();
+    d.setLinks(links);
+    const qint64 listed = clock.restart();
+    env.ok();
+    const qint64 added = clock.elapsed();
+    qInfo("100000 links: listed in %lld ms, added in %lld ms", listed, added);
+    QVERIFY(listed < 10000 && added < 15000);
+    QCOMPARE(env.core.DownJobs.DownCount(), qint16(32767));
+    QCOMPARE(env.core.DownJobs[32767].Url, QString("http://h/f32766.swf"));
+    QVERIFY2(env.messages.value(0).contains("67233 of 100000"), qPrintable(env.messages.value(0)));
+    QVERIFY(!d.isVisible());
 }
 
 void TestFrmNewDown1::search_handsRequestOver() {
