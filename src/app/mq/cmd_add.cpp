@@ -94,7 +94,8 @@ int runAdd(const QStringList &args) {
     if (chosen == choices.end())
         return mqFail(QStringLiteral("add: no category '%1' below \"Downloaded\"").arg(key));
     job.categoryKey = key;
-    const QString folder = o.dir.isEmpty() ? chosen->folder : o.dir;
+    // A relative --dir is taken from where mq runs, not from where the program will.
+    const QString folder = o.dir.isEmpty() ? chosen->folder : QFileInfo(o.dir).absoluteFilePath();
     job.saveFolder = folderWithSeparator(folder.isEmpty() ? QDir::homePath() + "/mydown" : folder);
     // Parts and user agent as set in the settings file beside the database.
     const OptionValues settings =
