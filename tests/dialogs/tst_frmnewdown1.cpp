@@ -528,7 +528,7 @@ void TestFrmNewDown1::batch_thirtyThousandEntries() {
     QCOMPARE(env.core.lvNowDown.count(), 30000);
     const qint64 added = clock.elapsed();
     qInfo("30000 entries: generated in %lld ms, added in %lld ms", generated, added);
-    QVERIFY(generated < 3000 && added < 15000);
+    QVERIFY(generated < 10000 && added < 30000); // quadratic work would take minutes
     // The table holds 32767 jobs: the rest are refused with a message.
     frmNewDown1 &more = env.open(3);
     generateNumbers(more, "http://h/g*.swf", "1", "3000");
@@ -578,7 +578,7 @@ void TestFrmNewDown1::links_hundredThousandRows_fillTheTable() {
     env.ok();
     const qint64 added = clock.elapsed();
     qInfo("100000 links: listed in %lld ms, added in %lld ms", listed, added);
-    QVERIFY(listed < 10000 && added < 15000);
+    QVERIFY(listed < 20000 && added < 30000);
     QCOMPARE(env.core.DownJobs.DownCount(), qint16(32767));
     QCOMPARE(env.core.DownJobs[32767].Url, QString("http://h/f32766.swf"));
     QVERIFY2(env.messages.value(0).contains("67233 of 100000"), qPrintable(env.messages.value(0)));
