@@ -19,6 +19,7 @@ int ListRowModel::addRow(const QString &key, const QString &text, const QString 
     const int r = int(m_rows.size());
     beginInsertRows({}, r, r);
     m_rows.append(Row{key, text, iconKey, {}, {}});
+    if (!key.isEmpty()) m_keyRows.insert(key, r);
     endInsertRows();
     return r;
 }
@@ -28,6 +29,9 @@ bool ListRowModel::removeRowByKey(const QString &key) {
     if (r < 0) return false;
     beginRemoveRows({}, r, r);
     m_rows.removeAt(r);
+    m_keyRows.remove(key);
+    for (int k = r; k < m_rows.size(); ++k)
+        if (!m_rows[k].key.isEmpty()) m_keyRows[m_rows[k].key] = k;
     endRemoveRows();
     return true;
 }
@@ -35,13 +39,12 @@ bool ListRowModel::removeRowByKey(const QString &key) {
 void ListRowModel::clear() {
     beginResetModel();
     m_rows.clear();
+    m_keyRows.clear();
     endResetModel();
 }
 
 int ListRowModel::rowOfKey(const QString &key) const {
-    for (int r = 0; r < m_rows.size(); ++r)
-        if (m_rows[r].key == key) return r;
-    return -1;
+    return m_keyRows.value(key, -1);
 }
 
 void ListRowModel::changed(int r, int column) {

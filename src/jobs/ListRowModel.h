@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 
@@ -67,4 +68,5 @@ private:
     void changed(int r, int column);
     QVector<Column> m_columns;
     QVector<Row> m_rows;
+    QHash<QString, int> m_keyRows; // row of each non-empty key: lists of 30,000 jobs
 };

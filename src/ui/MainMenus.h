@@ -21,7 +21,8 @@ public:
     QMenu *menu(const QString &name) const { return m_menus.value(name); }
     template <class Map> void apply(const Map &states) {
         for (auto it = states.constBegin(); it != states.constEnd(); ++it)
-            if (QAction *a = action(it.key())) a->setEnabled(it.value());
+            if (QAction *a = action(it.key()))
+                a->setEnabled(it.value() && !a->property("unbuilt").toBool());
     }
 
 private:

@@ -99,7 +99,8 @@ QString MainToolbars::imageOf(QToolBar *bar, const QString &key) const {
 
 void MainToolbars::EnabledTb(const EnabledMap &buttons) {
     for (auto it = buttons.constBegin(); it != buttons.constEnd(); ++it)
-        if (QAction *a = button(m_main, it.key())) a->setEnabled(it.value());
+        if (QAction *a = button(m_main, it.key()))
+            a->setEnabled(it.value() && !a->property("unbuilt").toBool());
 }
 
 void MainToolbars::DisableTb() {

@@ -22,6 +22,7 @@
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
 #include "ui/frmMainPlayer.h"
+#include "ui/frmMainAdd.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,6 +71,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     m_edit->deleteSearchJobs = [this] { m_search->DeleteSearchJobs(selectedSearches()); };
     connectHelp();
     m_moviePanel = new frmMainPlayer(*this, m_core);
+    m_add = new MainAddCommands(*this, m_core);
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {

@@ -19,6 +19,7 @@ class DownInfoPanel;
 class FileInfoPanel;
 class JobListPanel;
 class MainEditCommands;
+class MainAddCommands;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -72,6 +73,7 @@ public:
     MainMenus *menus() const { return m_menus; }
     MainEditCommands *editCommands() const { return m_edit; }
     MainToolbars *toolbars() const { return m_toolbars; }
+    MainAddCommands *addCommands() const { return m_add; } // frmMainAdd.cpp
     TrayIcon *tray() const { return m_tray; }
     Resizer *resizer2() const { return m_resizer2; }
     frmMainPlayer *moviePanel() const { return m_moviePanel; }
@@ -126,6 +128,7 @@ private:
     MainMenus *m_menus = nullptr;
     MainEditCommands *m_edit = nullptr;
     MainToolbars *m_toolbars = nullptr;
+    MainAddCommands *m_add = nullptr;
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;
     JobListPanel *m_lists = nullptr;

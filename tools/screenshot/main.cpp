@@ -1,8 +1,10 @@
 // Takes a picture of the main window with a dozen sample jobs, for the README.
 // Usage: mq_screenshot OUT.png WIDTH HEIGHT [NODE_KEY] [ROW]
+//        mq_screenshot OUT.png WIDTH HEIGHT --new-job MODE   (the "Add New Job" dialog)
 // Runs in a fresh temporary application folder; nothing of the user's is read.
 #include "core/AppCore.h"
 #include "core/OleDate.h"
+#include "dialogs/frmNewDown1.h"
 #include "jobs/CategoryTree.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
@@ -10,6 +12,8 @@
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -71,6 +75,26 @@ int main(int argc, char *argv[]) {
 
     frmMain window(core);
     window.load();
+    if (args.size() > 5 && args[4] == QLatin1String("--new-job")) {
+        // The dialog as a user sees it with a URL handed over, or a batch.
+        frmNewDown1 dialog(core, args[5].toInt(), {}, &window);
+        dialog.PresetUrl =
+            QStringLiteral("http://media.example.org/flash/ocean-waves.swf?from=home");
+        if (args[5] == QLatin1String("3"))
+            dialog.PresetUrl = QStringLiteral("http://media.example.org/flash/episode-*.swf");
+        dialog.resize(args[2].toInt(), args[3].toInt());
+        dialog.show();
+        if (args[5] == QLatin1String("3")) {
+            dialog.txtN2->setText(QStringLiteral("12"));
+            dialog.txtN3->setText(QStringLiteral("2"));
+            dialog.cmdCreateUrl->click();
+        }
+        QTimer::singleShot(400, &app, [&] {
+            dialog.grab().save(args[1]);
+            app.quit();
+        });
+        return app.exec();
+    }
     window.resize(args[2].toInt(), args[3].toInt());
     if (args.size() > 4) window.tvNa()->selectKey(args[4]);
     QTreeView *list = window.lists()->listOfView(core.view.CurrentView);

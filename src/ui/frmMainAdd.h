@@ -1,0 +1,68 @@
+#pragma once
+
+#include "dialogs/NewJobRules.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+struct AppCore;
+class QAction;
+class frmMain;
+class frmNewDown1;
+
+// The main window's way in for new jobs: the Jobs menu's three "Add" entries
+// and their toolbar buttons, Ctrl+V and dropped URLs (mode 1 with the URL),
+// the download list's export and import, and the keyboard shortcuts of the
+// menus. Commands that are not built yet stay disabled.
+class MainAddCommands : public QObject {
+    Q_OBJECT
+public:
+    MainAddCommands(frmMain &window, AppCore &core);
+
+    int NewJobMode = 1; // the mode the dialog opens in
+
+    // The new-category dialog behind the dialog's "&Category" buttons.
+    std::function<void()> newCategory;
+    // Hands a page search over to the search list; enables the entries
+    // that open mode 2.
+    void setAddNewSearch(std::function<void(const NewJobRules::NewSearchRequest &)> add);
+
+    // Runs the dialog modally (exec by default); tests drive it here.
+    std::function<int(frmNewDown1 &dialog)> runDialog;
+    // The file dialogs of export and import; an empty answer cancels.
+    std::function<QString(const QString &title, const QString &start, const QString &filters)>
+        askSaveFile, askOpenFile;
+
+    // Opens the dialog in `mode` with a handed-over URL; returns the new jobs.
+    QVector<int> openNewJob(int mode, const QString &url = {});
+    // Mode 4 with these links, every one checked, the category preselected.
+    QVector<int> openLinks(const QVector<NewJobRules::LinkEntry> &links, int skippedLines,
+                           const QString &categoryKey);
+    // Ctrl+V: the clipboard's URL into mode 1; false when it holds none.
+    bool pasteUrl();
+    void exportList(); // mnuFile_Export
+    void importList(); // mnuFile_Import
+
+    // Names of menu entries and toolbar buttons whose commands are not built:
+    // kept disabled whatever the menu rules say.
+    static const QStringList &unbuiltCommands();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void connectMenus();
+    void setShortcuts();
+    void markUnbuilt();
+    QVector<int> runNewJob(frmNewDown1 &dialog);
+    void status(const QString &text);
+
+    frmMain &m_window;
+    AppCore &m_core;
+    std::function<void(const NewJobRules::NewSearchRequest &)> m_addNewSearch;
+    QAction *m_paste = nullptr;
+    QString m_lastExportPath; // remembered while the program runs
+    QString m_lastImportPath;
+    bool m_dialogOpen = false;
+};

@@ -1,0 +1,122 @@
+// The batch page's rules without a window: typed characters and the
+// generated lists, with the bounds a 16-bit counter cannot hold.
+#include "dialogs/BatchUrls.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+class TestBatchUrls : public QObject {
+    Q_OBJECT
+private slots:
+    void numbers_data();
+    void numbers();
+    void letters_data();
+    void letters();
+    void typedKeys();
+    void thirtyThousandEntries_areQuick();
+};
+
+void TestBatchUrls::numbers_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<QString>("message");
+    const QString none;
+    QTest::newRow("width 3, 99..101")
+        << "99"
+        << "101"
+        << "3" << QStringList{"h/099-099", "h/100-100", "h/101-101"} << none;
+    QTest::newRow("leading zeros typed") << "007"
+                                         << "8"
+                                         << "0" << QStringList{"h/7-7", "h/8-8"} << none;
+    QTest::newRow("width 9") << "1"
+                             << "1"
+                             << "9" << QStringList{"h/000000001-000000001"} << none;
+    QTest::newRow("empty width is 0") << "1"
+                                      << "2"
+                                      << "" << QStringList{"h/1-1", "h/2-2"} << none;
+    QTest::newRow("largest bound") << "32766"
+                                   << "32766"
+                                   << "1" << QStringList{"h/32766-32766"} << none;
+    QTest::newRow("32767 refused") << "1"
+                                   << "32767"
+                                   << "1" << QStringList{} << BatchUrls::kNumbersTooLarge;
+    QTest::newRow("huge refused") << "99999999999999999999"
+                                  << "1"
+                                  << "1" << QStringList{} << BatchUrls::kNumbersTooLarge;
+    QTest::newRow("empty from") << ""
+                                << "3"
+                                << "1" << QStringList{} << BatchUrls::kNeedNumbers;
+    QTest::newRow("empty to") << "1"
+                              << ""
+                              << "1" << QStringList{} << BatchUrls::kNeedNumbers;
+    QTest::newRow("not digits") << "1a"
+                                << "3"
+                                << "1" << QStringList{} << BatchUrls::kNeedNumbers;
+}
+
+void TestBatchUrls::numbers() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, width);
+    QFETCH(QStringList, urls);
+    QFETCH(QString, message);
+    const BatchUrls::Result r = BatchUrls::numbers("h/*-*", from, to, width);
+    QCOMPARE(r.urls, urls);
+    QCOMPARE(r.message, message);
+}
+
+void TestBatchUrls::letters_data() {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("x..z") << "x"
+                          << "z" << QStringList{"x.gif", "y.gif", "z.gif"} << false;
+    QTest::newRow("capitals count as lower case") << "Y"
+                                                  << "Z" << QStringList{"y.gif", "z.gif"} << false;
+    QTest::newRow("z..a is empty") << "z"
+                                   << "a" << QStringList{} << false;
+    QTest::newRow("empty from") << ""
+                                << "c" << QStringList{} << true;
+    QTest::newRow("a digit") << "a"
+                             << "1" << QStringList{} << true;
+    QTest::newRow("two letters") << "ab"
+                                 << "c" << QStringList{} << true;
+    QTest::newRow("non-ASCII letter") << QString(QChar(0xE9)) << "z" << QStringList{} << true;
+}
+
+void TestBatchUrls::letters() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QStringList, urls);
+    QFETCH(bool, refused);
+    const BatchUrls::Result r = BatchUrls::letters("*.gif", from, to);
+    QCOMPARE(r.urls, urls);
+    QCOMPARE(r.message.isEmpty(), !refused);
+}
+
+void TestBatchUrls::typedKeys() {
+    QVERIFY(BatchUrls::acceptsDigit('0') && BatchUrls::acceptsDigit('9'));
+    QVERIFY(!BatchUrls::acceptsDigit('\b') && !BatchUrls::acceptsDigit('-') &&
+            !BatchUrls::acceptsDigit(QChar(0x0663))); // an Arabic-Indic three
+    QCOMPARE(BatchUrls::typedWidth("2", '7'), QString("7"));
+    QCOMPARE(BatchUrls::typedWidth("2", 'x'), QString("2"));
+    QCOMPARE(BatchUrls::typedLetter("a", 'Q'), QString("q"));
+    QCOMPARE(BatchUrls::typedLetter("a", '5'), QString("a"));
+    QCOMPARE(BatchUrls::typedLetter("a", QChar(0xC9)), QString("a"));
+    QVERIFY(!BatchUrls::canGenerate("http://h/a.zip"));
+}
+
+void TestBatchUrls::thirtyThousandEntries_areQuick() {
+    QElapsedTimer clock;
+    clock.start();
+    const BatchUrls::Result r = BatchUrls::numbers("http://h/clip*.swf?v=*", "0", "29999", "5");
+    QCOMPARE(r.urls.size(), 30000);
+    QCOMPARE(r.urls.last(), QString("http://h/clip29999.swf?v=29999"));
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+}
+
+QTEST_GUILESS_MAIN(TestBatchUrls)
+#include "tst_batchurls.moc"
