@@ -9,6 +9,7 @@
 #include "engine/JobLog.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
+#include "search/NewSearch.h"
 #include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
@@ -21,8 +22,8 @@
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
-#include "ui/frmMainPlayer.h"
 #include "ui/frmMainAdd.h"
+#include "ui/frmMainPlayer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,6 +73,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectHelp();
     m_moviePanel = new frmMainPlayer(*this, m_core);
     m_add = new MainAddCommands(*this, m_core);
+    connectNewJobSources();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -464,4 +466,32 @@ void frmMain::resizeEvent(QResizeEvent *event) {
     // Captions under the pictures while there is room for all of them.
     m_toolbars->tbMain()->setToolButtonStyle(width() < 1000 ? Qt::ToolButtonIconOnly
                                                             : Qt::ToolButtonTextUnderIcon);
+}
+
+// The new-job dialog reaches the category dialog and the search list, and
+// the update check's "DownLoad Now!" reaches the dialog.
+void frmMain::connectNewJobSources() {
+    m_add->newCategory = [this] {
+        QWidget *parent = QApplication::activeModalWidget();
+        m_edit->newCategory(parent ? parent : this, m_tree->currentKey());
+    };
+    m_add->setAddNewSearch([this](const NewJobRules::NewSearchRequest &request) {
+        const DownJobRecord &t = request.jobTemplate;
+        NewSearchValues values;
+        values.url = request.url;
+        values.depth = request.depth;
+        values.manual = request.state == StatePaused;
+        values.categoryKey = t.CategoryKey;
+        values.saveFolder = t.SavePath;
+        values.parts = t.Parts;
+        values.userAgent = t.UserAgent;
+        values.useProxy = request.useProxy != kFalse;
+        values.proxyHost = request.proxyHost;
+        values.proxyPort = quint16(request.proxyPort);
+        values.useLogin = request.useLogin != kFalse;
+        values.userName = request.userName;
+        values.password = request.password;
+        AddNewSearch(m_core, *m_search, values);
+    });
+    newDownload = [this](const QString &url) { m_add->openNewJob(1, url); };
 }

@@ -97,6 +97,7 @@ private:
     void connectEngine(); // frmMainEngine.cpp
     void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
+    void connectNewJobSources();
     void connectSearch();              // frmMainSearch.cpp
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
     bool searchRuns(int index) const;

@@ -41,14 +41,7 @@ QString droppedUrl(const QMimeData *mime) {
 } // namespace
 
 const QStringList &MainAddCommands::unbuiltCommands() {
-    static const QStringList names = {
-        "mnuFile_Class_N",    "mnuFile_Class_M",  "mnuFile_Class_D",   "mnuFile_Class_P",
-        "mnuFile_AddNew",     "mnuFile_AddNew1",  "mnuEdit_MoveTo",    "mnuEdit_Comment",
-        "mnuEdit_Output",     "mnuEdit_Del",      "mnuOption_PlaySwf", "mnuOption_StopSwf",
-        "mnuOption_CloseSwf", "mnuOption_PorSwf", "mnuOption_NextSwf", "mnuOption_Auto",
-        "mnuOption_ViewSwf",  "tbMain_AddPf",     "tbMain_AddPbf",     "tbMain_Comment",
-        "tbMain_Delete",      "tbMain_Homepage",  "tbOper_Play",       "tbOper_Pause",
-        "tbOper_Stop",        "tbOper_Last",      "tbOper_Next",       "tbOper_FullS"};
+    static const QStringList names; // every command is built
     return names;
 }
 

@@ -7,7 +7,6 @@
 #include "platform/RegistryStore.h"
 #include "ui/MainMenus.h"
 #include "ui/frmMain.h"
-#include "update/NewJobFromUrl.h"
 #include "update/UpdateConfig.h"
 #include "update/frmCheckNew.h"
 
@@ -26,8 +25,6 @@ modMXQuery &mxLookup() {
 } // namespace
 
 void frmMain::connectHelp() {
-    // Until the new-job dialog takes the address, it becomes a plain waiting job.
-    newDownload = [this](const QString &url) { AddJobFromUrl(m_core, url); };
     auto on = [this](const char *name, auto handler) {
         QAction *action = m_menus->action(QString::fromLatin1(name));
         action->setEnabled(true);
