@@ -18,7 +18,9 @@ ProxyEntry parseProxyEntry(const QString &text) {
 
 namespace {
 // Entry numbers and their stored texts, in key order.
-QVector<QPair<int, QString>> storedEntries(const clsIniFile &ini) {
+QVector<QPair<int, QString>> storedEntries(const clsIniFile &file) {
+    clsIniFile ini = file;
+    ini.beginUpdate(); // one read of the file for all entries (a batch goes on as it is)
     QVector<QPair<int, QString>> out;
     const int count =
         NumberText::integerValue(ini.GetSetting(kSection, QStringLiteral("ProxyNum")));

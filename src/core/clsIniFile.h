@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/IniText.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,10 +39,14 @@ public:
     bool lastWriteOk() const { return m_writeOk; }
 
 private:
-    QStringList readLines() const;
+    IniText readText() const;
+    // The text to change: the batch's, or the file's read into *local.
+    IniText &editText(IniText &local);
+    // After a change: marks the batch dirty, or replaces the file.
+    void changed(const IniText &text);
     void writeLines(const QStringList &lines);
     bool m_writeOk = true;
     bool m_batch = false;
     bool m_dirty = false;
-    QStringList m_lines; // the file's lines while batching
+    IniText m_text; // the file's lines while batching
 };
