@@ -39,8 +39,10 @@ private slots:
                                        << "MAXJOBS"
                                        << "3";
         QTest::newRow("case of non-ASCII names")
-            << QByteArray("[\xC4bc]\r\n\xE9t\xE9=1\r\n") << QString::fromUtf8("äBC")
-            << QString::fromUtf8("ÉTÉ") << "1";
+            << QByteArray("[\xC4"
+                          "bc]\r\n\xE9"
+                          "t\xE9=1\r\n")
+            << QString::fromUtf8("äBC") << QString::fromUtf8("ÉTÉ") << "1";
         QTest::newRow("Kelvin sign folds to k")
             << QByteArray("[s]\r\nk=2\r\n") << "S" << QString(QChar(0x212A)) << "2";
         QTest::newRow("first of two sections") << QByteArray("[s]\r\na=1\r\n[S]\r\nb=2\r\n") << "s"
