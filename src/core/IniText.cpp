@@ -104,6 +104,14 @@ int IniText::findKey(const Range &range, const QString &key, QString *value) con
     return -1;
 }
 
+QStringList IniText::keyNames(const Range &range) const {
+    QStringList names;
+    QString name;
+    for (int i = range.header + 1; range.header >= 0 && i < range.end; ++i)
+        if (keyLine(m_lines[i], &name, nullptr)) names.append(name);
+    return names;
+}
+
 void IniText::insertLine(int at, const QString &line) {
     m_lines.insert(at, line);
     // Past every header and key nothing indexed moves: index the new line only.

@@ -30,6 +30,9 @@ public:
     // The line of the key within the range, or -1; *value gets its raw value.
     int findKey(const Range &range, const QString &key, QString *value) const;
 
+    // The names of the key lines within the range, in file order.
+    QStringList keyNames(const Range &range) const;
+
     void insertLine(int at, const QString &line);
     void replaceLine(int at, const QString &line);
     void eraseLines(int from, int to);

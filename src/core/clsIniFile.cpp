@@ -106,6 +106,12 @@ void clsIniFile::SaveSetting(const QString &section, const QString &key, const Q
     changed(text);
 }
 
+QStringList clsIniFile::KeyNames(const QString &section) const {
+    const IniText local = m_batch ? IniText() : readText();
+    const IniText &text = m_batch ? m_text : local;
+    return text.keyNames(text.findSection(section));
+}
+
 QString clsIniFile::GetSetting(const QString &section, const QString &key) const {
     const IniText local = m_batch ? IniText() : readText();
     const IniText &text = m_batch ? m_text : local;

@@ -28,6 +28,8 @@ public:
     // section or the file is missing; "Unknown section or key" when the value
     // is empty.
     QString GetSetting(const QString &section, const QString &key) const;
+    // The key names of the section as written, in file order (repeats included).
+    QStringList KeyNames(const QString &section) const;
 
     // Batches the following calls: they work on the file's text in memory and
     // endUpdate() replaces the file once. The results are those of the calls
