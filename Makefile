@@ -1,11 +1,13 @@
 # Build and test entry points. Every target installs what it needs first.
 BUILD     ?= build
 SAN_BUILD ?= build-san
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc)
 WERROR    ?= $(if $(CI),ON,OFF)
 CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR)
 
-.PHONY: bootstrap build run test test-sanitize bench format clean
+.PHONY: bootstrap build run test test-sanitize fuzz bench format clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -26,6 +28,13 @@ test-sanitize: bootstrap
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target for FUZZ_TIME seconds (fuzz/README.md).
+fuzz: bootstrap
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++ -DMQ_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target mq_fuzz
+	fuzz/run $(FUZZ_BUILD) $(FUZZ_TIME)
+
 bench: build
 	bench/run
 
@@ -33,4 +42,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -4,6 +4,8 @@
 #include "core/clsIniFile.h"
 #include "jobs/ListRowModel.h"
 
+#include <algorithm>
+
 const QString kDirectConnection = QStringLiteral("Direct Connection");
 
 namespace {
@@ -18,11 +20,23 @@ ProxyEntry parseProxyEntry(const QString &text) {
 
 namespace {
 // Entry numbers and their stored texts, in key order.
-QVector<QPair<int, QString>> storedEntries(const clsIniFile &ini) {
+QVector<QPair<int, QString>> storedEntries(const clsIniFile &file) {
+    clsIniFile ini = file;
+    ini.beginUpdate(); // one read of the file for all entries (a batch goes on as it is)
     QVector<QPair<int, QString>> out;
     const int count =
         NumberText::integerValue(ini.GetSetting(kSection, QStringLiteral("ProxyNum")));
-    for (int i = 1; i <= count; ++i) {
+    // Only keys written as a number from 1 to the count can answer the
+    // lookups of "1" .. count: look up those instead of every number.
+    QVector<int> numbers;
+    for (const QString &key : ini.KeyNames(kSection)) {
+        bool ok = false;
+        const int n = key.toInt(&ok);
+        if (ok && n >= 1 && n <= count && key == QString::number(n)) numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    for (int i : numbers) {
         const QString text = ini.GetSetting(kSection, QString::number(i));
         if (text != clsIniFile::kMissingValue) out.append({i, text});
     }

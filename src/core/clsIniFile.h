@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/IniText.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,8 @@ public:
     // section or the file is missing; "Unknown section or key" when the value
     // is empty.
     QString GetSetting(const QString &section, const QString &key) const;
+    // The key names of the section as written, in file order (repeats included).
+    QStringList KeyNames(const QString &section) const;
 
     // Batches the following calls: they work on the file's text in memory and
     // endUpdate() replaces the file once. The results are those of the calls
@@ -37,10 +41,14 @@ public:
     bool lastWriteOk() const { return m_writeOk; }
 
 private:
-    QStringList readLines() const;
+    IniText readText() const;
+    // The text to change: the batch's, or the file's read into *local.
+    IniText &editText(IniText &local);
+    // After a change: marks the batch dirty, or replaces the file.
+    void changed(const IniText &text);
     void writeLines(const QStringList &lines);
     bool m_writeOk = true;
     bool m_batch = false;
     bool m_dirty = false;
-    QStringList m_lines; // the file's lines while batching
+    IniText m_text; // the file's lines while batching
 };

@@ -2,8 +2,32 @@
 
 #include <algorithm>
 
+namespace {
+// Takes a subtree apart level by level: destroying a deep tree through the
+// nested owners would recurse once per level.
+void destroyDeep(std::unique_ptr<CategoryStore::Node> top) {
+    std::vector<std::unique_ptr<CategoryStore::Node>> pending;
+    pending.push_back(std::move(top));
+    while (!pending.empty()) {
+        std::unique_ptr<CategoryStore::Node> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto &child : node->children)
+            pending.push_back(std::move(child));
+    }
+}
+} // namespace
+
 CategoryStore::CategoryStore(QObject *parent) : QAbstractItemModel(parent) {}
-CategoryStore::~CategoryStore() = default;
+CategoryStore::~CategoryStore() {
+    clearNodes();
+}
+
+void CategoryStore::clearNodes() {
+    for (auto &root : m_roots)
+        destroyDeep(std::move(root));
+    m_roots.clear();
+    m_byKey.clear();
+}
 
 std::vector<std::unique_ptr<CategoryStore::Node>> &CategoryStore::siblingsOf(Node *parent) {
     return parent ? parent->children : m_roots;
@@ -11,8 +35,14 @@ std::vector<std::unique_ptr<CategoryStore::Node>> &CategoryStore::siblingsOf(Nod
 
 int CategoryStore::rowOf(const Node *node) const {
     const auto &list = node->parent ? node->parent->children : m_roots;
-    for (size_t i = 0; i < list.size(); ++i)
-        if (list[i].get() == node) return int(i);
+    const size_t hint = size_t(node->rowHint);
+    if (hint < list.size() && list[hint].get() == node) return node->rowHint;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i].get() == node) {
+            node->rowHint = int(i);
+            return int(i);
+        }
+    }
     return -1;
 }
 
@@ -35,7 +65,9 @@ CategoryStore::Node *CategoryStore::addNode(const QString &parentKey, const QStr
     node->selectedImage = selectedImage;
     node->tag = tag;
     node->parent = parentNode;
+    node->rowHint = int(list.size());
     Node *raw = node.get();
+    m_byKey.insert(key, raw);
     list.push_back(std::move(node));
     endInsertRows();
     return raw;
@@ -43,14 +75,23 @@ CategoryStore::Node *CategoryStore::addNode(const QString &parentKey, const QStr
 
 void CategoryStore::clear() {
     beginResetModel();
-    m_roots.clear();
+    clearNodes();
     endResetModel();
 }
 
 CategoryStore::Node *CategoryStore::find(const QString &key) const {
-    for (Node *node : preOrder())
-        if (node->key == key) return node;
-    return nullptr;
+    return m_byKey.value(key, nullptr);
+}
+
+void CategoryStore::forgetSubtree(Node *node) {
+    std::vector<Node *> stack{node};
+    while (!stack.empty()) {
+        Node *n = stack.back();
+        stack.pop_back();
+        m_byKey.remove(n->key);
+        for (auto &child : n->children)
+            stack.push_back(child.get());
+    }
 }
 
 QVector<CategoryStore::Node *> CategoryStore::preOrder() const {
@@ -95,8 +136,11 @@ bool CategoryStore::removeNode(const QString &key) {
     const int row = rowOf(node);
     auto &list = siblingsOf(node->parent);
     beginRemoveRows(indexOf(key).parent(), row, row);
+    forgetSubtree(node);
+    std::unique_ptr<Node> owned = std::move(list[size_t(row)]);
     list.erase(list.begin() + row);
     endRemoveRows();
+    destroyDeep(std::move(owned));
     return true;
 }
 
@@ -113,6 +157,7 @@ bool CategoryStore::moveNode(const QString &key, const QString &newParentKey) {
     std::unique_ptr<Node> owned = std::move(fromList[size_t(from)]);
     fromList.erase(fromList.begin() + from);
     owned->parent = target;
+    owned->rowHint = int(target->children.size());
     target->children.push_back(std::move(owned));
     endMoveRows();
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -27,6 +28,7 @@ public:
         QString tag;
         Node *parent = nullptr;
         std::vector<std::unique_ptr<Node>> children;
+        mutable int rowHint = 0; // where the node last was among its siblings
     };
 
     explicit CategoryStore(QObject *parent = nullptr);
@@ -64,5 +66,8 @@ public:
 private:
     int rowOf(const Node *node) const;
     std::vector<std::unique_ptr<Node>> &siblingsOf(Node *parent);
+    void forgetSubtree(Node *node);
+    void clearNodes();
     std::vector<std::unique_ptr<Node>> m_roots;
+    QHash<QString, Node *> m_byKey; // every node by its key
 };

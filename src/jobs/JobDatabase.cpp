@@ -5,8 +5,11 @@
 #include "jobs/JobTable.h"
 #include "jobs/LeRecord.h"
 
+#include "platform/Cp1252.h"
+
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 
 namespace {
@@ -135,20 +138,50 @@ DbLoadResult LoadJobDatabase(CategoryStore &tree, JobTable &jobs, const QString 
     return result;
 }
 
+bool CategoryKeysDistinctOnDisk(const CategoryStore &tree, QString *first, QString *second) {
+    QHash<QByteArray, QString> written;
+    for (const CategoryStore::Node *node : tree.preOrder()) {
+        const QByteArray bytes = Cp1252::encode(node->key).left(LeWriter::kMaxTextBytes);
+        const auto it = written.constFind(bytes);
+        if (it != written.cend()) {
+            if (first) *first = *it;
+            if (second) *second = node->key;
+            return false;
+        }
+        written.insert(bytes, node->key);
+    }
+    return true;
+}
+
 void WriteCategoryNodes(const CategoryStore::Node *first, int count, LeWriter &file) {
     if (!first || !first->parent) return;
+    // A stack of sibling runs instead of recursion: a deep tree cannot
+    // exhaust the call stack.
+    struct Run {
+        const std::vector<std::unique_ptr<CategoryStore::Node>> *siblings;
+        size_t next;
+        int left;
+    };
     const auto &siblings = first->parent->children;
     size_t i = 0;
     while (i < siblings.size() && siblings[i].get() != first)
         ++i;
-    for (; i < siblings.size() && count > 0; ++i, --count) {
-        const CategoryStore::Node *node = siblings[i].get();
+    std::vector<Run> runs{{&siblings, i, count}};
+    while (!runs.empty()) {
+        Run &run = runs.back();
+        if (run.next >= run.siblings->size() || run.left <= 0) {
+            runs.pop_back();
+            continue;
+        }
+        const CategoryStore::Node *node = (*run.siblings)[run.next].get();
+        ++run.next;
+        --run.left;
         file.text(node->parent->key);
         file.text(node->key);
         file.text(node->text);
         file.text(node->tag);
         if (!node->children.empty())
-            WriteCategoryNodes(node->children.front().get(), int(node->children.size()), file);
+            runs.push_back({&node->children, 0, int(node->children.size())});
     }
 }
 

@@ -36,6 +36,11 @@ bool SaveJobDatabase(const CategoryStore &tree, const JobTable &jobs, const QStr
 // The bytes SaveJobDatabase writes.
 QByteArray JobDatabaseBytes(const CategoryStore &tree, const JobTable &jobs);
 
+// Keys are written in Windows-1252 and cut to 65,535 bytes; two keys that are
+// the same once written would make the file load as damaged. False when the
+// tree holds such a pair (*first and *second name them).
+bool CategoryKeysDistinctOnDisk(const CategoryStore &tree, QString *first, QString *second);
+
 // Writes `count` sibling nodes starting at `first` and, after each node that
 // has children, its children by the same rule (pre-order).
 void WriteCategoryNodes(const CategoryStore::Node *first, int count, LeWriter &file);

@@ -136,12 +136,12 @@ JsonOut jobToJson(const DownJobRecord &job) {
 
 JsonOut databaseToJson(const CategoryStore &tree, const JobTable &jobs) {
     JsonOut categories = JsonOut::array();
-    const CategoryStore::Node *downloaded = tree.find(TreeKey::Downloaded);
+    QSet<const CategoryStore::Node *> below{tree.find(TreeKey::Downloaded)};
+    below.remove(nullptr);
     for (const CategoryStore::Node *node : tree.preOrder()) {
-        bool below = false;
-        for (const CategoryStore::Node *p = node->parent; p && !below; p = p->parent)
-            below = p == downloaded;
-        if (!below) continue;
+        // Pre-order: a node's parent was seen before the node.
+        if (!node->parent || !below.contains(node->parent)) continue;
+        below.insert(node);
         categories.append(
             JsonOut::object()
                 .insert(QStringLiteral("ParentKey"), JsonOut::string(node->parent->key))

@@ -38,7 +38,7 @@ void LeWriter::f64(double v) {
 
 void LeWriter::text(const QString &v) {
     QByteArray bytes = Cp1252::encode(v);
-    if (bytes.size() > 0xFFFF) bytes.truncate(0xFFFF);
+    if (bytes.size() > kMaxTextBytes) bytes.truncate(kMaxTextBytes);
     u16(quint16(bytes.size()));
     m_bytes.append(bytes);
 }

@@ -8,6 +8,7 @@
 // 16-bit length followed by that many Windows-1252 bytes.
 class LeWriter {
 public:
+    static constexpr int kMaxTextBytes = 0xFFFF;
     void i16(qint16 v);
     void u16(quint16 v);
     void i32(qint32 v);

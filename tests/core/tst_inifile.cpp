@@ -38,6 +38,22 @@ private slots:
         QTest::newRow("case of names") << basic << "gENERAL"
                                        << "MAXJOBS"
                                        << "3";
+        QTest::newRow("case of non-ASCII names")
+            << QByteArray("[\xC4"
+                          "bc]\r\n\xE9"
+                          "t\xE9=1\r\n")
+            << QString::fromUtf8("äBC") << QString::fromUtf8("ÉTÉ") << "1";
+        QTest::newRow("Kelvin sign folds to k")
+            << QByteArray("[s]\r\nk=2\r\n") << "S" << QString(QChar(0x212A)) << "2";
+        QTest::newRow("first of two sections") << QByteArray("[s]\r\na=1\r\n[S]\r\nb=2\r\n") << "s"
+                                               << "b"
+                                               << "unknown value";
+        QTest::newRow("first of two keys") << QByteArray("[s]\r\nK=1\r\nk=2\r\n") << "s"
+                                           << "k"
+                                           << "1";
+        QTest::newRow("key before any section") << QByteArray("k=1\r\n[s]\r\n") << "s"
+                                                << "k"
+                                                << "unknown value";
         QTest::newRow("blanks trimmed")
             << QByteArray("  [ General ]  \r\n\t Maxjobs \t=  7.6 \t\r\n") << "general"
             << "maxjobs"
@@ -196,6 +212,26 @@ private slots:
         QCOMPARE(single, QByteArray("[b]\r\nk=23\r\n[A]\r\ny=2\r\n"));
         QCOMPARE(run(true), single);
         QCOMPARE(beforeEnd, start); // nothing written before endUpdate()
+    }
+
+    void batchedAppendsBeforeTrailingBlankLines() {
+        const QByteArray start = "[A]\r\nx=1\r\n\r\n\r\n";
+        auto run = [&](bool batch) -> QByteArray {
+            writeFileBytes(path(), start);
+            clsIniFile ini;
+            ini.IniFileName = path();
+            if (batch) ini.beginUpdate();
+            ini.SaveSetting("A", "y", "2");
+            ini.SaveSetting("a", "z", "3");
+            ini.SaveSetting("A", "Y", ini.GetSetting("A", "z") + "4");
+            ini.SaveSetting("[B", "w", "5");
+            ini.SaveSetting("[b", "v", ini.GetSetting("[B", "W"));
+            if (batch) ini.endUpdate();
+            return readFileBytes(path());
+        };
+        const QByteArray single = run(false);
+        QCOMPARE(single, QByteArray("[A]\r\nx=1\r\ny=34\r\nz=3\r\n\r\n\r\n[[B]\r\nw=5\r\nv=5\r\n"));
+        QCOMPARE(run(true), single);
     }
 
     void failedWriteLeavesNoFile() {

@@ -121,6 +121,33 @@ private slots:
         QCOMPARE(readFileBytes(path()), once);
     }
 
+    void largeProxyListsLoadQuickly_data() {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("proxynum");
+        QTest::newRow("8000 entries") << 8000 << 8000;
+        QTest::newRow("Proxynum 32767, no entries") << 0 << 32767;
+    }
+    void largeProxyListsLoadQuickly() {
+        QFETCH(int, entries);
+        QFETCH(int, proxynum);
+        QByteArray file = "[Proxy]\r\nProxynum=" + QByteArray::number(proxynum) + "\r\n";
+        QByteArray expected = "Proxynum=" + QByteArray::number(entries) + "\r\nDefault=0\r\n";
+        for (int i = 1; i <= entries; ++i) {
+            const QByteArray entry =
+                QByteArray::number(i) + "=p" + QByteArray::number(i) + ":81\r\n";
+            file += entry;
+            expected += entry;
+        }
+        QVERIFY(writeFileBytes(path(), file));
+        QElapsedTimer clock;
+        clock.start();
+        Settings s;
+        loadSettingsAtStartup(path(), s);
+        // Linear work takes well under a second; the former quadratic search took 20 s and more.
+        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(readFileBytes(path()), normalised(kDefaultGeneral, expected, kDefaultOther));
+    }
+
     void readValuesAsTheDialogShowsThem() {
         QVERIFY(writeFileBytes(
             path(), "[General]\r\nMaxjobs=\r\nFileexits=false\r\n[Other]\r\nHideMin=1\r\n"

@@ -388,6 +388,55 @@ private slots:
         QCOMPARE(back[1].Url.size(), 65535);
     }
 
+    void manyCategoriesLoadQuickly() {
+        // 30,000 below "Downloaded", 2,000 more one level deeper.
+        Bytes file;
+        for (int i = 0; i < 30000; ++i)
+            file.text("Downloaded").text("c" + QByteArray::number(i)).text("n").text("f");
+        for (int i = 0; i < 2000; ++i)
+            file.text("c" + QByteArray::number(i * 7))
+                .text("s" + QByteArray::number(i))
+                .text("m")
+                .text("");
+        file.text("0").text("0").text("end").text("end");
+        QElapsedTimer clock;
+        clock.start();
+        CategoryStore tree;
+        baseTree(tree);
+        JobTable jobs;
+        const DbLoadResult r = ReadJobDatabase(tree, jobs, file.data);
+        const QByteArray saved = JobDatabaseBytes(tree, jobs);
+        // Linear work takes well under a second; the former key search took 35 s.
+        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(r.categories, 32000);
+        QVERIFY(!r.damaged);
+        QCOMPARE(tree.indexOf("s1999").parent(), tree.indexOf("c13993"));
+        QCOMPARE(tree.indexOf("c29999").row(), 29999);
+    }
+
+    void deepCategoryChainRoundTrips() {
+        // Each category below the one before: no recursion over the depth.
+        Bytes file;
+        QByteArray parent = "Downloaded";
+        for (int i = 0; i < 100000; ++i) {
+            const QByteArray key = "d" + QByteArray::number(i);
+            file.text(parent).text(key).text("n").text("");
+            parent = key;
+        }
+        file.text("0").text("0").text("end").text("end");
+        {
+            CategoryStore tree;
+            baseTree(tree);
+            JobTable jobs;
+            QCOMPARE(ReadJobDatabase(tree, jobs, file.data).categories, 100000);
+            QCOMPARE(JobDatabaseBytes(tree, jobs), file.data);
+            QVERIFY(databaseToJson(tree, jobs).toJson().contains("\"d99999\""));
+            QVERIFY(tree.removeNode("d5"));
+            QVERIFY(!tree.contains("d99999"));
+            QVERIFY(tree.contains("d4"));
+        } // and the tree is taken down without recursion
+    }
+
     void tableStopsAt32767() {
         JobTable jobs;
         DownJobRecord j;

@@ -133,6 +133,16 @@ private slots:
         QTest::newRow("unknown parent")
             << QStringList{"db", "write", "bad.json", "x.mqb"}
             << QByteArray(json("{'categories':[{'ParentKey':'zz','Key':'k'}]}"));
+        // Keys that are the same once written: such a file would load as damaged.
+        QTest::newRow("keys both become ?")
+            << QStringList{"db", "write", "bad.json", "x.mqb"}
+            << QByteArray(json("{'categories':[{'ParentKey':'Downloaded','Key':'k\\u4e00'},"
+                               "{'ParentKey':'Downloaded','Key':'k\\u4e8c'}]}"));
+        const QByteArray longKey(0xFFFF, 'k');
+        QTest::newRow("keys differ past 65535 bytes")
+            << QStringList{"db", "write", "bad.json", "x.mqb"}
+            << QByteArray("{\"categories\":[{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey +
+                          "a\"},{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey + "b\"}]}");
         QTest::newRow("settings in missing folder")
             << QStringList{"settings", "/nonexistent/dir/set.ini"} << QByteArray();
     }

@@ -13,6 +13,17 @@ namespace {
 // Exit status of a dump that printed what it could read of a damaged file.
 constexpr int kDamaged = 2;
 
+// A key as an error line can show it: short, on one line.
+QString shownKey(const QString &key) {
+    constexpr int kShown = 40;
+    QString shown = key.left(kShown);
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            c = QLatin1Char(' ');
+    return key.size() > kShown ? shown + QStringLiteral("...") : shown;
+}
+
 // The whole file, or an error message.
 bool readWhole(const QString &path, QByteArray *bytes, QString *error) {
     QFile file(path);
@@ -49,6 +60,11 @@ int write(const QString &jsonPath, const QString &path) {
     JobTable jobs;
     if (!databaseFromJson(json, tree, jobs, &error))
         return mqFail(QStringLiteral("%1: %2").arg(jsonPath, error));
+    QString first, second;
+    if (!CategoryKeysDistinctOnDisk(tree, &first, &second))
+        return mqFail(QStringLiteral("%1: the category keys \"%2\" and \"%3\" are the same "
+                                     "once written in Windows-1252")
+                          .arg(jsonPath, shownKey(first), shownKey(second)));
     if (!SaveJobDatabase(tree, jobs, path, &error)) return mqFail(error);
     return 0;
 }
