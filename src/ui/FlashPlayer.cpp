@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonValue>
-#include <QOpenGLContext>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -20,36 +19,7 @@
 #include <functional>
 #include <unistd.h>
 
-QT_BEGIN_NAMESPACE
-Q_GUI_EXPORT QOpenGLContext *qt_gl_global_share_context();
-Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
-QT_END_NAMESPACE
-
 namespace {
-
-QOpenGLContext *g_shareContext = nullptr;
-
-void deleteShareContext() {
-    qt_gl_set_global_share_context(nullptr);
-    delete g_shareContext;
-    g_shareContext = nullptr;
-}
-
-// The web engine draws through OpenGL contexts that share with one global
-// context. Qt::AA_ShareOpenGLContexts would have Qt make it at start-up, which
-// loads the whole OpenGL stack (tens of MB) even when no movie is ever played;
-// the player makes it itself just before the first web view.
-void ensureShareContext() {
-    if (qt_gl_global_share_context()) return;
-    g_shareContext = new QOpenGLContext;
-    if (!g_shareContext->create())
-        qWarning("The movie player could not create its OpenGL context.");
-    qt_gl_set_global_share_context(g_shareContext);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // Post routines run at the start of the application's destructor, while the
-    // platform that owns the context still exists.
-    qAddPostRoutine(deleteShareContext);
-}
 
 // The page may read Ruffle's own files and in-page data; every other request
 // (network, other local files) is refused, whatever the movie asks for.
@@ -121,7 +91,6 @@ QString FlashPlayer::ruffleFolder() {
 }
 
 void FlashPlayer::createView() {
-    ensureShareContext();
     if (!m_profile) {
         m_profile = new QWebEngineProfile(this); // off the record: nothing is stored
         m_profile->setUrlRequestInterceptor(new RuffleFilesOnly(ruffleFolder(), m_profile));
