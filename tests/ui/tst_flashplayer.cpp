@@ -198,7 +198,6 @@ void tst_FlashPlayer::crashedRenderProcessIsReplaced() {
 }
 
 int main(int argc, char **argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (!qEnvironmentVariableIsSet("MQ_RUFFLE_DIR"))
         qputenv("MQ_RUFFLE_DIR", qgetenv("MQ_BINARY_DIR") + "/src/app/moorquill/ruffle");
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

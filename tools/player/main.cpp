@@ -88,7 +88,6 @@ qint64 playRow(frmMain &w, int row) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) return 2;

@@ -5,7 +5,6 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // wanted by the movie player
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
     // Start-up: paths and empty tables, then the main window and its load.
