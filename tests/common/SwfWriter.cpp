@@ -103,33 +103,33 @@ QByteArray lzmaRaw(const QByteArray &in, QByteArray *props) {
 
 } // namespace
 
-QByteArray makeSwf(const SwfSpec &spec) {
-    const int w = spec.width * 20, h = spec.height * 20, side = qMin(w, h) / 4;
+QByteArray makeSwf(const SwfRecipe &recipe) {
+    const int w = recipe.width * 20, h = recipe.height * 20, side = qMin(w, h) / 4;
     QByteArray body = rect(w, h);
-    body += u16(int(spec.frameRate * 256));
-    body += u16(spec.frames);
-    if (spec.actionScript3 || spec.version >= 8)
-        body += tag(69, QByteArray(spec.actionScript3 ? "\x08\0\0\0" : "\0\0\0\0", 4));
-    const quint32 c = spec.background;
+    body += u16(int(recipe.frameRate * 256));
+    body += u16(recipe.frames);
+    if (recipe.actionScript3 || recipe.version >= 8)
+        body += tag(69, QByteArray(recipe.actionScript3 ? "\x08\0\0\0" : "\0\0\0\0", 4));
+    const quint32 c = recipe.background;
     body += tag(9, QByteArray(1, char(c >> 16)) + char(c >> 8) + char(c));
-    if (!spec.actionScript3) body += tag(2, square(side));
-    for (int f = 1; f <= spec.frames; ++f) {
-        if (!spec.actionScript3) {
-            const int x = spec.frames > 1 ? (w - side) * (f - 1) / (spec.frames - 1) : 0;
+    if (!recipe.actionScript3) body += tag(2, square(side));
+    for (int f = 1; f <= recipe.frames; ++f) {
+        if (!recipe.actionScript3) {
+            const int x = recipe.frames > 1 ? (w - side) * (f - 1) / (recipe.frames - 1) : 0;
             body += tag(26, place(f == 1, x, (h - side) / 2));
         }
-        if (f == spec.stopFrame) body += tag(12, QByteArray("\x07\x00", 2));
+        if (f == recipe.stopFrame) body += tag(12, QByteArray("\x07\x00", 2));
         body += tag(1, {});
     }
     body += u16(0);
 
     QByteArray head(8, '\0');
-    head[0] = spec.compression;
+    head[0] = recipe.compression;
     head[1] = 'W';
     head[2] = 'S';
-    head[3] = char(spec.version);
+    head[3] = char(recipe.version);
     qToLittleEndian(quint32(8 + body.size()), head.data() + 4);
-    if (spec.compression == 'C') {
+    if (recipe.compression == 'C') {
         uLongf size = compressBound(uLong(body.size()));
         QByteArray packed(int(size), '\0');
         compress2(reinterpret_cast<Bytef *>(packed.data()), &size,
@@ -137,7 +137,7 @@ QByteArray makeSwf(const SwfSpec &spec) {
         packed.resize(int(size));
         return head + packed;
     }
-    if (spec.compression == 'Z') {
+    if (recipe.compression == 'Z') {
         QByteArray props;
         const QByteArray packed = lzmaRaw(body, &props);
         QByteArray length(4, '\0');

@@ -7,7 +7,7 @@
 // and a square that moves one step per frame, optionally a stop() action on
 // one frame, or an ActionScript 3 stub (FileAttributes with the AS3 flag and
 // no code).
-struct SwfSpec {
+struct SwfRecipe {
     int version = 6;
     int width = 320; // pixels
     int height = 240;
@@ -19,4 +19,4 @@ struct SwfSpec {
     char compression = 'F'; // 'F' plain, 'C' zlib, 'Z' LZMA
 };
 
-QByteArray makeSwf(const SwfSpec &spec);
+QByteArray makeSwf(const SwfRecipe &recipe);

@@ -63,15 +63,15 @@ void tst_SwfMovie::header() {
     QFETCH(int, frames);
     QFETCH(double, rate);
     QFETCH(bool, as3);
-    SwfSpec spec;
-    spec.version = version;
-    spec.compression = compression;
-    spec.frames = frames;
-    spec.frameRate = rate;
-    spec.actionScript3 = as3;
-    spec.width = 550;
-    spec.height = 400;
-    const QByteArray movie = makeSwf(spec);
+    SwfRecipe recipe;
+    recipe.version = version;
+    recipe.compression = compression;
+    recipe.frames = frames;
+    recipe.frameRate = rate;
+    recipe.actionScript3 = as3;
+    recipe.width = 550;
+    recipe.height = 400;
+    const QByteArray movie = makeSwf(recipe);
     const SwfHeader h = readSwfHeader(movie);
     QVERIFY2(h.valid, qPrintable(h.error));
     QCOMPARE(h.signature, compression);
@@ -86,11 +86,11 @@ void tst_SwfMovie::header() {
 
 void tst_SwfMovie::damaged_data() {
     QTest::addColumn<QByteArray>("bytes");
-    SwfSpec spec;
-    spec.compression = 'C';
-    const QByteArray zlib = makeSwf(spec);
-    spec.compression = 'Z';
-    const QByteArray lzma = makeSwf(spec);
+    SwfRecipe recipe;
+    recipe.compression = 'C';
+    const QByteArray zlib = makeSwf(recipe);
+    recipe.compression = 'Z';
+    const QByteArray lzma = makeSwf(recipe);
     QByteArray garbledZlib = zlib;
     for (int i = 8; i < garbledZlib.size(); ++i)
         garbledZlib[i] = char(0xA5 ^ i);
@@ -122,11 +122,11 @@ void tst_SwfMovie::hostileBytesNeverCrash() {
     // bytes behind each signature: any answer will do, as long as it comes.
     QList<QByteArray> seeds;
     for (char c : {'F', 'C', 'Z'}) {
-        SwfSpec spec;
-        spec.compression = c;
-        spec.frames = 4;
-        spec.stopFrame = 2;
-        seeds << makeSwf(spec);
+        SwfRecipe recipe;
+        recipe.compression = c;
+        recipe.frames = 4;
+        recipe.stopFrame = 2;
+        seeds << makeSwf(recipe);
     }
     QRandomGenerator random(14);
     for (const QByteArray &seed : seeds) {
@@ -155,13 +155,13 @@ void tst_SwfMovie::hostileBytesNeverCrash() {
 }
 
 void tst_SwfMovie::uncompressedMatchesPlain() {
-    SwfSpec spec;
-    spec.frames = 30;
-    const QByteArray plain = makeSwf(spec);
+    SwfRecipe recipe;
+    recipe.frames = 30;
+    const QByteArray plain = makeSwf(recipe);
     for (char c : {'C', 'Z'}) {
-        spec.compression = c;
+        recipe.compression = c;
         QString error;
-        QCOMPARE(uncompressedSwf(makeSwf(spec), &error), plain);
+        QCOMPARE(uncompressedSwf(makeSwf(recipe), &error), plain);
         QVERIFY(error.isEmpty());
     }
     QCOMPARE(uncompressedSwf(plain), plain);
@@ -183,12 +183,12 @@ void tst_SwfMovie::hook() {
     QFETCH(char, compression);
     QFETCH(int, expectedVersion);
     QFETCH(QList<int>, firstTags);
-    SwfSpec spec;
-    spec.version = version;
-    spec.compression = compression;
-    spec.frames = 6;
+    SwfRecipe recipe;
+    recipe.version = version;
+    recipe.compression = compression;
+    recipe.frames = 6;
     QString error;
-    const QByteArray hooked = hookedSwf(makeSwf(spec), &error);
+    const QByteArray hooked = hookedSwf(makeSwf(recipe), &error);
     QVERIFY2(!hooked.isEmpty(), qPrintable(error));
     QCOMPARE(hooked.left(3), QByteArray("FWS"));
     QCOMPARE(int(uchar(hooked[3])), expectedVersion);
@@ -204,11 +204,11 @@ void tst_SwfMovie::hook() {
 }
 
 void tst_SwfMovie::hookRefusesActionScript3() {
-    SwfSpec spec;
-    spec.actionScript3 = true;
-    spec.version = 10;
+    SwfRecipe recipe;
+    recipe.actionScript3 = true;
+    recipe.version = 10;
     QString error;
-    QVERIFY(hookedSwf(makeSwf(spec), &error).isEmpty());
+    QVERIFY(hookedSwf(makeSwf(recipe), &error).isEmpty());
     QCOMPARE(error, QStringLiteral("ActionScript 3 movie"));
 }
 

@@ -27,16 +27,16 @@ private slots:
     void crashedRenderProcessIsReplaced();
 
 private:
-    QString movie(const QString &name, const SwfSpec &spec);
+    QString movie(const QString &name, const SwfRecipe &recipe);
     void loadAndWait(const QString &path);
     QTemporaryDir m_dir;
     std::unique_ptr<QWidget> m_window;
     FlashPlayer *m_player = nullptr;
 };
 
-QString tst_FlashPlayer::movie(const QString &name, const SwfSpec &spec) {
+QString tst_FlashPlayer::movie(const QString &name, const SwfRecipe &recipe) {
     const QString path = m_dir.filePath(name);
-    if (!QFile::exists(path)) writeFileBytes(path, makeSwf(spec));
+    if (!QFile::exists(path)) writeFileBytes(path, makeSwf(recipe));
     return path;
 }
 
@@ -76,23 +76,23 @@ void tst_FlashPlayer::totalFrames() {
     QFETCH(char, compression);
     QFETCH(int, frames);
     QFETCH(bool, as3);
-    SwfSpec spec;
-    spec.compression = compression;
-    spec.frames = frames;
-    spec.actionScript3 = as3;
-    spec.version = as3 ? 10 : 6;
+    SwfRecipe recipe;
+    recipe.compression = compression;
+    recipe.frames = frames;
+    recipe.actionScript3 = as3;
+    recipe.version = as3 ? 10 : 6;
     loadAndWait(
-        movie(QStringLiteral("t_%1_%2.swf").arg(QTest::currentDataTag()).arg(frames), spec));
+        movie(QStringLiteral("t_%1_%2.swf").arg(QTest::currentDataTag()).arg(frames), recipe));
     QCOMPARE(m_player->TotalFrames(), frames);
     QCOMPARE(m_player->CanSeek(), !as3);
     QVERIFY2(m_player->lastError().isEmpty(), qPrintable(m_player->lastError()));
 }
 
 void tst_FlashPlayer::frameAdvancesAndStopsOnPause() {
-    SwfSpec spec;
-    spec.frames = 600;
-    spec.frameRate = 30;
-    loadAndWait(movie("long.swf", spec));
+    SwfRecipe recipe;
+    recipe.frames = 600;
+    recipe.frameRate = 30;
+    loadAndWait(movie("long.swf", recipe));
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 5, 10000);
     const int seen = m_player->FrameNum();
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > seen, 5000);
@@ -107,10 +107,10 @@ void tst_FlashPlayer::frameAdvancesAndStopsOnPause() {
 }
 
 void tst_FlashPlayer::gotoFrameLandsThere() {
-    SwfSpec spec;
-    spec.frames = 300;
-    spec.frameRate = 30;
-    loadAndWait(movie("seek.swf", spec));
+    SwfRecipe recipe;
+    recipe.frames = 300;
+    recipe.frameRate = 30;
+    loadAndWait(movie("seek.swf", recipe));
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
     m_player->setPlaying(false);
     m_player->GotoFrame(200);
@@ -125,21 +125,21 @@ void tst_FlashPlayer::gotoFrameLandsThere() {
 }
 
 void tst_FlashPlayer::stopActionHoldsTheFrame() {
-    SwfSpec spec;
-    spec.frames = 20;
-    spec.stopFrame = 4;
-    loadAndWait(movie("stops.swf", spec));
+    SwfRecipe recipe;
+    recipe.frames = 20;
+    recipe.stopFrame = 4;
+    loadAndWait(movie("stops.swf", recipe));
     QTRY_COMPARE_WITH_TIMEOUT(m_player->FrameNum(), 4, 10000);
     QTest::qWait(500);
     QCOMPARE(m_player->FrameNum(), 4);
 }
 
 void tst_FlashPlayer::actionScript3PlaysWithoutFrames() {
-    SwfSpec spec;
-    spec.actionScript3 = true;
-    spec.version = 10;
-    spec.frames = 12;
-    loadAndWait(movie("as3.swf", spec));
+    SwfRecipe recipe;
+    recipe.actionScript3 = true;
+    recipe.version = 10;
+    recipe.frames = 12;
+    loadAndWait(movie("as3.swf", recipe));
     QVERIFY(!m_player->CanSeek());
     QTest::qWait(300);
     QCOMPARE(m_player->FrameNum(), 0);
@@ -149,11 +149,11 @@ void tst_FlashPlayer::actionScript3PlaysWithoutFrames() {
 }
 
 void tst_FlashPlayer::damagedOrMissingChangesNothing() {
-    SwfSpec spec;
-    spec.frames = 600;
-    const QString good = movie("good.swf", spec);
+    SwfRecipe recipe;
+    recipe.frames = 600;
+    const QString good = movie("good.swf", recipe);
     loadAndWait(good);
-    QByteArray damaged = makeSwf(spec);
+    QByteArray damaged = makeSwf(recipe);
     damaged[0] = 'C'; // "compressed" bytes that are not zlib
     const QString bad = m_dir.filePath("damaged.swf");
     QVERIFY(writeFileBytes(bad, damaged));
@@ -166,24 +166,24 @@ void tst_FlashPlayer::damagedOrMissingChangesNothing() {
 }
 
 void tst_FlashPlayer::closeAndReload() {
-    SwfSpec spec;
-    spec.frames = 100;
-    loadAndWait(movie("first.swf", spec));
+    SwfRecipe recipe;
+    recipe.frames = 100;
+    loadAndWait(movie("first.swf", recipe));
     QVERIFY(m_player->setMovie(QString()));
     QVERIFY(m_player->Movie().isEmpty());
     QVERIFY(!m_player->isVisible());
     QCOMPARE(m_player->FrameNum(), 0);
-    spec.frames = 80;
-    loadAndWait(movie("second.swf", spec));
+    recipe.frames = 80;
+    loadAndWait(movie("second.swf", recipe));
     QVERIFY(m_player->isVisible());
     QCOMPARE(m_player->TotalFrames(), 80);
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
 }
 
 void tst_FlashPlayer::crashedRenderProcessIsReplaced() {
-    SwfSpec spec;
-    spec.frames = 100;
-    loadAndWait(movie("crash.swf", spec));
+    SwfRecipe recipe;
+    recipe.frames = 100;
+    loadAndWait(movie("crash.swf", recipe));
     auto *view = m_player->findChild<QWebEngineView *>("flashView");
     QVERIFY(view);
     const qint64 pid = view->page()->renderProcessPid();
@@ -191,8 +191,8 @@ void tst_FlashPlayer::crashedRenderProcessIsReplaced() {
     QPointer<QWebEngineView> watched(view);
     ::kill(pid_t(pid), SIGKILL);
     QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 10000);
-    spec.frames = 50;
-    loadAndWait(movie("after.swf", spec));
+    recipe.frames = 50;
+    loadAndWait(movie("after.swf", recipe));
     QCOMPARE(m_player->TotalFrames(), 50);
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
 }
