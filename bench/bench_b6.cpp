@@ -186,7 +186,8 @@ int main(int argc, char **argv) {
     maxGapNs = qMax(maxGapNs, tick.nsecsElapsed());
 
     const double mb = double(page.size()) / 1e6;
-    std::printf("B6 page %.1f MB, 2000 movies, 10000 anchors, median of %d runs, CPU time\n", mb, runs);
+    std::printf("B6 page %.1f MB, 2000 movies, 10000 anchors, median of %d runs, CPU time\n", mb,
+                runs);
     std::printf("B6 scan     %8.2f ms  %7.0f MB/s\n", scanMs, mb / (scanMs / 1000));
     std::printf("B6 gumbo    %8.2f ms  %7.0f MB/s\n", gumboMs, mb / (gumboMs / 1000));
     std::printf("B6 scan parts: text preparation %.2f ms, OBJECT %.2f ms, EMBED %.2f ms, "

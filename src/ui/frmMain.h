@@ -98,7 +98,7 @@ private:
     void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     void connectNewJobSources();
-    void connectSearch();              // frmMainSearch.cpp
+    void connectSearch();                // frmMainSearch.cpp
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
     bool searchRuns(int index) const;
     void enableSearchPopup();
