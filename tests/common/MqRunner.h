@@ -24,3 +24,23 @@ struct MqRunner {
     QByteArray out() { return process.readAllStandardOutput(); }
     QByteArray err() { return process.readAllStandardError(); }
 };
+
+// What a finished `mq` run gave; status -1 when it did not end normally.
+struct MqResult {
+    int status = -1;
+    QByteArray out, err;
+};
+
+// Runs `mq` to its end without an event loop, for commands that talk to no
+// test server.
+inline MqResult runMq(const QStringList &args, const QProcessEnvironment &env = {}) {
+    QProcess p;
+    if (!env.isEmpty()) p.setProcessEnvironment(env);
+    p.start(MqRunner::binary(), args);
+    MqResult r;
+    if (!p.waitForFinished(30000)) return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}

@@ -1,4 +1,5 @@
 // Black-box tests of `mq add` and `mq export` on a job database.
+#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 
 #include <QJsonArray>
@@ -9,20 +10,9 @@
 #include <QtTest>
 
 namespace {
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
-
+using Run = MqResult;
 Run mq(const QStringList &args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq"), args);
-    Run r;
-    if (!p.waitForFinished(30000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runMq(args);
 }
 
 QJsonArray jobsOf(const QString &db) {

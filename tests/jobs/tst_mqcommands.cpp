@@ -1,4 +1,5 @@
 // Black-box tests of the `mq` program: db write, db dump and settings.
+#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 #include <QFile>
 #include <QJsonArray>
@@ -9,21 +10,9 @@
 #include <QtTest>
 
 namespace {
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
+using Run = MqResult;
 Run mq(const QStringList &args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq"), args);
-    Run r;
-    if (!p.waitForFinished(20000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runMq(args);
 }
 
 // JSON written with single quotes for readability.

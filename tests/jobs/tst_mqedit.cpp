@@ -1,4 +1,5 @@
 // Black-box tests of `mq category`, `mq import` and `mq delete`.
+#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 #include "core/AppCore.h"
 #include "jobs/CategoryTree.h"
@@ -11,23 +12,11 @@
 #include <QtTest>
 
 namespace {
-struct Run {
-    int status = -1;
-    QByteArray out, err;
-};
-
+using Run = MqResult;
 Run mq(const QStringList &args) {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", QDir::tempPath());
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq"), args);
-    Run r;
-    if (!p.waitForFinished(20000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runMq(args, env);
 }
 
 struct Db {
