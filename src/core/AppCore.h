@@ -9,6 +9,8 @@
 #include "jobs/MainView.h"
 #include "search/SearchTable.h"
 
+#include <QStringList>
+
 // The process-wide state that the main window and `mq` share: start-up
 // values, in-memory settings, the job table and the category tree. Logic
 // classes take what they need from it by reference.
@@ -21,4 +23,6 @@ struct AppCore {
     JobLists lists{DownJobs, lvNowDown}; // the other lists and the procedures filling them
     MainView view{DownJobs, lists};      // the main window's view and selection state
     SearchTable SearchJobs;              // page search jobs (in memory only)
+    QStringList FoundMovies; // movie addresses of the last browser-page scan, page order
+    int FoundCount = 0;      // > 0: a scan list waits for the save dialog
 };
