@@ -5,7 +5,8 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc)
 WERROR    ?= $(if $(CI),ON,OFF)
-CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR)
+PCH       ?= $(if $(CI),ON,OFF)
+CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH)
 
 .PHONY: bootstrap build run test test-sanitize fuzz bench format clean
 
@@ -23,7 +24,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: bootstrap
-	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMQ_SANITIZE=ON -DMQ_WERROR=$(WERROR)
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMQ_SANITIZE=ON -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
@@ -31,7 +32,7 @@ test-sanitize: bootstrap
 # Every fuzz target for FUZZ_TIME seconds (fuzz/README.md).
 fuzz: bootstrap
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_CXX_COMPILER=clang++ -DMQ_FUZZ=ON
+	    -DCMAKE_CXX_COMPILER=clang++ -DMQ_FUZZ=ON -DMQ_PCH=$(PCH)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target mq_fuzz
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_TIME)
 
