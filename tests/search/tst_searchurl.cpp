@@ -3,6 +3,13 @@
 
 #include <QTest>
 
+namespace {
+// One row of a table of three texts.
+void row(const char *tag, const QString &a, const QString &b, const QString &c) {
+    QTest::newRow(tag) << a << b << c;
+}
+} // namespace
+
 class tst_SearchUrl : public QObject {
     Q_OBJECT
 private slots:
@@ -26,20 +33,20 @@ void tst_SearchUrl::parse_data() {
     QTest::addColumn<QString>("requestPath");
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("fileName");
-    const auto row = [](const char *tag, const QString &url, bool proxy, const QString &stored,
-                        const QString &host, int port, const QString &path, const QString &dir,
-                        const QString &file) {
+    const auto parsed = [](const char *tag, const QString &url, bool proxy, const QString &stored,
+                           const QString &host, int port, const QString &path, const QString &dir,
+                           const QString &file) {
         QTest::newRow(tag) << url << proxy << stored << host << port << path << dir << file;
     };
-    row("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
-    row("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h", 80,
-        "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
-    row("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
-        "h:8080", 8080, "/a/", "/a/", "");
-    row("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
-        "http://h:81/x/y.html", "/x/", "y.html");
-    row("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80, "/p?u=/q/r",
-        "/p?u=/q/", "r");
+    parsed("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
+    parsed("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h", 80,
+           "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
+    parsed("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
+           "h:8080", 8080, "/a/", "/a/", "");
+    parsed("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
+           "http://h:81/x/y.html", "/x/", "y.html");
+    parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
+           "/p?u=/q/r", "/p?u=/q/", "r");
 }
 
 void tst_SearchUrl::parse() {
@@ -85,10 +92,6 @@ void tst_SearchUrl::resolve_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("resolved");
-    const auto row = [](const char *tag, const QString &page, const QString &link,
-                        const QString &resolved) {
-        QTest::newRow(tag) << page << link << resolved;
-    };
     row("absolute", "http://h/a/", "http://o/m.swf", "http://o/m.swf");
     row("absolute any case", "http://h/a/", "HTTP://o/m.swf", "HTTP://o/m.swf");
     row("root", "http://h:81/a/p.htm", "/m.swf", "http://h:81/m.swf");
@@ -113,10 +116,6 @@ void tst_SearchUrl::fileNames_data() {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extension");
-    const auto row = [](const char *tag, const QString &url, const QString &name,
-                        const QString &extension) {
-        QTest::newRow(tag) << url << name << extension;
-    };
     row("movie", "http://h/a/intro.swf", "intro.swf", "swf");
     row("backslash", "http://h/a\\b.SWF", "b.SWF", "SWF");
     row("directory", "http://h/a/", "", "http://h/a/");
