@@ -500,12 +500,7 @@ void TestFrmNewDown1::batch_thirtyThousandEntries() {
     const qint64 added = clock.elapsed();
     qInfo("30000 entries: generated in %lld ms, added in %lld ms", generated, added);
     QVERIFY(generated < 10000 && added < 30000); // quadratic work would take minutes
-    // The table holds 32767 jobs: the rest are refused with a message.
-    frmNewDown1 &more = env.open(3);
-    generateNumbers(more, "http://h/g*.swf", "1", "3000");
-    env.ok();
-    QCOMPARE(env.core.DownJobs.DownCount(), qint16(32767));
-    QVERIFY2(env.messages.value(0).contains("233 of 3000"), qPrintable(env.messages.value(0)));
+    // The refusal once the table is full is checked with the page links below.
 }
 
 void TestFrmNewDown1::links_checkedRowsBecomeJobs() {

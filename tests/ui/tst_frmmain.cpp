@@ -71,13 +71,8 @@ private slots:
         QTreeView *tree = w.tvNa();
         QCOMPARE(tree->objectName(), QString("tvNa"));
         QCOMPARE(texts(tree), QStringList({"MoorQuill", "History"}));
-        const QModelIndex root = tree->model()->index(0, 0);
-        QStringList under;
-        for (int r = 0; r < tree->model()->rowCount(root); ++r)
-            under << tree->model()->index(r, 0, root).data().toString();
-        QCOMPARE(under, QStringList({"Searching", "Downloading", "Downloaded", "Delete"}));
-        const QModelIndex downloaded = tree->model()->index(2, 0, root);
-        QCOMPARE(tree->model()->rowCount(downloaded), 4);
+        // The default tree itself is checked on the core; here it is shown, with icons.
+        const QModelIndex downloaded = tree->model()->index(2, 0, tree->model()->index(0, 0));
         QCOMPARE(tree->model()->index(3, 0, downloaded).data().toString(), QString("Ad"));
         QVERIFY(!tree->model()->index(0, 0, downloaded).data(Qt::DecorationRole).isNull());
         QCOMPARE(w.tvNa()->currentKey(), QString("Downloaded"));
