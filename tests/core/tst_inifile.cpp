@@ -19,87 +19,42 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
+        const auto row = [](const char *tag, const QByteArray &file, const QString &section,
+                            const QString &key, const QString &expected) {
+            QTest::newRow(tag) << file << section << key << expected;
+        };
+        const QString unknown = QStringLiteral("unknown value");
+        const QString empty = QStringLiteral("Unknown section or key");
         const QByteArray basic = "[General]\r\nMaxjobs=3\r\nEmpty=\r\n";
-        QTest::newRow("missing file") << QByteArray("<none>") << "General"
-                                      << "Maxjobs"
-                                      << "unknown value";
-        QTest::newRow("plain") << basic << "General"
-                               << "Maxjobs"
-                               << "3";
-        QTest::newRow("missing key") << basic << "General"
-                                     << "Parts"
-                                     << "unknown value";
-        QTest::newRow("missing section") << basic << "Other"
-                                         << "Maxjobs"
-                                         << "unknown value";
-        QTest::newRow("empty value") << basic << "General"
-                                     << "Empty"
-                                     << "Unknown section or key";
-        QTest::newRow("case of names") << basic << "gENERAL"
-                                       << "MAXJOBS"
-                                       << "3";
-        QTest::newRow("case of non-ASCII names")
-            << QByteArray("[\xC4"
-                          "bc]\r\n\xE9"
-                          "t\xE9=1\r\n")
-            << QString::fromUtf8("äBC") << QString::fromUtf8("ÉTÉ") << "1";
-        QTest::newRow("Kelvin sign folds to k")
-            << QByteArray("[s]\r\nk=2\r\n") << "S" << QString(QChar(0x212A)) << "2";
-        QTest::newRow("first of two sections") << QByteArray("[s]\r\na=1\r\n[S]\r\nb=2\r\n") << "s"
-                                               << "b"
-                                               << "unknown value";
-        QTest::newRow("first of two keys") << QByteArray("[s]\r\nK=1\r\nk=2\r\n") << "s"
-                                           << "k"
-                                           << "1";
-        QTest::newRow("key before any section") << QByteArray("k=1\r\n[s]\r\n") << "s"
-                                                << "k"
-                                                << "unknown value";
-        QTest::newRow("blanks trimmed")
-            << QByteArray("  [ General ]  \r\n\t Maxjobs \t=  7.6 \t\r\n") << "general"
-            << "maxjobs"
-            << "7.6";
-        QTest::newRow("inner blanks kept") << QByteArray("[A]\r\nk= a  b \r\n") << "A"
-                                           << "k"
-                                           << "a  b";
-        QTest::newRow("quotes removed") << QByteArray("[A]\r\nk=\" x \"\r\n") << "A"
-                                        << "k"
-                                        << " x ";
-        QTest::newRow("one quote kept") << QByteArray("[A]\r\nk=\"x\r\n") << "A"
-                                        << "k"
-                                        << "\"x";
-        QTest::newRow("only blanks") << QByteArray("[A]\r\nk=   \r\n") << "A"
-                                     << "k"
-                                     << "Unknown section or key";
-        QTest::newRow("value with =") << QByteArray("[A]\r\nk=a=b\r\n") << "A"
-                                      << "k"
-                                      << "a=b";
-        QTest::newRow("first duplicate wins") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A"
-                                              << "k"
-                                              << "1";
-        QTest::newRow("first duplicate section")
-            << QByteArray("[A]\r\nk=1\r\n[B]\r\n[a]\r\nk=2\r\nj=3\r\n") << "A"
-            << "j"
-            << "unknown value";
-        QTest::newRow("LF only") << QByteArray("[A]\nk=v\nj=w\n") << "A"
-                                 << "j"
-                                 << "w";
-        QTest::newRow("no final line end") << QByteArray("[A]\r\nk=v") << "A"
-                                           << "k"
-                                           << "v";
-        QTest::newRow("comment is no key") << QByteArray("[A]\r\n;k=1\r\n") << "A"
-                                           << ";k"
-                                           << "unknown value";
-        QTest::newRow("line without =") << QByteArray("[A]\r\nk\r\nj=2\r\n") << "A"
-                                        << "k"
-                                        << "unknown value";
-        QTest::newRow("key in other section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A"
-                                              << "k"
-                                              << "unknown value";
-        QTest::newRow("Windows-1252") << QByteArray("[A]\r\nk=\xe9\x80\xfc\r\n") << "A"
-                                      << "k" << QString::fromUtf8("é€ü");
-        QTest::newRow("254 characters") << "[A]\r\nk=" + QByteArray(300, 'x') + "\r\n"
-                                        << "A"
-                                        << "k" << QString(254, QLatin1Char('x'));
+        row("missing file", "<none>", "General", "Maxjobs", unknown);
+        row("plain", basic, "General", "Maxjobs", "3");
+        row("missing key", basic, "General", "Parts", unknown);
+        row("missing section", basic, "Other", "Maxjobs", unknown);
+        row("empty value", basic, "General", "Empty", empty);
+        row("case of names", basic, "gENERAL", "MAXJOBS", "3");
+        row("case of non-ASCII names", "[\xC4\x62\x63]\r\n\xE9\x74\xE9=1\r\n",
+            QString::fromUtf8("äBC"), QString::fromUtf8("ÉTÉ"), "1");
+        row("Kelvin sign folds to k", "[s]\r\nk=2\r\n", "S", QString(QChar(0x212A)), "2");
+        row("first of two sections", "[s]\r\na=1\r\n[S]\r\nb=2\r\n", "s", "b", unknown);
+        row("first of two keys", "[s]\r\nK=1\r\nk=2\r\n", "s", "k", "1");
+        row("key before any section", "k=1\r\n[s]\r\n", "s", "k", unknown);
+        row("blanks trimmed", "  [ General ]  \r\n\t Maxjobs \t=  7.6 \t\r\n", "general", "maxjobs",
+            "7.6");
+        row("inner blanks kept", "[A]\r\nk= a  b \r\n", "A", "k", "a  b");
+        row("quotes removed", "[A]\r\nk=\" x \"\r\n", "A", "k", " x ");
+        row("one quote kept", "[A]\r\nk=\"x\r\n", "A", "k", "\"x");
+        row("only blanks", "[A]\r\nk=   \r\n", "A", "k", empty);
+        row("value with =", "[A]\r\nk=a=b\r\n", "A", "k", "a=b");
+        row("first duplicate section", "[A]\r\nk=1\r\n[B]\r\n[a]\r\nk=2\r\nj=3\r\n", "A", "j",
+            unknown);
+        row("LF only", "[A]\nk=v\nj=w\n", "A", "j", "w");
+        row("no final line end", "[A]\r\nk=v", "A", "k", "v");
+        row("comment is no key", "[A]\r\n;k=1\r\n", "A", ";k", unknown);
+        row("line without =", "[A]\r\nk\r\nj=2\r\n", "A", "k", unknown);
+        row("key in other section", "[A]\r\n[B]\r\nk=1\r\n", "A", "k", unknown);
+        row("Windows-1252", "[A]\r\nk=\xe9\x80\xfc\r\n", "A", "k", QString::fromUtf8("é€ü"));
+        row("254 characters", "[A]\r\nk=" + QByteArray(300, 'x') + "\r\n", "A", "k",
+            QString(254, QLatin1Char('x')));
     }
     void reads() {
         QFETCH(QByteArray, file);
@@ -119,49 +74,29 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("creates file") << QByteArray("<none>") << "save"
-                                      << "General"
-                                      << "Maxjobs"
-                                      << "5" << QByteArray("[General]\r\nMaxjobs=5\r\n");
-        QTest::newRow("replaces in place") << QByteArray("[S]\r\na=1\r\nKEY=2\r\nc=3\r\n") << "save"
-                                           << "s"
-                                           << "key"
-                                           << "9" << QByteArray("[S]\r\na=1\r\nKEY=9\r\nc=3\r\n");
-        QTest::newRow("appends to its section")
-            << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\nz=0\r\n") << "save"
-            << "a"
-            << "y"
-            << "2" << QByteArray("[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=0\r\n");
-        QTest::newRow("new section at end")
-            << QByteArray("[A]\r\nx=1\r\n") << "save"
-            << "B"
-            << "y"
-            << " v " << QByteArray("[A]\r\nx=1\r\n[B]\r\ny= v \r\n");
-        QTest::newRow("LF file becomes CR LF") << QByteArray("[A]\nx=1\n") << "save"
-                                               << "A"
-                                               << "y"
-                                               << "2" << QByteArray("[A]\r\nx=1\r\ny=2\r\n");
-        QTest::newRow("Windows-1252 out")
-            << QByteArray("<none>") << "save"
-            << "A"
-            << "k" << QString::fromUtf8("é€") << QByteArray("[A]\r\nk=\xe9\x80\r\n");
-        QTest::newRow("line break in value") << QByteArray("<none>") << "save"
-                                             << "A"
-                                             << "k"
-                                             << "a\r\nb" << QByteArray("[A]\r\nk=a  b\r\n");
-        QTest::newRow("delete section")
-            << QByteArray("[A]\r\nx=1\r\n[b]\r\ny=2\r\n;c\r\n[C]\r\nz=3\r\n") << "delete"
-            << "B"
-            << ""
-            << "" << QByteArray("[A]\r\nx=1\r\n[C]\r\nz=3\r\n");
-        QTest::newRow("delete absent section") << QByteArray("[A]\nx=1\n") << "delete"
-                                               << "B"
-                                               << ""
-                                               << "" << QByteArray("[A]\nx=1\n");
-        QTest::newRow("delete in missing file") << QByteArray("<none>") << "delete"
-                                                << "B"
-                                                << ""
-                                                << "" << QByteArray();
+        const auto save = [](const char *tag, const QByteArray &before, const QString &section,
+                             const QString &key, const QString &value, const QByteArray &after) {
+            QTest::newRow(tag) << before << "save" << section << key << value << after;
+        };
+        const auto drop = [](const char *tag, const QByteArray &before, const QByteArray &after) {
+            QTest::newRow(tag) << before << "delete"
+                               << "B" << QString() << QString() << after;
+        };
+        save("creates file", "<none>", "General", "Maxjobs", "5", "[General]\r\nMaxjobs=5\r\n");
+        save("replaces in place", "[S]\r\na=1\r\nKEY=2\r\nc=3\r\n", "s", "key", "9",
+             "[S]\r\na=1\r\nKEY=9\r\nc=3\r\n");
+        save("appends to its section", "[A]\r\nx=1\r\n\r\n[B]\r\nz=0\r\n", "a", "y", "2",
+             "[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=0\r\n");
+        save("new section at end", "[A]\r\nx=1\r\n", "B", "y", " v ",
+             "[A]\r\nx=1\r\n[B]\r\ny= v \r\n");
+        save("LF file becomes CR LF", "[A]\nx=1\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n");
+        save("Windows-1252 out", "<none>", "A", "k", QString::fromUtf8("é€"),
+             "[A]\r\nk=\xe9\x80\r\n");
+        save("line break in value", "<none>", "A", "k", "a\r\nb", "[A]\r\nk=a  b\r\n");
+        drop("delete section", "[A]\r\nx=1\r\n[b]\r\ny=2\r\n;c\r\n[C]\r\nz=3\r\n",
+             "[A]\r\nx=1\r\n[C]\r\nz=3\r\n");
+        drop("delete absent section", "[A]\nx=1\n", "[A]\nx=1\n");
+        drop("delete in missing file", "<none>", QByteArray());
     }
     void writes() {
         QFETCH(QByteArray, before);
@@ -181,14 +116,6 @@ private slots:
         // Writes replace the file whole: no temporary file stays behind.
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  after.isEmpty() ? 0 : 1);
-    }
-
-    void valueRoundTripsAsRead() {
-        clsIniFile ini;
-        ini.IniFileName = path();
-        ini.SaveSetting("A", "k", "Mozilla/4.0 (Windows 95;US) Opera 3.60  [en]");
-        QCOMPARE(ini.GetSetting("a", "K"), QString("Mozilla/4.0 (Windows 95;US) Opera 3.60  [en]"));
-        QVERIFY(ini.lastWriteOk());
     }
 
     void batchedCallsMatchSingleCalls() {

@@ -161,21 +161,6 @@ private slots:
         QCOMPARE(v.proxies[0].host, QString()); // no colon: empty host and port
         QCOMPARE(v.proxies[0].port, QString());
     }
-
-    void saveSetsInMemoryValues() {
-        OptionValues v = defaultOptionValues();
-        v.Maxjobs = "8";
-        v.Overwrite = true;
-        v.DoneExit = 1;
-        v.proxies = {{"proxy1", "8080"}};
-        Settings s;
-        iniSaveValues(path(), v, s);
-        QCOMPARE(s.Maxjobs, qint16(8));
-        QVERIFY(s.Fileexits);
-        QCOMPARE(s.DoneExit, qint16(1));
-        QVERIFY(readFileBytes(path()).contains(
-            "[Proxy]\r\nProxynum=1\r\nDefault=0\r\n1=proxy1:8080\r\n"));
-    }
 };
 
 QTEST_APPLESS_MAIN(TestOptionsLogic)

@@ -22,38 +22,25 @@ void TestBatchUrls::numbers_data() {
     QTest::addColumn<QString>("width");
     QTest::addColumn<QStringList>("urls");
     QTest::addColumn<QString>("message");
-    const QString none;
-    QTest::newRow("width 3, 99..101")
-        << "99"
-        << "101"
-        << "3" << QStringList{"h/099-099", "h/100-100", "h/101-101"} << none;
-    QTest::newRow("leading zeros typed") << "007"
-                                         << "8"
-                                         << "0" << QStringList{"h/7-7", "h/8-8"} << none;
-    QTest::newRow("width 9") << "1"
-                             << "1"
-                             << "9" << QStringList{"h/000000001-000000001"} << none;
-    QTest::newRow("empty width is 0") << "1"
-                                      << "2"
-                                      << "" << QStringList{"h/1-1", "h/2-2"} << none;
-    QTest::newRow("largest bound") << "32766"
-                                   << "32766"
-                                   << "1" << QStringList{"h/32766-32766"} << none;
-    QTest::newRow("32767 refused") << "1"
-                                   << "32767"
-                                   << "1" << QStringList{} << BatchUrls::kNumbersTooLarge;
-    QTest::newRow("huge refused") << "99999999999999999999"
-                                  << "1"
-                                  << "1" << QStringList{} << BatchUrls::kNumbersTooLarge;
-    QTest::newRow("empty from") << ""
-                                << "3"
-                                << "1" << QStringList{} << BatchUrls::kNeedNumbers;
-    QTest::newRow("empty to") << "1"
-                              << ""
-                              << "1" << QStringList{} << BatchUrls::kNeedNumbers;
-    QTest::newRow("not digits") << "1a"
-                                << "3"
-                                << "1" << QStringList{} << BatchUrls::kNeedNumbers;
+    const auto row = [](const char *tag, const QString &from, const QString &to,
+                        const QString &width, const QStringList &urls, const QString &message) {
+        QTest::newRow(tag) << from << to << width << urls << message;
+    };
+    const QStringList none;
+    const QString tooLarge = BatchUrls::kNumbersTooLarge, needNumbers = BatchUrls::kNeedNumbers;
+    row("width 3, 99..101", "99", "101", "3", {"h/099-099", "h/100-100", "h/101-101"}, {});
+    row("narrower than the number", "100", "100", "2", {"h/100-100"}, {});
+    row("width 0, 9..10", "9", "10", "0", {"h/9-9", "h/10-10"}, {});
+    row("leading zeros typed", "007", "8", "0", {"h/7-7", "h/8-8"}, {});
+    row("width 9", "1", "1", "9", {"h/000000001-000000001"}, {});
+    row("empty width is 0", "1", "2", "", {"h/1-1", "h/2-2"}, {});
+    row("5 to 3 is empty", "5", "3", "1", none, {});
+    row("largest bound", "32766", "32766", "1", {"h/32766-32766"}, {});
+    row("32767 refused", "1", "32767", "1", none, tooLarge);
+    row("huge refused", "99999999999999999999", "1", "1", none, tooLarge);
+    row("empty from", "", "3", "1", none, needNumbers);
+    row("empty to", "1", "", "1", none, needNumbers);
+    row("not digits", "1a", "3", "1", none, needNumbers);
 }
 
 void TestBatchUrls::numbers() {
@@ -72,19 +59,16 @@ void TestBatchUrls::letters_data() {
     QTest::addColumn<QString>("to");
     QTest::addColumn<QStringList>("urls");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("x..z") << "x"
-                          << "z" << QStringList{"x.gif", "y.gif", "z.gif"} << false;
-    QTest::newRow("capitals count as lower case") << "Y"
-                                                  << "Z" << QStringList{"y.gif", "z.gif"} << false;
-    QTest::newRow("z..a is empty") << "z"
-                                   << "a" << QStringList{} << false;
-    QTest::newRow("empty from") << ""
-                                << "c" << QStringList{} << true;
-    QTest::newRow("a digit") << "a"
-                             << "1" << QStringList{} << true;
-    QTest::newRow("two letters") << "ab"
-                                 << "c" << QStringList{} << true;
-    QTest::newRow("non-ASCII letter") << QString(QChar(0xE9)) << "z" << QStringList{} << true;
+    const auto row = [](const char *tag, const QString &from, const QString &to,
+                        const QStringList &urls,
+                        bool refused) { QTest::newRow(tag) << from << to << urls << refused; };
+    row("x..z", "x", "z", {"x.gif", "y.gif", "z.gif"}, false);
+    row("capitals count as lower case", "Y", "Z", {"y.gif", "z.gif"}, false);
+    row("z..a is empty", "z", "a", {}, false);
+    row("empty from", "", "c", {}, true);
+    row("a digit", "a", "1", {}, true);
+    row("two letters", "ab", "c", {}, true);
+    row("non-ASCII letter", QString(QChar(0xE9)), "z", {}, true);
 }
 
 void TestBatchUrls::letters() {

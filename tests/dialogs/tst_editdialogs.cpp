@@ -130,20 +130,10 @@ private slots:
         QCOMPARE(saved->tree.find("102k")->tag, QString("/music/"));
     }
 
-    void classD_topLevelRefused_categoryDeleted() {
+    // The refusal of a fixed node is driven from the main window's menu.
+    void classD_categoryDeleted() {
         EditFixture f;
         Boxes boxes;
-        const int job = f.addJob("Downloaded", StateComplete, "/a");
-        {
-            frmClassD dialog(f.core, f.commit(), "Downloaded");
-            click(dialog.cmdOK);
-        }
-        QCOMPARE(boxes.texts, QStringList{"Error!\nCan not Delete this Category!"});
-        QCOMPARE(boxes.kinds, QList<EditBoxes::Kind>{EditBoxes::Kind::Error});
-        QVERIFY(f.core.tree.contains("Downloaded"));
-        QCOMPARE(f.core.DownJobs[job].CategoryKey, QString("Downloaded"));
-        QVERIFY(!QFile::exists(f.core.paths.JobDbPath));
-
         const int mine = f.addJob("102k", StateComplete, "/b");
         frmClassD dialog(f.core, f.commit(), "102k");
         click(dialog.cmdOK);

@@ -113,18 +113,13 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("parentAfter");
-        QTest::newRow("below another") << "102k"
-                                       << "101k1" << true << "101k1";
-        QTest::newRow("into itself") << "101k"
-                                     << "101k" << true << "Downloaded";
-        QTest::newRow("into own sub-tree") << "101k"
-                                           << "101k1" << false << "Downloaded";
-        QTest::newRow("Downloaded stays") << "Downloaded"
-                                          << "101k" << true << "MoorQuill";
-        QTest::newRow("to the recycle node") << "102k"
-                                             << "Recely" << false << "Downloaded";
-        QTest::newRow("the recycle node") << "Recely"
-                                          << "101k" << false << "MoorQuill";
+        QTest::newRow("below another") << "102k" << QString("101k1") << true << "101k1";
+        QTest::newRow("into itself") << "101k" << QString("101k") << true << "Downloaded";
+        QTest::newRow("into own sub-tree") << "101k" << QString("101k1") << false << "Downloaded";
+        QTest::newRow("Downloaded stays") << "Downloaded" << QString("101k") << true << "MoorQuill";
+        QTest::newRow("to the recycle node")
+            << "102k" << QString("Recely") << false << "Downloaded";
+        QTest::newRow("the recycle node") << "Recely" << QString("101k") << false << "MoorQuill";
     }
     void moveCategory() {
         QFETCH(QString, key);

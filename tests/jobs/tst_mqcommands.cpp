@@ -1,6 +1,11 @@
-// Black-box tests of the `mq` program: db write, db dump and settings.
+// Black-box tests of the `mq` program on a job database and the settings:
+// db write and dump, settings, category, import and delete.
 #include "common/MqRunner.h"
 #include "common/TestFiles.h"
+#include "core/AppCore.h"
+#include "jobs/CategoryTree.h"
+#include "jobs/JobDatabase.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,8 +17,20 @@
 namespace {
 using Run = MqResult;
 Run mq(const QStringList &args) {
-    return runMq(args);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QDir::tempPath());
+    return runMq(args, env);
 }
+
+// The database as the program reads it back.
+struct Db {
+    CategoryStore tree;
+    JobTable jobs;
+    explicit Db(const QString &path) {
+        AddFixedNodes(tree, {});
+        LoadJobDatabase(tree, jobs, path);
+    }
+};
 
 // JSON written with single quotes for readability.
 QByteArray json(const char *text) {
@@ -164,6 +181,91 @@ private slots:
         QVERIFY(ini.startsWith("[General]\r\nMaxjobs=3\r\nParts=5\r\n"));
         QVERIFY(!ini.contains("extra"));
         QVERIFY(r.out.indexOf("\"Maxjobs\"") < r.out.indexOf("\"Proxies\""));
+    }
+
+    void categoryAddListMoveDelete() {
+        const QString db = file("cat.mqb");
+        Run r = mq({"category", "add", "--db", db, "--parent", "101k", "--name", "Sub", "--dir",
+                    file("sub"), "--mkdir"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QByteArray("101k1\n"));
+        QVERIFY(QFileInfo(file("sub")).isDir());
+        r = mq({"category", "add", "--db", db, "--parent", "101k1", "--name", "a/b"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.startsWith("mq: category: "));
+        r = mq({"category", "move", "--db", db, "--key", "101k", "--to", "101k1"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("own sub category"));
+        r = mq({"category", "move", "--db", db, "--key", "101k1", "--to", "104k"});
+        QCOMPARE(r.status, 0);
+        r = mq({"category", "delete", "--db", db, "--key", "Recely"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("Can not Delete this Category!"));
+        r = mq({"category", "set", "--db", db, "--key", "102k", "--name", "Music"});
+        QCOMPARE(r.status, 0);
+        r = mq({"category", "delete", "--db", db, "--key", "103k"});
+        QCOMPARE(r.status, 0);
+
+        r = mq({"category", "list", "--db", db});
+        QCOMPARE(r.status, 0);
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 4); // 101k, 102k, 104k, 101k1 below 104k
+        const QJsonObject last = QJsonDocument::fromJson(lines[3]).object();
+        QCOMPARE(last.value("Key").toString(), QString("101k1"));
+        QCOMPARE(last.value("ParentKey").toString(), QString("104k"));
+        QCOMPARE(last.value("Name").toString(), QString("Sub"));
+        QCOMPARE(last.value("Folder").toString(), file("sub") + '/');
+        QCOMPARE(QJsonDocument::fromJson(lines[1]).object().value("Name").toString(),
+                 QString("Music"));
+    }
+
+    void importNeverOverwrites() {
+        const QString db = file("imp.mqb");
+        const Run added = mq({"category", "add", "--db", db, "--parent", "Downloaded", "--name",
+                              "T", "--dir", file("target")});
+        QCOMPARE(added.out, QByteArray("Downloaded5\n"));
+        QDir().mkpath(file("src/batch"));
+        QDir().mkpath(file("target"));
+        writeFileBytes(file("src/one.swf"), "1");
+        writeFileBytes(file("src/batch/two.swf"), "22");
+        writeFileBytes(file("src/batch/three.zip"), "333");
+        writeFileBytes(file("src/clash.swf"), "new");
+        writeFileBytes(file("target/clash.swf"), "old");
+        Run r = mq({"import", "--db", db, "--category", "Downloaded5", "--move",
+                    file("src/one.swf"), file("src/batch"), file("src/clash.swf")});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("clash.swf"), r.err.constData());
+        QCOMPARE(r.out.trimmed().split('\n').size(), 3);
+        QVERIFY(r.out.contains(file("target/three.zip").toUtf8()));
+        QCOMPARE(readFileBytes(file("src/clash.swf")), QByteArray("new"));
+        QCOMPARE(readFileBytes(file("target/clash.swf")), QByteArray("old"));
+        QVERIFY(!QFile::exists(file("src/one.swf")));
+        Db saved(db);
+        QCOMPARE(saved.jobs.DownCount(), 3);
+        QCOMPARE(saved.jobs[1].CategoryKey, QString("Downloaded5"));
+        QCOMPARE(saved.jobs[1].State, 4);
+
+        writeFileBytes(file("src/stay.swf"), "s");
+        r = mq({"import", "--db", db, "--category", "Downloaded", file("src/stay.swf")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, file("src/stay.swf").toUtf8() + '\n');
+        r = mq({"import", "--db", db, "--category", "nope", file("src/stay.swf")});
+        QCOMPARE(r.status, 1);
+    }
+
+    void deleteByIndex() {
+        const QString db = file("del.mqb");
+        writeFileBytes(file("d.swf"), "d");
+        QVERIFY(mq({"import", "--db", db, "--category", "102k", file("d.swf")}).status == 0);
+        Run r = mq({"delete", "--db", db, "--files", "1"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(Db(db).jobs[1].CategoryKey, QString("Recely"));
+        QVERIFY(QFile::exists(file("d.swf")));
+        r = mq({"delete", "--db", db, "--files", "1", "7"});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains("no job 7"));
+        QVERIFY(!QFile::exists(file("d.swf")));
+        QCOMPARE(Db(db).jobs.DownCount(), 0);
     }
 };
 

@@ -69,18 +69,9 @@ void TestMxQuery::queryPacket_bytes_data() {
     const QByteArray head("\x11\xDF\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00", 12);
     const QByteArray tail("\x00\x0F\x00\x01", 4);
     QTest::newRow("two labels") << "example.test"
-                                << head +
-                                       QByteArray("\x07"
-                                                  "example\x04test\x00",
-                                                  14) +
-                                       tail;
+                                << head + QByteArray("\x07\x65xample\x04test\x00", 14) + tail;
     QTest::newRow("trailing dot") << "a.bc."
-                                  << head +
-                                         QByteArray("\x01"
-                                                    "a\x02"
-                                                    "bc\x00",
-                                                    6) +
-                                         tail;
+                                  << head + QByteArray("\x01\x61\x02\x62\x63\x00", 6) + tail;
     QTest::newRow("empty label") << "a..bc" << QByteArray();
     QTest::newRow("label of 64") << QString(64, QLatin1Char('x')) + ".test" << QByteArray();
 }
@@ -96,71 +87,53 @@ void TestMxQuery::parse_answers_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QString>("best");
     QTest::addColumn<QString>("hosts");
-    QTest::newRow("20 and 10") << replyFor(kDomain, {mxRec(20, labels("mx20.example.test")),
-                                                     mxRec(10, labels("mx10.example.test"))})
-                               << "mx10.example.test"
-                               << "mx10.example.test/10 mx20.example.test/20";
-    QTest::newRow("equal preferences keep order")
-        << replyFor(kDomain,
-                    {mxRec(5, labels("b.example.test")), mxRec(5, labels("a.example.test")),
-                     mxRec(1, labels("c.example.test"))})
-        << "c.example.test"
-        << "c.example.test/1 b.example.test/5 a.example.test/5";
-    QTest::newRow("equal best is the first")
-        << replyFor(kDomain, {mxRec(5, labels("first.test")), mxRec(5, labels("second.test"))})
-        << "first.test"
-        << "first.test/5 second.test/5";
+    const auto row = [](const char *tag, const QByteArray &reply, const QString &best,
+                        const QString &hosts) { QTest::newRow(tag) << reply << best << hosts; };
+    const auto mx = [](const QVector<Record> &records) { return replyFor(kDomain, records); };
+    row("20 and 10",
+        mx({mxRec(20, labels("mx20.example.test")), mxRec(10, labels("mx10.example.test"))}),
+        "mx10.example.test", "mx10.example.test/10 mx20.example.test/20");
+    row("equal preferences keep order",
+        mx({mxRec(5, labels("b.example.test")), mxRec(5, labels("a.example.test")),
+            mxRec(1, labels("c.example.test"))}),
+        "c.example.test", "c.example.test/1 b.example.test/5 a.example.test/5");
+    row("equal best is the first",
+        mx({mxRec(5, labels("first.test")), mxRec(5, labels("second.test"))}), "first.test",
+        "first.test/5 second.test/5");
     // "mx1" followed by a pointer to the question name at offset 12.
-    QTest::newRow("pointer-ended then full name")
-        << replyFor(kDomain, {mxRec(10, QByteArray("\x03mx1\xC0\x0C", 6)),
-                              mxRec(20, labels("mx2.other.test"))})
-        << "mx1.example.test"
-        << "mx1.example.test/10 mx2.other.test/20";
-    QTest::newRow("whole name is a pointer")
-        << replyFor(kDomain, {mxRec(30, QByteArray("\xC0\x0C", 2)), mxRec(40, labels("z.test"))})
-        << "example.test"
-        << "example.test/30 z.test/40";
-    QTest::newRow("CNAME first") << replyFor(kDomain, {Record{5, 0, labels("alias.test")},
-                                                       mxRec(10, labels("mx.test"))})
-                                 << ""
-                                 << "";
-    QTest::newRow("MX then A stops")
-        << replyFor(kDomain,
-                    {mxRec(10, labels("mx.test")), Record{1, 0, QByteArray("\x7f\0\0\1", 4)},
-                     mxRec(1, labels("late.test"))})
-        << "mx.test"
-        << "mx.test/10";
-    QTest::newRow("preference above 32767")
-        << replyFor(kDomain, {mxRec(65535, labels("low.test")), mxRec(10, labels("high.test"))})
-        << "high.test"
-        << "high.test/10 low.test/65535";
-    QTest::newRow("empty exchange skipped")
-        << replyFor(kDomain, {mxRec(1, QByteArray(1, '\0')), mxRec(2, labels("mx.test"))})
-        << "mx.test"
-        << "mx.test/2";
+    row("pointer-ended then full name",
+        mx({mxRec(10, QByteArray("\x03mx1\xC0\x0C", 6)), mxRec(20, labels("mx2.other.test"))}),
+        "mx1.example.test", "mx1.example.test/10 mx2.other.test/20");
+    row("whole name is a pointer",
+        mx({mxRec(30, QByteArray("\xC0\x0C", 2)), mxRec(40, labels("z.test"))}), "example.test",
+        "example.test/30 z.test/40");
+    row("CNAME first", mx({Record{5, 0, labels("alias.test")}, mxRec(10, labels("mx.test"))}), "",
+        "");
+    row("MX then A stops",
+        mx({mxRec(10, labels("mx.test")), Record{1, 0, QByteArray("\x7f\0\0\1", 4)},
+            mxRec(1, labels("late.test"))}),
+        "mx.test", "mx.test/10");
+    row("preference above 32767",
+        mx({mxRec(65535, labels("low.test")), mxRec(10, labels("high.test"))}), "high.test",
+        "high.test/10 low.test/65535");
+    row("empty exchange skipped", mx({mxRec(1, QByteArray(1, '\0')), mxRec(2, labels("mx.test"))}),
+        "mx.test", "mx.test/2");
     // Hostile replies: each ends the walk without reading outside the buffer.
-    QTest::newRow("pointer into the header")
-        << replyFor(kDomain, {mxRec(10, labels("ok.test")), mxRec(5, QByteArray("\xC0\x00", 2))})
-        << "ok.test"
-        << "ok.test/10";
-    QByteArray loop = replyFor(kDomain, {mxRec(10, QByteArray("\x01x\xC0\x00", 4))});
+    row("pointer into the header",
+        mx({mxRec(10, labels("ok.test")), mxRec(5, QByteArray("\xC0\x00", 2))}), "ok.test",
+        "ok.test/10");
+    QByteArray loop = mx({mxRec(10, QByteArray("\x01x\xC0\x00", 4))});
     loop[int(loop.size()) - 1] = char(loop.size() - 4); // the pointer points at its own name
-    QTest::newRow("pointer loop") << loop << ""
-                                  << "";
+    row("pointer loop", loop, "", "");
     QByteArray longName;
     for (int i = 0; i < 5; ++i)
         longName += char(63) + QByteArray(63, 'a');
-    QTest::newRow("name over 255") << replyFor(kDomain, {mxRec(1, longName + '\0')}) << ""
-                                   << "";
-    QTest::newRow("pointer byte 0xC1")
-        << replyFor(kDomain, {mxRec(1, QByteArray("\xC1\x0C", 2))}) << ""
-        << "";
-    QByteArray tooMany = replyFor(kDomain, {mxRec(10, labels("only.test"))});
+    row("name over 255", mx({mxRec(1, longName + '\0')}), "", "");
+    row("pointer byte 0xC1", mx({mxRec(1, QByteArray("\xC1\x0C", 2))}), "", "");
+    QByteArray tooMany = mx({mxRec(10, labels("only.test"))});
     tooMany[7] = char(9); // nine answers announced, one present
-    QTest::newRow("answer count too large") << tooMany << "only.test"
-                                            << "only.test/10";
-    QTest::newRow("header only") << QByteArray("\x11\xDF\x81\x80\0\1\0\1\0\0\0\0", 12) << ""
-                                 << "";
+    row("answer count too large", tooMany, "only.test", "only.test/10");
+    row("header only", QByteArray("\x11\xDF\x81\x80\0\1\0\1\0\0\0\0", 12), "", "");
 }
 
 void TestMxQuery::parse_answers() {
@@ -190,21 +163,19 @@ void TestMxQuery::resolvConf_data() {
     QTest::addColumn<QStringList>("servers");
     QTest::addColumn<QString>("domain");
     QTest::addColumn<QString>("base");
-    QTest::newRow("domain line")
-        << "# generated\nnameserver 10.0.0.1\nnameserver\t10.0.0.2 \ndomain corp.example.test\n"
-        << QStringList{"10.0.0.1", "10.0.0.2"} << "corp.example.test"
-        << "example.test";
-    QTest::newRow("first search entry") << "search one.test two.test\nnameserver ::1\n"
-                                        << QStringList{"::1"} << "one.test"
-                                        << "one.test";
-    QTest::newRow("domain wins over search") << "search s.test\ndomain d.test\n"
-                                             << QStringList{} << "d.test"
-                                             << "d.test";
-    QTest::newRow("comments and no dot") << "; x\nnameserver 1.1.1.1 # note\ndomain local\n"
-                                         << QStringList{"1.1.1.1"} << "local"
-                                         << "local";
-    QTest::newRow("empty") << "" << QStringList{} << ""
-                           << "";
+    const auto row = [](const char *tag, const QString &text, const QStringList &servers,
+                        const QString &domain, const QString &base) {
+        QTest::newRow(tag) << text << servers << domain << base;
+    };
+    row("domain line",
+        "# generated\nnameserver 10.0.0.1\nnameserver\t10.0.0.2 \ndomain corp.example.test\n",
+        {"10.0.0.1", "10.0.0.2"}, "corp.example.test", "example.test");
+    row("first search entry", "search one.test two.test\nnameserver ::1\n", {"::1"}, "one.test",
+        "one.test");
+    row("domain wins over search", "search s.test\ndomain d.test\n", {}, "d.test", "d.test");
+    row("comments and no dot", "; x\nnameserver 1.1.1.1 # note\ndomain local\n", {"1.1.1.1"},
+        "local", "local");
+    row("empty", "", {}, "", "");
 }
 
 void TestMxQuery::resolvConf() {

@@ -196,14 +196,11 @@ void TestSmtpDialogue::refusedInput_sendsNothing() {
 void TestSmtpDialogue::lookupFailures_data() {
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("lastLine");
-    QTest::newRow("no MX") << "friend@nomx.test"
-                           << "Error !";
+    QTest::newRow("no MX") << "friend@nomx.test" << QString("Error !");
     QTest::newRow("no answer") << "friend@quiet.test"
-                               << "Error ! Problem receiving MX query";
-    QTest::newRow("short domain") << "friend@a.bc"
-                                  << "Error ! No Valid Domain Specified";
-    QTest::newRow("no @: whole text") << "sink.test"
-                                      << "Message send succeed";
+                               << QString("Error ! Problem receiving MX query");
+    QTest::newRow("short domain") << "friend@a.bc" << QString("Error ! No Valid Domain Specified");
+    QTest::newRow("no @: whole text") << "sink.test" << QString("Message send succeed");
 }
 
 void TestSmtpDialogue::lookupFailures() {
@@ -241,19 +238,9 @@ void TestSmtpDialogue::mqMail_printsStatusLines() {
     const QString body = QDir::temp().filePath(QStringLiteral("mq-mail-body-%1.txt").arg(m_port));
     QVERIFY(writeFileBytes(body, "Line one\n.two\n"));
     MqRunner run;
-    const QStringList common{"mail",
-                             "--from",
-                             kFrom,
-                             "--to",
-                             kTo,
-                             "--subject",
-                             "Test",
-                             "--body-file",
-                             body,
-                             "--dns",
-                             m_dns->server(),
-                             "--smtp-port",
-                             QString::number(m_port)};
+    QStringList common{"mail", "--from", kFrom, "--to", kTo, "--subject", "Test"};
+    common << "--body-file" << body << "--dns" << m_dns->server() << "--smtp-port"
+           << QString::number(m_port);
     QCOMPARE(run.run(common), 0);
     const QList<QByteArray> lines = run.out().trimmed().split('\n');
     QCOMPARE(lines.first(), QByteArray("Resolve the email server address..."));

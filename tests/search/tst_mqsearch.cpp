@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/MqRunner.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,8 +20,6 @@ private slots:
     void dbAndDownload_writeJobsAndFiles();
 
 private:
-    QString m_mq;
-    int run(QProcess &process, const QStringList &args);
     FaultHttpServer m_server;
 };
 
@@ -31,8 +30,7 @@ QByteArray embed(const QByteArray &src) {
 } // namespace
 
 void tst_MqSearch::initTestCase() {
-    m_mq = qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq");
-    QVERIFY2(QFileInfo(m_mq).isExecutable(), qPrintable(m_mq));
+    QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
     FaultHttpServer::Resource r;
     r.body = embed("a.swf") + "<a href=\"sub/b.htm\">b</a>";
     m_server.setResource(QStringLiteral("/site/"), r);
@@ -42,14 +40,6 @@ void tst_MqSearch::initTestCase() {
     m_server.setResource(QStringLiteral("/c.swf"), r);
     m_server.setResource(QStringLiteral("/site/a.swf"), r);
     m_server.setResource(QStringLiteral("/site/sub/../a.swf"), r);
-}
-
-int tst_MqSearch::run(QProcess &process, const QStringList &args) {
-    process.start(m_mq, args);
-    if (!process.waitForStarted(5000)) return -1;
-    QSignalSpy done(&process, &QProcess::finished);
-    if (!done.wait(30000)) return -1;
-    return process.exitCode();
 }
 
 void tst_MqSearch::usageErrors_data() {
@@ -63,20 +53,19 @@ void tst_MqSearch::usageErrors_data() {
 
 void tst_MqSearch::usageErrors() {
     QFETCH(QStringList, args);
-    QProcess process;
-    QCOMPARE(run(process, args), 1);
-    QVERIFY(process.readAllStandardError().startsWith("mq: search:"));
+    MqRunner mq;
+    QCOMPARE(mq.run(args), 1);
+    QVERIFY(mq.err().startsWith("mq: search:"));
 }
 
 void tst_MqSearch::listsTheJobsOfEverySearch() {
     QTemporaryDir dir;
-    QProcess process;
-    QCOMPARE(run(process, {"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}),
-             0);
+    MqRunner mq;
+    QCOMPARE(mq.run({"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}), 0);
     const QString base = m_server.url("/");
     const QString folder = dir.path() + '/';
     // a.swf once (the child's "../a.swf" is another address), then the child's movies.
-    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+    QCOMPARE(QString::fromUtf8(mq.out()).split('\n', Qt::SkipEmptyParts),
              (QStringList{base + "site/a.swf\t" + folder + "a.swf",
                           base + "site/sub/../a.swf\t" + folder + "a.swf",
                           base + "c.swf\t" + folder + "c.swf"}));
@@ -84,10 +73,10 @@ void tst_MqSearch::listsTheJobsOfEverySearch() {
 
 void tst_MqSearch::eventsAsJsonLines() {
     QTemporaryDir dir;
-    QProcess process;
-    QCOMPARE(run(process, {"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
+    MqRunner mq;
+    QCOMPARE(mq.run({"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
     QList<QJsonObject> lines;
-    for (const QByteArray &line : process.readAllStandardOutput().split('\n'))
+    for (const QByteArray &line : mq.out().split('\n'))
         if (!line.isEmpty()) lines << QJsonDocument::fromJson(line).object();
     QVERIFY(lines.size() >= 7);
     QCOMPARE(lines.first().value("type").toString(), QStringLiteral("Connecting"));
@@ -103,24 +92,24 @@ void tst_MqSearch::eventsAsJsonLines() {
 
 void tst_MqSearch::firstSearchFailing_exitsWith2() {
     QTemporaryDir dir;
-    QProcess process;
-    QCOMPARE(run(process, {"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
-    QVERIFY(process.readAllStandardOutput().isEmpty());
+    MqRunner mq;
+    QCOMPARE(mq.run({"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
+    QVERIFY(mq.out().isEmpty());
 }
 
 void tst_MqSearch::dbAndDownload_writeJobsAndFiles() {
     QTemporaryDir dir;
     const QString db = dir.filePath("default.mqb");
-    QProcess process;
-    QCOMPARE(run(process, {"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir",
-                           dir.path(), "--download"}),
+    MqRunner mq;
+    QCOMPARE(mq.run({"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir", dir.path(),
+                     "--download"}),
              0);
     QCOMPARE(QFileInfo(dir.filePath("c.swf")).size(), 3000);
     QCOMPARE(QFileInfo(dir.filePath("a.swf")).size(), 3000);
     // The database holds both jobs, complete.
-    QProcess dump;
-    QCOMPARE(run(dump, {"db", "dump", db}), 0);
-    const QByteArray text = dump.readAllStandardOutput();
+    const MqResult dump = runMq({"db", "dump", db});
+    QCOMPARE(dump.status, 0);
+    const QByteArray text = dump.out;
     QVERIFY2(text.contains(m_server.url("/c.swf").toLatin1()), text.constData());
     QVERIFY(text.contains("site/sub/../a.swf"));
 }

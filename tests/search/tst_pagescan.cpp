@@ -35,66 +35,63 @@ void tst_PageScan::scan_data() {
     QTest::addColumn<int>("phases");
     QTest::addColumn<QStringList>("finds");
     const int all = PageScan::All, movies = PageScan::Objects | PageScan::Embeds;
-
-    QTest::newRow("object with quotes, embed inside found again")
-        << kObjectOpen + "<PARAM NAME=movie VALUE=\"intro.swf\"><EMBED src=\"intro.swf\" "
-                         "type=\"application/x-shockwave-flash\"></EMBED></OBJECT>"
-        << movies << QStringList{"M:intro.swf", "M:intro.swf"};
-    QTest::newRow("object without quotes")
-        << kObjectOpen + "<param name=movie value=intro.swf></object>" << movies
-        << QStringList{"M:intro.swf"};
-    QTest::newRow("first VALUE= of another parameter")
-        << kObjectOpen + "<PARAM NAME=quality VALUE=high><PARAM NAME=movie VALUE=m.swf></OBJECT>"
-        << movies << QStringList{"M:high"};
-    QTest::newRow("single quotes removed inside")
-        << kObjectOpen + "<param value='a'b\"c.swf'></object>" << movies
-        << QStringList{"M:abc.swf"};
-    QTest::newRow("object without .macromedia. skipped")
-        << QByteArray("<object classid=x codebase=http://other/><param value=a.swf></object>")
-        << movies << QStringList{};
-    QTest::newRow("object without closing ends the object scan")
-        << kObjectOpen + "<param value=a.swf>" << movies << QStringList{};
-    QTest::newRow("object without VALUE= skipped, next taken")
-        << kObjectOpen + "</object>" + kObjectOpen + "<param value=b.swf></object>" << movies
-        << QStringList{"M:b.swf"};
-    QTest::newRow("tag names any case")
-        << QByteArray("<oBjEcT ClAsSiD=x .MacroMedia.><Param vAlUe=u.swf></ObJeCt>") << movies
-        << QStringList{"M:u.swf"};
-    QTest::newRow("embed without closing after it ends the embed scan")
-        << QByteArray("<embed src=x.swf flash></embed><embed src=y.swf type=flash>") << movies
-        << QStringList{"M:x.swf"};
-    QTest::newRow("unclosed embed spans to the next closing")
-        << QByteArray("<embed src=a.swf type=flash><embed src=b.swf type=flash></embed>") << movies
-        << QStringList{"M:a.swf", "M:b.swf"};
-    QTest::newRow("embed without flash or src skipped")
-        << QByteArray("<embed src=a.swf></embed><embed flash></embed><embed SRC=c.swf "
-                      "type=FLASH></EMBED>")
-        << movies << QStringList{"M:c.swf"};
-    QTest::newRow("objects before embeds") << QByteArray("<embed src=e.swf flash></embed>") +
-                                                  kObjectOpen + "<param value=o.swf></object>"
-                                           << movies << QStringList{"M:o.swf", "M:e.swf"};
-    QTest::newRow("CR LF becomes a blank") << kObjectOpen + "<param value=a.swf\r\nname=x></object>"
-                                           << movies << QStringList{"M:a.swf"};
-    QTest::newRow("anchors with and without HREF=, .swf anchors")
-        << QByteArray("<a href=\"x.htm\">x</a><A HREF=y.htm title=z><a name=top>"
-                      "<a href='m.swf'>")
-        << all << QStringList{"L:x.htm", "L:y.htm", "L:", "L:m.swf"};
-    QTest::newRow("links need the link phase")
-        << QByteArray("<a href=x.htm>") << movies << QStringList{};
-    QTest::newRow("<A inside an open anchor does not restart it")
-        << QByteArray("<a <a href=x>") << all << QStringList{"L:x"};
-    QTest::newRow("anchor that never closes") << QByteArray("<a href=x") << all << QStringList{};
-    QTest::newRow("other tags starting with a count")
-        << QByteArray("<abbr><area href=m.htm>") << all << QStringList{"L:", "L:m.htm"};
-    QTest::newRow("CR LF inside an anchor")
-        << QByteArray("<a\r\nhref=x>") << all << QStringList{"L:x"};
-    QTest::newRow("bytes above 0x7f and NUL kept")
-        << QByteArray("<a href=\xe9\0x.htm>", 16) << all
-        << QStringList{QString::fromLatin1(QByteArray("L:\xe9\0x.htm", 9))};
-    QTest::newRow("VALUE= at the very end")
-        << kObjectOpen + "<param value=" << movies << QStringList{};
-    QTest::newRow("VALUE= right before the closing")
-        << kObjectOpen + "<param value=</object>" << movies << QStringList{"M:</object"};
+    const auto row = [](const char *tag, const QByteArray &page, int phases,
+                        const QStringList &finds) {
+        QTest::newRow(tag) << page << phases << finds;
+    };
+    row("object with quotes, embed inside found again",
+        kObjectOpen + "<PARAM NAME=movie VALUE=\"intro.swf\"><EMBED src=\"intro.swf\" "
+                      "type=\"application/x-shockwave-flash\"></EMBED></OBJECT>",
+        movies, {"M:intro.swf", "M:intro.swf"});
+    row("object without quotes", kObjectOpen + "<param name=movie value=intro.swf></object>",
+        movies, {"M:intro.swf"});
+    row("first VALUE= of another parameter",
+        kObjectOpen + "<PARAM NAME=quality VALUE=high><PARAM NAME=movie VALUE=m.swf></OBJECT>",
+        movies, {"M:high"});
+    row("single quotes removed inside", kObjectOpen + "<param value='a'b\"c.swf'></object>", movies,
+        {"M:abc.swf"});
+    row("object without .macromedia. skipped",
+        QByteArray("<object classid=x codebase=http://other/><param value=a.swf></object>"), movies,
+        {});
+    row("object without closing ends the object scan", kObjectOpen + "<param value=a.swf>", movies,
+        {});
+    row("object without VALUE= skipped, next taken",
+        kObjectOpen + "</object>" + kObjectOpen + "<param value=b.swf></object>", movies,
+        {"M:b.swf"});
+    row("tag names any case",
+        QByteArray("<oBjEcT ClAsSiD=x .MacroMedia.><Param vAlUe=u.swf></ObJeCt>"), movies,
+        {"M:u.swf"});
+    row("embed without closing after it ends the embed scan",
+        QByteArray("<embed src=x.swf flash></embed><embed src=y.swf type=flash>"), movies,
+        {"M:x.swf"});
+    row("unclosed embed spans to the next closing",
+        QByteArray("<embed src=a.swf type=flash><embed src=b.swf type=flash></embed>"), movies,
+        {"M:a.swf", "M:b.swf"});
+    row("embed without flash or src skipped",
+        QByteArray("<embed src=a.swf></embed><embed flash></embed><embed SRC=c.swf "
+                   "type=FLASH></EMBED>"),
+        movies, {"M:c.swf"});
+    row("objects before embeds",
+        QByteArray("<embed src=e.swf flash></embed>") + kObjectOpen +
+            "<param value=o.swf></object>",
+        movies, {"M:o.swf", "M:e.swf"});
+    row("CR LF becomes a blank", kObjectOpen + "<param value=a.swf\r\nname=x></object>", movies,
+        {"M:a.swf"});
+    row("anchors with and without HREF=, .swf anchors",
+        QByteArray("<a href=\"x.htm\">x</a><A HREF=y.htm title=z><a name=top>"
+                   "<a href='m.swf'>"),
+        all, {"L:x.htm", "L:y.htm", "L:", "L:m.swf"});
+    row("links need the link phase", QByteArray("<a href=x.htm>"), movies, {});
+    row("<A inside an open anchor does not restart it", QByteArray("<a <a href=x>"), all, {"L:x"});
+    row("anchor that never closes", QByteArray("<a href=x"), all, {});
+    row("other tags starting with a count", QByteArray("<abbr><area href=m.htm>"), all,
+        {"L:", "L:m.htm"});
+    row("CR LF inside an anchor", QByteArray("<a\r\nhref=x>"), all, {"L:x"});
+    row("bytes above 0x7f and NUL kept", QByteArray("<a href=\xe9\0x.htm>", 16), all,
+        {QString::fromLatin1(QByteArray("L:\xe9\0x.htm", 9))});
+    row("VALUE= at the very end", kObjectOpen + "<param value=", movies, {});
+    row("VALUE= right before the closing", kObjectOpen + "<param value=</object>", movies,
+        {"M:</object"});
 }
 
 void tst_PageScan::scan() {

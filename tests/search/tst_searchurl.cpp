@@ -3,6 +3,13 @@
 
 #include <QTest>
 
+namespace {
+// One row of a table of three texts.
+void row(const char *tag, const QString &a, const QString &b, const QString &c) {
+    QTest::newRow(tag) << a << b << c;
+}
+} // namespace
+
 class tst_SearchUrl : public QObject {
     Q_OBJECT
 private slots:
@@ -26,28 +33,20 @@ void tst_SearchUrl::parse_data() {
     QTest::addColumn<QString>("requestPath");
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("scheme and host only") << "http://h" << false << "http://h/"
-                                          << "h" << 80 << "/"
-                                          << "/"
-                                          << "";
-    QTest::newRow("page in a folder")
-        << "http://h/a/b/p.htm?x=1" << false << "http://h/a/b/p.htm?x=1"
-        << "h" << 80 << "/a/b/p.htm?x=1"
-        << "/a/b/"
-        << "p.htm?x=1";
-    QTest::newRow("port stays in Host and is dialled")
-        << "http://h:8080/a/" << false << "http://h:8080/a/"
-        << "h:8080" << 8080 << "/a/"
-        << "/a/"
-        << "";
-    QTest::newRow("proxy form") << "http://h:81/x/y.html" << true << "http://h:81/x/y.html"
-                                << "h:81" << 81 << "http://h:81/x/y.html"
-                                << "/x/"
-                                << "y.html";
-    QTest::newRow("query with slash") << "http://h/p?u=/q/r" << false << "http://h/p?u=/q/r"
-                                      << "h" << 80 << "/p?u=/q/r"
-                                      << "/p?u=/q/"
-                                      << "r";
+    const auto parsed = [](const char *tag, const QString &url, bool proxy, const QString &stored,
+                           const QString &host, int port, const QString &path, const QString &dir,
+                           const QString &file) {
+        QTest::newRow(tag) << url << proxy << stored << host << port << path << dir << file;
+    };
+    parsed("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
+    parsed("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h", 80,
+           "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
+    parsed("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
+           "h:8080", 8080, "/a/", "/a/", "");
+    parsed("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
+           "http://h:81/x/y.html", "/x/", "y.html");
+    parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
+           "/p?u=/q/r", "/p?u=/q/", "r");
 }
 
 void tst_SearchUrl::parse() {
@@ -93,33 +92,15 @@ void tst_SearchUrl::resolve_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("resolved");
-    QTest::newRow("absolute") << "http://h/a/"
-                              << "http://o/m.swf"
-                              << "http://o/m.swf";
-    QTest::newRow("absolute any case") << "http://h/a/"
-                                       << "HTTP://o/m.swf"
-                                       << "HTTP://o/m.swf";
-    QTest::newRow("root") << "http://h:81/a/p.htm"
-                          << "/m.swf"
-                          << "http://h:81/m.swf";
-    QTest::newRow("relative") << "http://h/a/p.htm"
-                              << "m.swf"
-                              << "http://h/a/m.swf";
-    QTest::newRow("parent step kept") << "http://h/a/"
-                                      << "../m.swf"
-                                      << "http://h/a/../m.swf";
-    QTest::newRow("fragment kept") << "http://h/a/"
-                                   << "#top"
-                                   << "http://h/a/#top";
-    QTest::newRow("other scheme") << "http://h/a/"
-                                  << "mailto:x@y"
-                                  << "http://h/a/mailto:x@y";
-    QTest::newRow("empty is the directory") << "http://h/a/p.htm"
-                                            << ""
-                                            << "http://h/a/";
-    QTest::newRow("protocol-relative") << "http://h/a/"
-                                       << "//o/x"
-                                       << "http://h//o/x";
+    row("absolute", "http://h/a/", "http://o/m.swf", "http://o/m.swf");
+    row("absolute any case", "http://h/a/", "HTTP://o/m.swf", "HTTP://o/m.swf");
+    row("root", "http://h:81/a/p.htm", "/m.swf", "http://h:81/m.swf");
+    row("relative", "http://h/a/p.htm", "m.swf", "http://h/a/m.swf");
+    row("parent step kept", "http://h/a/", "../m.swf", "http://h/a/../m.swf");
+    row("fragment kept", "http://h/a/", "#top", "http://h/a/#top");
+    row("other scheme", "http://h/a/", "mailto:x@y", "http://h/a/mailto:x@y");
+    row("empty is the directory", "http://h/a/p.htm", "", "http://h/a/");
+    row("protocol-relative", "http://h/a/", "//o/x", "http://h//o/x");
 }
 
 void tst_SearchUrl::resolve() {
@@ -135,21 +116,11 @@ void tst_SearchUrl::fileNames_data() {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extension");
-    QTest::newRow("movie") << "http://h/a/intro.swf"
-                           << "intro.swf"
-                           << "swf";
-    QTest::newRow("backslash") << "http://h/a\\b.SWF"
-                               << "b.SWF"
-                               << "SWF";
-    QTest::newRow("directory") << "http://h/a/"
-                               << ""
-                               << "http://h/a/";
-    QTest::newRow("no slash, no dot") << "intro"
-                                      << ""
-                                      << "intro";
-    QTest::newRow("dot in folder") << "http://h/a.b/page"
-                                   << "page"
-                                   << "b/page";
+    row("movie", "http://h/a/intro.swf", "intro.swf", "swf");
+    row("backslash", "http://h/a\\b.SWF", "b.SWF", "SWF");
+    row("directory", "http://h/a/", "", "http://h/a/");
+    row("no slash, no dot", "intro", "", "intro");
+    row("dot in folder", "http://h/a.b/page", "page", "b/page");
 }
 
 void tst_SearchUrl::fileNames() {

@@ -1,4 +1,4 @@
-#include "common/TestHome.h"
+#include "MainWindowFixture.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "core/frmOption.h"
@@ -41,42 +41,6 @@ DownJobRecord job(const QString &category, int state, const QString &name) {
     return r;
 }
 
-// A main window over a fresh application folder, with the database reached
-// through counting stand-ins.
-struct Window {
-    TestHome home;
-    AppCore core;
-    int saves = 0;
-    int loads = 0;
-    DbLoadResult loadResult;
-    std::unique_ptr<frmMain> w;
-
-    explicit Window(bool withDatabase = false) {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        if (withDatabase) {
-            QFile f(core.paths.JobDbPath);
-            f.open(QIODevice::WriteOnly);
-        }
-    }
-    frmMain &open(std::function<void(CategoryStore &, JobTable &)> fill = {}) {
-        JobDbIo io;
-        io.save = [this](const CategoryStore &, const JobTable &, const QString &path, QString *) {
-            saves += path == core.paths.JobDbPath;
-            return true;
-        };
-        io.load = [this, fill](CategoryStore &tree, JobTable &jobs, const QString &) {
-            ++loads;
-            if (fill) fill(tree, jobs);
-            return loadResult;
-        };
-        w = std::make_unique<frmMain>(core, io);
-        w->load();
-        return *w;
-    }
-    template <class T> T *find(const QString &name) const { return w->findChild<T *>(name); }
-};
-
 // Jobs in every state, nested categories.
 void sampleDatabase(CategoryStore &tree, JobTable &jobs) {
     tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", "/c/");
@@ -91,18 +55,6 @@ void sampleDatabase(CategoryStore &tree, JobTable &jobs) {
     jobs.add(job("101k", 5, "broken.swf"));    // 8
 }
 
-QStringList texts(const QTreeView *view, int column = 0) {
-    QStringList out;
-    for (int r = 0; r < view->model()->rowCount(); ++r)
-        out << view->model()->index(r, column).data().toString();
-    return out;
-}
-
-void clickRow(QTreeView *view, int row) {
-    const int column = qMin(1, view->model()->columnCount() - 1);
-    const QRect rect = view->visualRect(view->model()->index(row, column));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-}
 } // namespace
 
 class TestFrmMain : public QObject {
@@ -111,7 +63,7 @@ private slots:
     void init() { TrayIcon::overrideAvailability(std::nullopt); }
 
     void firstRunShowsTheDefaultTree() {
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         QCOMPARE(env.saves, 1);
         QCOMPARE(env.loads, 0);
@@ -119,13 +71,8 @@ private slots:
         QTreeView *tree = w.tvNa();
         QCOMPARE(tree->objectName(), QString("tvNa"));
         QCOMPARE(texts(tree), QStringList({"MoorQuill", "History"}));
-        const QModelIndex root = tree->model()->index(0, 0);
-        QStringList under;
-        for (int r = 0; r < tree->model()->rowCount(root); ++r)
-            under << tree->model()->index(r, 0, root).data().toString();
-        QCOMPARE(under, QStringList({"Searching", "Downloading", "Downloaded", "Delete"}));
-        const QModelIndex downloaded = tree->model()->index(2, 0, root);
-        QCOMPARE(tree->model()->rowCount(downloaded), 4);
+        // The default tree itself is checked on the core; here it is shown, with icons.
+        const QModelIndex downloaded = tree->model()->index(2, 0, tree->model()->index(0, 0));
         QCOMPARE(tree->model()->index(3, 0, downloaded).data().toString(), QString("Ad"));
         QVERIFY(!tree->model()->index(0, 0, downloaded).data(Qt::DecorationRole).isNull());
         QCOMPARE(w.tvNa()->currentKey(), QString("Downloaded"));
@@ -137,75 +84,42 @@ private slots:
         QCOMPARE(env.core.lvNowDown.count(), 0);
     }
 
-    void menusCarryNamesAndCaptions_data() {
+    // Captions with their odd spelling, and commands not built yet disabled.
+    void menuCaptions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("exit") << "mnuFile_Exit"
-                              << "E&xit" << true;
-        QTest::newRow("import") << "mnuFile_AddNew"
-                                << "Import &Previous File..." << false;
-        QTest::newRow("category") << "mnuFile_Class_N"
-                                  << "&New Category..." << false;
-        QTest::newRow("edit") << "mnuEdit_OpenD"
-                              << "Open &Downloaded Directory" << false;
-        QTest::newRow("tree") << "mnuView_Tree"
-                              << "&Navigate Tree" << true;
-        QTest::newRow("toolbar") << "mnuView_ToolBar"
-                                 << "&ToolBar" << true;
-        QTest::newRow("state") << "mnuView_State"
-                               << "&State" << true;
-        QTest::newRow("new job") << "mnuJob_New"
-                                 << "Add &New Download Job..." << true;
-        QTest::newRow("start") << "mnuJob_Begin"
-                               << "&Start Download Job" << false;
-        QTest::newRow("search") << "mnuJob_AllPause1"
-                                << "Pause All Search Job" << false;
-        QTest::newRow("option") << "mnuOption1"
-                                << "&Option" << true;
-        QTest::newRow("skins") << "mnuOption_Skin"
-                               << "&Skins" << true;
-        QTest::newRow("redial") << "mnuOption_AutoDail"
-                                << "&Redial if Disconnected" << true;
-        QTest::newRow("tell") << "mnuTellFriend"
-                              << "&Tell Friend About Moorquill" << true;
-        QTest::newRow("pop start") << "popStart"
-                                   << "Start Download Job" << false;
-        QTest::newRow("pop html") << "popDelete1"
-                                  << "Delete Search Job" << false;
-        QTest::newRow("pop main") << "popMain_BeginAll"
-                                  << "&Start All Download Job" << false;
-        QTest::newRow("pop tree") << "popTree_ExportList"
-                                  << "&Export DownLoad List..." << false;
+        QTest::newRow("import") << "mnuFile_AddNew" << QString("Import &Previous File...") << false;
+        QTest::newRow("new job") << "mnuJob_New" << QString("Add &New Download Job...") << true;
+        QTest::newRow("search") << "mnuJob_AllPause1" << QString("Pause All Search Job") << false;
+        QTest::newRow("redial") << "mnuOption_AutoDail" << QString("&Redial if Disconnected")
+                                << true;
+        QTest::newRow("tell") << "mnuTellFriend" << QString("&Tell Friend About Moorquill") << true;
+        QTest::newRow("pop tree") << "popTree_ExportList" << QString("&Export DownLoad List...")
+                                  << false;
     }
-    void menusCarryNamesAndCaptions() {
+    void menuCaptions() {
         QFETCH(QString, name);
-        Window env;
+        MainWindowFixture env(false);
         env.open();
         QAction *action = env.find<QAction>(name);
         QVERIFY2(action, qPrintable(name));
         QTEST(action->text(), "caption");
         QTEST(action->isEnabled(), "enabled");
-        for (const char *menu : {"mnuFile", "mnuEdit", "mnuView", "mnuJob", "mnuOption", "mnuHelp",
-                                 "popMain", "popNowDown", "popHTML", "popTree"})
-            QVERIFY2(env.find<QMenu>(menu), menu);
         QCOMPARE(env.find<QMenu>("mnuOption")->title(), QString("&Operate"));
     }
 
     void everyJobUnderItsNode_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("Downloaded") << "Downloaded" << QStringList{"top.swf"};
-        QTest::newRow("category") << "101k" << QStringList{"cartoon.swf"};
+        // Which node lists which job is checked on the core; here the list shows it.
         QTest::newRow("nested") << "101k1" << QStringList{"old.swf"};
-        QTest::newRow("Delete") << "Recely" << QStringList{"binned.swf"};
         QTest::newRow("Today") << "Today"
                                << QStringList{"cartoon.swf", "old.swf", "binned.swf", "top.swf"};
-        QTest::newRow("History") << "History" << QStringList{};
     }
     void everyJobUnderItsNode() {
         QFETCH(QString, key);
-        Window env(true);
+        MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         QCOMPARE(env.saves, 0);
         QCOMPARE(env.loads, 1);
@@ -219,7 +133,7 @@ private slots:
     }
 
     void panesFollowTheView() {
-        Window env(true);
+        MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         auto *lower = env.find<QStackedWidget>("picLower");
         QSignalSpy panes(&env.core.view, &MainView::panesChanged);
@@ -243,7 +157,7 @@ private slots:
     }
 
     void toolbarFollowsTheSelection() {
-        Window env(true);
+        MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         QCOMPARE(env.core.DownJobs[1].State, qint16(2)); // saved while running: loads paused
         env.core.DownJobs[1].State = 1;                  // as if it had been started
@@ -279,7 +193,7 @@ private slots:
     }
 
     void runningJobDetails() {
-        Window env(true);
+        MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         env.core.lists.slotOfJob = [](int job) { return job == 1 ? 1 : 0; };
         w.tvNa()->selectKey("NowDownLoad");
@@ -329,7 +243,7 @@ private slots:
     }
 
     void treeToggleRemembersItsWidth() {
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         auto *r1 = env.find<Resizer>("Resizer1");
         const int width = r1->Control1Size();
@@ -360,7 +274,7 @@ private slots:
     }
 
     void closeMinMinimisesButExitEnds() {
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         env.core.settings.CloseMin = 1;
         QVERIFY(!w.close());
@@ -374,7 +288,7 @@ private slots:
     }
 
     void closingPausesAndSaves() {
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         int paused = 0;
         w.pauseAll = [&] { ++paused; };
@@ -396,7 +310,7 @@ private slots:
         QFETCH(bool, tray);
         QFETCH(bool, hidden);
         TrayIcon::overrideAvailability(tray);
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         env.core.settings.HideMin = qint16(hideMin);
         w.showMinimized();
@@ -409,7 +323,7 @@ private slots:
     }
 
     void startMinimised() {
-        Window env;
+        MainWindowFixture env(false);
         QFile ini(env.core.paths.SettingsPath);
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Other]\r\nStartMin=1\r\n");
@@ -420,7 +334,7 @@ private slots:
     }
 
     void trayRightClickShowsPopMain() {
-        Window env(true);
+        MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         QSignalSpy shown(w.tray(), &TrayIcon::menuShown);
         w.tray()->rightClicked();
@@ -430,7 +344,7 @@ private slots:
     }
 
     void damagedDatabaseIsToldOnce() {
-        Window env(true);
+        MainWindowFixture env;
         env.loadResult.damaged = true;
         env.loadResult.error = "cut short";
         env.loadResult.backupPath = env.home.file("default.mqb.damaged");
@@ -446,7 +360,7 @@ private slots:
     }
 
     void optionsReachTheHook() {
-        Window env;
+        MainWindowFixture env(false);
         frmMain &w = env.open();
         QVector<int> tabs;
         w.openOptions = [&](int tab) { tabs << tab; };
@@ -456,7 +370,7 @@ private slots:
     }
 
     void skinsOpensTheOptionsDialogOnItsOtherTab() {
-        Window env;
+        MainWindowFixture env(false);
         env.open();
         int page = 0;
         QTimer::singleShot(0, [&] {

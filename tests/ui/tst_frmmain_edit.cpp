@@ -180,8 +180,8 @@ private slots:
 
     void fixedCategoryIsNotDeleted() {
         QStringList texts;
-        auto old = EditBoxes::setHandler([&](EditBoxes::Kind, const QString &text) {
-            texts << text;
+        auto old = EditBoxes::setHandler([&](EditBoxes::Kind kind, const QString &text) {
+            texts << (kind == EditBoxes::Kind::Error ? "error: " : "") + text;
             return false;
         });
         m_w->tvNa()->selectKey("Downloaded");
@@ -194,7 +194,7 @@ private slots:
         });
         action("mnuFile_Class_D")->trigger();
         EditBoxes::setHandler(old);
-        QCOMPARE(texts, QStringList{"Error!\nCan not Delete this Category!"});
+        QCOMPARE(texts, QStringList{"error: Error!\nCan not Delete this Category!"});
         QVERIFY(m_core.tree.contains("Downloaded"));
     }
 };

@@ -1,7 +1,5 @@
+#include "MainWindowFixture.h"
 #include "common/FaultHttpServer.h"
-#include "common/TestFiles.h"
-#include "common/TestHome.h"
-#include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "engine/DownloadEvents.h"
 #include "engine/clsDownLoadJob.h"
@@ -23,25 +21,12 @@
 #include <memory>
 
 namespace {
-QStringList texts(const QTreeView *view, int column = 0) {
-    QStringList out;
-    for (int r = 0; r < view->model()->rowCount(); ++r)
-        out << view->model()->index(r, column).data().toString();
-    return out;
-}
-
 FaultHttpServer::Resource resource(int size, int chunk = 0, int intervalMs = 0) {
     FaultHttpServer::Resource r;
     r.body = FaultHttpServer::pattern(size);
     r.chunk = chunk;
     r.intervalMs = intervalMs;
     return r;
-}
-
-void clickRow(QTreeView *view, int row) {
-    const int column = qMin(1, view->model()->columnCount() - 1);
-    const QRect rect = view->visualRect(view->model()->index(row, column));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
 }
 } // namespace
 
@@ -56,19 +41,9 @@ private slots:
 };
 
 namespace {
-struct Env {
-    TestHome home;
-    AppCore core;
+struct Env : MainWindowFixture {
     FaultHttpServer server;
-    std::unique_ptr<frmMain> w;
-    int saves = 0;
 
-    Env() {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        QDir().mkpath(home.file("mydown"));
-        writeFileBytes(core.paths.JobDbPath, {}); // not a first run
-    }
     DownJobRecord record(const QString &path, int state, int parts = 2) {
         DownJobRecord r;
         r.CategoryKey = QStringLiteral("101k");
@@ -82,22 +57,7 @@ struct Env {
         r.CreateTime = OleDate::now();
         return r;
     }
-    frmMain &open(QVector<DownJobRecord> jobs) {
-        JobDbIo io;
-        io.save = [this](const CategoryStore &, const JobTable &, const QString &, QString *) {
-            ++saves;
-            return true;
-        };
-        io.load = [jobs](CategoryStore &tree, JobTable &table, const QString &) {
-            tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", "/c/");
-            for (const DownJobRecord &r : jobs)
-                table.add(r);
-            return DbLoadResult{};
-        };
-        w = std::make_unique<frmMain>(core, io);
-        w->load();
-        return *w;
-    }
+    frmMain &open(QVector<DownJobRecord> jobs) { return MainWindowFixture::open(cartoon(jobs)); }
 };
 } // namespace
 

@@ -1,6 +1,4 @@
-#include "common/TestFiles.h"
-#include "common/TestHome.h"
-#include "core/AppCore.h"
+#include "MainWindowFixture.h"
 #include "core/OleDate.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/FileInfoPanel.h"
@@ -65,27 +63,17 @@ public:
     QList<int> gotos;
 };
 
-struct Window {
-    TestHome home;
-    AppCore core;
-    std::unique_ptr<frmMain> w;
+struct Window : MainWindowFixture {
     FakePlayer *player = nullptr;
     int created = 0;
 
     // Finished jobs: a.swf (120 frames), b.swf (40), c.zip, d.swf (60),
     // e.swf (missing), f.swf (damaged).
     frmMain &open() {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        QFile(core.paths.JobDbPath).open(QIODevice::WriteOnly);
         const char *const files[][2] = {{"a.swf", "frames 120"}, {"b.swf", "frames 40"},
                                         {"c.zip", "PK"},         {"d.swf", "frames 60"},
                                         {"e.swf", nullptr},      {"f.swf", "FWS?"}};
-        JobDbIo io;
-        io.save = [](const CategoryStore &, const JobTable &, const QString &, QString *) {
-            return true;
-        };
-        io.load = [this, files](CategoryStore &, JobTable &jobs, const QString &) {
+        create([this, files](CategoryStore &, JobTable &jobs) {
             for (const auto &f : files) {
                 DownJobRecord r;
                 r.CategoryKey = QStringLiteral("Downloaded");
@@ -97,9 +85,7 @@ struct Window {
                 r.CreateTime = OleDate::now();
                 jobs.add(r);
             }
-            return DbLoadResult{};
-        };
-        w = std::make_unique<frmMain>(core, io);
+        });
         w->moviePanel()->createPlayer = [this](QWidget *parent) {
             ++created;
             player = new FakePlayer(parent);
@@ -110,10 +96,7 @@ struct Window {
     }
     frmMainPlayer *panel() const { return w->moviePanel(); }
     QTreeView *list() const { return w->lists()->lvHaveDown(); }
-    void click(int row) {
-        const QRect rect = list()->visualRect(list()->model()->index(row, 1));
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    void click(int row) { clickRow(list(), row); }
     int selectedRow() const {
         const QModelIndexList rows = list()->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.first().row() : -1;

@@ -1,7 +1,5 @@
+#include "MainWindowFixture.h"
 #include "common/FaultHttpServer.h"
-#include "common/TestFiles.h"
-#include "common/TestHome.h"
-#include "core/AppCore.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
@@ -25,19 +23,10 @@ private slots:
     void commandsThroughMenuPopupAndToolbar();
 };
 
-namespace {
-void clickRow(QTreeView *view, int row) {
-    const QRect rect = view->visualRect(view->model()->index(row, 2));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-}
-} // namespace
-
 void TestFrmMainSearch::commandsThroughMenuPopupAndToolbar() {
-    TestHome home;
-    AppCore core;
-    core.paths = AppPaths::forFolder(home.path());
-    core.paths.DownloadFolder = home.file("mydown") + '/';
-    writeFileBytes(core.paths.JobDbPath, {});
+    MainWindowFixture env;
+    TestHome &home = env.home;
+    AppCore &core = env.core;
     FaultHttpServer server;
     FaultHttpServer::Resource stall;
     stall.body = "<html>";
@@ -46,16 +35,7 @@ void TestFrmMainSearch::commandsThroughMenuPopupAndToolbar() {
     FaultHttpServer::Resource ok;
     ok.body = "<embed src=a.swf type=application/x-shockwave-flash></embed>";
     server.setResource("/ok.htm", ok);
-    JobDbIo io;
-    io.save = [](const CategoryStore &, const JobTable &, const QString &, QString *) {
-        return true;
-    };
-    io.load = [](CategoryStore &tree, JobTable &, const QString &) {
-        tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", "/c/");
-        return DbLoadResult{};
-    };
-    frmMain w(core, io);
-    w.load();
+    frmMain &w = env.open(MainWindowFixture::cartoon());
     SearchSlot *slot = w.searchSlot();
     MainMenus *menus = w.menus();
     MainToolbars *tb = w.toolbars();
@@ -67,7 +47,7 @@ void TestFrmMainSearch::commandsThroughMenuPopupAndToolbar() {
     };
     auto popup = [&](int row) {
         QTreeView *list = w.lists()->lvDownHtml();
-        clickRow(list, row);
+        clickRow(list, row, 2);
         const QPoint at = list->visualRect(list->model()->index(row, 2)).center();
         QContextMenuEvent e(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &e);
@@ -90,7 +70,7 @@ void TestFrmMainSearch::commandsThroughMenuPopupAndToolbar() {
     QTreeView *list = w.lists()->lvDownHtml();
 
     // The Job menu starts the selected search; its log follows in lvHaveDownHtml.
-    clickRow(list, 0);
+    clickRow(list, 0, 2);
     QCOMPARE(core.view.SelectedSearchIndex, 1);
     QMenu *job = menus->menu("mnuJob");
     job->popup(w.mapToGlobal(QPoint(10, 10)));
@@ -119,7 +99,7 @@ void TestFrmMainSearch::commandsThroughMenuPopupAndToolbar() {
     QCOMPARE(icon(1), QString("Waitfor"));
 
     // The toolbar in view 1: pausing hands the slot to the waiting search.
-    clickRow(list, 0);
+    clickRow(list, 0, 2);
     QVERIFY(tb->button(tb->tbMain(), "Pause")->isEnabled());
     clickTool("Pause");
     QCOMPARE(state(1), 2);

@@ -1,11 +1,10 @@
 // The Help menu of the main window: the update check dialog with its
 // "DownLoad Now!" hand-over, and the tell-a-friend dialog driving a real
 // dialogue against the local DNS and SMTP test servers.
+#include "MainWindowFixture.h"
 #include "common/DnsResponder.h"
 #include "common/FaultHttpServer.h"
 #include "common/SmtpSink.h"
-#include "common/TestHome.h"
-#include "core/AppCore.h"
 #include "dialogs/frmNewDown1.h"
 #include "mail/DnsMessage.h"
 #include "mail/SmtpDialogue.h"
@@ -37,15 +36,8 @@ private slots:
 };
 
 namespace {
-struct Env {
-    TestHome home;
-    AppCore core;
-    std::unique_ptr<frmMain> w;
-    Env() {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        w = std::make_unique<frmMain>(core);
-    }
+struct Env : MainWindowFixture {
+    Env() : MainWindowFixture(false) { create(); }
     QAction *action(const char *name) { return w->menus()->action(QLatin1String(name)); }
 };
 } // namespace

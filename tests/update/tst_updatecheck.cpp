@@ -77,14 +77,10 @@ void TestUpdateCheck::evaluate() {
 void TestUpdateCheck::versionNumbers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shortest");
-    QTest::newRow("1.10") << "1.10"
-                          << "1.1";
-    QTest::newRow("1.4 and more") << " 1.4\r\nDownSite"
-                                  << "1.4";
-    QTest::newRow("cut at 10 characters") << "1.23456789012"
-                                          << "1.2345679";
-    QTest::newRow("not a number") << "beta"
-                                  << "0";
+    QTest::newRow("1.10") << "1.10" << QString("1.1");
+    QTest::newRow("1.4 and more") << " 1.4\r\nDownSite" << QString("1.4");
+    QTest::newRow("cut at 10 characters") << "1.23456789012" << QString("1.2345679");
+    QTest::newRow("not a number") << "beta" << QString("0");
 }
 
 void TestUpdateCheck::versionNumbers() {
@@ -115,12 +111,9 @@ void TestUpdateCheck::check_requestAndLabels() {
 void TestUpdateCheck::check_errors_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("labelStart");
-    QTest::newRow("refused") << "refused"
-                             << "Error:10061";
-    QTest::newRow("silent server times out") << "stall"
-                                             << "Error:10060";
-    QTest::newRow("no header separator") << "raw"
-                                         << "Check Complete.";
+    QTest::newRow("refused") << "refused" << QString("Error:10061");
+    QTest::newRow("silent server times out") << "stall" << QString("Error:10060");
+    QTest::newRow("no header separator") << "raw" << QString("Check Complete.");
 }
 
 void TestUpdateCheck::check_errors() {
