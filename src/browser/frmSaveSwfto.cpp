@@ -154,9 +154,12 @@ void frmSaveSwfto::save() {
             txtRename->setFocus();
             return;
         }
+        const QString body = m_cache->CacheFileName();
         const CacheSave::Result result =
-            CacheSave::saveMovie(m_core, m_commit, url, m_cache->CacheFileName(), target,
-                                 cmbClass1->currentData().toString(), txtComment->text());
+            body.isEmpty()
+                ? CacheSave::Result{0, CacheSave::failedText(target, m_cache->error())}
+                : CacheSave::saveMovie(m_core, m_commit, url, body, target,
+                                       cmbClass1->currentData().toString(), txtComment->text());
         if (result.job == 0) {
             // The row stays for another try (another folder or name).
             EditBoxes::error(this, result.message);
