@@ -20,15 +20,15 @@ QByteArray BrowserCache::lookupUrl(const QString &url) {
     return (hash < 0 ? url : url.left(hash)).trimmed().toUtf8();
 }
 
-bool BrowserCache::readEntry(const QString &path, CacheFolder::Format format, CacheEntry &entry) {
-    // Only plain files: a pipe or device in the folder must not block or flood the reader.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.isSymLink()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+namespace {
+// Entry files are read in small pieces at a few places: no read-ahead.
+constexpr QIODevice::OpenMode kReadMode = QIODevice::ReadOnly | QIODevice::Unbuffered;
+
+bool readOpen(QFile &file, CacheFolder::Format format, CacheEntry &entry) {
     return format == CacheFolder::Firefox ? FirefoxCacheEntry::read(file, entry)
                                           : ChromiumCacheEntry::read(file, entry);
 }
+} // namespace
 
 bool BrowserCache::findIn(const CacheFolder &folder, const QByteArray &url, CacheEntry &hit) {
     const bool firefox = folder.format == CacheFolder::Firefox;
@@ -36,19 +36,19 @@ bool BrowserCache::findIn(const CacheFolder &folder, const QByteArray &url, Cach
     QDirIterator it(folder.path, firefox ? QStringList() : QStringList{QStringLiteral("*_0")},
                     QDir::Files | QDir::NoSymLinks);
     for (int seen = 0; it.hasNext() && seen < kMaxEntries; ++seen) {
-        const QString path = it.next();
-        if (!firefox) {
-            // The key alone tells most entries apart: read it before the rest.
-            QFile file(path);
-            QByteArray key;
-            if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) ||
-                !ChromiumCacheEntry::readKey(file, key) || !keyNamesUrl(key, url, separator))
-                continue;
-        }
+        const QFileInfo info = it.nextFileInfo(); // plain files only, see the filter
+        if (!info.isFile()) continue;
+        QFile file(info.filePath());
+        if (!file.open(kReadMode)) continue;
+        // The key alone tells most entries apart: read it before the rest.
+        QByteArray key;
+        if (!firefox &&
+            (!ChromiumCacheEntry::readKey(file, key) || !keyNamesUrl(key, url, separator)))
+            continue;
         CacheEntry entry;
         entry.browser = folder.browser;
-        entry.path = path;
-        if (!readEntry(path, folder.format, entry) || !keyNamesUrl(entry.key, url, separator))
+        entry.path = info.filePath();
+        if (!readOpen(file, folder.format, entry) || !keyNamesUrl(entry.key, url, separator))
             continue;
         if (entry.isWhole() && BodyDecoder::supports(entry.contentEncoding)) {
             hit = entry;

@@ -40,8 +40,6 @@ public:
     static QByteArray lookupUrl(const QString &url);
     // The hit for `url` in one folder; false when there is none.
     static bool findIn(const CacheFolder &folder, const QByteArray &url, CacheEntry &hit);
-    // Reads one entry file of the given kind; false when it is no entry.
-    static bool readEntry(const QString &path, CacheFolder::Format format, CacheEntry &entry);
 
 private:
     QVector<CacheFolder> m_folders;

@@ -9,6 +9,7 @@
 #include "ui/MoviePlayer.h"
 #include "ui/MoviePlayerLoader.h"
 #include "ui/MsgBox.h"
+#include "ui/PlaceDialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -181,6 +182,7 @@ bool showFoundMovies(AppCore &core, QPointer<frmSaveSwfto> &dialog,
     } else {
         dialog = create();
         if (!dialog) return false;
+        PlaceDialog(dialog);
         dialog->show();
     }
     core.FoundMovies.clear();

@@ -22,8 +22,6 @@ private slots:
     void hitWritesTheBody();
     void missExitsTwo();
     void searchesTheUsersProfiles();
-    void badArguments_data();
-    void badArguments();
 };
 
 void TestMqCache::hitWritesTheBody() {
@@ -61,23 +59,6 @@ void TestMqCache::searchesTheUsersProfiles() {
     QCOMPARE(r.status, 0);
     QVERIFY2(r.out.startsWith("{\"hit\":true,\"browser\":\"google-chrome\""), r.out.constData());
     QVERIFY(r.out.endsWith(",\"length\":3}\n"));
-}
-
-void TestMqCache::badArguments_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("no url") << QStringList{"cache"};
-    QTest::newRow("two urls") << QStringList{"cache", "http://a/", "http://b/"};
-    QTest::newRow("--out without file") << QStringList{"cache", "http://a/", "--out"};
-    QTest::newRow("--cache-dir without folder") << QStringList{"cache", "http://a/", "--cache-dir"};
-    QTest::newRow("unknown option") << QStringList{"cache", "http://a/", "--fast"};
-}
-
-void TestMqCache::badArguments() {
-    QFETCH(QStringList, args);
-    const MqResult r = runMq(args);
-    QCOMPARE(r.status, 1);
-    QVERIFY(r.out.isEmpty());
-    QVERIFY(r.err.startsWith("mq: cache: "));
 }
 
 QTEST_GUILESS_MAIN(TestMqCache)
