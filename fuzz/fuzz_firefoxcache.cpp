@@ -1,0 +1,11 @@
+// One entry file of a Firefox-family disk cache, and the decoding of its body.
+#include "CacheFuzz.h"
+
+#include "browser/FirefoxCacheEntry.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    CacheFuzz::run(data, size, [](QIODevice &file, CacheEntry &entry) {
+        return FirefoxCacheEntry::read(file, entry);
+    });
+    return 0;
+}

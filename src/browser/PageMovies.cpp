@@ -1,0 +1,69 @@
+#include "browser/PageMovies.h"
+
+#include "core/AppCore.h"
+
+namespace PageMovies {
+
+namespace {
+bool startsWithNoCase(const QString &text, QLatin1String prefix) {
+    return text.startsWith(prefix, Qt::CaseInsensitive);
+}
+bool isAbsolute(const QString &address) {
+    return startsWithNoCase(address, QLatin1String("http://")) ||
+           startsWithNoCase(address, QLatin1String("https://"));
+}
+} // namespace
+
+bool isScannablePage(const QString &documentUrl) {
+    return isAbsolute(documentUrl);
+}
+
+QString PageDirUrl(const QString &documentUrl) {
+    return documentUrl.left(documentUrl.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString PageRootUrl(const QString &documentUrl) {
+    // The search starts at the 8th character, the first one behind "http://";
+    // behind "https://" it starts one further.
+    const int from = startsWithNoCase(documentUrl, QLatin1String("https://")) ? 8 : 7;
+    const int slash = int(documentUrl.indexOf(QLatin1Char('/'), from));
+    return slash < 0 ? QString() : documentUrl.left(slash + 1);
+}
+
+QString GetObjectUrl(const PageElement &element, const QString &pageDirUrl,
+                     const QString &pageRootUrl) {
+    QString value = element.movie.isEmpty() ? element.src : element.movie;
+    if (!isAbsolute(value)) {
+        if (value.startsWith(QLatin1Char('/')))
+            value = pageRootUrl + value.mid(1);
+        else
+            value = pageDirUrl + value;
+    }
+    const bool movie = value.right(3).toLower() == QLatin1String("swf") ||
+                       element.outerHtml.contains(QLatin1String("flash"), Qt::CaseInsensitive);
+    return movie ? value : QString();
+}
+
+QStringList scanPage(const PageScanResult &page) {
+    QStringList found;
+    if (!isScannablePage(page.documentUrl)) return found;
+    const QString dir = PageDirUrl(page.documentUrl);
+    const QString root = PageRootUrl(page.documentUrl);
+    for (const char *tag : {"OBJECT", "EMBED"}) {
+        for (const PageElement &element : page.elements) {
+            if (found.size() >= kMaxMovies) return found;
+            if (element.tagName.toUpper() != QLatin1String(tag)) continue;
+            const QString url = GetObjectUrl(element, dir, root);
+            if (!url.isEmpty()) found.append(url);
+        }
+    }
+    return found;
+}
+
+int storeScan(AppCore &core, const PageScanResult &page) {
+    core.FoundMovies = scanPage(page);
+    core.FoundCount = int(core.FoundMovies.size());
+    return core.FoundCount;
+}
+
+} // namespace PageMovies

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtEndian>
+
+// Entry files in the two browsers' cache formats, for tests that need a cache
+// without a browser.
+namespace CacheEntryWriter {
+
+inline QByteArray le32(quint32 v) {
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+inline QByteArray le64(quint64 v) {
+    QByteArray b(8, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+inline QByteArray be32(quint32 v) {
+    QByteArray b(4, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
+
+// A Chromium entry: `head` holds the header lines separated by "\n", stored
+// NUL-separated inside a serialised record as the browser does.
+inline QByteArray chromium(const QByteArray &key, const QByteArray &body, const QByteArray &head,
+                           bool keyHash = true) {
+    QByteArray out =
+        le64(0xfcfb6d1ba7725c30ULL) + le32(5) + le32(quint32(key.size())) + le32(0x1234) + le32(0);
+    out += key + body;
+    out += le64(0xf4fa6f45970d41d8ULL) + le32(1) + le32(0) + le32(0) + le32(0);
+    QByteArray lines = head;
+    lines.replace('\n', '\0');
+    const QByteArray record = le32(0) + le32(0x10) + le64(1) + le64(2) +
+                              le32(quint32(lines.size() + 2)) + lines + QByteArray(2, '\0') +
+                              "127.0.0.1";
+    out += record;
+    if (keyHash) out += QByteArray(32, 'h');
+    out += le64(0xf4fa6f45970d41d8ULL) + le32(keyHash ? 3 : 1) + le32(0) +
+           le32(quint32(record.size())) + le32(0);
+    return out;
+}
+
+// A Firefox entry: `head` becomes the "response-head" element, lines ending in CR LF.
+inline QByteArray firefox(const QByteArray &key, const QByteArray &body, const QByteArray &head,
+                          quint32 version = 4) {
+    QByteArray out = body;
+    out += be32(0xabcd1234);
+    const int hashes = int((body.size() + 256 * 1024 - 1) / (256 * 1024));
+    out += QByteArray(2 * hashes, 'x');
+    out += be32(version) + be32(1) + be32(2) + be32(3) + be32(4) + be32(5);
+    out += be32(quint32(key.size()));
+    if (version >= 2) out += be32(0);
+    out += key + '\0';
+    QByteArray lines = head;
+    lines.replace("\n", "\r\n");
+    out += QByteArray("request-method\0GET\0response-head\0", 33) + lines + "\r\n" + '\0';
+    out += QByteArray("\0\0\0\x04", 4);
+    out += be32(quint32(body.size()));
+    return out;
+}
+
+} // namespace CacheEntryWriter

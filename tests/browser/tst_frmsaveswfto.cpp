@@ -1,0 +1,304 @@
+#include "CacheEntryWriter.h"
+#include "browser/BrowserCache.h"
+#include "browser/CacheSave.h"
+#include "browser/frmSaveSwfto.h"
+#include "common/EditFixture.h"
+#include "dialogs/DialogKit.h"
+#include "dialogs/EditBoxes.h"
+#include "ui/MoviePlayer.h"
+#include "ui/MsgBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+#include <memory>
+
+namespace {
+// Stands in for the web-engine player: a file holding "frames N" is a movie.
+class FakePlayer : public QWidget, public MoviePlayer {
+public:
+    using QWidget::QWidget;
+    QWidget *widget() override { return this; }
+    bool setMovie(const QString &path) override {
+        const QByteArray bytes = readFileBytes(path);
+        if (!bytes.startsWith("frames ")) return false;
+        movie = path;
+        total = bytes.mid(7).toInt();
+        return true;
+    }
+    QString Movie() const override { return movie; }
+    void Play() override {}
+    void setPlaying(bool) override {}
+    bool Playing() const override { return true; }
+    int TotalFrames() const override { return total; }
+    int FrameNum() const override { return 1; }
+    void GotoFrame(int) override {}
+    bool CanSeek() const override { return true; }
+    double FrameRate() const override { return 12; }
+    qint64 PlayTime() const override { return 0; }
+    void setMuted(bool) override {}
+    bool FrameShown() const override { return !movie.isEmpty(); }
+    QString movie;
+    int total = 0;
+};
+
+const QString kCached = "http://127.0.0.1:8080/games/cached.swf";
+const QString kMissing = "http://127.0.0.1:8080/games/missing.swf";
+const QByteArray kMovie = "frames 42";
+
+struct Rig {
+    EditFixture f;
+    QTemporaryDir cacheDir;
+    QPointer<frmSaveSwfto> dialog;
+    QStringList boxes; // every message shown, in order
+    QList<bool> answers;
+    QStringList downloads;
+    QList<int> saved;
+    FakePlayer *player = nullptr;
+
+    Rig() {
+        const QByteArray key = "1/0/_dk_http://127.0.0.1 http://127.0.0.1 " + kCached.toLatin1();
+        writeFileBytes(
+            cacheDir.filePath("00000000000000aa_0"),
+            CacheEntryWriter::chromium(key, kMovie, "HTTP/1.1 200 OK\nContent-Length: 9\n"));
+        MsgBox::setHandler([this](QWidget *, const QString &text) { boxes << text; });
+        EditBoxes::setHandler([this](EditBoxes::Kind, const QString &text) {
+            boxes << text;
+            return answers.isEmpty() ? false : answers.takeFirst();
+        });
+    }
+    ~Rig() {
+        MsgBox::setHandler({});
+        EditBoxes::setHandler({});
+        DialogKit::setBrowseHandler({});
+        delete dialog;
+    }
+    frmSaveSwfto &open(const QStringList &found) {
+        f.core.FoundMovies = found;
+        f.core.FoundCount = int(found.size());
+        showFoundMovies(f.core, dialog, [this] {
+            auto *d = new frmSaveSwfto(
+                f.core, f.commit(),
+                std::make_unique<BrowserCache>(CacheFolders::fromDirs({cacheDir.path()})));
+            d->createPlayer = [this](QWidget *parent) { return player = new FakePlayer(parent); };
+            d->downloadMovie = [this](const QString &url, const QString &comment) {
+                downloads << url + " | " + comment;
+            };
+            d->jobSaved = [this](int job) { saved << job; };
+            return d;
+        });
+        return *dialog;
+    }
+    QStringList rows() const {
+        QStringList out;
+        for (int i = 0; i < dialog->ListView1->count(); ++i)
+            out << dialog->ListView1->item(i)->text();
+        return out;
+    }
+    void select(const QString &url) {
+        const auto items = dialog->ListView1->findItems(url, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        dialog->ListView1->setCurrentItem(items.first());
+        dialog->rowClicked();
+    }
+};
+} // namespace
+
+class TestFrmSaveSwfto : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithTheScanList();
+    void rowClickPreviewsCachedMovie();
+    void savesCachedMovieAsFinishedJob();
+    void targetPath_data();
+    void targetPath();
+    void emptyNameStopsTheSave();
+    void failedCopyKeepsTheRow();
+    void vanishedBodyAddsNoJob();
+    void missingMovieOffersDownload_data();
+    void missingMovieOffersDownload();
+    void laterScanAppendsWithoutDuplicates();
+    void browseAddsTrailingSeparator();
+};
+
+void TestFrmSaveSwfto::opensWithTheScanList() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kCached, " " + kMissing + " ", kCached, "http://a.test/x.swf"});
+    QCOMPARE(d.windowTitle(), QString("Save Flash"));
+    QVERIFY(!d.isModal());
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.Label1->text(), QString("Moorquill total have found 4 Flash files in Ie window."));
+    QCOMPARE(r.rows(), (QStringList{kCached, kMissing, kCached, "http://a.test/x.swf"}));
+    QCOMPARE(r.f.core.FoundCount, 0);
+    QVERIFY(r.f.core.FoundMovies.isEmpty());
+    QVERIFY(!showFoundMovies(r.f.core, r.dialog, [] { return nullptr; })); // nothing waits
+    for (const char *name :
+         {"ListView1", "myFlash1", "Slider1", "txtRename", "txtSaveAs1", "txtComment", "cmbClass1",
+          "cmdSave", "cmdCancel", "cmdClass1", "cmdDlg1", "Command1"})
+        QVERIFY2(d.findChild<QWidget *>(name), name);
+    QCOMPARE(d.cmdSave->text(), QString("Save Flash"));
+    QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("Downloaded")->tag);
+    d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("102k"));
+    QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("102k")->tag);
+    d.cmdCancel->click();
+    QTRY_VERIFY(!r.dialog); // closed and gone
+}
+
+void TestFrmSaveSwfto::rowClickPreviewsCachedMovie() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kMissing, kCached});
+    r.select(kMissing);
+    QVERIFY(!r.player); // nothing to preview
+    QCOMPARE(d.txtRename->text(), QString("missing.swf"));
+    r.select(kCached);
+    QVERIFY(r.player);
+    QCOMPARE(readFileBytes(r.player->movie), kMovie);
+    QCOMPARE(d.Slider1->maximum(), 42);
+    QVERIFY(!d.Slider1->isEnabled());
+    QCOMPARE(d.txtRename->text(), QString("cached.swf"));
+    d.txtRename->setText("x");
+    d.Command1->click();
+    QCOMPARE(d.txtRename->text(), QString("cached.swf"));
+}
+
+void TestFrmSaveSwfto::savesCachedMovieAsFinishedJob() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kCached, kMissing});
+    r.select(kCached);
+    d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("101k"));
+    d.txtComment->setText("from the page");
+    d.cmdSave->click();
+    const QString target = r.f.core.tree.find("101k")->tag + "cached.swf";
+    QCOMPARE(readFileBytes(target), kMovie);
+    QCOMPARE(r.boxes, QStringList{"Save Flash Catoon File :\n" + kCached + "\nto \n" + target +
+                                  "\nsucceed ."});
+    QCOMPARE(r.rows(), QStringList{kMissing});
+    QCOMPARE(r.saved.size(), 1);
+    const DownJobRecord &job = r.f.core.DownJobs[r.saved.first()];
+    QCOMPARE(job.State, int(StateComplete));
+    QCOMPARE(job.CategoryKey, QString("101k"));
+    QCOMPARE(job.SavePath, target);
+    QCOMPARE(job.Comment, QString("from the page"));
+    QCOMPARE(job.TotalSize, qint32(kMovie.size()));
+    QCOMPARE(job.Received, qint32(kMovie.size()));
+    QVERIFY(job.Url.isEmpty());
+    QVERIFY(job.CreateTime > 0);
+    // The job database on disk holds it.
+    const auto saved = r.f.reload();
+    QCOMPARE(saved->jobs.DownCount(), 1);
+    QCOMPARE(saved->jobs[1].SavePath, target);
+}
+
+void TestFrmSaveSwfto::targetPath_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder with trailing separator") << "/down/"
+                                                    << "a.swf"
+                                                    << "/down/a.swf";
+    QTest::newRow("folder without") << "/down"
+                                    << "a.swf"
+                                    << "/down/a.swf";
+    QTest::newRow("doubled inside") << "/down//x/"
+                                    << "a.swf"
+                                    << "/down/x/a.swf";
+    QTest::newRow("empty folder") << ""
+                                  << "a.swf"
+                                  << "/a.swf";
+}
+
+void TestFrmSaveSwfto::targetPath() {
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, target);
+    QCOMPARE(CacheSave::targetPath(folder, name), target);
+}
+
+void TestFrmSaveSwfto::emptyNameStopsTheSave() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kCached});
+    d.ListView1->setCurrentRow(0);
+    d.txtRename->clear();
+    d.save();
+    QCOMPARE(r.boxes, QStringList{"Please Input FileName First!"});
+    QCOMPARE(r.rows(), QStringList{kCached});
+    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+}
+
+void TestFrmSaveSwfto::failedCopyKeepsTheRow() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kCached});
+    r.select(kCached);
+    d.txtSaveAs1->setText(r.f.dir.filePath("no/such/folder/"));
+    d.save();
+    QCOMPARE(r.boxes.size(), 1);
+    QVERIFY(r.boxes.first().contains(r.f.dir.filePath("no/such/folder/cached.swf")));
+    QCOMPARE(r.rows(), QStringList{kCached});
+    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+    QVERIFY(!QFileInfo::exists(r.f.core.paths.JobDbPath));
+}
+
+void TestFrmSaveSwfto::vanishedBodyAddsNoJob() {
+    // The cached copy vanished between the lookup and the copy.
+    EditFixture f;
+    const QString target = f.folder("down") + "a.swf";
+    const CacheSave::Result result = CacheSave::saveMovie(
+        f.core, f.commit(), kCached, f.dir.filePath("gone.swf"), target, "Downloaded", {});
+    QCOMPARE(result.job, 0);
+    QVERIFY(result.message.contains(target));
+    QCOMPARE(f.core.DownJobs.DownCount(), 0);
+    QVERIFY(!QFileInfo::exists(target));
+}
+
+void TestFrmSaveSwfto::missingMovieOffersDownload_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void TestFrmSaveSwfto::missingMovieOffersDownload() {
+    QFETCH(bool, yes);
+    Rig r;
+    frmSaveSwfto &d = r.open({kMissing, kCached});
+    r.select(kMissing);
+    d.txtComment->setText("later");
+    r.answers << yes;
+    d.cmdSave->click();
+    QCOMPARE(r.boxes, QStringList{"Flash catoon file has not downloaded completely by IE , do you "
+                                  "want to use Moorquill to download it ?"});
+    QCOMPARE(r.downloads, yes ? QStringList{kMissing + " | later"} : QStringList{});
+    QCOMPARE(r.rows(), QStringList{kCached}); // removed in both branches
+    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+}
+
+void TestFrmSaveSwfto::laterScanAppendsWithoutDuplicates() {
+    Rig r;
+    r.open({kCached, kCached});
+    QCOMPARE(r.rows(), (QStringList{kCached, kCached})); // a page's own list keeps duplicates
+    frmSaveSwfto *first = r.dialog;
+    r.open({kMissing, kCached, kMissing, "http://b.test/c.swf"});
+    QCOMPARE(r.dialog.data(), first);
+    QCOMPARE(r.rows(), (QStringList{kCached, kCached, kMissing, "http://b.test/c.swf"}));
+    QCOMPARE(r.f.core.FoundCount, 0);
+    QVERIFY(r.f.core.FoundMovies.isEmpty());
+    QCOMPARE(first->Label1->text(),
+             QString("Moorquill total have found 4 Flash files in Ie window."));
+}
+
+void TestFrmSaveSwfto::browseAddsTrailingSeparator() {
+    Rig r;
+    frmSaveSwfto &d = r.open({kCached});
+    DialogKit::setBrowseHandler([](const QString &) { return QString("/chosen/folder"); });
+    d.cmdDlg1->click();
+    QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
+    DialogKit::setBrowseHandler([](const QString &) { return QString(); });
+    d.cmdDlg1->click();
+    QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
+}
+
+QTEST_MAIN(TestFrmSaveSwfto)
+#include "tst_frmsaveswfto.moc"
