@@ -10,6 +10,7 @@
 #include "engine/SocketGraveyard.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
@@ -110,6 +111,18 @@ void clsDownLoadJob::Start() {
                          (m_job.TotalSize == 0 && m_job.part(1).EndPos != kUnknownEnd))) {
         m_job.IsNew = kTrue;
         RangeBook::ClearRanges(m_job);
+    }
+    // A file deleted meanwhile (or its folder) is fetched again under its
+    // name: its parts' positions describe bytes that are gone.
+    if (!m_job.IsNew && !QFileInfo::exists(m_job.SavePath)) {
+        if (!report(
+                1, QStringLiteral("Restart"),
+                QStringLiteral("The file %1 is gone; downloading it again.").arg(m_job.SavePath)))
+            return;
+        m_job.IsNew = kTrue;
+        m_job.TotalSize = 0;
+        RangeBook::ClearRanges(m_job);
+        m_reusePath = true;
     }
     if (m_job.IsNew)
         m_resume.clear();
