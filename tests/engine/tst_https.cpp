@@ -72,6 +72,7 @@ void TestHttps::initTestCase() {
     // Redirects from https: to plain http on the same host, and to another host.
     const QString extra =
         QStringLiteral("location /slow/ { limit_rate 3m; }\n"
+                       "location /noranges/ { max_ranges 0; limit_rate 3m; }\n"
                        "location = /same.swf { return 302 %1; }\n"
                        "location = /away.swf { return 302 http://localhost:%2/movie.swf; }\n")
             .arg(m_plain.url(QStringLiteral("/movie.swf")))
@@ -84,6 +85,7 @@ void TestHttps::initTestCase() {
         QVERIFY2(nginx->start(&error), qPrintable(error));
     }
     put(*m_good, QStringLiteral("slow/movie.swf"), m_body);
+    put(*m_good, QStringLiteral("noranges/movie.swf"), m_body.left(1024 * 1024 + 17));
     Resource r;
     r.body = m_body;
     m_plain.setResource(QStringLiteral("/movie.swf"), r);
@@ -95,21 +97,35 @@ void TestHttps::initTestCase() {
 
 void TestHttps::download_data() {
     QTest::addColumn<int>("parts");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("requests"); // -1: as it happens
     for (int parts : {1, 5, 10})
-        QTest::addRow("%d parts", parts) << parts;
+        QTest::addRow("%d parts", parts) << parts << "movie.swf" << -1;
+    // Paced: every part gets to send its request, parts 3 to 10 on
+    // connections that shook hands during the range test.
+    QTest::newRow("10 parts, paced") << 10 << "slow/movie.swf" << 10;
+    // Those connections are dropped unused when the range test fails.
+    QTest::newRow("10 parts, no ranges") << 10 << "noranges/movie.swf" << 2;
 }
 
 void TestHttps::download() {
     QFETCH(int, parts);
+    QFETCH(QString, path);
+    QFETCH(int, requests);
+    const bool ranges = !path.startsWith(QLatin1String("noranges/"));
     EngineRig rig;
-    const int index = rig.addJob(m_good->url(QStringLiteral("movie.swf")), parts);
+    const int index = rig.addJob(m_good->url(path), parts);
     QVERIFY(rig.job(index).Url.startsWith(QLatin1String("https://127.0.0.1:")));
     rig.start(index);
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 30000);
     const DownJobRecord &rec = rig.job(index);
     QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-    QVERIFY(EngineRig::fileBytes(rec.SavePath) == m_body);
-    QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), 0);
+    QVERIFY(EngineRig::fileBytes(rec.SavePath) ==
+            (ranges ? m_body : m_body.left(1024 * 1024 + 17)));
+    QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), ranges ? 0 : 1);
+    // No part asks twice (a refused request line would cost a handshake).
+    QCOMPARE(rig.count(QStringLiteral("Retry")), 0);
+    if (requests >= 0) QCOMPARE(rig.count(QStringLiteral("Request")), requests);
 }
 
 void TestHttps::certificateRefused_data() {

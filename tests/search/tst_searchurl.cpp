@@ -48,6 +48,15 @@ void tst_SearchUrl::parse_data() {
                                       << "h" << 80 << "/p?u=/q/r"
                                       << "/p?u=/q/"
                                       << "r";
+    QTest::newRow("https, port 443") << "https://h" << false << "https://h/"
+                                     << "h" << 443 << "/"
+                                     << "/"
+                                     << "";
+    QTest::newRow("https through a tunnel: the path alone")
+        << "https://h:8443/x/y.html" << true << "https://h:8443/x/y.html"
+        << "h:8443" << 8443 << "/x/y.html"
+        << "/x/"
+        << "y.html";
 }
 
 void tst_SearchUrl::parse() {
@@ -70,6 +79,8 @@ void tst_SearchUrl::parse_refusesBadUrls_data() {
     QTest::newRow("no scheme") << "www.h.com/a";
     QTest::newRow("upper-case scheme") << "HTTP://h/";
     QTest::newRow("ftp") << "ftp://h/a.swf";
+    QTest::newRow("https not at the start") << "see https://h/";
+    QTest::newRow("https, empty host") << "https:///a";
     QTest::newRow("empty host") << "http:///a";
     QTest::newRow("port zero") << "http://h:0/";
     QTest::newRow("port too large") << "http://h:65536/";
@@ -117,6 +128,15 @@ void tst_SearchUrl::resolve_data() {
     QTest::newRow("empty is the directory") << "http://h/a/p.htm"
                                             << ""
                                             << "http://h/a/";
+    QTest::newRow("https page, root") << "https://h:8443/a/p.htm"
+                                      << "/m.swf"
+                                      << "https://h:8443/m.swf";
+    QTest::newRow("https page, relative") << "https://h/a/p.htm"
+                                          << "m.swf"
+                                          << "https://h/a/m.swf";
+    QTest::newRow("absolute https stays") << "http://h/a/"
+                                          << "HTTPS://o/m.swf"
+                                          << "HTTPS://o/m.swf";
     QTest::newRow("protocol-relative") << "http://h/a/"
                                        << "//o/x"
                                        << "http://h//o/x";
@@ -167,6 +187,11 @@ void tst_SearchUrl::request_isByteExact() {
              QByteArray("GET http://h:81/a/p.htm HTTP/1.1\r\nAccept: */*\r\n"
                         "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
                         "Host: h:81\r\nConnection: close\r\n\r\n"));
+    rec.Url = QStringLiteral("https://h/a/p.htm");
+    QVERIFY(SearchUrl::ParseSearchUrl(rec));
+    QCOMPARE(SearchUrl::RequestText(rec),
+             QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\n"
+                        "Host: h\r\nConnection: close\r\n\r\n"));
 }
 
 QTEST_APPLESS_MAIN(tst_SearchUrl)
