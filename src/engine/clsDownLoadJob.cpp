@@ -200,10 +200,28 @@ void clsDownLoadJob::openPart(int k, bool refill) {
         onConnected(k, sock);
     });
     c.sock = sock;
-    connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
-        SocketGraveyard::Scope scope;
-        onReadyRead(k, sock);
-    });
+    if (to.tls) {
+        // The TLS socket announces every few KiB it decrypts; reading once
+        // it has decrypted all that arrived keeps writes and reports large.
+        connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
+            if (m_parts[k].sock != sock || m_parts[k].drainDue) return;
+            m_parts[k].drainDue = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this, k, sock] {
+                    if (m_parts[k].sock != sock) return;
+                    m_parts[k].drainDue = false;
+                    SocketGraveyard::Scope scope;
+                    onReadyRead(k, sock);
+                },
+                Qt::QueuedConnection);
+        });
+    } else {
+        connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
+            SocketGraveyard::Scope scope;
+            onReadyRead(k, sock);
+        });
+    }
     connect(sock, &QTcpSocket::disconnected, this, [this, k, sock] {
         SocketGraveyard::Scope scope;
         onDisconnected(k, sock);

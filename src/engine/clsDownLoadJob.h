@@ -76,6 +76,7 @@ private:
         bool answered = false;  // its answer's header has been handled
         QString tlsError;       // the certificate was refused: the job ends
         bool paced = false;     // waits for the speed limit's tokens
+        bool drainDue = false;  // TLS: a read of all decrypted bytes is queued
         QByteArray collected;   // first-block bytes until the header is whole
         QString header;
         int headerLength = 0;
