@@ -29,13 +29,7 @@ void tst_UpdateHttps::initTestCase() {
     if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
     if (!TestCerts::available()) QSKIP("openssl is not installed");
     QString error;
-    QVERIFY2(m_certs.makeCa(QStringLiteral("good"), &error), qPrintable(error));
-    QVERIFY2(m_certs.makeCa(QStringLiteral("other"), &error), qPrintable(error));
-    const QString ip = QStringLiteral("IP:127.0.0.1");
-    QVERIFY2(m_certs.makeServer(QStringLiteral("srv"), ip, QStringLiteral("good"), &error),
-             qPrintable(error));
-    QVERIFY2(m_certs.makeServer(QStringLiteral("stranger"), ip, QStringLiteral("other"), &error),
-             qPrintable(error));
+    QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
     QVERIFY2(PartTransport::AddCaFile(m_certs.path(QStringLiteral("ca-good.pem")), &error),
              qPrintable(error));
     for (auto *server : {&m_good, &m_stranger}) {
