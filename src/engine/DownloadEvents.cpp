@@ -8,8 +8,41 @@
 #include "engine/clsDownLoadJob.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+
+namespace {
+enum class Moved { Yes, TargetIsFile, Failed };
+
+// Gives a complete file its final name. An existing file there is never
+// replaced (the file keeps its temporary name); any other failure is an
+// error with the system's reason.
+Moved moveToFinalName(const QString &from, const QString &to, QString *reason) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int rc =
+        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) { // not offered by the file system
+        if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            errno = EEXIST;
+        else
+            rc = std::rename(source.constData(), target.constData());
+    }
+    if (rc == 0) return Moved::Yes;
+    int error = errno;
+    if (error == EEXIST) {
+        if (!QFileInfo(to).isDir()) return Moved::TargetIsFile;
+        error = EISDIR;
+    }
+    *reason = QString::fromLocal8Bit(std::strerror(error));
+    return Moved::Failed;
+}
+} // namespace
 
 DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
     : QObject(parent), m_core(core), m_log(log),
@@ -169,8 +202,22 @@ void DownloadEvents::complete(int slot) {
     DownJobRecord &rec = job->Record();
     if (m_core.settings.UseMQ == 1 && rec.SavePath.endsWith(QLatin1String("!mq"))) {
         const QString finalPath = rec.SavePath.chopped(3);
-        // QFile::rename never replaces an existing file.
-        if (QFile::rename(rec.SavePath, finalPath)) rec.SavePath = finalPath;
+        QString reason;
+        const Moved moved = moveToFinalName(rec.SavePath, finalPath, &reason);
+        if (moved == Moved::Yes) rec.SavePath = finalPath;
+        if (moved == Moved::Failed) {
+            // The job keeps its parts: started again it only renames.
+            rec.State = StateError;
+            rec.IsNew = kFalse;
+            job->SaveDownState();
+            m_core.lists.SetStateIcon(SlotItem[slot], StateError);
+            addLog(slot,
+                   QStringLiteral("Cannot rename the file %1 to %2: %3")
+                       .arg(rec.SavePath, finalPath, reason),
+                   8, 1);
+            ended(slot, StateError);
+            return;
+        }
     }
     const double now = OleDate::now();
     rec.State = StateComplete;

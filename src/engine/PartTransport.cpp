@@ -83,6 +83,11 @@ void Open(QTcpSocket *sock, const Target &target) {
         sock->connectToHost(target.host, target.port);
 }
 
+bool IsReady(QTcpSocket *sock) {
+    if (auto *ssl = qobject_cast<QSslSocket *>(sock)) return ssl->isEncrypted();
+    return sock->state() == QAbstractSocket::ConnectedState;
+}
+
 bool AddCaFile(const QString &path, QString *error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -31,6 +31,8 @@ QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,
 void ConnectReady(QTcpSocket *sock, QObject *context, std::function<void()> onReady);
 // Starts connecting.
 void Open(QTcpSocket *sock, const Target &target);
+// Whether a connection opened by Open may send its request now.
+bool IsReady(QTcpSocket *sock);
 
 // Adds the certificate authorities of a PEM or DER file to the trust store
 // of every TLS connection opened afterwards; false with a reason otherwise.

@@ -10,6 +10,7 @@
 #include "engine/SocketGraveyard.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
@@ -90,7 +91,9 @@ void clsDownLoadJob::Start() {
     closeAll();
     ++m_run;
     m_answered = false;
-    m_plainRequest = false;
+    // TLS servers are today's servers, which refuse a header name with a
+    // space: https requests leave that line out from the start.
+    m_plainRequest = HttpExchange::IsHttps(m_job.Url);
     m_lastError.clear();
     m_idleRounds = 0;
     m_refillHave = -1;
@@ -110,6 +113,18 @@ void clsDownLoadJob::Start() {
                          (m_job.TotalSize == 0 && m_job.part(1).EndPos != kUnknownEnd))) {
         m_job.IsNew = kTrue;
         RangeBook::ClearRanges(m_job);
+    }
+    // A file deleted meanwhile (or its folder) is fetched again under its
+    // name: its parts' positions describe bytes that are gone.
+    if (!m_job.IsNew && !QFileInfo::exists(m_job.SavePath)) {
+        if (!report(
+                1, QStringLiteral("Restart"),
+                QStringLiteral("The file %1 is gone; downloading it again.").arg(m_job.SavePath)))
+            return;
+        m_job.IsNew = kTrue;
+        m_job.TotalSize = 0;
+        RangeBook::ClearRanges(m_job);
+        m_reusePath = true;
     }
     if (m_job.IsNew)
         m_resume.clear();
@@ -172,25 +187,41 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     c = Connection{};
     c.refill = refill;
     const bool proxy = m_job.UseProxy != 0;
-    PartTransport::Target target;
-    target.host = m_job.Host;
-    target.port = m_job.portNumber();
-    target.tls = HttpExchange::IsHttps(m_job.Url);
-    target.proxy = proxy;
-    target.proxyHost = m_job.ProxyHost;
-    target.proxyPort = m_job.proxyPortNumber();
-    QTcpSocket *sock = PartTransport::Create(
-        target, this, this, [this, k](const QString &reason) { tlsFailed(k, reason); });
+    const PartTransport::Target to = target();
+    QTcpSocket *sock = takeWarm(k);
+    const bool warm = sock != nullptr;
+    if (!warm) {
+        sock = PartTransport::Create(to, this, this,
+                                     [this, k](const QString &reason) { tlsFailed(k, reason); });
+        sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
+    }
     PartTransport::ConnectReady(sock, this, [this, k, sock] {
         SocketGraveyard::Scope scope;
         onConnected(k, sock);
     });
-    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
     c.sock = sock;
-    connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
-        SocketGraveyard::Scope scope;
-        onReadyRead(k, sock);
-    });
+    if (to.tls) {
+        // The TLS socket announces every few KiB it decrypts; reading once
+        // it has decrypted all that arrived keeps writes and reports large.
+        connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
+            if (m_parts[k].sock != sock || m_parts[k].drainDue) return;
+            m_parts[k].drainDue = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this, k, sock] {
+                    if (m_parts[k].sock != sock) return;
+                    m_parts[k].drainDue = false;
+                    SocketGraveyard::Scope scope;
+                    onReadyRead(k, sock);
+                },
+                Qt::QueuedConnection);
+        });
+    } else {
+        connect(sock, &QTcpSocket::readyRead, this, [this, k, sock] {
+            SocketGraveyard::Scope scope;
+            onReadyRead(k, sock);
+        });
+    }
     connect(sock, &QTcpSocket::disconnected, this, [this, k, sock] {
         SocketGraveyard::Scope scope;
         onDisconnected(k, sock);
@@ -206,7 +237,15 @@ void clsDownLoadJob::openPart(int k, bool refill) {
     if (m_parts[k].sock != sock) return;
     c.HeaderPending = true;
     m_timers->watchConnect(k);
-    PartTransport::Open(sock, target);
+    if (!warm) {
+        PartTransport::Open(sock, to);
+    } else if (PartTransport::IsReady(sock)) {
+        // Its handshake is over: the request goes out from the event loop.
+        QTimer::singleShot(0, sock, [this, k, sock] {
+            SocketGraveyard::Scope scope;
+            onConnected(k, sock);
+        });
+    }
 }
 
 void clsDownLoadJob::closeSock(int k) {
@@ -220,8 +259,10 @@ void clsDownLoadJob::closeSock(int k) {
 }
 
 void clsDownLoadJob::closeAll() {
-    for (int k = 1; k <= kMaxParts; ++k)
+    for (int k = 1; k <= kMaxParts; ++k) {
         closeSock(k);
+        dropWarm(k);
+    }
     m_timers->stopAll();
 }
 
@@ -481,6 +522,8 @@ void clsDownLoadJob::rangeTest(const char *body, qint64 size) {
         m_job.part(1).EndPos = m_job.TotalSize;
         m_job.CanResume = kFalse;
         closeSock(2);
+        for (int k = 3; k <= kMaxParts; ++k)
+            dropWarm(k);
         if (!report(2, QStringLiteral("ReSumeTestError"), m_job.Url)) return;
     } else {
         m_job.part(1).EndPos = RangeBook::Part1EndAfterRangeTest(m_job);
@@ -607,7 +650,9 @@ bool clsDownLoadJob::CancelSock(int caller, int k) {
 
 void clsDownLoadJob::CreateSocks2() {
     if (m_job.IsNew) RangeBook::SplitRanges(m_job, m_job.TotalSize);
+    const quint32 run = m_run;
     openPart(2, false);
+    if (run == m_run) warmUp();
 }
 
 void clsDownLoadJob::CreateSocks3_5() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/PartRetryPolicy.h"
+#include "engine/PartTransport.h"
 #include "engine/ResumeValidator.h"
 #include "jobs/DownJobRecord.h"
 #include "platform/RawFile.h"
@@ -75,6 +76,7 @@ private:
         bool answered = false;  // its answer's header has been handled
         QString tlsError;       // the certificate was refused: the job ends
         bool paced = false;     // waits for the speed limit's tokens
+        bool drainDue = false;  // TLS: a read of all decrypted bytes is queued
         QByteArray collected;   // first-block bytes until the header is whole
         QString header;
         int headerLength = 0;
@@ -83,7 +85,13 @@ private:
 
     bool report(int part, const QString &type, const QString &text);
     void letEventsRun();
+    PartTransport::Target target() const;
     void openPart(int k, bool refill);
+    // https: parts 3 and up connect and finish their handshakes while part
+    // 2 tests ranges; they send their requests only once the test passed.
+    void warmUp();
+    QTcpSocket *takeWarm(int k); // nullptr when there is none (or it died)
+    void dropWarm(int k);
     void closeSock(int k);
     void closeAll();
     void onConnected(int k, QTcpSocket *sock);
@@ -148,4 +156,9 @@ private:
     int m_restarts = 0;
     QString m_lastError; // of the last failed connection
     qint64 m_refillHave = -1;
+    struct Warm {
+        QTcpSocket *sock = nullptr;
+        QMetaObject::Connection error, closed;
+    };
+    Warm m_warm[kMaxParts + 1];
 };

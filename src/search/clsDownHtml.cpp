@@ -3,6 +3,7 @@
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "engine/HttpExchange.h"
+#include "engine/PartTransport.h"
 #include "engine/SocketGraveyard.h"
 #include "search/PageScan.h"
 #include "search/SearchUrl.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <limits>
 
 namespace {
@@ -73,10 +75,20 @@ bool clsDownHtml::Start() {
     m_headerLength = 0;
     m_status.clear();
     m_requested = false;
-    auto *sock = new QTcpSocket(this);
+    const bool proxy = m_rec.UseProxy != 0;
+    PartTransport::Target target;
+    target.host = SearchUrl::DialHost(m_rec);
+    target.port = m_rec.portNumber();
+    target.tls = SearchUrl::IsTls(m_rec);
+    target.proxy = proxy;
+    target.proxyHost = m_rec.ProxyHost;
+    target.proxyPort = m_rec.proxyPortNumber();
+    m_tlsError.clear();
+    QTcpSocket *sock = PartTransport::Create(target, this, this,
+                                             [this](const QString &reason) { tlsFailed(reason); });
     sock->setReadBufferSize(kBlockSize);
     m_sock = sock;
-    connect(sock, &QTcpSocket::connected, this, [this, sock] {
+    PartTransport::ConnectReady(sock, this, [this, sock] {
         SocketGraveyard::Scope scope;
         onConnected(sock);
     });
@@ -92,14 +104,13 @@ bool clsDownHtml::Start() {
         SocketGraveyard::Scope scope;
         onError(sock);
     });
-    const bool proxy = m_rec.UseProxy != 0;
-    const QString host = proxy ? m_rec.ProxyHost : SearchUrl::DialHost(m_rec);
-    const quint16 port = proxy ? m_rec.proxyPortNumber() : m_rec.portNumber();
+    const QString host = proxy ? m_rec.ProxyHost : target.host;
+    const quint16 port = proxy ? target.proxyPort : target.port;
     m_headerPending = true;
     if (!report(QStringLiteral("Connecting"), host + QLatin1Char(':') + QString::number(port)) ||
         m_sock != sock)
         return run == m_run;
-    sock->connectToHost(host, port);
+    PartTransport::Open(sock, target);
     return true;
 }
 
@@ -149,13 +160,29 @@ void clsDownHtml::onDisconnected(QTcpSocket *sock) {
 }
 
 void clsDownHtml::onError(QTcpSocket *sock) {
-    if (m_sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError)
-        return; // a server close arrives as disconnected()
-    const QString text = QString::number(int(sock->error())) + sock->errorString();
+    // A server close arrives as disconnected(); a refused certificate has
+    // its own reason.
+    if (m_sock != sock || sock->error() == QAbstractSocket::RemoteHostClosedError ||
+        !m_tlsError.isEmpty())
+        return;
+    failed(QString::number(int(sock->error())) + sock->errorString());
+}
+
+void clsDownHtml::failed(const QString &text) {
     closeSock();
     m_rec.State = SearchError;
     writeBack();
     report(QStringLiteral("Error"), text);
+}
+
+void clsDownHtml::tlsFailed(const QString &reason) {
+    // Raised inside the socket's handshake: end the fetch once it returned.
+    m_tlsError = reason;
+    const quint32 run = m_run;
+    QTimer::singleShot(0, this, [this, run, reason] {
+        if (run == m_run && m_sock)
+            failed(QString::number(int(QAbstractSocket::SslHandshakeFailedError)) + reason);
+    });
 }
 
 bool clsDownHtml::takeHeader(bool closing) {

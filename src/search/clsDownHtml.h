@@ -11,7 +11,7 @@
 class QTcpSocket;
 struct AppCore;
 
-// The page search object: fetches one page over HTTP, then (Fenxi) turns
+// The page search object: fetches one page over HTTP or HTTPS, then (Fenxi) turns
 // the Flash movies in it into download jobs and its links into further
 // search jobs. It works on its own copy of the search record, writes new
 // jobs straight into the tables and reports through its three signals,
@@ -64,6 +64,8 @@ private:
     void onReadyRead(QTcpSocket *sock);
     void onDisconnected(QTcpSocket *sock);
     void onError(QTcpSocket *sock);
+    void failed(const QString &text); // the fetch ends with an "Error" report
+    void tlsFailed(const QString &reason);
     // False when the run ended inside (a report, a cut, a failed status).
     bool takeChunk(const QByteArray &chunk, bool closing);
     bool takeHeader(bool closing);
@@ -81,6 +83,7 @@ private:
     QTcpSocket *m_sock = nullptr;
     bool m_headerPending = false;
     bool m_requested = false;
+    QString m_tlsError;     // the certificate was refused: the fetch ends
     QByteArray m_collected; // first chunks until the header is whole
     QString m_header;
     int m_headerLength = 0;

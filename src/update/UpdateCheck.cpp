@@ -1,31 +1,30 @@
 #include "update/UpdateCheck.h"
 
+#include "engine/PartTransport.h"
+#include "update/UpdateConfig.h"
+
 #include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 
 UpdateCheck::UpdateCheck(QObject *parent)
-    : QObject(parent), m_socket(new QTcpSocket(this)), m_timer(new QTimer(this)) {
-    m_socket->setProxy(QNetworkProxy::NoProxy);
+    : QObject(parent), tls(UpdateConfig::UpdateServerTls()), m_timer(new QTimer(this)) {
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this,
             [this] { fail(10060, QStringLiteral("The update server did not answer in time")); });
-    connect(m_socket, &QTcpSocket::connected, this, [this] {
-        setLabel(UpdateText::connected());
-        m_socket->write(RequestText(m_host));
-        UpdateResponse.clear();
-    });
-    connect(m_socket, &QTcpSocket::readyRead, this,
-            [this] { UpdateResponse += m_socket->readAll(); });
-    connect(m_socket, &QTcpSocket::disconnected, this, &UpdateCheck::onClosed);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (e == QAbstractSocket::RemoteHostClosedError) return; // the normal end
-        fail(ErrorNumber(e), m_socket->errorString());
-    });
 }
 
 UpdateCheck::~UpdateCheck() {
-    m_socket->abort();
+    closeSocket();
+}
+
+void UpdateCheck::closeSocket() {
+    if (!m_socket) return;
+    QTcpSocket *sock = m_socket;
+    m_socket = nullptr;
+    sock->disconnect(this);
+    sock->abort();
+    sock->deleteLater();
 }
 
 QByteArray UpdateCheck::RequestText(const QString &host) {
@@ -55,7 +54,7 @@ int UpdateCheck::ErrorNumber(int qtSocketError) {
 }
 
 void UpdateCheck::Start(const QString &host, quint16 port, const QString &appVersion) {
-    m_socket->abort();
+    closeSocket();
     m_host = host;
     m_appVersion = appVersion;
     m_verdict = UpdateVerdict();
@@ -63,7 +62,35 @@ void UpdateCheck::Start(const QString &host, quint16 port, const QString &appVer
     m_running = true;
     setLabel(UpdateText::connecting());
     m_timer->start(timeoutMs);
-    m_socket->connectToHost(host, port);
+
+    PartTransport::Target target;
+    target.host = host;
+    target.port = port;
+    target.tls = tls;
+    QTcpSocket *sock = PartTransport::Create(target, this, this, [this](const QString &reason) {
+        // Inside the handshake: end the check once it has returned.
+        m_tlsError = reason;
+        QTimer::singleShot(0, this, [this, reason] {
+            fail(ErrorNumber(QAbstractSocket::SslHandshakeFailedError), reason);
+        });
+    });
+    m_socket = sock;
+    m_tlsError.clear();
+    sock->setProxy(QNetworkProxy::NoProxy);
+    PartTransport::ConnectReady(sock, this, [this, sock] {
+        setLabel(UpdateText::connected());
+        sock->write(RequestText(m_host));
+        UpdateResponse.clear();
+    });
+    connect(sock, &QTcpSocket::readyRead, this,
+            [this, sock] { UpdateResponse += sock->readAll(); });
+    connect(sock, &QTcpSocket::disconnected, this, &UpdateCheck::onClosed);
+    connect(sock, &QTcpSocket::errorOccurred, this, [this, sock](QAbstractSocket::SocketError e) {
+        // A server close is the normal end; a refused certificate has its reason.
+        if (e == QAbstractSocket::RemoteHostClosedError || !m_tlsError.isEmpty()) return;
+        fail(ErrorNumber(e), sock->errorString());
+    });
+    PartTransport::Open(sock, target);
 }
 
 void UpdateCheck::setLabel(const QString &text) {
@@ -75,16 +102,16 @@ void UpdateCheck::fail(int number, const QString &description) {
     if (!m_running) return;
     m_running = false;
     m_timer->stop();
-    m_socket->abort();
+    closeSocket();
     setLabel(ErrorText(number, description));
     emit finished();
 }
 
 void UpdateCheck::onClosed() {
-    if (!m_running) return;
+    if (!m_running || !m_tlsError.isEmpty()) return; // a refused certificate fails the check
     m_running = false;
     m_timer->stop();
-    UpdateResponse += m_socket->readAll();
+    if (m_socket) UpdateResponse += m_socket->readAll();
     setLabel(UpdateText::checkComplete());
     m_verdict = UpdateText::Evaluate(UpdateResponse, m_appVersion);
     setLabel(m_verdict.label);

@@ -9,8 +9,10 @@
 class QTcpSocket;
 class QTimer;
 
-// The update check: one plain HTTP GET of "/newmoorquill.txt" from the
-// update server (no proxy), read until the server closes, then evaluated.
+// The update check: one HTTP GET of "/newmoorquill.txt" from the update
+// server (no proxy; over TLS when `tls` is set, which it is by default when
+// the configured server is an https:// one), read until the server closes,
+// then evaluated. A refused certificate is an error with its reason.
 // Reports each label text through `labelChanged` and ends with `finished`.
 class UpdateCheck : public QObject {
     Q_OBJECT
@@ -32,6 +34,7 @@ public:
     const UpdateVerdict &verdict() const { return m_verdict; }
     bool isRunning() const { return m_running; }
     int timeoutMs = 15000;
+    bool tls;
     QByteArray UpdateResponse;
 
 signals:
@@ -42,12 +45,14 @@ private:
     void setLabel(const QString &text);
     void fail(int number, const QString &description);
     void onClosed();
+    void closeSocket();
 
-    QTcpSocket *m_socket;
+    QTcpSocket *m_socket = nullptr;
     QTimer *m_timer;
     QString m_host;
     QString m_appVersion;
     QString m_label;
     UpdateVerdict m_verdict;
     bool m_running = false;
+    QString m_tlsError;
 };

@@ -7,11 +7,27 @@
 #define MQ_HOME_PAGE "http://www.moorquill.example/"
 #endif
 
-HostPort UpdateConfig::UpdateServer() {
-    HostPort server{QStringLiteral(MQ_UPDATE_HOST), 80};
+namespace {
+const QString kTlsScheme = QStringLiteral("https://");
+
+// The setting in force: the environment's, else the build's.
+QString serverSetting() {
     const QString fromEnv = qEnvironmentVariable("MOORQUILL_UPDATE_SERVER");
-    if (!fromEnv.isEmpty()) HostPort::Parse(fromEnv, 80, server);
+    return fromEnv.isEmpty() ? QStringLiteral(MQ_UPDATE_HOST) : fromEnv;
+}
+} // namespace
+
+HostPort UpdateConfig::UpdateServer() {
+    QString text = serverSetting();
+    const bool tls = text.startsWith(kTlsScheme);
+    if (tls) text = text.mid(kTlsScheme.size());
+    HostPort server{QStringLiteral(MQ_UPDATE_HOST), quint16(tls ? 443 : 80)};
+    HostPort::Parse(text, server.port, server);
     return server;
+}
+
+bool UpdateConfig::UpdateServerTls() {
+    return serverSetting().startsWith(kTlsScheme);
 }
 
 QString UpdateConfig::HomePage() {

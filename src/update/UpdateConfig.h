@@ -6,8 +6,10 @@
 
 // Where the update check and the home-page entries go: build settings
 // (MQ_UPDATE_HOST, MQ_HOME_PAGE), the update server overridable with the
-// environment variable MOORQUILL_UPDATE_SERVER=HOST[:PORT].
+// environment variable MOORQUILL_UPDATE_SERVER=[https://]HOST[:PORT].
 namespace UpdateConfig {
 HostPort UpdateServer();
+// The update server is asked over TLS (written "https://HOST[:PORT]").
+bool UpdateServerTls();
 QString HomePage();
 } // namespace UpdateConfig

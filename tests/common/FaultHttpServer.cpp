@@ -26,6 +26,14 @@ QByteArray FaultHttpServer::pattern(int size) {
     return bytes;
 }
 
+void FaultHttpServer::release() {
+    m_released = true;
+    const auto held = std::move(m_held);
+    m_held.clear();
+    for (const auto &pump : held)
+        QTimer::singleShot(0, this, [pump] { (*pump)(); });
+}
+
 void FaultHttpServer::onNewConnection() {
     while (QTcpSocket *sock = nextPendingConnection()) {
         ++m_open;
@@ -145,6 +153,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
         int next = 0;
         bool stall = false;
         int loopFrom = -1; // endless: the write to go on from after the last
+        int holdAt = -1;   // the write that waits for release()
     };
     auto plan = std::make_shared<Plan>();
     const int pieces = qMax(1, r.headerPieces);
@@ -160,8 +169,13 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     plan->stall = r.stall;
     if (r.endless && !body.isEmpty()) plan->loopFrom = int(plan->writes.size());
     const int chunk = r.chunk > 0 ? r.chunk : int(qMax<qsizetype>(1, body.size()));
-    for (int i = 0; i < body.size(); i += chunk)
-        plan->writes.append(body.mid(i, chunk));
+    const int held = r.holdAfter >= 0 && r.holdAfter < body.size() ? int(r.holdAfter) : -1;
+    for (int i = 0; i < body.size();) {
+        if (i == held) plan->holdAt = int(plan->writes.size());
+        const int end = i < held ? qMin(i + chunk, held) : i + chunk;
+        plan->writes.append(body.mid(i, end - i));
+        i = end;
+    }
     const int interval = pieces > 1 ? qMax(r.intervalMs, 30) : r.intervalMs;
 
     QPointer<QTcpSocket> guard(sock);
@@ -169,7 +183,7 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
     // freed once it stops.
     auto pump = std::make_shared<std::function<void()>>();
     std::weak_ptr<std::function<void()>> weakPump = pump;
-    *pump = [guard, plan, interval, weakPump, pieces]() {
+    *pump = [this, guard, plan, interval, weakPump, pieces]() {
         const std::shared_ptr<std::function<void()>> pump = weakPump.lock();
         if (!pump) return;
         if (!guard || guard->state() != QAbstractSocket::ConnectedState) return;
@@ -185,6 +199,10 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
             return;
         }
         if (plan->stall && plan->next >= pieces) return; // header sent, nothing more
+        if (plan->next == plan->holdAt && !m_released) {
+            m_held.append(pump);
+            return;
+        }
         guard->write(plan->writes[plan->next++]);
         guard->flush();
         if (interval > 0)

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QList>
 #include <QTcpServer>
+#include <functional>
+#include <memory>
 
 class QTcpSocket;
 
@@ -37,6 +39,7 @@ public:
         int failTimes = 0;
         QByteArray retryAfter; // sent as "Retry-After: ..." with failStatus
         QByteArray etag;       // sent as "ETag: ..."; an If-Range naming another gets "200"
+        qint64 holdAfter = -1; // stop after this many body bytes (each connection) until release()
     };
 
     explicit FaultHttpServer(QObject *parent = nullptr);
@@ -51,6 +54,10 @@ public:
     QList<QByteArray> requests; // raw request bytes in arrival order
     bool tunnels = false;       // act as a proxy for CONNECT to 127.0.0.1 ports
     int openConnections() const { return m_open; }
+    // Connections waiting at their resource's holdAfter; release() lets
+    // them (and every later one) go on.
+    int held() const { return int(m_held.size()); }
+    void release();
 
     static QByteArray pattern(int size); // deterministic test bytes
 
@@ -65,4 +72,6 @@ private:
     QHash<QString, int> m_drops;
     QHash<QString, int> m_fails;
     int m_open = 0;
+    QList<std::shared_ptr<std::function<void()>>> m_held;
+    bool m_released = false;
 };

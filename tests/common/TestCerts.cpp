@@ -33,6 +33,13 @@ bool TestCerts::makeCa(const QString &name, QString *error) {
                error);
 }
 
+bool TestCerts::makeGoodAndStranger(QString *error) {
+    const QString ip = QStringLiteral("IP:127.0.0.1");
+    return makeCa(QStringLiteral("good"), error) && makeCa(QStringLiteral("other"), error) &&
+           makeServer(QStringLiteral("srv"), ip, QStringLiteral("good"), error) &&
+           makeServer(QStringLiteral("stranger"), ip, QStringLiteral("other"), error);
+}
+
 bool TestCerts::makeServer(const QString &name, const QString &san, const QString &ca,
                            QString *error) {
     QFile ext(path(name + QStringLiteral(".ext")));

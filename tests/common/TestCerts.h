@@ -15,6 +15,9 @@ public:
     // A server certificate for the subject alternative name `san` (for
     // example "IP:127.0.0.1"), signed by authority `ca`: <name>.pem, <name>.key.
     bool makeServer(const QString &name, const QString &san, const QString &ca, QString *error);
+    // Authorities "good" and "other" with a server certificate for
+    // 127.0.0.1 from each: "srv" (good) and "stranger" (other).
+    bool makeGoodAndStranger(QString *error);
     QString path(const QString &file) const { return m_dir.filePath(file); }
 
 private:

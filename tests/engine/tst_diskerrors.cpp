@@ -1,18 +1,24 @@
 #include "common/FaultHttpServer.h"
 #include "engine/EngineRig.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 using Resource = FaultHttpServer::Resource;
 
-// A download folder that runs out of space: the job stops with the reason
-// and keeps its place, the other jobs go on, and it completes once there is
-// room again.
+// A download folder that runs out of space, or a file that cannot get its
+// final name: the job stops with the path and the reason and keeps its
+// place, the other jobs go on, and it completes once the cause is gone.
 class TestDiskErrors : public QObject {
     Q_OBJECT
 private slots:
-    void fullDisk();
+    void refusedBeforeAllocation();
+    void fullDuringDownload();
+    void finalNameFails_data();
+    void finalNameFails();
 };
 
 namespace {
@@ -26,26 +32,58 @@ bool run(const QString &program, const QStringList &args, QString *output) {
     return ok;
 }
 
+// A small tmpfs of its own, unmounted at the end.
 struct TmpfsMount {
-    QString path;
+    QTemporaryDir dir;
     bool mounted = false;
+    QString error;
+    explicit TmpfsMount(const QString &size) {
+        mounted = run(QStringLiteral("mount"),
+                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                       QStringLiteral("size=") + size, QStringLiteral("tmpfs"), dir.path()},
+                      &error);
+    }
     ~TmpfsMount() {
         QString out;
-        if (mounted) run(QStringLiteral("umount"), {path}, &out);
+        if (mounted) run(QStringLiteral("umount"), {dir.path()}, &out);
     }
+    QString path(const QString &name) const { return dir.filePath(name); }
 };
+
+// Takes every byte left on the file system of `path`.
+bool fillUp(const QString &path) {
+    QFile filler(path);
+    if (!filler.open(QIODevice::WriteOnly)) return false;
+    const QByteArray block(64 * 1024, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    return true;
+}
+
+// tmpfs reserves pre-allocated pages; give back those not written yet (a
+// copy-on-write or compressing file system does not reserve them at all).
+bool unreserve(const QString &path, const DownJobRecord &job) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (int k = 1; k <= job.Parts; ++k) {
+        const PartRange &r = job.part(k);
+        if (r.EndPos >= r.Pos)
+            ok = ok && ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, r.Pos,
+                                   off_t(r.EndPos) - r.Pos + 1) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+#define MOUNT_OR_SKIP(var, size)                                                                   \
+    TmpfsMount var(QStringLiteral(size));                                                          \
+    if (!var.mounted) QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs: ") + var.error))
 } // namespace
 
-void TestDiskErrors::fullDisk() {
-    QTemporaryDir mountDir;
-    TmpfsMount tmpfs{mountDir.path()};
-    QString out;
-    tmpfs.mounted = run(QStringLiteral("mount"),
-                        {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                         QStringLiteral("size=2m"), QStringLiteral("tmpfs"), tmpfs.path},
-                        &out);
-    if (!tmpfs.mounted) QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs: ") + out));
-    QFile filler(tmpfs.path + QStringLiteral("/filler"));
+void TestDiskErrors::refusedBeforeAllocation() {
+    MOUNT_OR_SKIP(tmpfs, "2m");
+    QFile filler(tmpfs.path(QStringLiteral("filler")));
     QVERIFY(filler.open(QIODevice::WriteOnly));
     filler.write(QByteArray(1024 * 1024, 'x'));
     filler.close();
@@ -54,34 +92,124 @@ void TestDiskErrors::fullDisk() {
     Resource r;
     r.body = FaultHttpServer::pattern(1500000);
     server.setResource(QStringLiteral("/full.swf"), r);
+
+    EngineRig rig;
+    const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
+    rig.job(full).SavePath = tmpfs.path(QStringLiteral("full.swf"));
+    rig.start(full, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QCOMPARE(rig.job(full).State, qint32(StateError));
+    const QStringList lines = rig.logTexts().filter(QStringLiteral("Not enough free space for ") +
+                                                    tmpfs.path(QStringLiteral("full.swf")));
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(rig.job(full).TotalSize, 1500000);
+
+    // Room again: the same job continues into the same file.
+    QVERIFY(filler.remove());
+    rig.start(full, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
+    QCOMPARE(rig.job(full).State, qint32(StateComplete));
+    QCOMPARE(rig.job(full).SavePath, tmpfs.path(QStringLiteral("full.swf")));
+    QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
+}
+
+void TestDiskErrors::fullDuringDownload() {
+    MOUNT_OR_SKIP(tmpfs, "4m");
+    FaultHttpServer server;
+    Resource r;
+    r.body = FaultHttpServer::pattern(3000000);
+    r.holdAfter = 400000;
+    server.setResource(QStringLiteral("/full.swf"), r);
     Resource other;
     other.body = FaultHttpServer::pattern(300000).mid(11);
     server.setResource(QStringLiteral("/other.swf"), other);
 
     EngineRig rig;
     rig.core.settings.Maxjobs = 2;
-    const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
-    rig.job(full).SavePath = tmpfs.path + QStringLiteral("/full.swf");
+    const QString path = tmpfs.path(QStringLiteral("full.swf"));
+    const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 2);
+    rig.job(full).SavePath = path;
     const int fine =
         rig.addJob(server.url(QStringLiteral("/other.swf")), 3, QStringLiteral("o.swf"));
     rig.start(full, 1);
     rig.start(fine, 2);
+    // Both parts have written their first bytes and wait for the server.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.job(full).Received, 2 * 400000, 20000);
+
+    // The disk fills up under the running job.
+    QVERIFY(unreserve(path, rig.job(full)));
+    const QString filler = tmpfs.path(QStringLiteral("filler"));
+    QVERIFY(fillUp(filler));
+    server.release();
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
     QCOMPARE(rig.job(full).State, qint32(StateError));
     QCOMPARE(rig.job(fine).State, qint32(StateComplete));
     QCOMPARE(EngineRig::fileBytes(rig.job(fine).SavePath), other.body);
-    const QStringList lines = rig.logTexts().filter(QStringLiteral("Not enough free space for ") +
-                                                    tmpfs.path + QStringLiteral("/full.swf"));
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(rig.job(full).TotalSize, 1500000);
+    const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
+    const QStringList lines = rig.logTexts().filter(path).filter(reason);
+    QVERIFY2(lines.size() == 1, qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
+    // The job keeps what it has.
+    QVERIFY(!rig.job(full).IsNew);
+    QVERIFY(rig.job(full).Received >= 2 * 400000);
 
-    // Room again: the same job continues into the same file.
-    QVERIFY(QFile::remove(filler.fileName()));
+    QVERIFY(QFile::remove(filler));
     rig.start(full, 1);
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 3, 20000);
     QCOMPARE(rig.job(full).State, qint32(StateComplete));
-    QCOMPARE(rig.job(full).SavePath, tmpfs.path + QStringLiteral("/full.swf"));
-    QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
+    QCOMPARE(EngineRig::sha(EngineRig::fileBytes(path)), EngineRig::sha(r.body));
+}
+
+void TestDiskErrors::finalNameFails_data() {
+    QTest::addColumn<bool>("removeFolder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("name taken by a folder") << false << QString::fromLocal8Bit(strerror(EISDIR));
+    QTest::newRow("folder removed meanwhile") << true << QString::fromLocal8Bit(strerror(ENOENT));
+}
+
+void TestDiskErrors::finalNameFails() {
+    QFETCH(bool, removeFolder);
+    QFETCH(QString, reason);
+    FaultHttpServer server;
+    Resource r;
+    r.body = FaultHttpServer::pattern(700000);
+    r.holdAfter = 100000;
+    server.setResource(QStringLiteral("/movie.swf"), r);
+
+    EngineRig rig;
+    rig.core.settings.UseMQ = 1;
+    const int index =
+        rig.addJob(server.url(QStringLiteral("/movie.swf")), 3, QStringLiteral("sub/movie.swf"));
+    const QString folder = rig.dir.filePath(QStringLiteral("sub"));
+    const QString finalPath = folder + QStringLiteral("/movie.swf");
+    const QString partPath = finalPath + QStringLiteral("!mq");
+    rig.start(index, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(server.held() >= 1, 20000);
+    QCOMPARE(rig.job(index).SavePath, partPath);
+    if (removeFolder)
+        QVERIFY(QDir(folder).removeRecursively());
+    else
+        QVERIFY(QDir().mkdir(finalPath));
+    server.release();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QCOMPARE(rig.job(index).State, qint32(StateError));
+    QCOMPARE(rig.job(index).SavePath, partPath);
+    const QStringList lines = rig.logTexts().filter(QStringLiteral("Cannot rename the file ") +
+                                                    partPath + QStringLiteral(" to "));
+    QVERIFY2(lines.size() == 1 && lines[0].endsWith(reason),
+             qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
+    QCOMPARE(rig.job(index).Received, 700000);
+
+    // The cause gone, starting it again finishes the job under its name
+    // (fetching the file again when it went with its folder).
+    if (!removeFolder) QVERIFY(QDir().rmdir(finalPath));
+    rig.start(index, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
+    QCOMPARE(rig.job(index).State, qint32(StateComplete));
+    QCOMPARE(rig.job(index).SavePath, finalPath);
+    QCOMPARE(EngineRig::fileBytes(finalPath), r.body);
+    QVERIFY(!QFile::exists(partPath));
+    QCOMPARE(rig.logTexts().filter(QStringLiteral(" is gone; downloading it again.")).size(),
+             removeFolder ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestDiskErrors)

@@ -72,6 +72,8 @@ void TestHttps::initTestCase() {
     // Redirects from https: to plain http on the same host, and to another host.
     const QString extra =
         QStringLiteral("location /slow/ { limit_rate 3m; }\n"
+                       "location /noranges/ { max_ranges 0; }\n"
+                       "location /paced/ { limit_rate 512k; }\n"
                        "location = /same.swf { return 302 %1; }\n"
                        "location = /away.swf { return 302 http://localhost:%2/movie.swf; }\n")
             .arg(m_plain.url(QStringLiteral("/movie.swf")))
@@ -84,6 +86,8 @@ void TestHttps::initTestCase() {
         QVERIFY2(nginx->start(&error), qPrintable(error));
     }
     put(*m_good, QStringLiteral("slow/movie.swf"), m_body);
+    put(*m_good, QStringLiteral("noranges/movie.swf"), m_body.left(1024 * 1024 + 17));
+    put(*m_good, QStringLiteral("paced/movie.swf"), m_body);
     Resource r;
     r.body = m_body;
     m_plain.setResource(QStringLiteral("/movie.swf"), r);
@@ -95,21 +99,40 @@ void TestHttps::initTestCase() {
 
 void TestHttps::download_data() {
     QTest::addColumn<int>("parts");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("minRequests");
+    QTest::addColumn<int>("maxRequests");
     for (int parts : {1, 5, 10})
-        QTest::addRow("%d parts", parts) << parts;
+        QTest::addRow("%d parts", parts) << parts << "movie.swf" << 1 << parts;
+    // Paced so that no part overtakes another: every part sends its
+    // request, parts 3 to 10 on connections that shook hands during the
+    // range test.
+    QTest::newRow("10 parts, paced") << 10 << "paced/movie.swf" << 10 << 10;
+    // Those connections are dropped unused when the range test fails.
+    QTest::newRow("10 parts, no ranges") << 10 << "noranges/movie.swf" << 1 << 2;
 }
 
 void TestHttps::download() {
     QFETCH(int, parts);
+    QFETCH(QString, path);
+    QFETCH(int, minRequests);
+    QFETCH(int, maxRequests);
+    const bool ranges = !path.startsWith(QLatin1String("noranges/"));
     EngineRig rig;
-    const int index = rig.addJob(m_good->url(QStringLiteral("movie.swf")), parts);
+    const int index = rig.addJob(m_good->url(path), parts);
     QVERIFY(rig.job(index).Url.startsWith(QLatin1String("https://127.0.0.1:")));
     rig.start(index);
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 30000);
     const DownJobRecord &rec = rig.job(index);
     QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-    QVERIFY(EngineRig::fileBytes(rec.SavePath) == m_body);
-    QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), 0);
+    QVERIFY(EngineRig::fileBytes(rec.SavePath) ==
+            (ranges ? m_body : m_body.left(1024 * 1024 + 17)));
+    if (ranges) QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), 0);
+    // No part asks twice (a refused request line would cost a handshake).
+    QCOMPARE(rig.count(QStringLiteral("Retry")), 0);
+    const int requests = rig.count(QStringLiteral("Request"));
+    QVERIFY2(requests >= minRequests && requests <= maxRequests,
+             qPrintable(QString::number(requests)));
 }
 
 void TestHttps::certificateRefused_data() {

@@ -47,6 +47,9 @@ void tst_SearchUrl::parse_data() {
            "http://h:81/x/y.html", "/x/", "y.html");
     parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
            "/p?u=/q/r", "/p?u=/q/", "r");
+    parsed("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
+    parsed("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
+           "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
 }
 
 void tst_SearchUrl::parse() {
@@ -69,6 +72,8 @@ void tst_SearchUrl::parse_refusesBadUrls_data() {
     QTest::newRow("no scheme") << "www.h.com/a";
     QTest::newRow("upper-case scheme") << "HTTP://h/";
     QTest::newRow("ftp") << "ftp://h/a.swf";
+    QTest::newRow("https not at the start") << "see https://h/";
+    QTest::newRow("https, empty host") << "https:///a";
     QTest::newRow("empty host") << "http:///a";
     QTest::newRow("port zero") << "http://h:0/";
     QTest::newRow("port too large") << "http://h:65536/";
@@ -100,6 +105,9 @@ void tst_SearchUrl::resolve_data() {
     row("fragment kept", "http://h/a/", "#top", "http://h/a/#top");
     row("other scheme", "http://h/a/", "mailto:x@y", "http://h/a/mailto:x@y");
     row("empty is the directory", "http://h/a/p.htm", "", "http://h/a/");
+    row("https page, root", "https://h:8443/a/p.htm", "/m.swf", "https://h:8443/m.swf");
+    row("https page, relative", "https://h/a/p.htm", "m.swf", "https://h/a/m.swf");
+    row("absolute https stays", "http://h/a/", "HTTPS://o/m.swf", "HTTPS://o/m.swf");
     row("protocol-relative", "http://h/a/", "//o/x", "http://h//o/x");
 }
 
@@ -138,6 +146,11 @@ void tst_SearchUrl::request_isByteExact() {
              QByteArray("GET http://h:81/a/p.htm HTTP/1.1\r\nAccept: */*\r\n"
                         "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
                         "Host: h:81\r\nConnection: close\r\n\r\n"));
+    rec.Url = QStringLiteral("https://h/a/p.htm");
+    QVERIFY(SearchUrl::ParseSearchUrl(rec));
+    QCOMPARE(SearchUrl::RequestText(rec),
+             QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\n"
+                        "Host: h\r\nConnection: close\r\n\r\n"));
 }
 
 QTEST_APPLESS_MAIN(tst_SearchUrl)

@@ -1,0 +1,103 @@
+// The update check over TLS: the update file is read from an https server,
+// a certificate of an unknown authority is an error with its reason, and
+// an https:// update server setting switches TLS on.
+#include "common/NginxServer.h"
+#include "common/TestCerts.h"
+#include "engine/PartTransport.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateConfig.h"
+
+#include <QSignalSpy>
+#include <QSslError>
+#include <QtTest>
+
+class tst_UpdateHttps : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void check_data();
+    void check();
+    void serverSetting_data();
+    void serverSetting();
+
+private:
+    TestCerts m_certs;
+    std::unique_ptr<NginxServer> m_good, m_stranger;
+};
+
+void tst_UpdateHttps::initTestCase() {
+    if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
+    if (!TestCerts::available()) QSKIP("openssl is not installed");
+    QString error;
+    QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
+    QVERIFY2(PartTransport::AddCaFile(m_certs.path(QStringLiteral("ca-good.pem")), &error),
+             qPrintable(error));
+    for (auto *server : {&m_good, &m_stranger}) {
+        const QString cert = server == &m_good ? QStringLiteral("srv") : QStringLiteral("stranger");
+        *server = std::make_unique<NginxServer>();
+        (*server)->setTls(m_certs.path(cert + QStringLiteral(".pem")),
+                          m_certs.path(cert + QStringLiteral(".key")));
+        QFile file((*server)->root() + QStringLiteral("/newmoorquill.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Newest Version:9.1\r\nDownSite:https://dl.test/mq91.zip\r\n");
+        file.close();
+        QVERIFY2((*server)->start(&error), qPrintable(error));
+    }
+}
+
+void tst_UpdateHttps::check_data() {
+    QTest::addColumn<bool>("known");
+    QTest::newRow("known authority") << true;
+    QTest::newRow("unknown authority") << false;
+}
+
+void tst_UpdateHttps::check() {
+    QFETCH(bool, known);
+    NginxServer &server = known ? *m_good : *m_stranger;
+    UpdateCheck check;
+    check.tls = true;
+    QSignalSpy finished(&check, &UpdateCheck::finished);
+    check.Start(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("1.3"));
+    QVERIFY(finished.wait(15000));
+    if (known) {
+        QVERIFY2(check.verdict().newer, qPrintable(check.label()));
+        QCOMPARE(check.verdict().downSite, QStringLiteral("https://dl.test/mq91.zip"));
+        return;
+    }
+    QVERIFY(!check.verdict().newer);
+    const QString reason = QSslError(QSslError::UnableToGetLocalIssuerCertificate).errorString();
+    QVERIFY2(check.label().startsWith(QStringLiteral("Error:13The certificate of 127.0.0.1 is "
+                                                     "refused")) &&
+                 check.label().contains(reason),
+             qPrintable(check.label()));
+    QCOMPARE(finished.count(), 1);
+}
+
+void tst_UpdateHttps::serverSetting_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("tls");
+    QTest::newRow("plain") << "up.test"
+                           << "up.test" << 80 << false;
+    QTest::newRow("plain with port") << "up.test:8080"
+                                     << "up.test" << 8080 << false;
+    QTest::newRow("https") << "https://up.test"
+                           << "up.test" << 443 << true;
+    QTest::newRow("https with port") << "https://up.test:8443"
+                                     << "up.test" << 8443 << true;
+}
+
+void tst_UpdateHttps::serverSetting() {
+    QFETCH(QString, setting);
+    qputenv("MOORQUILL_UPDATE_SERVER", setting.toUtf8());
+    const HostPort server = UpdateConfig::UpdateServer();
+    QTEST(server.host, "host");
+    QTEST(int(server.port), "port");
+    QTEST(UpdateConfig::UpdateServerTls(), "tls");
+    QTEST(UpdateCheck().tls, "tls");
+    qunsetenv("MOORQUILL_UPDATE_SERVER");
+}
+
+QTEST_GUILESS_MAIN(tst_UpdateHttps)
+#include "tst_updatehttps.moc"
