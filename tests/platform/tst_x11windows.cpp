@@ -9,14 +9,14 @@
 
 namespace {
 // Windows made through a connection of the test's own.
-struct Display {
+struct XServer {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
     xcb_window_t root = 0;
-    Display() {
+    XServer() {
         if (!xcb_connection_has_error(c))
             root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     }
-    ~Display() { xcb_disconnect(c); }
+    ~XServer() { xcb_disconnect(c); }
     bool ok() const { return root != 0; }
     xcb_atom_t atom(const char *name) {
         xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(
@@ -68,7 +68,7 @@ private slots:
     void browserClass();
 
 private:
-    Display m_display;
+    XServer m_display;
 };
 
 void TestX11Windows::initTestCase() {
@@ -76,7 +76,7 @@ void TestX11Windows::initTestCase() {
 }
 
 void TestX11Windows::findsWindowUnderPointer() {
-    Display &d = m_display;
+    XServer &d = m_display;
     // A bare top-level window, as without a window manager.
     const xcb_window_t bare = d.window(d.root, 100, 100, 300, 200);
     d.browserProperties(bare, QByteArray("Navigator\0firefox-esr\0", 22),
