@@ -4,6 +4,7 @@
 #include "jobs/MenuRules.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,7 @@ class JobListPanel;
 class MainEditCommands;
 class MainAddCommands;
 class MainHandOff;
+class frmSaveSwfto;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -140,6 +142,7 @@ private:
     MainToolbars *m_toolbars = nullptr;
     MainAddCommands *m_add = nullptr;
     MainHandOff *m_handOff = nullptr;
+    QPointer<frmSaveSwfto> m_saveSwfto; // the open "Save Flash" dialog
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;
     JobListPanel *m_lists = nullptr;
