@@ -1,0 +1,223 @@
+// End to end under Xvfb: Chromium with the unpacked extension, a right click
+// on a local test page and a menu entry chosen with the keyboard reach the
+// program through moorquill-host and the local socket.
+#include "browser/HandOffServer.h"
+#include "browser/HandOffSocket.h"
+#include "browser/NativeHostManifests.h"
+#include "common/FaultHttpServer.h"
+#include "common/HelperProcess.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Three blocks of 250 pixels: a movie link, a page link and plain page. The
+// window sits at 0,0 and its toolbars take about 90 pixels, so a click in the
+// middle of a block hits it whatever their exact height.
+const int Block = 250;
+const int Toolbars = 90;
+
+QByteArray testPage() {
+    return R"(<!doctype html><html><head><title>E2E page</title><style>
+body { margin: 0; font: 20px sans-serif }
+a, div { position: absolute; left: 0; width: 600px; height: 250px; display: block }
+</style><script>document.cookie = "session=e2e; path=/";</script></head><body>
+<a href="/movies/one.swf" style="top: 0">First movie</a>
+<a href="/sub/" style="top: 250px">Sub page</a>
+<div style="top: 500px">plain</div></body></html>)";
+}
+
+QString extensionDir() {
+    return QStringLiteral(MQ_SOURCE_DIR "/browser/extension");
+}
+
+QString hostProgram() {
+    return qEnvironmentVariable("MQ_BINARY_DIR") +
+           QStringLiteral("/src/app/moorquill/moorquill-host");
+}
+
+// Runs xdotool; false when it fails or outlives the deadline. The event loop
+// keeps running meanwhile: the test's web server and socket live on it.
+bool xdotool(const QStringList &args, QByteArray *out = nullptr, int timeoutMs = 5000) {
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), args);
+    QDeadlineTimer deadline(timeoutMs);
+    while (!tool.waitForFinished(10)) {
+        if (deadline.hasExpired() || tool.state() == QProcess::NotRunning) {
+            tool.kill();
+            tool.waitForFinished();
+            return false;
+        }
+        QCoreApplication::processEvents();
+    }
+    if (out) *out = tool.readAllStandardOutput();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+// Visible windows on the display: Chromium's menus are windows of their own.
+int visibleWindows() {
+    QByteArray out;
+    xdotool({"search", "--onlyvisible", "--name", ""}, &out);
+    return int(out.split('\n').count() - 1);
+}
+
+bool waitForWindows(int count, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (visibleWindows() != count) {
+        if (deadline.hasExpired()) return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+} // namespace
+
+class tst_BrowserHandOff : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void handOffs_data();
+    void handOffs();
+
+private:
+    bool openMenu(int x, int y, int windows);
+    QTemporaryDir m_runtime, m_profile;
+    FaultHttpServer m_web;
+    HandOffServer *m_server = nullptr;
+    QProcess m_chromium;
+    int m_baseWindows = 0;
+};
+
+void tst_BrowserHandOff::initTestCase() {
+    if (HelperProcess::find("chromium").isEmpty() || HelperProcess::find("xdotool").isEmpty())
+        QSKIP("chromium or xdotool is not installed");
+    QVERIFY(QFileInfo(hostProgram()).isExecutable());
+    // The program's socket in a private runtime folder that Chromium, and so
+    // the host it starts, inherit.
+    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    qputenv("MOORQUILL_PROGRAM", "/nonexistent"); // the test is the program
+    m_server = new HandOffServer;
+    QString error;
+    QVERIFY2(m_server->listen(HandOffSocket::path(), &error), qPrintable(error));
+
+    const QByteArray page = testPage();
+    FaultHttpServer::Resource resource;
+    resource.raw = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                   QByteArray::number(page.size()) + "\r\nConnection: close\r\n\r\n" + page;
+    m_web.setResource(QStringLiteral("/page.html"), resource);
+    QVERIFY(m_web.isListening()); // on 127.0.0.1 from its construction
+
+    // A fresh profile finds host manifests in its own NativeMessagingHosts.
+    QVERIFY(NativeHostManifests::writeInto(m_profile.filePath("NativeMessagingHosts"),
+                                           NativeHostManifests::chromium(hostProgram())));
+    QStringList args{"--user-data-dir=" + m_profile.path(),
+                     "--disable-background-networking",
+                     "--disable-component-update",
+                     "--no-first-run",
+                     "--no-default-browser-check",
+                     "--disable-sync",
+                     "--test-type",
+                     "--password-store=basic",
+                     "--disable-extensions-except=" + extensionDir(),
+                     "--load-extension=" + extensionDir(),
+                     "--window-position=0,0",
+                     "--window-size=1000,800",
+                     m_web.url(QStringLiteral("/page.html"))};
+    if (::geteuid() == 0) args.prepend("--no-sandbox");
+    m_chromium.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_chromium.setStandardOutputFile(QProcess::nullDevice());
+    m_chromium.start(QStringLiteral("chromium"), args);
+    QVERIFY(m_chromium.waitForStarted(10000));
+    QVERIFY2(xdotool({"search", "--sync", "--onlyvisible", "--name", "E2E page"}, nullptr, 30000),
+             "Chromium did not show the test page");
+    m_baseWindows = visibleWindows();
+    // The extension adds its entries shortly after the page shows: right
+    // click a link until the "MoorQuill" sub-menu (two entries) opens.
+    QDeadlineTimer ready(20000);
+    bool menus = false;
+    while (!menus && !ready.hasExpired()) {
+        if (openMenu(100, Toolbars + Block / 2, m_baseWindows + 1)) {
+            xdotool({"key", "m"});
+            menus = waitForWindows(m_baseWindows + 2, 1500);
+        }
+        xdotool({"key", "Escape", "Escape"});
+        waitForWindows(m_baseWindows, 3000);
+    }
+    QVERIFY2(menus, "the extension's entries did not appear");
+}
+
+void tst_BrowserHandOff::cleanupTestCase() {
+    if (m_chromium.state() != QProcess::NotRunning) {
+        m_chromium.terminate();
+        if (!m_chromium.waitForFinished(5000)) {
+            m_chromium.kill();
+            m_chromium.waitForFinished(5000);
+        }
+    }
+    delete m_server;
+}
+
+bool tst_BrowserHandOff::openMenu(int x, int y, int windows) {
+    xdotool({"mousemove", QString::number(x), QString::number(y), "click", "3"});
+    return waitForWindows(windows, 5000);
+}
+
+void tst_BrowserHandOff::handOffs_data() {
+    QTest::addColumn<int>("block");        // where to right click
+    QTest::addColumn<QStringList>("keys"); // how to choose the entry
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("info");
+    QTest::addColumn<int>("links");
+    // On a link both entries match: they sit in the "MoorQuill" sub-menu.
+    QTest::newRow("download a link") << 0 << QStringList{"m", "Down", "Return"} << "down"
+                                     << "/movies/one.swf"
+                                     << "First movie" << 0;
+    QTest::newRow("search a link") << 1 << QStringList{"m", "Down", "Down", "Return"} << "search"
+                                   << "/sub/"
+                                   << "Sub page" << 0;
+    // On the page only the search entry matches, and it is the only "U...".
+    QTest::newRow("all on the page") << 2 << QStringList{"u"} << "all"
+                                     << "/page.html"
+                                     << "E2E page" << 2;
+}
+
+void tst_BrowserHandOff::handOffs() {
+    QFETCH(int, block);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, command);
+    QFETCH(QString, path);
+    QFETCH(QString, info);
+    QFETCH(int, links);
+    QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+    QVERIFY(openMenu(100, Toolbars + block * Block + Block / 2, m_baseWindows + 1));
+    if (keys.first() == "m") {
+        xdotool({"key", "m"});
+        QVERIFY(waitForWindows(m_baseWindows + 2, 5000));
+        keys.removeFirst();
+    }
+    QVERIFY(xdotool(QStringList{"key"} + keys));
+    QVERIFY(handOffs.wait(15000));
+    const auto got = handOffs.at(0).at(0).value<HandOffMessage>();
+    const QString separator = QStringLiteral("||**QTRVAN**||");
+    QCOMPARE(got.text, command + "my_qtr_Url:=" + m_web.url(path) + separator + "my_qtr_Info:=" +
+                           info + separator + "my_qtr_Ref:=" + m_web.url("/page.html") + separator);
+    QCOMPARE(got.links.size(), links);
+    if (links) {
+        QCOMPARE(got.links[0].url, m_web.url("/movies/one.swf"));
+        QCOMPARE(got.links[0].text, QStringLiteral("First movie"));
+        QCOMPARE(got.links[1].url, m_web.url("/sub/"));
+    }
+    QCOMPARE(got.cookies, QStringLiteral("session=e2e"));
+    QVERIFY2(got.userAgent.contains("Chrome/"), qPrintable(got.userAgent));
+    QVERIFY(waitForWindows(m_baseWindows, 5000)); // the menu is gone
+}
+
+QTEST_MAIN(tst_BrowserHandOff)
+#include "tst_browserhandoff.moc"
