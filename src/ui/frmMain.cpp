@@ -74,6 +74,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     m_moviePanel = new frmMainPlayer(*this, m_core);
     m_add = new MainAddCommands(*this, m_core);
     connectNewJobSources();
+    connectHandOff();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 struct AppCore;
+struct HandOffMessage;
 class CategoryTreePanel;
 class DownloadEvents;
 class JobCommands;
@@ -20,6 +21,7 @@ class FileInfoPanel;
 class JobListPanel;
 class MainEditCommands;
 class MainAddCommands;
+class MainHandOff;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -85,6 +87,12 @@ public:
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
+    MainHandOff *handOff() const { return m_handOff; } // frmMainHandOff.cpp
+
+public slots:
+    // A hand-off from the browser: its text goes into Text1, the rest waits
+    // beside it for the new-job dialog.
+    void receiveHandOff(const HandOffMessage &message);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -98,6 +106,7 @@ private:
     void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     void connectNewJobSources();
+    void connectHandOff();               // frmMainHandOff.cpp
     void connectSearch();                // frmMainSearch.cpp
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
     bool searchRuns(int index) const;
@@ -130,6 +139,7 @@ private:
     MainEditCommands *m_edit = nullptr;
     MainToolbars *m_toolbars = nullptr;
     MainAddCommands *m_add = nullptr;
+    MainHandOff *m_handOff = nullptr;
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;
     JobListPanel *m_lists = nullptr;
