@@ -21,7 +21,7 @@ ext.runtime.onStartup.addListener(setupMenus);
 
 function notify(text) {
   ext.notifications.create({
-    type: "basic", iconUrl: "icons/moorquill-128.png", title: "MoorQuill", message: text,
+    type: "basic", iconUrl: "icons/moorquill-128.png", title: H.FAILURE_TITLE, message: text,
   });
 }
 

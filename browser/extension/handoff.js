@@ -58,16 +58,17 @@
     };
   }
 
-  // What the user reads when the program cannot take the link.
+  // What the user reads when the program cannot take the link: the remedy
+  // first (a notification shows only a few lines), then the reason.
+  const FAILURE_TITLE = "MoorQuill could not take the link";
   function failureText(reason) {
-    return "MoorQuill could not take the link" + (reason ? " (" + reason + ")" : "") +
-      ". Install MoorQuill (cmake --install, or your package) and start it once: " +
-      "it registers itself with the browser. Then try again.";
+    return "Install MoorQuill and start it once, so that the browser finds it." +
+      (reason ? " (" + reason + ")" : "");
   }
 
   const api = {
     HOST, SEPARATOR, DOWNLOAD_ENTRY, SEARCH_ENTRY,
-    handOffText, commandFor, fieldsFor, cookieHeader, message, failureText,
+    FAILURE_TITLE, handOffText, commandFor, fieldsFor, cookieHeader, message, failureText,
   };
   if (typeof module === "object" && module.exports) module.exports = api;
   else root.MoorQuillHandOff = api;

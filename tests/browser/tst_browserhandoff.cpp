@@ -83,6 +83,7 @@ private slots:
     void cleanupTestCase();
     void handOffs_data();
     void handOffs();
+    void unreachableProgramIsReported();
 
 private:
     bool openMenu(int x, int y, int windows);
@@ -130,8 +131,8 @@ void tst_BrowserHandOff::initTestCase() {
                      "--window-size=1000,800",
                      m_web.url(QStringLiteral("/page.html"))};
     if (::geteuid() == 0) args.prepend("--no-sandbox");
-    m_chromium.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_chromium.setStandardOutputFile(QProcess::nullDevice());
+    m_chromium.setStandardErrorFile(QProcess::nullDevice()); // D-Bus complaints without end
     m_chromium.start(QStringLiteral("chromium"), args);
     QVERIFY(m_chromium.waitForStarted(10000));
     QVERIFY2(xdotool({"search", "--sync", "--onlyvisible", "--name", "E2E page"}, nullptr, 30000),
@@ -217,6 +218,38 @@ void tst_BrowserHandOff::handOffs() {
     QCOMPARE(got.cookies, QStringLiteral("session=e2e"));
     QVERIFY2(got.userAgent.contains("Chrome/"), qPrintable(got.userAgent));
     QVERIFY(waitForWindows(m_baseWindows, 5000)); // the menu is gone
+}
+
+// A visible window that lies wholly beside or below the browser's 1000x800:
+// Chromium's notification popups sit in the screen's corner.
+static bool popupShown() {
+    QByteArray ids;
+    if (!xdotool({"search", "--onlyvisible", "--name", ""}, &ids)) return false;
+    static const QRegularExpression place("Position: (\\d+),(\\d+).*Geometry: (\\d+)x(\\d+)",
+                                          QRegularExpression::DotMatchesEverythingOption);
+    for (const QByteArray &id : ids.split('\n')) {
+        QByteArray out;
+        if (id.isEmpty() || !xdotool({"getwindowgeometry", QString::fromLatin1(id)}, &out))
+            continue;
+        const QRegularExpressionMatch m = place.match(QString::fromLatin1(out));
+        if (!m.hasMatch() || m.captured(3).toInt() >= 1280) continue; // the root window
+        if (m.captured(1).toInt() >= 1000 || m.captured(2).toInt() >= 800) return true;
+    }
+    return false;
+}
+
+// No program listens and none can be started: the host answers with an
+// error and the extension shows a notification.
+void tst_BrowserHandOff::unreachableProgramIsReported() {
+    delete m_server;
+    m_server = nullptr;
+    QVERIFY(!popupShown());
+    QVERIFY(openMenu(100, Toolbars + 2 * Block + Block / 2, m_baseWindows + 1));
+    QVERIFY(xdotool({"key", "u"}));
+    QDeadlineTimer deadline(15000);
+    while (!popupShown() && !deadline.hasExpired())
+        QTest::qWait(100);
+    QVERIFY2(popupShown(), "no notification");
 }
 
 QTEST_MAIN(tst_BrowserHandOff)

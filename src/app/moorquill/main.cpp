@@ -43,6 +43,7 @@ int main(int argc, char *argv[]) {
     frmMain window(core);
     QObject::connect(&handOffs, &HandOffServer::showRequested, &window,
                      [&window] { bringToFront(window); });
+    QObject::connect(&handOffs, &HandOffServer::handOff, &window, &frmMain::receiveHandOff);
     window.load();
     // The browsers find the host through manifests rewritten at every start.
     const QString host = QCoreApplication::applicationDirPath() + QStringLiteral("/moorquill-host");

@@ -79,5 +79,6 @@ test("message: links only for all; cookies as one header value", () => {
 test("failure text says how to get the program", () => {
   const text = H.failureText("Specified native messaging host not found.");
   assert.match(text, /not found/);
-  assert.match(text, /Install MoorQuill/);
+  assert.match(text, /^Install MoorQuill and start it once/);
+  assert.equal(H.failureText(""), "Install MoorQuill and start it once, so that the browser finds it.");
 });
