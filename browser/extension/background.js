@@ -4,15 +4,14 @@
 const ext = globalThis.browser ?? globalThis.chrome;
 const H = globalThis.MoorQuillHandOff;
 
-function setupMenus() {
-  ext.contextMenus.removeAll(() => {
-    ext.contextMenus.create({
-      id: H.DOWNLOAD_ENTRY, title: "Using Moorquill to download", contexts: ["link", "image"],
-    });
-    ext.contextMenus.create({
-      id: H.SEARCH_ENTRY, title: "Using Moorquill to search",
-      contexts: ["page", "link", "selection"],
-    });
+async function setupMenus() {
+  await ext.contextMenus.removeAll();
+  ext.contextMenus.create({
+    id: H.DOWNLOAD_ENTRY, title: "Using Moorquill to download", contexts: ["link", "image"],
+  });
+  ext.contextMenus.create({
+    id: H.SEARCH_ENTRY, title: "Using Moorquill to search",
+    contexts: ["page", "link", "selection"],
   });
 }
 

@@ -37,18 +37,14 @@ bool HandOffServer::listen(const QString &path, QString *error) {
         if (error) *error = QStringLiteral("no private folder for the socket");
         return false;
     }
-    if (m_server->listen(path)) return true;
-    if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Someone answers: another program runs. Nobody: a socket left by a crash.
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(1000)) {
-            if (error) *error = QStringLiteral("another MoorQuill listens on ") + path;
-            return false;
-        }
-        QLocalServer::removeServer(path);
-        if (m_server->listen(path)) return true;
+    // Listening replaces the socket file, so first make sure nobody answers
+    // there: another program runs. A file nobody answers on is left by a crash.
+    if (HandOffSocket::answers(path)) {
+        if (error) *error = QStringLiteral("another MoorQuill listens on ") + path;
+        return false;
     }
+    QLocalServer::removeServer(path);
+    if (m_server->listen(path)) return true;
     if (error) *error = m_server->errorString();
     return false;
 }

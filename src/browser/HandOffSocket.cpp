@@ -36,6 +36,13 @@ QString HandOffSocket::path() {
     return folder + u'/' + socketName();
 }
 
+bool HandOffSocket::answers(const QString &path, int timeoutMs) {
+    if (path.isEmpty()) return false;
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    return probe.waitForConnected(timeoutMs);
+}
+
 bool HandOffSocket::send(const QString &path, const QByteArray &json, int timeoutMs, QString *error,
                          bool *refused) {
     QString ignored;

@@ -13,6 +13,9 @@ public:
     // folder is safe to use (one that another user owns or others may enter).
     static QString path();
 
+    // True when a program accepts connections on `path`.
+    static bool answers(const QString &path, int timeoutMs = 1000);
+
     // Sends one message and waits for the reply. True for an "ok" reply; false
     // with *error when nobody listens, the time runs out or the program said
     // "error" (then *error is its reason and *refused is set).

@@ -6,9 +6,18 @@
 #include "browser/NativeHostManifests.h"
 #include "common/FaultHttpServer.h"
 #include "common/HelperProcess.h"
+#include "common/TestHome.h"
+#include "core/AppCore.h"
+#include "dialogs/frmNewDown1.h"
+#include "ui/frmMain.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +29,11 @@ namespace {
 // middle of a block hits it whatever their exact height.
 const int Block = 250;
 const int Toolbars = 90;
+
+// Whether the new-job dialog must open: the main window's side of the
+// hand-off comes in steps; until the dialog is filled from it, a dialog that
+// opens is checked and one that does not is only reported.
+const bool DialogRequired = false;
 
 QByteArray testPage() {
     return R"(<!doctype html><html><head><title>E2E page</title><style>
@@ -46,12 +60,13 @@ bool xdotool(const QStringList &args, QByteArray *out = nullptr, int timeoutMs =
     QProcess tool;
     tool.start(QStringLiteral("xdotool"), args);
     QDeadlineTimer deadline(timeoutMs);
-    while (!tool.waitForFinished(10)) {
-        if (deadline.hasExpired() || tool.state() == QProcess::NotRunning) {
+    while (tool.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired()) {
             tool.kill();
             tool.waitForFinished();
             return false;
         }
+        tool.waitForFinished(10);
         QCoreApplication::processEvents();
     }
     if (out) *out = tool.readAllStandardOutput();
@@ -74,6 +89,14 @@ bool waitForWindows(int count, int timeoutMs) {
     return true;
 }
 
+// What the new-job dialog showed when it opened (closed at once by the test).
+struct DialogSeen {
+    bool opened = false;
+    int mode = 0;
+    QString url, ref, comment, searchUrl;
+    int links = 0;
+};
+
 } // namespace
 
 class tst_BrowserHandOff : public QObject {
@@ -87,7 +110,13 @@ private slots:
 
 private:
     bool openMenu(int x, int y, int windows);
+    void watchDialogs();
     QTemporaryDir m_runtime, m_profile;
+    TestHome m_home;
+    AppCore m_core;
+    std::unique_ptr<frmMain> m_window; // the running program, never shown
+    QTimer m_dialogWatch;
+    DialogSeen m_dialog;
     FaultHttpServer m_web;
     HandOffServer *m_server = nullptr;
     QProcess m_chromium;
@@ -106,6 +135,10 @@ void tst_BrowserHandOff::initTestCase() {
     m_server = new HandOffServer;
     QString error;
     QVERIFY2(m_server->listen(HandOffSocket::path(), &error), qPrintable(error));
+    m_core.paths = AppPaths::forFolder(m_home.path());
+    m_window = std::make_unique<frmMain>(m_core);
+    connect(m_server, &HandOffServer::handOff, m_window.get(), &frmMain::receiveHandOff);
+    watchDialogs();
 
     const QByteArray page = testPage();
     FaultHttpServer::Resource resource;
@@ -161,7 +194,28 @@ void tst_BrowserHandOff::cleanupTestCase() {
             m_chromium.waitForFinished(5000);
         }
     }
+    m_dialogWatch.stop();
     delete m_server;
+    m_window.reset();
+}
+
+// The dialog is modal: a timer keeps looking for it, notes what it shows and
+// cancels it, so that the next right click reaches the browser.
+void tst_BrowserHandOff::watchDialogs() {
+    m_dialogWatch.setInterval(50);
+    connect(&m_dialogWatch, &QTimer::timeout, this, [this] {
+        auto *dialog = qobject_cast<frmNewDown1 *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        m_dialog.opened = true;
+        m_dialog.mode = dialog->mode();
+        m_dialog.url = dialog->txtUrl->text();
+        m_dialog.ref = dialog->txtRef->text();
+        m_dialog.comment = dialog->txtComment->text();
+        m_dialog.searchUrl = dialog->txtSearchUrl->text();
+        m_dialog.links = dialog->ListView1->topLevelItemCount();
+        dialog->reject();
+    });
+    m_dialogWatch.start();
 }
 
 bool tst_BrowserHandOff::openMenu(int x, int y, int windows) {
@@ -197,6 +251,10 @@ void tst_BrowserHandOff::handOffs() {
     QFETCH(QString, info);
     QFETCH(int, links);
     QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+    auto *text1 = m_window->findChild<QLineEdit *>(QStringLiteral("Text1"));
+    QVERIFY(text1);
+    QSignalSpy text1Changes(text1, &QLineEdit::textChanged);
+    m_dialog = DialogSeen();
     QVERIFY(openMenu(100, Toolbars + block * Block + Block / 2, m_baseWindows + 1));
     if (keys.first() == "m") {
         xdotool({"key", "m"});
@@ -217,7 +275,27 @@ void tst_BrowserHandOff::handOffs() {
     }
     QCOMPARE(got.cookies, QStringLiteral("session=e2e"));
     QVERIFY2(got.userAgent.contains("Chrome/"), qPrintable(got.userAgent));
-    QVERIFY(waitForWindows(m_baseWindows, 5000)); // the menu is gone
+    // The program's main window takes the text into Text1...
+    QTRY_VERIFY(!text1Changes.isEmpty());
+    QCOMPARE(text1Changes.first().first().toString(), got.text);
+    // ...and opens the new-job dialog filled with it.
+    QTRY_VERIFY_WITH_TIMEOUT(m_dialog.opened || !DialogRequired, 5000);
+    if (!m_dialog.opened) {
+        QTest::qWait(1000);
+        if (!m_dialog.opened) qWarning("the new-job dialog did not open (not required yet)");
+    }
+    if (m_dialog.opened) {
+        const int mode = command == "down" ? 1 : command == "search" ? 2 : 4;
+        QCOMPARE(m_dialog.mode, mode);
+        if (mode == 2)
+            QCOMPARE(m_dialog.searchUrl, m_web.url(path));
+        else
+            QCOMPARE(m_dialog.url, m_web.url(path));
+        QCOMPARE(m_dialog.ref, m_web.url("/page.html"));
+        QCOMPARE(m_dialog.comment, info);
+        QCOMPARE(m_dialog.links, links);
+    }
+    QVERIFY(waitForWindows(m_baseWindows, 5000)); // the menu and the dialog are gone
 }
 
 // A visible window that lies wholly beside or below the browser's 1000x800:

@@ -102,17 +102,21 @@ QString HostSession::deliver(const QByteArray &json) {
     if (HandOffSocket::send(socket, json, 3000, &error, &refused)) return QString();
     if (refused || socket.isEmpty()) return error;
 
-    const QString program = programPath();
+    // A program that accepts but has not answered yet is still loading:
+    // wait for it rather than start another.
     qint64 pid = 0;
-    if (program.isEmpty() || !QProcess::startDetached(program, {}, QString(), &pid))
-        return QStringLiteral("MoorQuill is not running and could not be started (%1)")
-            .arg(program.isEmpty() ? QStringLiteral("moorquill not found") : program);
+    if (!HandOffSocket::answers(socket)) {
+        const QString program = programPath();
+        if (program.isEmpty() || !QProcess::startDetached(program, {}, QString(), &pid))
+            return QStringLiteral("MoorQuill is not running and could not be started (%1)")
+                .arg(program.isEmpty() ? QStringLiteral("moorquill not found") : program);
+    }
     // Poll the socket until the program listens, it ends, or the time is up.
     const QDeadlineTimer deadline(StartWaitMs);
     while (!deadline.hasExpired()) {
         if (HandOffSocket::send(socket, json, 3000, &error, &refused)) return QString();
         if (refused) return error;
-        if (processGone(pid))
+        if (pid && processGone(pid))
             return QStringLiteral("MoorQuill ended before it could take the link");
         QThread::msleep(50);
     }

@@ -34,7 +34,11 @@ int main(int argc, char *argv[]) {
     HandOffServer handOffs;
     QString listenError;
     if (!handOffs.listen(socketPath, &listenError)) {
-        if (showRunningCopy(socketPath)) return 0; // started at the same moment as another
+        // Another copy listens (started at the same moment, or still loading).
+        if (HandOffSocket::answers(socketPath)) {
+            showRunningCopy(socketPath);
+            return 0;
+        }
         qWarning("browser hand-off unavailable: %s", qPrintable(listenError));
     }
     // Start-up: paths and empty tables, then the main window and its load.
