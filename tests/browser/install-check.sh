@@ -34,4 +34,9 @@ done
 grep -q '"gecko"' "$ext/firefox/manifest.json" || fail "firefox manifest is not Firefox's"
 grep -q '"service_worker"' "$ext/chromium/manifest.json" || fail "chromium manifest is not Chromium's"
 [ ! -e "$ext/chromium/manifest-firefox.json" ] || fail "stray Firefox manifest"
+# The movie player and Ruffle's files, when this build has them.
+if [ -f "$build/src/app/moorquill/ruffle/player.html" ]; then
+    [ -f "$root/share/moorquill/ruffle/player.html" ] || fail "Ruffle's player page missing"
+    [ -f "$root/lib/moorquill/libmq_player.so" ] || fail "the movie player library missing"
+fi
 echo "install-check: ok"
