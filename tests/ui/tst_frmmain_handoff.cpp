@@ -127,6 +127,7 @@ private slots:
     void handOffWithCookies_jobSendsThemAndForgetsThem();
     void handOffWhileDialogOpen_waitsForItToClose();
     void minimisedMainWindow_togglesDropWindowFirst();
+    void waitingScanList_showsSaveDialogFirst();
     void dropWindow_dropOpensDialogWithText();
     void dropWindow_doubleClick_data();
     void dropWindow_doubleClick();
@@ -144,7 +145,7 @@ void TestFrmMainHandOff::handOff_opensDialogOnSecondTick_data() {
     QTest::addColumn<QString>("comment");
     QTest::addColumn<QStringList>("listed");
     const QString u = "http://a.example/m.swf", r = "http://a.example/page.html";
-    QTest::newRow("down") << 3 << handOff("down", u, "A movie", r) << QVector<HandOffLink>{} << 1
+    QTest::newRow("down") << 2 << handOff("down", u, "A movie", r) << QVector<HandOffLink>{} << 1
                           << u << r << "A movie" << QStringList{};
     QTest::newRow("Search") << 1 << handOff("Search", r, "", "") << QVector<HandOffLink>{} << 2 << r
                             << ""
@@ -154,7 +155,7 @@ void TestFrmMainHandOff::handOff_opensDialogOnSecondTick_data() {
         << QVector<HandOffLink>{{"http://a.example/1.swf", "One"}, {"http://a.example/2", ""}} << 4
         << "" << r << "" << QStringList{"http://a.example/1.swf|One", "http://a.example/2|"};
     QTest::newRow("no command word: mode unchanged, nothing filled")
-        << 1 << handOff("fetch", u, "x", r) << QVector<HandOffLink>{} << 1 << ""
+        << 2 << handOff("fetch", u, "x", r) << QVector<HandOffLink>{} << 2 << ""
         << ""
         << "" << QStringList{};
 }
@@ -165,7 +166,7 @@ void TestFrmMainHandOff::handOff_opensDialogOnSecondTick() {
     QFETCH(QVector<HandOffLink>, links);
     Env env;
     frmMain &w = env.open();
-    env.w->addCommands()->NewJobMode = startMode == 3 ? 1 : startMode;
+    env.w->addCommands()->NewJobMode = startMode;
     QTimer *timer = w.handOff()->Timer1();
     QCOMPARE(timer->interval(), 100);
     QVERIFY(!timer->isActive());
@@ -292,6 +293,31 @@ void TestFrmMainHandOff::minimisedMainWindow_togglesDropWindowFirst() {
     env.send(handOff("down", "http://m/y.swf", "", ""));
     QTRY_COMPARE(env.shown.size(), 2);
     QVERIFY(env.shown[1].topLoaded); // and on again: it toggles
+}
+
+void TestFrmMainHandOff::waitingScanList_showsSaveDialogFirst() {
+    Env env;
+    env.open();
+    HandOffFlow &flow = env.flow();
+    int saveDialogs = 0;
+    flow.showSaveDialog = [&] {
+        ++saveDialogs;
+        env.core.FoundCount = 0; // the save dialog takes the list
+    };
+    // A scan's list waits: the save dialog first, the hand-off right after.
+    env.core.FoundCount = 2;
+    env.send(handOff("down", "http://s/x.swf", "", ""));
+    QTRY_COMPARE(env.shown.size(), 1);
+    QCOMPARE(saveDialogs, 1);
+    QCOMPARE(env.shown[0].url, QString("http://s/x.swf"));
+    // The picker's hand-over alone shows only the save dialog.
+    env.core.FoundCount = 1;
+    QSignalSpy ticks(flow.Timer1(), &QTimer::timeout);
+    flow.Timer1()->start();
+    QTRY_COMPARE(saveDialogs, 2);
+    QTRY_COMPARE(ticks.size(), 1);
+    QVERIFY(!flow.Timer1()->isActive());
+    QCOMPARE(env.shown.size(), 1);
 }
 
 void TestFrmMainHandOff::dropWindow_dropOpensDialogWithText() {
