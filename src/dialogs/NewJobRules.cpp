@@ -83,6 +83,7 @@ DownJobRecord newJobRecord(const JobOptions &o, const QString &url, const QStrin
     r.Parts = qint16(qBound(1, o.parts, kMaxParts));
     r.Comment = o.comment;
     r.UserAgent = o.userAgent;
+    r.Cookies = o.cookies;
     applyProxy(o, r, nullptr);
     r.UseLogin = o.login ? kTrue : kFalse;
     r.UserName = o.userName;

@@ -36,6 +36,7 @@ struct JobOptions {
     QString userName, password;
     bool manual = false; // "Manual": paused; "Immediate": waiting
     QString referer, comment;
+    QString cookies; // the browser session's, for this run only
 };
 
 // A link handed over to mode 4: the URL and its text.

@@ -346,12 +346,15 @@ JobOptions frmNewDown1::gernalOptions() const {
                              chkLoginServer1, txtUsername1, txtPassword1, Option3->isChecked());
     o.referer = txtRef->text();
     o.comment = txtComment->text();
+    o.cookies = Cookies;
     return o;
 }
 
 JobOptions frmNewDown1::saveOptions() const {
-    return optionsOf(m_core, cmbClass, txtSaveAs, cmbNums, cmbUserAgent, cmbProxy, chkLoginServer,
-                     txtUserName, txtPassWord, Option3->isChecked());
+    JobOptions o = optionsOf(m_core, cmbClass, txtSaveAs, cmbNums, cmbUserAgent, cmbProxy,
+                             chkLoginServer, txtUserName, txtPassWord, Option3->isChecked());
+    o.cookies = Cookies;
+    return o;
 }
 
 void frmNewDown1::reportAdded(const Added &added) {

@@ -29,6 +29,7 @@ public:
     frmNewDown1(AppCore &core, int mode, NewJobHooks hooks = {}, QWidget *parent = nullptr);
 
     QString PresetUrl; // pre-fills the URL box that gets the focus
+    QString Cookies;   // handed over with a browser's link: given to the new jobs
 
     int mode() const { return m_mode; } // the mode in force (main tab)
     int searchDepth() const { return m_depth; }

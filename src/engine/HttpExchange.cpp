@@ -76,6 +76,7 @@ QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptE
     text += "Accept: */*\r\n";
     if (withAcceptEncoding) text += "Accept -Encoding: gzip , deflate\r\n";
     text += "User-Agent: " + record.UserAgent.toLatin1() + "\r\n";
+    if (!record.Cookies.isEmpty()) text += "Cookie: " + record.Cookies.toLatin1() + "\r\n";
     text += "Host: " + record.Host.toLatin1() + "\r\n";
     if (pos > 0) text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
     if (pos > 0 && !ifRange.isEmpty()) text += "If-Range: " + ifRange.toLatin1() + "\r\n";

@@ -60,6 +60,9 @@ struct DownJobRecord {
     double StartTime = 0;
     double ElapsedTime = 0;
     float AverageSpeed = 0;
+    // Not part of the database: the browser session's cookies handed over
+    // with the job, sent as one Cookie line during this run only.
+    QString Cookies;
 
     quint16 portNumber() const { return quint16(Port); }
     quint16 proxyPortNumber() const { return quint16(ProxyPort); }

@@ -26,6 +26,7 @@ int AddNewSearch(AppCore &core, SearchSlot &slot, const NewSearchValues &values)
         t.SavePath += QLatin1Char('/');
     t.Parts = values.parts;
     t.UserAgent = values.userAgent;
+    t.Cookies = values.cookies;
     t.UseProxy = rec.UseProxy;
     t.ProxyHost = rec.ProxyHost;
     t.ProxyPort = rec.ProxyPort;

@@ -16,6 +16,7 @@ struct NewSearchValues {
     QString saveFolder;  // their download folder
     qint16 parts = 5;    // their number of parts
     QString userAgent;   // their user agent
+    QString cookies;     // their Cookie line (a browser's session, this run only)
     bool useProxy = false;
     QString proxyHost;
     quint16 proxyPort = 0;

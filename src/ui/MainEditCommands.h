@@ -35,13 +35,14 @@ public:
     QVector<int> selectedJobs() const;
     // Applies the enabling of this module's entries.
     void updateEnabling();
+    // Refills the completed list after a job was added to it.
+    void refreshCompleted();
 
 private:
     void connectCategoryCommands();
     void connectJobCommands();
     void connectFindCommands();
     void on(const char *name, std::function<void()> handler);
-    void refreshCompleted();
     void report(const QString &message, bool error = false);
     int selectedCompleted() const;
     void deleteSelected();

@@ -17,8 +17,10 @@
 #include "ui/IconSet.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainEditCommands.h"
+#include "ui/MainHandOff.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
+#include "ui/MainTopWindow.h"
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
 #include "ui/TrayIcon.h"
@@ -74,6 +76,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     m_moviePanel = new frmMainPlayer(*this, m_core);
     m_add = new MainAddCommands(*this, m_core);
     connectNewJobSources();
+    connectHandOff();
     setMinimumSize(640, 460);
     resize(1100, 720);
     openOptions = [this](int tab) {
@@ -412,7 +415,8 @@ void frmMain::load() {
     m_tree->expandAll();
     // 5. The root is selected first; it changes nothing.
     m_tree->selectKey(QStringLiteral("MoorQuill"));
-    // 6. The floating drop window comes with the browser integration.
+    // 6. The floating drop window.
+    m_handOff->topWindow()->showAtStart();
     // 7-9. Lists are prepared by the core; toolbar pictures.
     m_toolbars->FullInTb();
     // 10. The first status-bar panel.
@@ -428,6 +432,7 @@ void frmMain::load() {
         showMinimized();
     else
         show();
+    m_handOff->registerBrowserMenu();
     reportDamagedDatabase(loaded);
     m_loaded = true;
 }
@@ -485,6 +490,7 @@ void frmMain::connectNewJobSources() {
         values.saveFolder = t.SavePath;
         values.parts = t.Parts;
         values.userAgent = t.UserAgent;
+        values.cookies = t.Cookies;
         values.useProxy = request.useProxy != kFalse;
         values.proxyHost = request.proxyHost;
         values.proxyPort = quint16(request.proxyPort);

@@ -4,10 +4,12 @@
 #include "jobs/MenuRules.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
 struct AppCore;
+struct HandOffMessage;
 class CategoryTreePanel;
 class DownloadEvents;
 class JobCommands;
@@ -20,6 +22,8 @@ class FileInfoPanel;
 class JobListPanel;
 class MainEditCommands;
 class MainAddCommands;
+class MainHandOff;
+class frmSaveSwfto;
 class MainMenus;
 class MainToolbars;
 class QLabel;
@@ -85,6 +89,12 @@ public:
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
+    MainHandOff *handOff() const { return m_handOff; } // frmMainHandOff.cpp
+
+public slots:
+    // A hand-off from the browser: its text goes into Text1, the rest waits
+    // beside it for the new-job dialog.
+    void receiveHandOff(const HandOffMessage &message);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -98,6 +108,7 @@ private:
     void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     void connectNewJobSources();
+    void connectHandOff();               // frmMainHandOff.cpp
     void connectSearch();                // frmMainSearch.cpp
     QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
     bool searchRuns(int index) const;
@@ -130,6 +141,8 @@ private:
     MainEditCommands *m_edit = nullptr;
     MainToolbars *m_toolbars = nullptr;
     MainAddCommands *m_add = nullptr;
+    MainHandOff *m_handOff = nullptr;
+    QPointer<frmSaveSwfto> m_saveSwfto; // the open "Save Flash" dialog
     TrayIcon *m_tray = nullptr;
     CategoryTreePanel *m_tree = nullptr;
     JobListPanel *m_lists = nullptr;

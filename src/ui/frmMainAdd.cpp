@@ -3,6 +3,7 @@
 // and import; the menus' keyboard shortcuts.
 #include "ui/frmMainAdd.h"
 
+#include "browser/HandOffFlow.h"
 #include "core/AppCore.h"
 #include "dialogs/DownloadList.h"
 #include "dialogs/frmNewDown1.h"
@@ -13,10 +14,12 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -144,32 +147,61 @@ QVector<int> MainAddCommands::runNewJob(frmNewDown1 &dialog) {
                                  : QStringLiteral("%1 download jobs added.").arg(added.size()));
         m_window.EnabledTb();
     }
+    emit dialogClosed();
     return added;
 }
 
-QVector<int> MainAddCommands::openNewJob(int mode, const QString &url) {
-    if (m_dialogOpen) return {}; // the dialog exists once
-    NewJobMode = mode == 0 ? 1 : mode;
+NewJobHooks MainAddCommands::dialogHooks() {
     NewJobHooks hooks;
     hooks.newCategory = newCategory;
     hooks.addNewSearch = m_addNewSearch;
     if (m_window.openOptions)
         hooks.proxyOptions = [this] { m_window.openOptions(1); }; // the Proxy Server page
-    frmNewDown1 dialog(m_core, NewJobMode, hooks, &m_window);
+    return hooks;
+}
+
+QVector<int> MainAddCommands::openNewJob(int mode, const QString &url) {
+    if (m_dialogOpen) return {}; // the dialog exists once
+    NewJobMode = mode == 0 ? 1 : mode;
+    frmNewDown1 dialog(m_core, NewJobMode, dialogHooks(), &m_window);
     dialog.PresetUrl = url;
     return runNewJob(dialog);
 }
 
 QVector<int> MainAddCommands::openLinks(const QVector<LinkEntry> &links, int skippedLines,
-                                        const QString &categoryKey) {
+                                        const QString &categoryKey,
+                                        const std::function<void(frmNewDown1 &)> &prepare) {
     if (m_dialogOpen) return {};
     NewJobMode = 4;
-    NewJobHooks hooks;
-    hooks.newCategory = newCategory;
-    hooks.addNewSearch = m_addNewSearch;
-    frmNewDown1 dialog(m_core, 4, hooks, &m_window);
+    frmNewDown1 dialog(m_core, 4, dialogHooks(), &m_window);
     dialog.setLinks(links, skippedLines);
     dialog.selectCategory(categoryKey);
+    if (prepare) prepare(dialog);
+    return runNewJob(dialog);
+}
+
+QVector<int> MainAddCommands::openHandOff(const HandOffDialog &request) {
+    auto prepare = [&request](frmNewDown1 &dialog) {
+        if (!request.presetUrl.isEmpty()) dialog.PresetUrl = request.presetUrl;
+        dialog.txtRef->setText(request.referer);
+        dialog.txtComment->setText(request.info);
+        if (!request.userAgent.isEmpty()) {
+            dialog.cmbUserAgent1->setEditText(request.userAgent);
+            dialog.cmbUserAgent->setEditText(request.userAgent);
+        }
+        dialog.Cookies = request.cookies;
+    };
+    if (m_dialogOpen) return {};
+    if (request.mode == 4) {
+        QVector<LinkEntry> links;
+        links.reserve(request.links.size());
+        for (const HandOffLink &link : request.links)
+            links.append({link.url, link.text});
+        return openLinks(links, 0, m_core.view.selectedNodeKey(), prepare);
+    }
+    NewJobMode = request.mode == 0 ? 1 : request.mode;
+    frmNewDown1 dialog(m_core, NewJobMode, dialogHooks(), &m_window);
+    prepare(dialog);
     return runNewJob(dialog);
 }
 

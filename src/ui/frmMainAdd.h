@@ -7,6 +7,8 @@
 #include <functional>
 
 struct AppCore;
+struct HandOffDialog;
+struct NewJobHooks;
 class QAction;
 class frmMain;
 class frmNewDown1;
@@ -36,9 +38,16 @@ public:
 
     // Opens the dialog in `mode` with a handed-over URL; returns the new jobs.
     QVector<int> openNewJob(int mode, const QString &url = {});
-    // Mode 4 with these links, every one checked, the category preselected.
+    // Mode 4 with these links, every one checked, the category preselected;
+    // `prepare` fills further fields before the dialog shows.
     QVector<int> openLinks(const QVector<NewJobRules::LinkEntry> &links, int skippedLines,
-                           const QString &categoryKey);
+                           const QString &categoryKey,
+                           const std::function<void(frmNewDown1 &)> &prepare = {});
+    // A browser hand-off or a drop: the dialog in its mode with PresetUrl,
+    // referer, comment, the browser's user agent and cookies (mode 4: the
+    // page's links in ListView1).
+    QVector<int> openHandOff(const HandOffDialog &request);
+    bool dialogOpen() const { return m_dialogOpen; }
     // Ctrl+V: the clipboard's URL into mode 1; false when it holds none.
     bool pasteUrl();
     void exportList(); // mnuFile_Export
@@ -48,6 +57,9 @@ public:
     // kept disabled whatever the menu rules say.
     static const QStringList &unbuiltCommands();
 
+signals:
+    void dialogClosed(); // the new-job dialog has closed, whoever opened it
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -56,6 +68,7 @@ private:
     void setShortcuts();
     void markUnbuilt();
     QVector<int> runNewJob(frmNewDown1 &dialog);
+    NewJobHooks dialogHooks();
     void status(const QString &text);
 
     frmMain &m_window;

@@ -1,16 +1,56 @@
+#include "browser/HandOffJson.h"
+#include "browser/HandOffServer.h"
+#include "browser/HandOffSocket.h"
+#include "browser/NativeHostManifests.h"
 #include "core/AppCore.h"
 #include "platform/AppFolder.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// One program per user: a second start asks the first to show its window.
+bool showRunningCopy(const QString &socketPath) {
+    return HandOffSocket::send(socketPath, HandOffJson::show(), 3000, nullptr);
+}
+
+void bringToFront(QWidget &window) {
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
+    const QString socketPath = HandOffSocket::path();
+    if (showRunningCopy(socketPath)) return 0;
+    HandOffServer handOffs;
+    QString listenError;
+    if (!handOffs.listen(socketPath, &listenError)) {
+        // Another copy listens (started at the same moment, or still loading).
+        if (HandOffSocket::answers(socketPath)) {
+            showRunningCopy(socketPath);
+            return 0;
+        }
+        qWarning("browser hand-off unavailable: %s", qPrintable(listenError));
+    }
     // Start-up: paths and empty tables, then the main window and its load.
     AppCore core;
     core.paths = AppPaths::forFolder(applicationFolder(QCoreApplication::applicationDirPath()));
     frmMain window(core);
+    QObject::connect(&handOffs, &HandOffServer::showRequested, &window,
+                     [&window] { bringToFront(window); });
+    QObject::connect(&handOffs, &HandOffServer::handOff, &window, &frmMain::receiveHandOff);
     window.load();
+    // The browsers find the host through manifests rewritten at every start.
+    const QString host = QCoreApplication::applicationDirPath() + QStringLiteral("/moorquill-host");
+    if (QFileInfo(host).isExecutable()) NativeHostManifests::writeAll(QDir::homePath(), host);
     return app.exec();
 }

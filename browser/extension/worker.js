@@ -1,0 +1,2 @@
+// Chromium's service worker: the same scripts Firefox's background page lists.
+importScripts("handoff.js", "background.js");

@@ -1,0 +1,125 @@
+#include "ui/MainTopWindow.h"
+
+#include "browser/HandOffFlow.h"
+#include "browser/frmTop.h"
+#include "core/AppCore.h"
+#include "platform/RegistryStore.h"
+#include "ui/MainMenus.h"
+#include "ui/frmMain.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+const QString MainTopWindow::kPlaceKey =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\MoorQuill\\Top Window");
+
+MainTopWindow::MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow)
+    : QObject(&window), m_window(window), m_core(core), m_flow(flow) {
+    setObjectName(QStringLiteral("MainTopWindow"));
+    MainMenus *menus = window.menus();
+    QAction *view = menus->action(QStringLiteral("mnuView_Pop"));
+    QAction *pop = menus->action(QStringLiteral("popMain_Pop"));
+    view->setEnabled(true);
+    pop->setEnabled(true);
+    // popMain_Pop runs mnuView_Pop (frmMain); the View entry's new check
+    // mark decides and is copied to the pop-up entry.
+    connect(view, &QAction::toggled, this, [this, pop](bool on) {
+        pop->setChecked(on);
+        setShown(on);
+    });
+    if (!core.paths.SettingsPath.isEmpty())
+        m_storePath = RegistryStore::defaultPath(QFileInfo(core.paths.SettingsPath).absolutePath());
+}
+
+MainTopWindow::~MainTopWindow() {
+    // The main window is going away: only the drop window's own state is used.
+    savePlace();
+    delete m_top;
+}
+
+frmTop *MainTopWindow::window() const {
+    return m_top;
+}
+
+void MainTopWindow::showAtStart() {
+    QAction *view = m_window.menus()->action(QStringLiteral("mnuView_Pop"));
+    if (view->isChecked())
+        setShown(true);
+    else
+        view->setChecked(true); // toggled: loads and checks popMain_Pop
+}
+
+void MainTopWindow::setShown(bool shown) {
+    if (shown)
+        load();
+    else
+        unload();
+}
+
+void MainTopWindow::load() {
+    if (!m_top) {
+        m_top = new frmTop;
+        connect(m_top, &frmTop::popupWanted, this, &MainTopWindow::showPopup);
+        connect(m_top, &frmTop::faceDoubleClicked, this, &MainTopWindow::toggleMain);
+        connect(m_top, &frmTop::textDropped, &m_flow, &HandOffFlow::drop);
+        // A remembered place that is still on a screen, else the top right
+        // corner of the primary screen.
+        QPoint place;
+        bool known = false;
+        if (!m_storePath.isEmpty()) {
+            const RegistryStore store(m_storePath);
+            const auto left = store.readNumber(kPlaceKey, QStringLiteral("Left"));
+            const auto top = store.readNumber(kPlaceKey, QStringLiteral("Top"));
+            place = QPoint(left.value_or(0), top.value_or(0));
+            known = left && top && QGuiApplication::screenAt(place + QPoint(8, 8));
+        }
+        if (!known)
+            if (QScreen *screen = QGuiApplication::primaryScreen()) {
+                const QRect area = screen->availableGeometry();
+                place = QPoint(area.right() - m_top->width() - 40, area.top() + 40);
+            }
+        m_top->move(place);
+    }
+    m_top->show();
+    m_top->raise();
+}
+
+void MainTopWindow::unload() {
+    if (!m_top) return;
+    savePlace();
+    delete m_top; // the reference clears itself
+}
+
+void MainTopWindow::savePlace() {
+    if (!m_top || m_storePath.isEmpty()) return;
+    RegistryStore store(m_storePath);
+    if (!store.createKey(kPlaceKey)) return;
+    store.setNumber(kPlaceKey, QStringLiteral("Left"), m_top->x());
+    store.setNumber(kPlaceKey, QStringLiteral("Top"), m_top->y());
+}
+
+void MainTopWindow::showPopup(const QPoint &globalPos) {
+    MainMenus *menus = m_window.menus();
+    menus->apply(jobMenuRules(m_core.DownJobs, m_window.selectionFacts()));
+    menus->action(QStringLiteral("popMain_BeginAll"))
+        ->setEnabled(menus->action(QStringLiteral("mnuJob_AllBegin"))->isEnabled());
+    menus->action(QStringLiteral("popMain_PauseAll"))
+        ->setEnabled(menus->action(QStringLiteral("mnuJob_AllPause"))->isEnabled());
+    menus->menu(QStringLiteral("popMain"))->popup(globalPos);
+}
+
+void MainTopWindow::toggleMain() {
+    const Qt::WindowStates notNormal =
+        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if ((m_window.windowState() & notNormal) || !m_window.isVisible()) {
+        m_window.setWindowState(m_window.windowState() & ~notNormal);
+        m_window.show();
+        m_window.raise();
+        m_window.activateWindow();
+    } else {
+        m_window.showMinimized();
+    }
+}

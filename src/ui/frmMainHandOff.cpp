@@ -1,0 +1,36 @@
+// The main window's way in for hand-offs from the browser, drops on the
+// floating drop window and the movie lists of browser-page scans.
+#include "browser/BrowserCache.h"
+#include "browser/frmSaveSwfto.h"
+#include "ui/MainEditCommands.h"
+#include "ui/MainHandOff.h"
+#include "ui/frmMain.h"
+#include "ui/frmMainAdd.h"
+
+#include <QTimer>
+
+void frmMain::connectHandOff() {
+    m_handOff = new MainHandOff(*this, m_core);
+    m_handOff->flow().showSaveDialog = [this] {
+        showFoundMovies(m_core, m_saveSwfto, [this] {
+            auto *dialog = new frmSaveSwfto(m_core, DbCommit{m_core, m_io}, {}, this);
+            dialog->newCategory = [this](QWidget *parent, const QString &key) {
+                return m_edit->newCategory(parent, key);
+            };
+            dialog->jobSaved = [this](int) { m_edit->refreshCompleted(); };
+            // The download question's "Yes": the new-job dialog opens once the
+            // click has returned.
+            dialog->downloadMovie = [this](const QString &url, const QString &comment) {
+                HandOffDialog request;
+                request.presetUrl = url;
+                request.info = comment;
+                QTimer::singleShot(0, this, [this, request] { m_add->openHandOff(request); });
+            };
+            return dialog;
+        });
+    };
+}
+
+void frmMain::receiveHandOff(const HandOffMessage &message) {
+    m_handOff->receive(message);
+}

@@ -1,0 +1,219 @@
+// moorquill-host over real pipes: framing, refusals and starting the program.
+#include "browser/HandOffJson.h"
+#include "browser/HandOffServer.h"
+#include "browser/HandOffSocket.h"
+#include "browser/MessageFrames.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+QString hostProgram() {
+    return qEnvironmentVariable("MQ_BINARY_DIR") +
+           QStringLiteral("/src/app/moorquill/moorquill-host");
+}
+
+QByteArray handOffJson(const QString &text) {
+    HandOffMessage message;
+    message.text = text;
+    return HandOffJson::write(message);
+}
+
+// Stands in for the program when the host starts one: listens, writes the
+// first hand-off's text to $MQ_TEST_RECEIVED and ends.
+int serveOnce() {
+    HandOffServer server;
+    if (!server.listen(HandOffSocket::path())) return 3;
+    QObject::connect(&server, &HandOffServer::handOff, [](const HandOffMessage &message) {
+        QFile out(qEnvironmentVariable("MQ_TEST_RECEIVED"));
+        if (out.open(QIODevice::WriteOnly)) out.write(message.text.toUtf8());
+        out.close();
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+class tst_NativeHost : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void splitReadsAndSeveralMessages();
+    void badInputGetsErrorReplies_data();
+    void badInputGetsErrorReplies();
+    void startsTheProgram();
+    void programThatEndsIsReported();
+
+private:
+    void startHost(const QString &program = QString());
+    QList<WireMessage> replies(int count); // reads exactly `count` framed replies
+    QTemporaryDir *m_runtime = nullptr;
+    HandOffServer *m_server = nullptr;
+    QProcess *m_host = nullptr;
+    MessageFrames *m_frames = nullptr;
+};
+
+void tst_NativeHost::init() {
+    m_runtime = new QTemporaryDir;
+    ::chmod(QFile::encodeName(m_runtime->path()).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", m_runtime->path().toLocal8Bit());
+    m_frames = new MessageFrames(HandOffJson::MaxBytes);
+}
+
+void tst_NativeHost::cleanup() {
+    if (m_host) {
+        m_host->closeWriteChannel();
+        if (!m_host->waitForFinished(5000)) m_host->kill();
+    }
+    delete m_host;
+    m_host = nullptr;
+    delete m_server;
+    m_server = nullptr;
+    delete m_frames;
+    delete m_runtime;
+}
+
+void tst_NativeHost::startHost(const QString &program) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MOORQUILL_PROGRAM"), program.isEmpty() ? "/nonexistent" : program);
+    m_host = new QProcess;
+    m_host->setProcessEnvironment(env);
+    m_host->start(hostProgram(), {QStringLiteral("chrome-extension://test/")});
+    QVERIFY2(m_host->waitForStarted(5000), qPrintable(hostProgram()));
+}
+
+QList<WireMessage> tst_NativeHost::replies(int count) {
+    QList<WireMessage> out;
+    QDeadlineTimer deadline(15000);
+    while (out.size() < count && !deadline.hasExpired()) {
+        QByteArray payload;
+        if (m_frames->next(&payload) == MessageFrames::Next::Frame) {
+            WireMessage reply;
+            if (!HandOffJson::read(payload, &reply, nullptr)) reply.type = "unreadable";
+            out << reply;
+            continue;
+        }
+        // Events first (the test's server answers the host), then what the
+        // host wrote, whether it came during those events or in the wait.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        m_host->waitForReadyRead(20);
+        m_frames->append(m_host->readAllStandardOutput());
+    }
+    return out;
+}
+
+void tst_NativeHost::splitReadsAndSeveralMessages() {
+    m_server = new HandOffServer;
+    QVERIFY(m_server->listen(HandOffSocket::path()));
+    QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+    startHost();
+    const QByteArray first =
+        MessageFrames::frame(handOffJson("downmy_qtr_Url:=http://a/1||**QTRVAN**||"));
+    for (int i = 0; i < first.size(); i += 7) { // the first message in small pieces
+        m_host->write(first.mid(i, 7));
+        QVERIFY(m_host->waitForBytesWritten(2000));
+    }
+    QList<WireMessage> got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, QStringLiteral("ok"));
+    // Two messages in one write: two deliveries in order, two replies.
+    m_host->write(MessageFrames::frame(handOffJson("search")) +
+                  MessageFrames::frame(handOffJson("all")));
+    got = replies(2);
+    QCOMPARE(got.size(), 2);
+    QCOMPARE(got[1].type, QStringLiteral("ok"));
+    QTRY_COMPARE(handOffs.count(), 3);
+    QCOMPARE(handOffs.at(0).at(0).value<HandOffMessage>().text,
+             QStringLiteral("downmy_qtr_Url:=http://a/1||**QTRVAN**||"));
+    QCOMPARE(handOffs.at(2).at(0).value<HandOffMessage>().text, QStringLiteral("all"));
+    // The browser closing the pipe ends the host, which wrote nothing else.
+    m_host->closeWriteChannel();
+    QVERIFY(m_host->waitForFinished(5000));
+    QCOMPARE(m_host->exitCode(), 0);
+    m_frames->append(m_host->readAllStandardOutput());
+    QCOMPARE(m_frames->pending(), 0);
+}
+
+void tst_NativeHost::badInputGetsErrorReplies_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not JSON") << MessageFrames::frame("hello") << "JSON";
+    QTest::newRow("not UTF-8") << MessageFrames::frame("{\"type\":\"handoff\",\"text\":\"\xfe\"}")
+                               << "UTF-8";
+    QTest::newRow("no text") << MessageFrames::frame(R"({"type":"handoff"})") << "text";
+    QTest::newRow("other type") << MessageFrames::frame(R"({"type":"show"})") << "type";
+    QTest::newRow("oversized") << MessageFrames::frame(QByteArray(HandOffJson::MaxBytes + 1, '{'))
+                               << "limit";
+    QTest::newRow("garbage length") << QByteArray("\xff\xff\xff\x7f garbage", 12) << "limit";
+}
+
+// Every bad message gets an error reply and reaches nobody; a good message
+// behind it still goes through.
+void tst_NativeHost::badInputGetsErrorReplies() {
+    QFETCH(QByteArray, input);
+    QFETCH(QString, reason);
+    m_server = new HandOffServer;
+    QVERIFY(m_server->listen(HandOffSocket::path()));
+    QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+    startHost();
+    m_host->write(input);
+    QList<WireMessage> got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, QStringLiteral("error"));
+    QVERIFY2(got[0].message.contains(reason), qPrintable(got[0].message));
+    if (QTest::currentDataTag() == QLatin1String("garbage length")) return; // stream is lost
+    m_host->write(MessageFrames::frame(handOffJson("down")));
+    got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, QStringLiteral("ok"));
+    QTRY_COMPARE(handOffs.count(), 1);
+}
+
+// No program listens: the host starts one and delivers once its socket is up.
+void tst_NativeHost::startsTheProgram() {
+    QTemporaryDir dir;
+    const QString received = dir.filePath("received");
+    qputenv("MQ_TEST_RECEIVED", received.toLocal8Bit());
+    qputenv("MQ_TEST_SERVE_ONCE", "1");
+    startHost(QCoreApplication::applicationFilePath());
+    qunsetenv("MQ_TEST_SERVE_ONCE");
+    m_host->write(MessageFrames::frame(handOffJson("downmy_qtr_Url:=http://b/||**QTRVAN**||")));
+    const QList<WireMessage> got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QVERIFY2(got[0].type == QLatin1String("ok"), qPrintable(got[0].message));
+    QTRY_VERIFY(QFileInfo(received).size() > 0);
+    QFile file(received);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("downmy_qtr_Url:=http://b/||**QTRVAN**||"));
+}
+
+// A program that cannot be found, or ends without listening, is an error reply.
+void tst_NativeHost::programThatEndsIsReported() {
+    startHost(QStringLiteral("/bin/true"));
+    m_host->write(MessageFrames::frame(handOffJson("down")));
+    QList<WireMessage> got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, QStringLiteral("error"));
+    QVERIFY2(got[0].message.contains("MoorQuill"), qPrintable(got[0].message));
+    m_host->closeWriteChannel();
+    QVERIFY(m_host->waitForFinished(5000));
+    delete m_host;
+    startHost(QStringLiteral("/nonexistent/moorquill"));
+    m_host->write(MessageFrames::frame(handOffJson("down")));
+    got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QVERIFY2(got[0].message.contains("could not be started"), qPrintable(got[0].message));
+}
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("MQ_TEST_SERVE_ONCE")) return serveOnce();
+    tst_NativeHost test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_nativehost.moc"
