@@ -47,7 +47,8 @@ public:
     // `SavedMainState` on press and restored on release.
     void setMainWindow(QWidget *mainWindow, int *SavedMainState);
     void setScanChannel(ScanChannel *channel) { m_channel = channel; }
-    // How long a scan may take before the window counts as unreadable.
+    // How long a scan may take before the window counts as unreadable; a
+    // running deadline starts over with the new time.
     void setScanTimeout(int ms) { m_deadline.setInterval(ms); }
 
     static int stateOf(const QWidget *window);

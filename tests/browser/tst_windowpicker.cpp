@@ -285,7 +285,6 @@ void TestWindowPicker::dropWaitsForOutstandingScan() {
 
     // A page that never answers: the drop ends at the deadline, with no list.
     m_core.FoundCount = 0;
-    m_picker->setScanTimeout(50);
     pressOnPicker();
     moveTo(centre(kChromium2));
     QTRY_COMPARE(m_channel->requests.size(), 2);
@@ -293,6 +292,7 @@ void TestWindowPicker::dropWaitsForOutstandingScan() {
     QTRY_COMPARE(m_channel->requests.size(), 3);
     release();
     QVERIFY(m_picker->dropWaiting());
+    m_picker->setScanTimeout(50); // restarts the running deadline
     QTRY_VERIFY(!m_picker->dropWaiting());
     m_channel->answer(2); // too late
     QCOMPARE(handOver.size(), 1);
