@@ -1,63 +1,10 @@
 // The window finder against windows of the test's own on the Xvfb display:
 // a bare top-level window, and a client inside a frame as a window manager
 // makes it. The pointer is warped over them.
+#include "common/X11TestDisplay.h"
 #include "platform/X11Windows.h"
 
 #include <QtTest>
-#include <cstring>
-#include <xcb/xcb.h>
-
-namespace {
-// Windows made through a connection of the test's own.
-struct XServer {
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-    xcb_window_t root = 0;
-    XServer() {
-        if (!xcb_connection_has_error(c))
-            root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    }
-    ~XServer() { xcb_disconnect(c); }
-    bool ok() const { return root != 0; }
-    xcb_atom_t atom(const char *name) {
-        xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : 0;
-        std::free(r);
-        return a;
-    }
-    xcb_window_t window(xcb_window_t parent, int x, int y, int w, int h, int border = 0) {
-        const xcb_window_t id = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, id, parent, int16_t(x), int16_t(y), uint16_t(w),
-                          uint16_t(h), uint16_t(border), XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c, id);
-        return id;
-    }
-    void set(xcb_window_t w, xcb_atom_t property, xcb_atom_t type, int format,
-             const QByteArray &value) {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, uint8_t(format),
-                            uint32_t(value.size() / (format / 8)), value.constData());
-    }
-    void browserProperties(xcb_window_t w, const QByteArray &wmClass, const QString &title,
-                           quint32 pid) {
-        set(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, wmClass);
-        set(w, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, title.toUtf8());
-        set(w, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32,
-            QByteArray(reinterpret_cast<const char *>(&pid), 4));
-    }
-    void wmState(xcb_window_t w) {
-        const quint32 state[2] = {1, 0}; // NormalState, no icon
-        set(w, atom("WM_STATE"), atom("WM_STATE"), 32,
-            QByteArray(reinterpret_cast<const char *>(state), 8));
-    }
-    // Moves the pointer and waits until the server has done everything asked.
-    void pointerTo(int x, int y) {
-        xcb_warp_pointer(c, XCB_NONE, root, 0, 0, 0, 0, int16_t(x), int16_t(y));
-        sync();
-    }
-    void sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
-};
-} // namespace
 
 class TestX11Windows : public QObject {
     Q_OBJECT
@@ -68,7 +15,7 @@ private slots:
     void browserClass();
 
 private:
-    XServer m_display;
+    X11TestDisplay m_display;
 };
 
 void TestX11Windows::initTestCase() {
@@ -76,7 +23,7 @@ void TestX11Windows::initTestCase() {
 }
 
 void TestX11Windows::findsWindowUnderPointer() {
-    XServer &d = m_display;
+    X11TestDisplay &d = m_display;
     // A bare top-level window, as without a window manager.
     const xcb_window_t bare = d.window(d.root, 100, 100, 300, 200);
     d.browserProperties(bare, QByteArray("Navigator\0firefox-esr\0", 22),
