@@ -25,4 +25,6 @@ struct AppCore {
     SearchTable SearchJobs;              // page search jobs (in memory only)
     QStringList FoundMovies; // movie addresses of the last browser-page scan, page order
     int FoundCount = 0;      // > 0: a scan list waits for the save dialog
+    // The main window's state while the picker is held: 0 normal, 1 minimised, 2 maximised.
+    int SavedMainState = 0;
 };

@@ -1,6 +1,7 @@
 #include "ui/MainTopWindow.h"
 
 #include "browser/HandOffFlow.h"
+#include "browser/WindowPicker.h"
 #include "browser/frmTop.h"
 #include "core/AppCore.h"
 #include "platform/RegistryStore.h"
@@ -8,10 +9,12 @@
 #include "ui/frmMain.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 
 const QString MainTopWindow::kPlaceKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\MoorQuill\\Top Window");
@@ -65,6 +68,12 @@ void MainTopWindow::load() {
         connect(m_top, &frmTop::popupWanted, this, &MainTopWindow::showPopup);
         connect(m_top, &frmTop::faceDoubleClicked, this, &MainTopWindow::toggleMain);
         connect(m_top, &frmTop::textDropped, &m_flow, &HandOffFlow::drop);
+        // Image2 picks a browser window; a list found goes over through Timer1.
+        // Until the extension answers scans, browser windows give no list.
+        auto *picker = new WindowPicker(m_top->Image2, m_core, m_top.data());
+        picker->setPictures(m_top->Image3, m_top->Image4);
+        picker->setMainWindow(&m_window, &m_core.SavedMainState);
+        connect(picker, &WindowPicker::handOver, m_flow.Timer1(), qOverload<>(&QTimer::start));
         // A remembered place that is still on a screen, else the top right
         // corner of the primary screen.
         QPoint place;

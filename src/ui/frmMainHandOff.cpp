@@ -1,7 +1,9 @@
 // The main window's way in for hand-offs from the browser, drops on the
 // floating drop window and the movie lists of browser-page scans.
 #include "browser/BrowserCache.h"
+#include "browser/WindowPicker.h"
 #include "browser/frmSaveSwfto.h"
+#include "core/AppCore.h"
 #include "ui/MainEditCommands.h"
 #include "ui/MainHandOff.h"
 #include "ui/frmMain.h"
@@ -28,6 +30,7 @@ void frmMain::connectHandOff() {
             };
             return dialog;
         });
+        WindowPicker::applyState(this, m_core.SavedMainState);
     };
 }
 
