@@ -1,6 +1,7 @@
 // Hand-offs from the browser and the drop window, through Text1 and Timer1
 // into the real new-job dialog; the drop window's face and its menu entries.
 #include "browser/HandOffFlow.h"
+#include "browser/frmSaveSwfto.h"
 #include "browser/frmTop.h"
 #include "common/FaultHttpServer.h"
 #include "common/TestFiles.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -128,6 +130,7 @@ private slots:
     void handOffWhileDialogOpen_waitsForItToClose();
     void minimisedMainWindow_togglesDropWindowFirst();
     void waitingScanList_showsSaveDialogFirst();
+    void scanList_opensSaveFlashOnceAndRestoresMainWindow();
     void dropWindow_dropOpensDialogWithText();
     void dropWindow_doubleClick_data();
     void dropWindow_doubleClick();
@@ -318,6 +321,30 @@ void TestFrmMainHandOff::waitingScanList_showsSaveDialogFirst() {
     QTRY_COMPARE(ticks.size(), 1);
     QVERIFY(!flow.Timer1()->isActive());
     QCOMPARE(env.shown.size(), 1);
+}
+
+void TestFrmMainHandOff::scanList_opensSaveFlashOnceAndRestoresMainWindow() {
+    Env env;
+    frmMain &w = env.open();
+    const auto scan = [&](const QStringList &movies, int savedState) {
+        env.core.FoundMovies = movies;
+        env.core.FoundCount = int(movies.size());
+        env.core.SavedMainState = savedState;
+        env.flow().Timer1()->start();
+    };
+    scan({"http://h/a.swf", "http://h/b.swf"}, 2);
+    frmSaveSwfto *dialog = nullptr;
+    QTRY_VERIFY((dialog = w.findChild<frmSaveSwfto *>()) && dialog->isVisible());
+    QCOMPARE(dialog->ListView1->count(), 2);
+    QCOMPARE(env.core.FoundCount, 0);
+    QVERIFY(env.core.FoundMovies.isEmpty());
+    QTRY_VERIFY(w.isMaximized());
+    // A second scan goes into the open dialog, without repeating an address.
+    scan({"http://h/b.swf", "http://h/c.swf"}, 0);
+    QTRY_COMPARE(dialog->ListView1->count(), 3);
+    QCOMPARE(w.findChildren<frmSaveSwfto *>().size(), 1);
+    QTRY_VERIFY(!w.isMaximized());
+    QVERIFY(env.shown.isEmpty());
 }
 
 void TestFrmMainHandOff::dropWindow_dropOpensDialogWithText() {
