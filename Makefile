@@ -6,7 +6,12 @@ FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc)
 WERROR    ?= $(if $(CI),ON,OFF)
 PCH       ?= $(if $(CI),ON,OFF)
-CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH)
+# CI builds everything from nothing and keeps no binaries: no debug info in
+# the normal build, line tables only where a sanitizer or fuzzer reports.
+REL_FLAGS ?= $(if $(CI),-O2 -DNDEBUG,-O2 -g -DNDEBUG)
+TRACE_G   ?= $(if $(CI),-g1,-g)
+CMAKE_ARGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH) \
+             "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$(REL_FLAGS)"
 
 .PHONY: bootstrap build run test test-sanitize fuzz bench format clean
 
@@ -24,7 +29,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: bootstrap
-	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMQ_SANITIZE=ON -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH)
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMQ_SANITIZE=ON -DMQ_WERROR=$(WERROR) -DMQ_PCH=$(PCH) \
+	    "-DCMAKE_CXX_FLAGS_DEBUG=$(TRACE_G)"
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
@@ -32,7 +38,8 @@ test-sanitize: bootstrap
 # Every fuzz target for FUZZ_TIME seconds (fuzz/README.md).
 fuzz: bootstrap
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_CXX_COMPILER=clang++ -DMQ_FUZZ=ON -DMQ_PCH=$(PCH)
+	    -DCMAKE_CXX_COMPILER=clang++ -DMQ_FUZZ=ON -DMQ_PCH=$(PCH) \
+	    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 $(TRACE_G) -DNDEBUG"
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target mq_fuzz
 	fuzz/run $(FUZZ_BUILD) $(FUZZ_TIME)
 
