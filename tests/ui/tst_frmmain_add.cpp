@@ -12,6 +12,7 @@
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
 #include "ui/MsgBox.h"
+#include "ui/NewJobWindowEnv.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 
@@ -32,53 +33,24 @@
 #include <memory>
 
 namespace {
-struct Env {
-    TestHome home;
-    AppCore core;
-    std::unique_ptr<frmMain> w;
+struct Env : NewJobWindowEnv {
     QVector<int> modes;    // the modes the dialog opened in
     QStringList urlsShown; // what the URL box showed as it opened
-    QStringList messages;
-    MsgBox::Handler previous;
-    // What the test does with each opened dialog (default: Cancel).
-    std::function<void(frmNewDown1 &)> drive = [](frmNewDown1 &d) { d.reject(); };
 
-    Env() {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        QDir().mkpath(home.file("mydown"));
-        writeFileBytes(core.paths.JobDbPath, {});
-        previous = MsgBox::setHandler([this](QWidget *, const QString &t) { messages << t; });
-        QGuiApplication::clipboard()->clear();
-    }
-    ~Env() {
-        w.reset();
-        MsgBox::setHandler(previous);
-    }
     frmMain &open(const QVector<DownJobRecord> &jobs = {}) {
-        JobDbIo io;
-        io.save = [](const CategoryStore &, const JobTable &, const QString &, QString *) {
-            return true;
-        };
         const QString folder = home.file("mydown") + '/';
-        io.load = [jobs, folder](CategoryStore &tree, JobTable &table, const QString &) {
-            tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", folder);
-            tree.addNode("101k", "101k101k", "Short", "5", "6", folder + "short/");
-            tree.addNode("Downloaded", "102k", "Music", "5", "6", folder);
-            for (const DownJobRecord &r : jobs)
-                table.add(r);
-            return DbLoadResult{};
-        };
-        w = std::make_unique<frmMain>(core, io);
-        w->load();
-        w->addCommands()->runDialog = [this](frmNewDown1 &d) {
-            d.show();
-            modes << d.mode();
-            urlsShown << d.txtUrl->text();
-            drive(d);
-            return d.result();
-        };
-        return *w;
+        return openWindow(
+            [jobs, folder](CategoryStore &tree, JobTable &table) {
+                tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", folder);
+                tree.addNode("101k", "101k101k", "Short", "5", "6", folder + "short/");
+                tree.addNode("Downloaded", "102k", "Music", "5", "6", folder);
+                for (const DownJobRecord &r : jobs)
+                    table.add(r);
+            },
+            [this](frmNewDown1 &d) {
+                modes << d.mode();
+                urlsShown << d.txtUrl->text();
+            });
     }
     QAction *action(const char *name) { return w->menus()->action(name); }
     // Shows and hides a menu, as a user opening it before choosing an entry.

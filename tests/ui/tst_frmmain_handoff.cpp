@@ -16,6 +16,7 @@
 #include "ui/MainMenus.h"
 #include "ui/MainTopWindow.h"
 #include "ui/MsgBox.h"
+#include "ui/NewJobWindowEnv.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 
@@ -46,59 +47,30 @@ struct Shown {
     bool topLoaded = false;
 };
 
-struct Env {
-    TestHome home;
-    AppCore core;
-    std::unique_ptr<frmMain> w;
+struct Env : NewJobWindowEnv {
     QVector<Shown> shown;
-    QStringList messages;
-    MsgBox::Handler previous;
-    // What the test does with each opened dialog (default: Cancel).
-    std::function<void(frmNewDown1 &)> drive = [](frmNewDown1 &d) { d.reject(); };
 
-    Env() {
-        core.paths = AppPaths::forFolder(home.path());
-        core.paths.DownloadFolder = home.file("mydown") + '/';
-        QDir().mkpath(home.file("mydown"));
-        writeFileBytes(core.paths.JobDbPath, {});
-        previous = MsgBox::setHandler([this](QWidget *, const QString &t) { messages << t; });
-        QGuiApplication::clipboard()->clear();
-    }
-    ~Env() {
-        w.reset();
-        MsgBox::setHandler(previous);
-    }
     frmMain &open(const QVector<DownJobRecord> &jobs = {}) {
-        JobDbIo io;
-        io.save = [](const CategoryStore &, const JobTable &, const QString &, QString *) {
-            return true;
-        };
-        io.load = [jobs](CategoryStore &, JobTable &table, const QString &) {
-            for (const DownJobRecord &r : jobs)
-                table.add(r);
-            return DbLoadResult{};
-        };
-        w = std::make_unique<frmMain>(core, io);
-        w->load();
-        w->addCommands()->runDialog = [this](frmNewDown1 &d) {
-            d.show();
-            QApplication::processEvents(); // the URL box takes PresetUrl as it gets the focus
-            Shown s;
-            s.mode = d.mode();
-            s.url = (d.mode() == 2 ? d.txtSearchUrl : d.txtUrl)->text();
-            s.referer = d.txtRef->text();
-            s.comment = d.txtComment->text();
-            s.agent = d.cmbUserAgent1->currentText();
-            for (int i = 0; i < d.ListView1->topLevelItemCount(); ++i)
-                s.links << d.ListView1->topLevelItem(i)->text(0) + '|' +
-                               d.ListView1->topLevelItem(i)->text(1);
-            s.mainMinimised = w->isMinimized();
-            s.topLoaded = top() != nullptr;
-            shown << s;
-            drive(d);
-            return d.result();
-        };
-        return *w;
+        return openWindow(
+            [jobs](CategoryStore &, JobTable &table) {
+                for (const DownJobRecord &r : jobs)
+                    table.add(r);
+            },
+            [this](frmNewDown1 &d) {
+                QApplication::processEvents(); // the URL box takes PresetUrl as it gets the focus
+                Shown s;
+                s.mode = d.mode();
+                s.url = (d.mode() == 2 ? d.txtSearchUrl : d.txtUrl)->text();
+                s.referer = d.txtRef->text();
+                s.comment = d.txtComment->text();
+                s.agent = d.cmbUserAgent1->currentText();
+                for (int i = 0; i < d.ListView1->topLevelItemCount(); ++i)
+                    s.links << d.ListView1->topLevelItem(i)->text(0) + '|' +
+                                   d.ListView1->topLevelItem(i)->text(1);
+                s.mainMinimised = w->isMinimized();
+                s.topLoaded = top() != nullptr;
+                shown << s;
+            });
     }
     HandOffFlow &flow() { return w->handOff()->flow(); }
     frmTop *top() { return w->handOff()->topWindow()->window(); }
