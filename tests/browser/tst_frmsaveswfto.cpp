@@ -5,7 +5,7 @@
 #include "common/EditFixture.h"
 #include "dialogs/DialogKit.h"
 #include "dialogs/EditBoxes.h"
-#include "ui/MoviePlayer.h"
+#include "ui/FakePlayer.h"
 #include "ui/MsgBox.h"
 
 #include <QComboBox>
@@ -18,34 +18,6 @@
 #include <memory>
 
 namespace {
-// Stands in for the web-engine player: a file holding "frames N" is a movie.
-class FakePlayer : public QWidget, public MoviePlayer {
-public:
-    using QWidget::QWidget;
-    QWidget *widget() override { return this; }
-    bool setMovie(const QString &path) override {
-        const QByteArray bytes = readFileBytes(path);
-        if (!bytes.startsWith("frames ")) return false;
-        movie = path;
-        total = bytes.mid(7).toInt();
-        return true;
-    }
-    QString Movie() const override { return movie; }
-    void Play() override {}
-    void setPlaying(bool) override {}
-    bool Playing() const override { return true; }
-    int TotalFrames() const override { return total; }
-    int FrameNum() const override { return 1; }
-    void GotoFrame(int) override {}
-    bool CanSeek() const override { return true; }
-    double FrameRate() const override { return 12; }
-    qint64 PlayTime() const override { return 0; }
-    void setMuted(bool) override {}
-    bool FrameShown() const override { return !movie.isEmpty(); }
-    QString movie;
-    int total = 0;
-};
-
 const QString kCached = "http://127.0.0.1:8080/games/cached.swf";
 const QString kMissing = "http://127.0.0.1:8080/games/missing.swf";
 const QByteArray kMovie = "frames 42";

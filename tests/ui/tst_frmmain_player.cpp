@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 #include "core/OleDate.h"
 #include "ui/CategoryTreePanel.h"
+#include "ui/FakePlayer.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
@@ -21,48 +22,6 @@
 #include <memory>
 
 namespace {
-// Stands in for the web-engine player: a file holding "frames N" is a movie,
-// anything else is damaged.
-class FakePlayer : public QWidget, public MoviePlayer {
-public:
-    using QWidget::QWidget;
-    QWidget *widget() override { return this; }
-    bool setMovie(const QString &path) override {
-        if (path.isEmpty()) {
-            movie.clear();
-            return true;
-        }
-        const QByteArray bytes = readFileBytes(path);
-        if (!bytes.startsWith("frames ")) return false;
-        movie = path;
-        total = bytes.mid(7).toInt();
-        frame = 1;
-        playing = true;
-        return true;
-    }
-    QString Movie() const override { return movie; }
-    void Play() override {
-        playing = true;
-        ++plays;
-    }
-    void setPlaying(bool on) override { playing = on; }
-    bool Playing() const override { return playing; }
-    int TotalFrames() const override { return total; }
-    int FrameNum() const override { return frame; }
-    void GotoFrame(int n) override { frame = n, gotos << n; }
-    bool CanSeek() const override { return true; }
-    double FrameRate() const override { return 12; }
-    qint64 PlayTime() const override { return playTime; }
-    void setMuted(bool on) override { muted = on; }
-    bool FrameShown() const override { return !movie.isEmpty(); }
-
-    QString movie;
-    int total = 0, frame = 0, plays = 0;
-    bool playing = false, muted = false;
-    qint64 playTime = 0;
-    QList<int> gotos;
-};
-
 struct Window : MainWindowFixture {
     FakePlayer *player = nullptr;
     int created = 0;
