@@ -9,9 +9,9 @@
 #include "ui/frmMain.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
