@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QtEndian>
+#include <zlib.h>
 
 // Entry files in the two browsers' cache formats, for tests that need a cache
 // without a browser.
@@ -59,6 +60,22 @@ inline QByteArray firefox(const QByteArray &key, const QByteArray &body, const Q
     out += QByteArray("request-method\0GET\0response-head\0", 33) + lines + "\r\n" + '\0';
     out += QByteArray("\0\0\0\x04", 4);
     out += be32(quint32(body.size()));
+    return out;
+}
+
+// A body compressed as a server sends it: windowBits 15 + 16 gzip, 15 zlib,
+// -15 raw deflate.
+inline QByteArray zlibCompress(const QByteArray &data, int windowBits) {
+    z_stream s{};
+    deflateInit2(&s, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&s, uLong(data.size())) + 32), '\0');
+    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    s.avail_in = uInt(data.size());
+    s.next_out = reinterpret_cast<Bytef *>(out.data());
+    s.avail_out = uInt(out.size());
+    deflate(&s, Z_FINISH);
+    out.resize(qsizetype(s.total_out));
+    deflateEnd(&s);
     return out;
 }
 

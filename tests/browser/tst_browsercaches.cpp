@@ -1,6 +1,7 @@
 // The cache readers against the caches real browsers write: headless Chromium
 // and Firefox ESR load a page from 127.0.0.1 whose script fetches two movies
 // (one sent gzip-compressed); the movies must then be found whole.
+#include "CacheEntryWriter.h"
 #include "browser/BrowserCache.h"
 #include "common/FaultHttpServer.h"
 #include "common/HelperProcess.h"
@@ -10,23 +11,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <zlib.h>
 
 namespace {
-QByteArray gzip(const QByteArray &data) {
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&s, uLong(data.size())) + 32), '\0');
-    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    s.avail_in = uInt(data.size());
-    s.next_out = reinterpret_cast<Bytef *>(out.data());
-    s.avail_out = uInt(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(qsizetype(s.total_out));
-    deflateEnd(&s);
-    return out;
-}
-
 QByteArray response(const QByteArray &type, const QByteArray &body,
                     const QByteArray &encoding = {}) {
     QByteArray r =
@@ -88,7 +74,8 @@ void TestBrowserCaches::initTestCase() {
     m_server.setResource("/page.html", page);
     FaultHttpServer::Resource plain, packed;
     plain.raw = response("application/x-shockwave-flash", m_plain);
-    packed.raw = response("application/x-shockwave-flash", gzip(m_packed), "gzip");
+    packed.raw = response("application/x-shockwave-flash",
+                          CacheEntryWriter::zlibCompress(m_packed, 15 + 16), "gzip");
     m_server.setResource("/m/plain.swf", plain);
     m_server.setResource("/m/packed.swf", packed);
 }

@@ -32,19 +32,6 @@ QByteArray okHead(qint64 length, const QByteArray &encoding = {}) {
     if (!encoding.isEmpty()) h += "Content-Encoding: " + encoding + "\n";
     return h;
 }
-QByteArray zlibCompress(const QByteArray &data, int windowBits) {
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&s, uLong(data.size())) + 32), '\0');
-    s.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    s.avail_in = uInt(data.size());
-    s.next_out = reinterpret_cast<Bytef *>(out.data());
-    s.avail_out = uInt(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(qsizetype(s.total_out));
-    deflateEnd(&s);
-    return out;
-}
 QByteArray brotliCompress(const QByteArray &data) {
     size_t size = BrotliEncoderMaxCompressedSize(size_t(data.size()));
     QByteArray out(qsizetype(size), '\0');
@@ -257,13 +244,16 @@ void TestCacheEntries::decodes_data() {
     for (int i = 0; i < movie.size(); i += 3)
         movie[i] = char(i % 251); // less compressible
     QTest::newRow("identity") << QByteArray("identity") << movie;
-    QTest::newRow("gzip") << QByteArray("gzip") << zlibCompress(movie, 15 + 16);
-    QTest::newRow("x-gzip") << QByteArray("x-gzip") << zlibCompress(movie, 15 + 16);
-    QTest::newRow("deflate (zlib)") << QByteArray("deflate") << zlibCompress(movie, 15);
-    QTest::newRow("deflate (raw)") << QByteArray("deflate") << zlibCompress(movie, -15);
+    QTest::newRow("gzip") << QByteArray("gzip") << CacheEntryWriter::zlibCompress(movie, 15 + 16);
+    QTest::newRow("x-gzip") << QByteArray("x-gzip")
+                            << CacheEntryWriter::zlibCompress(movie, 15 + 16);
+    QTest::newRow("deflate (zlib)")
+        << QByteArray("deflate") << CacheEntryWriter::zlibCompress(movie, 15);
+    QTest::newRow("deflate (raw)")
+        << QByteArray("deflate") << CacheEntryWriter::zlibCompress(movie, -15);
     QTest::newRow("br") << QByteArray("br") << brotliCompress(movie);
     QTest::newRow("gzip with trailing bytes")
-        << QByteArray("gzip") << zlibCompress(movie, 15 + 16) + "junk";
+        << QByteArray("gzip") << CacheEntryWriter::zlibCompress(movie, 15 + 16) + "junk";
 }
 
 void TestCacheEntries::decodes() {
@@ -285,7 +275,7 @@ void TestCacheEntries::decodes() {
 }
 
 void TestCacheEntries::brokenCompressedBodyIsNoCopy() {
-    const QByteArray gz = zlibCompress(movieBytes(5000), 15 + 16);
+    const QByteArray gz = CacheEntryWriter::zlibCompress(movieBytes(5000), 15 + 16);
     for (const QByteArray &stored : {gz.left(gz.size() / 2), QByteArray("not gzip at all"),
                                      patched(gz, 40, "\xff\xff\xff\xff")}) {
         QTemporaryDir dir;
