@@ -4,6 +4,7 @@
 #include "browser/NativeHostManifests.h"
 #include "core/AppCore.h"
 #include "platform/AppFolder.h"
+#include "platform/MallocTuning.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ void bringToFront(QWidget &window) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    tuneMallocForStreaming();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
     const QString socketPath = HandOffSocket::path();

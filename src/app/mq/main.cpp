@@ -1,4 +1,5 @@
 #include "app/mq/MqCommand.h"
+#include "platform/MallocTuning.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -31,13 +32,12 @@ int mqFail(const QString &message, int status) {
 }
 
 int main(int argc, char *argv[]) {
+    tuneMallocForStreaming();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty())
-        return usage(1);
+    if (args.isEmpty()) return usage(1);
     const QString name = args.takeFirst();
-    if (name == QLatin1String("--help") || name == QLatin1String("-h"))
-        return usage(0);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) return usage(0);
     const auto it = registry().find(name.toStdString());
     if (it == registry().end())
         return mqFail(QStringLiteral("unknown command '%1' (see mq --help)").arg(name));
