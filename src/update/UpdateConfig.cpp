@@ -17,12 +17,15 @@ QString serverSetting() {
 }
 } // namespace
 
+bool UpdateConfig::ParseServer(const QString &text, HostPort *server, bool *tls) {
+    *tls = text.startsWith(kTlsScheme);
+    return HostPort::Parse(*tls ? text.mid(kTlsScheme.size()) : text, *tls ? 443 : 80, *server);
+}
+
 HostPort UpdateConfig::UpdateServer() {
-    QString text = serverSetting();
-    const bool tls = text.startsWith(kTlsScheme);
-    if (tls) text = text.mid(kTlsScheme.size());
-    HostPort server{QStringLiteral(MQ_UPDATE_HOST), quint16(tls ? 443 : 80)};
-    HostPort::Parse(text, server.port, server);
+    HostPort server{QStringLiteral(MQ_UPDATE_HOST), 80};
+    bool tls = false;
+    if (!ParseServer(serverSetting(), &server, &tls)) server.port = tls ? 443 : 80;
     return server;
 }
 

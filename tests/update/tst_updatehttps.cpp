@@ -1,6 +1,7 @@
 // The update check over TLS: the update file is read from an https server,
 // a certificate of an unknown authority is an error with its reason, and
-// an https:// update server setting switches TLS on.
+// an https:// update server setting switches TLS on, also for `mq update-check`.
+#include "common/MqRunner.h"
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
 #include "engine/PartTransport.h"
@@ -19,6 +20,7 @@ private slots:
     void check();
     void serverSetting_data();
     void serverSetting();
+    void mqUpdateCheck();
 
 private:
     TestCerts m_certs;
@@ -97,6 +99,25 @@ void tst_UpdateHttps::serverSetting() {
     QTEST(UpdateConfig::UpdateServerTls(), "tls");
     QTEST(UpdateCheck().tls, "tls");
     qunsetenv("MOORQUILL_UPDATE_SERVER");
+}
+
+// The command line reaches an https server given as --server, trusting the
+// authority of --ca-file, and refuses it without.
+void tst_UpdateHttps::mqUpdateCheck() {
+    const QString server = QStringLiteral("https://127.0.0.1:%1").arg(m_good->port());
+    MqRunner trusted;
+    QCOMPARE(trusted.run({"update-check", "--server", server, "--ca-file",
+                          m_certs.path(QStringLiteral("ca-good.pem"))}),
+             0);
+    QVERIFY2(trusted.out().contains("\"newer\":true,\"downSite\":\"https://dl.test/mq91.zip\""),
+             trusted.out().constData());
+    MqRunner untrusted;
+    QCOMPARE(untrusted.run({"update-check", "--server", server}), 0);
+    QVERIFY2(untrusted.out().startsWith("{\"label\":\"Error:13The certificate of 127.0.0.1"),
+             untrusted.out().constData());
+    MqRunner wrong;
+    QCOMPARE(wrong.run({"update-check", "--server", QStringLiteral("https://")}), 1);
+    QVERIFY(wrong.err().contains("--server takes [https://]HOST[:PORT]"));
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateHttps)

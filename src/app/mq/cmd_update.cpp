@@ -1,8 +1,10 @@
-// mq update-check [--server HOST[:PORT]]: the update check of the Help menu.
+// mq update-check [--server [https://]HOST[:PORT]] [--ca-file FILE]: the update
+// check of the Help menu.
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
 #include "core/AppPaths.h"
+#include "engine/PartTransport.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateConfig.h"
 
@@ -12,15 +14,23 @@ namespace {
 int runUpdateCheck(const QStringList &args) {
     ArgCursor cursor(args);
     HostPort server = UpdateConfig::UpdateServer();
+    bool tls = UpdateConfig::UpdateServerTls();
     while (!cursor.atEnd()) {
         const QString &a = cursor.next();
         QString value;
-        if (a != QLatin1String("--server") || !cursor.value(value))
+        QString error = QStringLiteral("needs a file");
+        if (a == QLatin1String("--server") && cursor.value(value)) {
+            if (!UpdateConfig::ParseServer(value, &server, &tls))
+                return mqFail(QStringLiteral("update-check: --server takes [https://]HOST[:PORT]"));
+        } else if (a == QLatin1String("--ca-file")) {
+            if (!cursor.value(value) || !PartTransport::AddCaFile(value, &error))
+                return mqFail(QStringLiteral("update-check: --ca-file: ") + error);
+        } else {
             return mqFail(QStringLiteral("update-check: unexpected argument '%1'").arg(a));
-        if (!HostPort::Parse(value, 80, server))
-            return mqFail(QStringLiteral("update-check: --server takes HOST[:PORT]"));
+        }
     }
     UpdateCheck check;
+    check.tls = tls;
     QEventLoop loop;
     QObject::connect(&check, &UpdateCheck::finished, &loop, &QEventLoop::quit);
     check.Start(server.host, server.port, AppPaths().AppVersion);
@@ -33,4 +43,5 @@ int runUpdateCheck(const QStringList &args) {
 }
 } // namespace
 
-MQ_COMMAND("update-check", "update-check [--server HOST[:PORT]]", runUpdateCheck);
+MQ_COMMAND("update-check", "update-check [--server [https://]HOST[:PORT]] [--ca-file FILE]",
+           runUpdateCheck);
