@@ -112,22 +112,24 @@ Added AddLinkJobs(AppCore &core, const JobOptions &options, const QVector<LinkEn
     return addAll(core, options, links, true);
 }
 
-bool newSearchRequest(const JobOptions &options, const QString &url, int depth, double now,
-                      NewSearchRequest *out, QString *message) {
-    DownJobRecord t = newJobRecord(options, {}, {}, now);
+bool newSearchRequest(const JobOptions &options, const QString &url, int depth,
+                      NewSearchValues *out, QString *message) {
+    DownJobRecord t = newJobRecord(options, {}, {}, 0);
     if (!applyProxy(options, t, message)) return false;
-    t.Referer.clear();
-    t.Comment.clear();
     out->url = url;
     out->depth = qint16(depth);
-    out->state = t.State;
-    out->useProxy = t.UseProxy;
+    out->manual = t.State == StatePaused;
+    out->categoryKey = t.CategoryKey;
+    out->saveFolder = t.SavePath; // the folder alone
+    out->parts = t.Parts;
+    out->userAgent = t.UserAgent;
+    out->cookies = t.Cookies;
+    out->useProxy = t.UseProxy != kFalse;
     out->proxyHost = t.ProxyHost;
-    out->proxyPort = t.ProxyPort;
-    out->useLogin = t.UseLogin;
+    out->proxyPort = quint16(t.ProxyPort);
+    out->useLogin = t.UseLogin != kFalse;
     out->userName = t.UserName;
     out->password = t.Password;
-    out->jobTemplate = t; // SavePath is the folder alone
     return true;
 }
 

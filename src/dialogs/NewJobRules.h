@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/DownJobRecord.h"
+#include "search/NewSearch.h"
 
 #include <QString>
 #include <QStringList>
@@ -64,21 +65,11 @@ Added AddBatFile(AppCore &core, const JobOptions &options, const QStringList &ur
 // Mode 4: one job per link, as AddBatFile, each with its link's comment.
 Added AddLinkJobs(AppCore &core, const JobOptions &options, const QVector<LinkEntry> &links);
 
-// Mode 2: what a new page search is made of; handed to the search list.
-struct NewSearchRequest {
-    QString url; // Url and EnteredUrl
-    qint16 depth = 0;
-    qint32 state = StateWaiting;
-    qint16 useProxy = kFalse;
-    QString proxyHost;
-    qint16 proxyPort = 0;
-    qint16 useLogin = kFalse;
-    QString userName, password;
-    DownJobRecord jobTemplate; // category, folder, parts, agent, proxy, login, state
-};
-// Fails (message set) only when the chosen proxy entry has no valid port.
-bool newSearchRequest(const JobOptions &options, const QString &url, int depth, double now,
-                      NewSearchRequest *out, QString *message);
+// Mode 2: the new page search the options describe (category, folder,
+// parts, agent, cookies, proxy, login; "Manual" as a waiting search). Fails
+// (message set) only when the chosen proxy entry has no valid port.
+bool newSearchRequest(const JobOptions &options, const QString &url, int depth,
+                      NewSearchValues *out, QString *message);
 
 // The categories below "Downloaded" in tree order (depth 0 for its
 // children), each with its folder; "Downloaded" itself when it has none.

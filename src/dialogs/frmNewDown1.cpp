@@ -1,7 +1,6 @@
 #include "dialogs/frmNewDown1.h"
 
 #include "core/AppCore.h"
-#include "core/OleDate.h"
 #include "core/ProxyList.h"
 #include "dialogs/BatchPageControl.h"
 #include "ui/IconSet.h"
@@ -370,16 +369,15 @@ void frmNewDown1::onOk() {
             txtSearchUrl->setFocus();
             return;
         }
-        NewSearchRequest request;
+        NewSearchValues request;
         QString message;
-        if (!m_hooks.addNewSearch || !newSearchRequest(saveOptions(), txtSearchUrl->text(), m_depth,
-                                                       0, &request, &message)) {
+        if (!m_hooks.addNewSearch ||
+            !newSearchRequest(saveOptions(), txtSearchUrl->text(), m_depth, &request, &message)) {
             MsgBox::show(this, message.isEmpty()
                                    ? QStringLiteral("Page search is not available yet.")
                                    : message);
             return;
         }
-        request.jobTemplate.CreateTime = OleDate::now();
         m_hooks.addNewSearch(request);
         break;
     }

@@ -14,7 +14,7 @@ class QLineEdit;
 struct NewJobHooks {
     std::function<void()> newCategory;  // "&Category": the new-category dialog
     std::function<void()> proxyOptions; // "&Proxy": the options dialog on its proxy page
-    std::function<void(const NewJobRules::NewSearchRequest &)> addNewSearch;
+    std::function<void(const NewSearchValues &)> addNewSearch;
     // "&Browse": a folder, empty when cancelled (a folder dialog by default).
     std::function<QString(QWidget *parent, const QString &title, const QString &start)>
         chooseFolder;

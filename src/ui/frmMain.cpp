@@ -480,24 +480,7 @@ void frmMain::connectNewJobSources() {
         QWidget *parent = QApplication::activeModalWidget();
         m_edit->newCategory(parent ? parent : this, m_tree->currentKey());
     };
-    m_add->setAddNewSearch([this](const NewJobRules::NewSearchRequest &request) {
-        const DownJobRecord &t = request.jobTemplate;
-        NewSearchValues values;
-        values.url = request.url;
-        values.depth = request.depth;
-        values.manual = request.state == StatePaused;
-        values.categoryKey = t.CategoryKey;
-        values.saveFolder = t.SavePath;
-        values.parts = t.Parts;
-        values.userAgent = t.UserAgent;
-        values.cookies = t.Cookies;
-        values.useProxy = request.useProxy != kFalse;
-        values.proxyHost = request.proxyHost;
-        values.proxyPort = quint16(request.proxyPort);
-        values.useLogin = request.useLogin != kFalse;
-        values.userName = request.userName;
-        values.password = request.password;
-        AddNewSearch(m_core, *m_search, values);
-    });
+    m_add->setAddNewSearch(
+        [this](const NewSearchValues &values) { AddNewSearch(m_core, *m_search, values); });
     newDownload = [this](const QString &url) { m_add->openNewJob(1, url); };
 }

@@ -74,8 +74,7 @@ void MainAddCommands::markUnbuilt() {
         }
 }
 
-void MainAddCommands::setAddNewSearch(
-    std::function<void(const NewJobRules::NewSearchRequest &)> add) {
+void MainAddCommands::setAddNewSearch(std::function<void(const NewSearchValues &)> add) {
     m_addNewSearch = std::move(add);
     const bool on = bool(m_addNewSearch);
     m_window.menus()->action(QStringLiteral("mnuJob_NewS"))->setEnabled(on);

@@ -28,7 +28,7 @@ public:
     std::function<void()> newCategory;
     // Hands a page search over to the search list; enables the entries
     // that open mode 2.
-    void setAddNewSearch(std::function<void(const NewJobRules::NewSearchRequest &)> add);
+    void setAddNewSearch(std::function<void(const NewSearchValues &)> add);
 
     // Runs the dialog modally (exec by default); tests drive it here.
     std::function<int(frmNewDown1 &dialog)> runDialog;
@@ -73,7 +73,7 @@ private:
 
     frmMain &m_window;
     AppCore &m_core;
-    std::function<void(const NewJobRules::NewSearchRequest &)> m_addNewSearch;
+    std::function<void(const NewSearchValues &)> m_addNewSearch;
     QAction *m_paste = nullptr;
     QString m_lastExportPath; // remembered while the program runs
     QString m_lastImportPath;

@@ -139,7 +139,7 @@ void TestFrmNewDown1::layoutPerMode() {
     QFETCH(QStringList, subTabs);
     QFETCH(QString, page);
     Env env;
-    env.hooks.addNewSearch = [](const NewSearchRequest &) {};
+    env.hooks.addNewSearch = [](const NewSearchValues &) {};
     frmNewDown1 &d = env.open(mode);
     QCOMPARE(d.windowTitle(), QString("Add New Job"));
     QCOMPARE(d.mode(), qMax(1, mode));
@@ -214,7 +214,7 @@ void TestFrmNewDown1::renameFollowsUrl() {
 
 void TestFrmNewDown1::emptyUrl_refusedWithMessage() {
     Env env;
-    env.hooks.addNewSearch = [](const NewSearchRequest &) { QFAIL("no search expected"); };
+    env.hooks.addNewSearch = [](const NewSearchValues &) { QFAIL("no search expected"); };
     frmNewDown1 &d = env.open(1);
     env.ok();
     QCOMPARE(env.messages, QStringList{"please input download url !"});
@@ -553,8 +553,8 @@ void TestFrmNewDown1::links_hundredThousandRows_fillTheTable() {
 
 void TestFrmNewDown1::search_handsRequestOver() {
     Env env;
-    QVector<NewSearchRequest> got;
-    env.hooks.addNewSearch = [&](const NewSearchRequest &r) { got.append(r); };
+    QVector<NewSearchValues> got;
+    env.hooks.addNewSearch = [&](const NewSearchValues &r) { got.append(r); };
     frmNewDown1 &d = env.open(2, "http://h/page.htm");
     QCOMPARE(d.txtSearchUrl->text(), QString("http://h/page.htm"));
     d.OpSearch2->setChecked(true);
@@ -564,17 +564,14 @@ void TestFrmNewDown1::search_handsRequestOver() {
     d.Option3->setChecked(true);
     env.ok();
     QCOMPARE(got.size(), 1);
-    const NewSearchRequest &r = got[0];
+    const NewSearchValues &r = got[0];
     QCOMPARE(r.url, QString("http://h/page.htm"));
     QCOMPARE(r.depth, qint16(1));
-    QCOMPARE(r.state, qint32(StatePaused));
-    QCOMPARE(r.useProxy, qint16(kFalse));
-    QCOMPARE(r.jobTemplate.CategoryKey, QString("102k"));
-    QCOMPARE(r.jobTemplate.SavePath, env.home.file("music") + '/');
-    QCOMPARE(r.jobTemplate.Parts, qint16(5));
-    QCOMPARE(r.jobTemplate.State, qint32(StatePaused));
-    QCOMPARE(r.jobTemplate.IsNew, qint16(kTrue));
-    QVERIFY(r.jobTemplate.CreateTime > 0);
+    QVERIFY(r.manual);
+    QVERIFY(!r.useProxy);
+    QCOMPARE(r.categoryKey, QString("102k"));
+    QCOMPARE(r.saveFolder, env.home.file("music") + '/');
+    QCOMPARE(r.parts, qint16(5));
     QCOMPARE(env.core.DownJobs.DownCount(), qint16(0));
     // Without the hook the search tab is off.
     env.hooks.addNewSearch = nullptr;

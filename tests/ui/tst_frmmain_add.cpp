@@ -198,7 +198,7 @@ void TestFrmMainAdd::shortcutsAndDisabledEntries() {
     QVERIFY(!env.action("mnuJob_NewS")->isEnabled());
     QVERIFY(!w.toolbars()->button(bar, "AddSearch")->isEnabled());
     int searches = 0;
-    w.addCommands()->setAddNewSearch([&](const NewJobRules::NewSearchRequest &) { ++searches; });
+    w.addCommands()->setAddNewSearch([&](const NewSearchValues &) { ++searches; });
     QVERIFY(env.action("mnuJob_NewS")->isEnabled());
     env.drive = [](frmNewDown1 &d) {
         QTest::keyClicks(d.txtSearchUrl, "http://h/page.htm");
