@@ -1,2 +1,2 @@
 // Chromium's service worker: the same scripts Firefox's background page lists.
-importScripts("handoff.js", "background.js");
+importScripts("handoff.js", "scan.js", "background.js");

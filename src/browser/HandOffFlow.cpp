@@ -45,6 +45,12 @@ bool HandOffFlow::receive(const HandOffMessage &message) {
     return true;
 }
 
+int HandOffFlow::receiveScan(const PageScanResult &page) {
+    const int count = PageMovies::storeScan(m_core, page);
+    if (count > 0) m_timer1.start();
+    return count;
+}
+
 void HandOffFlow::drop(const QString &text) {
     m_pending.presetUrl = text;
     m_requested = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/HandOffMessage.h"
+#include "browser/PageMovies.h"
 
 #include <QObject>
 #include <QQueue>
@@ -43,6 +44,9 @@ public:
     // agent beside it), or into the queue while busy. False when refused
     // (queue full).
     bool receive(const HandOffMessage &message);
+    // A page scanned in the browser (its menu entry): its movies become the
+    // waiting list and Timer1 runs, as after a pick. Returns FoundCount.
+    int receiveScan(const PageScanResult &page);
     // A drop on the drop window: the text becomes PresetUrl and Timer1 runs.
     void drop(const QString &text);
     // The new-job dialog has closed (from whatever source): the next queued

@@ -97,6 +97,18 @@ void HandOffServer::readFrom(QLocalSocket *socket, std::shared_ptr<MessageFrames
             socket->write(MessageFrames::frame(HandOffJson::ok()));
             QMetaObject::invokeMethod(
                 this, [this] { emit showRequested(); }, Qt::QueuedConnection);
+        } else if (message.type == QLatin1String("register")) {
+            socket->write(MessageFrames::frame(HandOffJson::ok()));
+            emit portRegistered(socket, message.pid, message.browser);
+        } else if (message.type == QLatin1String("scanresult")) {
+            std::optional<PageScanResult> page;
+            if (message.found) page = message.page;
+            emit scanAnswered(socket, message.id, page);
+        } else if (message.type == QLatin1String("scanpage")) {
+            socket->write(MessageFrames::frame(HandOffJson::ok()));
+            QMetaObject::invokeMethod(
+                this, [this, page = message.page] { emit pageScanned(page); },
+                Qt::QueuedConnection);
         } else {
             refuse(socket, QStringLiteral("unexpected message type \"%1\"").arg(message.type));
         }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "browser/HandOffMessage.h"
+#include "browser/PageMovies.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -15,6 +17,11 @@ class MessageFrames;
 // JSON messages and answers each with "ok" or "error". A hand-off becomes
 // handOff(), "show" becomes showRequested(); anything malformed is refused
 // with a log line and goes no further.
+//
+// A native host of the extension's long-lived port registers on a connection
+// it keeps open (portRegistered; answered "ok"); scan answers arriving on it
+// become scanAnswered (not answered). A scan the user asked for in the
+// browser's menu becomes pageScanned.
 class HandOffServer : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +37,10 @@ signals:
     void handOff(const HandOffMessage &message);
     void showRequested();
     void refused(const QString &reason); // also logged
+    // `socket` stays open until the host ends; it is deleted when it closes.
+    void portRegistered(QLocalSocket *socket, qint64 pid, const QString &browser);
+    void scanAnswered(QLocalSocket *socket, qint64 id, const std::optional<PageScanResult> &page);
+    void pageScanned(const PageScanResult &page);
 
 private:
     void accept();

@@ -74,3 +74,20 @@ QStringList NativeHostManifests::writeAll(const QString &home, const QString &ho
     writeEach(firefoxFolders(home), firefox(hostPath));
     return written;
 }
+
+QString NativeHostManifests::browserOfHost(const QStringList &arguments,
+                                           const QString &parentProgram) {
+    const QString program = parentProgram.toLower();
+    for (const QString &argument : arguments) {
+        if (argument.startsWith(QLatin1String("chrome-extension://"))) {
+            for (const char *family : {"brave", "vivaldi"})
+                if (program.contains(QLatin1String(family))) return QLatin1String(family);
+            if (program.contains(QLatin1String("google"))) return QStringLiteral("google-chrome");
+            return QStringLiteral("chromium");
+        }
+        if (argument == QLatin1String(FirefoxExtension) ||
+            argument.endsWith(QLatin1String(".json")))
+            return QStringLiteral("firefox");
+    }
+    return QString();
+}

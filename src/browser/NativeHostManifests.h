@@ -24,4 +24,10 @@ public:
     static bool writeInto(const QString &folder, const QByteArray &manifest);
     // Writes every manifest under `home`; returns the files written.
     static QStringList writeAll(const QString &home, const QString &hostPath);
+
+    // Which browser started the host, from the host's arguments (Chromium
+    // passes the extension's origin, Firefox the manifest's path and the
+    // add-on id) and its parent's program: "chromium", "google-chrome",
+    // "brave", "vivaldi" or "firefox"; "" when neither tells.
+    static QString browserOfHost(const QStringList &arguments, const QString &parentProgram);
 };

@@ -63,6 +63,7 @@ QStringList scanPage(const PageScanResult &page) {
 int storeScan(AppCore &core, const PageScanResult &page) {
     core.FoundMovies = scanPage(page);
     core.FoundCount = int(core.FoundMovies.size());
+    core.FoundBrowser = page.browser;
     return core.FoundCount;
 }
 

@@ -19,6 +19,9 @@ struct PageElement {
 struct PageScanResult {
     QString documentUrl;
     QVector<PageElement> elements;
+    // Which browser showed it ("chromium", "firefox", ...); may be empty. The
+    // initializer lets {url, elements} leave it out.
+    QString browser = QString();
 };
 
 // The rules that turn a page's OBJECT and EMBED elements into movie addresses.
@@ -47,7 +50,7 @@ QString GetObjectUrl(const PageElement &element, const QString &pageDirUrl,
 QStringList scanPage(const PageScanResult &page);
 
 // Stores a scan's movies as the list waiting for the save dialog
-// (FoundMovies / FoundCount); returns FoundCount.
+// (FoundMovies / FoundCount) and its browser (FoundBrowser); returns FoundCount.
 int storeScan(AppCore &core, const PageScanResult &page);
 
 } // namespace PageMovies

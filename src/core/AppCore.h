@@ -25,6 +25,7 @@ struct AppCore {
     SearchTable SearchJobs;              // page search jobs (in memory only)
     QStringList FoundMovies; // movie addresses of the last browser-page scan, page order
     int FoundCount = 0;      // > 0: a scan list waits for the save dialog
+    QString FoundBrowser;    // the browser that showed that page (its cache is searched first)
     // The main window's state while the picker is held: 0 normal, 1 minimised, 2 maximised.
     int SavedMainState = 0;
 };

@@ -1,6 +1,7 @@
 #include "ui/MainHandOff.h"
 
 #include "browser/BrowserMenuRegistration.h"
+#include "browser/BrowserScanChannel.h"
 #include "core/AppCore.h"
 #include "platform/RegistryStore.h"
 #include "ui/MainMenus.h"
@@ -34,7 +35,8 @@ MainHandOff::MainHandOff(frmMain &window, AppCore &core)
     m_flow.toggleTopWindow = [this] {
         m_window.menus()->action(QStringLiteral("mnuView_Pop"))->trigger();
     };
-    m_top = new MainTopWindow(window, core, m_flow);
+    m_scan = new BrowserScanChannel(this);
+    m_top = new MainTopWindow(window, core, m_flow, m_scan);
     if (!core.paths.SettingsPath.isEmpty())
         m_appFolder = QFileInfo(core.paths.SettingsPath).absolutePath();
 }

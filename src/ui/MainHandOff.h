@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class BrowserScanChannel;
 class MainTopWindow;
 class QLineEdit;
 class frmMain;
@@ -25,6 +26,8 @@ public:
     QTimer *Timer1() { return m_flow.Timer1(); }
     HandOffFlow &flow() { return m_flow; }
     MainTopWindow *topWindow() const { return m_top; }
+    // How the drop window's picker asks the browsers for their pages.
+    BrowserScanChannel *scanChannel() const { return m_scan; }
 
     // Records the two browser menu entries in the registry store (at every
     // start, once the window shows); failures are ignored.
@@ -35,5 +38,6 @@ private:
     HandOffFlow m_flow;
     QLineEdit *m_text1 = nullptr;
     MainTopWindow *m_top = nullptr;
+    BrowserScanChannel *m_scan = nullptr;
     QString m_appFolder; // the registry store's folder (empty: none)
 };

@@ -19,8 +19,8 @@
 const QString MainTopWindow::kPlaceKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\MoorQuill\\Top Window");
 
-MainTopWindow::MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow)
-    : QObject(&window), m_window(window), m_core(core), m_flow(flow) {
+MainTopWindow::MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow, ScanChannel *scan)
+    : QObject(&window), m_window(window), m_core(core), m_flow(flow), m_scan(scan) {
     setObjectName(QStringLiteral("MainTopWindow"));
     MainMenus *menus = window.menus();
     QAction *view = menus->action(QStringLiteral("mnuView_Pop"));
@@ -68,11 +68,12 @@ void MainTopWindow::load() {
         connect(m_top, &frmTop::popupWanted, this, &MainTopWindow::showPopup);
         connect(m_top, &frmTop::faceDoubleClicked, this, &MainTopWindow::toggleMain);
         connect(m_top, &frmTop::textDropped, &m_flow, &HandOffFlow::drop);
-        // Image2 picks a browser window; a list found goes over through Timer1.
-        // Until the extension answers scans, browser windows give no list.
+        // Image2 picks a browser window, whose page the extension scans; a
+        // list found goes over through Timer1.
         auto *picker = new WindowPicker(m_top->Image2, m_core, m_top.data());
         picker->setPictures(m_top->Image3, m_top->Image4);
         picker->setMainWindow(&m_window, &m_core.SavedMainState);
+        picker->setScanChannel(m_scan);
         connect(picker, &WindowPicker::handOver, m_flow.Timer1(), qOverload<>(&QTimer::start));
         // A remembered place that is still on a screen, else the top right
         // corner of the primary screen.

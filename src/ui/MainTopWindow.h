@@ -5,6 +5,7 @@
 #include <QString>
 
 class HandOffFlow;
+class ScanChannel;
 class frmMain;
 class frmTop;
 struct AppCore;
@@ -17,7 +18,8 @@ struct AppCore;
 class MainTopWindow : public QObject {
     Q_OBJECT
 public:
-    MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow);
+    // `scan` (may be null) is how the picker asks the browsers for pages.
+    MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow, ScanChannel *scan = nullptr);
     ~MainTopWindow() override;
 
     // Shown when the main window loads, both entries checked.
@@ -38,6 +40,7 @@ private:
     frmMain &m_window;
     AppCore &m_core;
     HandOffFlow &m_flow;
+    ScanChannel *m_scan;
     QPointer<frmTop> m_top;
     QString m_storePath;
 };

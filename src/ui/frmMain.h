@@ -10,6 +10,7 @@
 
 struct AppCore;
 struct HandOffMessage;
+struct PageScanResult;
 class CategoryTreePanel;
 class DownloadEvents;
 class JobCommands;
@@ -95,6 +96,9 @@ public slots:
     // A hand-off from the browser: its text goes into Text1, the rest waits
     // beside it for the new-job dialog.
     void receiveHandOff(const HandOffMessage &message);
+    // A page the user scanned from the browser's menu: its movies go to the
+    // save dialog through Timer1.
+    void receivePageScan(const PageScanResult &page);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

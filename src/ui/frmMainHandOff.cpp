@@ -1,6 +1,7 @@
 // The main window's way in for hand-offs from the browser, drops on the
 // floating drop window and the movie lists of browser-page scans.
 #include "browser/BrowserCache.h"
+#include "browser/PageMovies.h"
 #include "browser/WindowPicker.h"
 #include "browser/frmSaveSwfto.h"
 #include "core/AppCore.h"
@@ -9,6 +10,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 
+#include <QStatusBar>
 #include <QTimer>
 
 void frmMain::connectHandOff() {
@@ -30,10 +32,19 @@ void frmMain::connectHandOff() {
             };
             return dialog;
         });
+        // The browser just scanned has its cache searched first.
+        if (m_saveSwfto) m_saveSwfto->cache().setPreferredBrowser(m_core.FoundBrowser);
         WindowPicker::applyState(this, m_core.SavedMainState);
     };
 }
 
 void frmMain::receiveHandOff(const HandOffMessage &message) {
     m_handOff->receive(message);
+}
+
+void frmMain::receivePageScan(const PageScanResult &page) {
+    // Nothing was picked: the main window stays as it is.
+    m_core.SavedMainState = WindowPicker::stateOf(this);
+    if (m_handOff->flow().receiveScan(page) == 0)
+        statusBar()->showMessage(QStringLiteral("No Flash file in this IE window."), 8000);
 }

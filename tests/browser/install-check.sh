@@ -25,10 +25,10 @@ for size in 16 24 32 48 64 128 256; do
 done
 [ -s "$root/share/icons/hicolor/scalable/apps/moorquill.svg" ] || fail "scalable icon missing"
 ext="$root/share/moorquill/browser-extension"
-for f in manifest.json worker.js handoff.js background.js content.js icons/moorquill-128.png; do
+for f in manifest.json worker.js handoff.js scan.js background.js content.js icons/moorquill-128.png; do
     [ -f "$ext/chromium/$f" ] || fail "chromium/$f missing"
 done
-for f in manifest.json handoff.js background.js content.js icons/moorquill-128.png; do
+for f in manifest.json handoff.js scan.js background.js content.js icons/moorquill-128.png; do
     [ -f "$ext/firefox/$f" ] || fail "firefox/$f missing"
 done
 grep -q '"gecko"' "$ext/firefox/manifest.json" || fail "firefox manifest is not Firefox's"

@@ -1,6 +1,7 @@
 // End to end under Xvfb: Chromium with the unpacked extension, a right click
 // on a local test page and a menu entry chosen with the keyboard reach the
 // program through moorquill-host and the local socket.
+#include "ChromiumDesktop.h"
 #include "browser/HandOffServer.h"
 #include "browser/HandOffSocket.h"
 #include "browser/NativeHostManifests.h"
@@ -22,6 +23,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace ChromiumDesktop;
+
 namespace {
 
 // Three blocks of 250 pixels: a movie link, a page link and plain page. The
@@ -38,50 +41,6 @@ a, div { position: absolute; left: 0; width: 600px; height: 250px; display: bloc
 <a href="/movies/one.swf" style="top: 0">First movie</a>
 <a href="/sub/" style="top: 250px">Sub page</a>
 <div style="top: 500px">plain</div></body></html>)";
-}
-
-QString extensionDir() {
-    return QStringLiteral(MQ_SOURCE_DIR "/browser/extension");
-}
-
-QString hostProgram() {
-    return qEnvironmentVariable("MQ_BINARY_DIR") +
-           QStringLiteral("/src/app/moorquill/moorquill-host");
-}
-
-// Runs xdotool; false when it fails or outlives the deadline. The event loop
-// keeps running meanwhile: the test's web server and socket live on it.
-bool xdotool(const QStringList &args, QByteArray *out = nullptr, int timeoutMs = 5000) {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), args);
-    QDeadlineTimer deadline(timeoutMs);
-    while (tool.state() != QProcess::NotRunning) {
-        if (deadline.hasExpired()) {
-            tool.kill();
-            tool.waitForFinished();
-            return false;
-        }
-        tool.waitForFinished(10);
-        QCoreApplication::processEvents();
-    }
-    if (out) *out = tool.readAllStandardOutput();
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
-}
-
-// Visible windows on the display: Chromium's menus are windows of their own.
-int visibleWindows() {
-    QByteArray out;
-    xdotool({"search", "--onlyvisible", "--name", ""}, &out);
-    return int(out.split('\n').count() - 1);
-}
-
-bool waitForWindows(int count, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (visibleWindows() != count) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(50);
-    }
-    return true;
 }
 
 // What the new-job dialog showed when it opened (closed at once by the test).
@@ -114,7 +73,7 @@ private:
     DialogSeen m_dialog;
     FaultHttpServer m_web;
     HandOffServer *m_server = nullptr;
-    QProcess m_chromium;
+    Browser m_chromium;
     int m_baseWindows = 0;
     QString m_browserWindow;
 };
@@ -123,14 +82,9 @@ void tst_BrowserHandOff::initTestCase() {
     if (HelperProcess::find("chromium").isEmpty() || HelperProcess::find("xdotool").isEmpty())
         QSKIP("chromium or xdotool is not installed");
     QVERIFY(QFileInfo(hostProgram()).isExecutable());
-    // The program's socket in a private runtime folder that Chromium, and so
-    // the host it starts, inherit.
-    ::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
-    qputenv("MOORQUILL_PROGRAM", "/nonexistent"); // the test is the program
     m_server = new HandOffServer;
     QString error;
-    QVERIFY2(m_server->listen(HandOffSocket::path(), &error), qPrintable(error));
+    QVERIFY2(m_server->listen(useRuntimeFolder(m_runtime.path()), &error), qPrintable(error));
     m_core.paths = AppPaths::forFolder(m_home.path());
     m_window = std::make_unique<frmMain>(m_core);
     connect(m_server, &HandOffServer::handOff, m_window.get(), &frmMain::receiveHandOff);
@@ -146,28 +100,9 @@ void tst_BrowserHandOff::initTestCase() {
     // A fresh profile finds host manifests in its own NativeMessagingHosts.
     QVERIFY(NativeHostManifests::writeInto(m_profile.filePath("NativeMessagingHosts"),
                                            NativeHostManifests::chromium(hostProgram())));
-    QStringList args{"--user-data-dir=" + m_profile.path(),
-                     "--disable-background-networking",
-                     "--disable-component-update",
-                     "--no-first-run",
-                     "--no-default-browser-check",
-                     "--disable-sync",
-                     "--test-type",
-                     "--password-store=basic",
-                     "--disable-extensions-except=" + extensionDir(),
-                     "--load-extension=" + extensionDir(),
-                     "--window-position=0,0",
-                     "--window-size=1000,800",
-                     m_web.url(QStringLiteral("/page.html"))};
-    if (::geteuid() == 0) args.prepend("--no-sandbox");
-    m_chromium.setStandardOutputFile(QProcess::nullDevice());
-    m_chromium.setStandardErrorFile(QProcess::nullDevice()); // D-Bus complaints without end
-    m_chromium.start(QStringLiteral("chromium"), args);
-    QVERIFY(m_chromium.waitForStarted(10000));
-    QByteArray window;
-    QVERIFY2(xdotool({"search", "--sync", "--onlyvisible", "--name", "E2E page"}, &window, 30000),
-             "Chromium did not show the test page");
-    m_browserWindow = QString::fromLatin1(window.split('\n').first());
+    QVERIFY(m_chromium.start(m_profile.path(), m_web.url(QStringLiteral("/page.html"))));
+    m_browserWindow = waitForWindow(QStringLiteral("E2E page"), 30000);
+    QVERIFY2(!m_browserWindow.isEmpty(), "Chromium did not show the test page");
     m_baseWindows = visibleWindows();
     // The extension adds its entries shortly after the page shows: right
     // click a link until the "MoorQuill" sub-menu (two entries) opens.
@@ -185,13 +120,7 @@ void tst_BrowserHandOff::initTestCase() {
 }
 
 void tst_BrowserHandOff::cleanupTestCase() {
-    if (m_chromium.state() != QProcess::NotRunning) {
-        m_chromium.terminate();
-        if (!m_chromium.waitForFinished(5000)) {
-            m_chromium.kill();
-            m_chromium.waitForFinished(5000);
-        }
-    }
+    m_chromium.stop(); // first: its hosts talk to the server
     m_dialogWatch.stop();
     delete m_server;
     m_window.reset();
@@ -218,19 +147,7 @@ void tst_BrowserHandOff::watchDialogs() {
 
 bool tst_BrowserHandOff::openMenu(int x, int y, int windows) {
     // The new-job dialog took the keyboard focus; give it back to the browser.
-    xdotool({"windowfocus", "--sync", m_browserWindow});
-    xdotool({"mousemove", QString::number(x), QString::number(y), "click", "3"});
-    if (waitForWindows(windows, 5000)) return true;
-    QByteArray ids; // what is on the screen instead
-    xdotool({"search", "--onlyvisible", "--name", ""}, &ids);
-    for (const QByteArray &id : ids.split('\n')) {
-        QByteArray out, name;
-        if (id.isEmpty()) continue;
-        xdotool({"getwindowgeometry", QString::fromLatin1(id)}, &out);
-        xdotool({"getwindowname", QString::fromLatin1(id)}, &name);
-        qWarning() << "x window" << id << name.trimmed() << out.simplified();
-    }
-    return false;
+    return ChromiumDesktop::openMenu(m_browserWindow, x, y, windows);
 }
 
 void tst_BrowserHandOff::handOffs_data() {
@@ -247,8 +164,8 @@ void tst_BrowserHandOff::handOffs_data() {
     QTest::newRow("search a link") << 1 << QStringList{"m", "Down", "Down", "Return"} << "search"
                                    << "/sub/"
                                    << "Sub page" << 0;
-    // On the page only the search entry matches, and it is the only "U...".
-    QTest::newRow("all on the page") << 2 << QStringList{"u"} << "all"
+    // On the page the search entry and the scan entry match: the "U..." one.
+    QTest::newRow("all on the page") << 2 << QStringList{"m", "u"} << "all"
                                      << "/page.html"
                                      << "E2E page" << 2;
 }
@@ -325,6 +242,8 @@ void tst_BrowserHandOff::unreachableProgramIsReported() {
     m_server = nullptr;
     QVERIFY(!popupShown());
     QVERIFY(openMenu(100, Toolbars + 2 * Block + Block / 2, m_baseWindows + 1));
+    xdotool({"key", "m"});
+    QVERIFY(waitForWindows(m_baseWindows + 2, 5000));
     QVERIFY(xdotool({"key", "u"}));
     QDeadlineTimer deadline(15000);
     while (!popupShown() && !deadline.hasExpired())

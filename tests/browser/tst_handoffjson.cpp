@@ -12,6 +12,7 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void scanMessages();
     void largestMessage();
     void framesInPieces();
     void oversizedFrameIsSkipped();
@@ -101,6 +102,43 @@ void tst_HandOffJson::refused_data() {
         << QByteArray(R"({"type":"handoff","text":"a","cookies":5})") << "cookies";
     QTest::newRow("user agent list")
         << QByteArray(R"({"type":"handoff","text":"a","userAgent":[]})") << "userAgent";
+    // The page scan's messages.
+    QTest::newRow("register without pid") << QByteArray(R"({"type":"register"})") << "pid";
+    QTest::newRow("pid zero") << QByteArray(R"({"type":"register","pid":0})") << "pid";
+    QTest::newRow("pid fraction") << QByteArray(R"({"type":"register","pid":12.5})") << "pid";
+    QTest::newRow("pid beyond 31 bits")
+        << QByteArray(R"({"type":"register","pid":4294967296})") << "pid";
+    QTest::newRow("pid as text") << QByteArray(R"({"type":"register","pid":"12"})") << "pid";
+    QTest::newRow("browser with a path")
+        << QByteArray(R"({"type":"register","pid":12,"browser":"../x"})") << "browser";
+    QTest::newRow("browser name too long")
+        << (R"({"type":"register","pid":12,"browser":")" + QByteArray(65, 'a') + "\"}")
+        << "browser";
+    QTest::newRow("scan without title") << QByteArray(R"({"type":"scan","id":1})") << "title";
+    QTest::newRow("scan id negative")
+        << QByteArray(R"({"type":"scan","id":-1,"title":"x"})") << "id";
+    QTest::newRow("scan id beyond 2^53")
+        << QByteArray(R"({"type":"scan","id":9007199254740993,"title":"x"})") << "id";
+    QTest::newRow("result without url")
+        << QByteArray(R"({"type":"scanresult","id":1,"elements":[]})") << "url";
+    QTest::newRow("result without elements")
+        << QByteArray(R"({"type":"scanresult","id":1,"url":"http://h/"})") << "elements";
+    QTest::newRow("found as text")
+        << QByteArray(R"({"type":"scanresult","id":1,"found":"no"})") << "found";
+    QTest::newRow("element without tag")
+        << QByteArray(R"({"type":"scanresult","id":1,"url":"u","elements":[{"src":"a.swf"}]})")
+        << "tagName";
+    QTest::newRow("tag name too long")
+        << (R"({"type":"scanpage","url":"u","elements":[{"tagName":")" + QByteArray(65, 'A') +
+            "\"}]}")
+        << "tagName";
+    QTest::newRow("src not text")
+        << QByteArray(R"({"type":"scanpage","url":"u","elements":[{"tagName":"EMBED","src":[]}]})")
+        << "src";
+    QTest::newRow("url too long") << (R"({"type":"scanpage","url":")" +
+                                      QByteArray(HandOffJson::MaxTextChars + 1, 'u') +
+                                      "\",\"elements\":[]}")
+                                  << "url";
     QTest::newRow("over the limit")
         << (QByteArray(R"({"type":"handoff","text":")") + QByteArray(HandOffJson::MaxBytes, 'a') +
             QByteArray(R"("})"))
@@ -115,6 +153,57 @@ void tst_HandOffJson::refused() {
     QVERIFY(!HandOffJson::read(json, &got, &why));
     QVERIFY2(why.contains(reason), qPrintable(why));
     QVERIFY(got.handOff.text.isEmpty());
+}
+
+// What the host, the program and the extension say about a page scan survives
+// the wire; a page near the limits is read whole.
+void tst_HandOffJson::scanMessages() {
+    WireMessage got;
+    QString reason;
+    QVERIFY2(
+        HandOffJson::read(HandOffJson::registerPort(2147483647, QStringLiteral("google-chrome")),
+                          &got, &reason),
+        qPrintable(reason));
+    QCOMPARE(got.type, QStringLiteral("register"));
+    QCOMPARE(got.pid, qint64(2147483647));
+    QCOMPARE(got.browser, QStringLiteral("google-chrome"));
+
+    const QString title = QStringLiteral("Movies \"1\" \u2014 Mozilla Firefox\n");
+    QVERIFY(HandOffJson::read(HandOffJson::scanRequest(9007199254740991LL, title), &got, &reason));
+    QCOMPARE(got.type, QStringLiteral("scan"));
+    QCOMPARE(got.id, 9007199254740991LL);
+    QCOMPARE(got.title, title);
+
+    PageScanResult page;
+    page.documentUrl = QStringLiteral("http://h/d\u00e9/p.html");
+    page.browser = QStringLiteral("chromium");
+    for (int i = 0; i < HandOffJson::MaxElements; ++i)
+        page.elements.append({QStringLiteral("OBJECT"), QStringLiteral("m%1.swf").arg(i), QString(),
+                              QStringLiteral("<object>\u00e9</object>").repeated(i == 0 ? 1 : 20)});
+    page.elements[0].outerHtml = QString(HandOffJson::MaxTextChars, QChar(0x263A));
+    const QByteArray result = HandOffJson::scanResult(12, page);
+    QVERIFY(result.size() < HandOffJson::MaxBytes);
+    QVERIFY2(HandOffJson::read(result, &got, &reason), qPrintable(reason));
+    QCOMPARE(got.type, QStringLiteral("scanresult"));
+    QCOMPARE(got.id, qint64(12));
+    QVERIFY(got.found);
+    QCOMPARE(got.page.documentUrl, page.documentUrl);
+    QCOMPARE(got.page.elements.size(), HandOffJson::MaxElements);
+    QCOMPARE(got.page.elements[0].outerHtml, page.elements[0].outerHtml);
+    QCOMPARE(got.page.elements[999].movie, QStringLiteral("m999.swf"));
+    QVERIFY(got.page.browser.isEmpty()); // a port's answer: the program knows the port's browser
+
+    QVERIFY(HandOffJson::read(HandOffJson::scanResult(13, std::nullopt), &got, &reason));
+    QCOMPARE(got.id, qint64(13));
+    QVERIFY(!got.found);
+    QVERIFY(got.page.elements.isEmpty());
+
+    page.elements.resize(1);
+    QVERIFY(HandOffJson::read(HandOffJson::scanPage(page), &got, &reason));
+    QCOMPARE(got.type, QStringLiteral("scanpage"));
+    QCOMPARE(got.page.browser, QStringLiteral("chromium"));
+    QCOMPARE(got.page.elements[0].tagName, QStringLiteral("OBJECT"));
+    QVERIFY(HandOffJson::read(R"({"type":"listen"})", &got, &reason));
 }
 
 // A hand-off text near the limit, with thousands of separators, is read whole.

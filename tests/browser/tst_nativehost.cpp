@@ -1,13 +1,16 @@
 // moorquill-host over real pipes: framing, refusals and starting the program.
+#include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
 #include "browser/HandOffSocket.h"
 #include "browser/MessageFrames.h"
+#include "browser/NativeHostManifests.h"
 
 #include <QProcess>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,8 +51,15 @@ private slots:
     void badInputGetsErrorReplies();
     void startsTheProgram();
     void programThatEndsIsReported();
+    void portRelaysScans();
+    void portRegistersOnceTheProgramListens();
+    void scanPageIsHandedOver();
+    void browserNames_data();
+    void browserNames();
 
 private:
+    void listenWithChannel();
+    BrowserScanChannel *m_channel = nullptr;
     void startHost(const QString &program = QString());
     QList<WireMessage> replies(int count); // reads exactly `count` framed replies
     QTemporaryDir *m_runtime = nullptr;
@@ -72,6 +82,8 @@ void tst_NativeHost::cleanup() {
     }
     delete m_host;
     m_host = nullptr;
+    delete m_channel;
+    m_channel = nullptr;
     delete m_server;
     m_server = nullptr;
     delete m_frames;
@@ -208,6 +220,139 @@ void tst_NativeHost::programThatEndsIsReported() {
     got = replies(1);
     QCOMPARE(got.size(), 1);
     QVERIFY2(got[0].message.contains("could not be started"), qPrintable(got[0].message));
+}
+
+void tst_NativeHost::listenWithChannel() {
+    m_server = new HandOffServer;
+    QVERIFY(m_server->listen(HandOffSocket::path()));
+    m_channel = new BrowserScanChannel;
+    m_channel->listenTo(m_server);
+}
+
+// The extension's port: the host registers with its parent (here the test)
+// and the browser its origin names, writes the program's request to stdout
+// and sends the answer from stdin back; bad answers go no further.
+void tst_NativeHost::portRelaysScans() {
+    listenWithChannel();
+    startHost();
+    m_host->write(MessageFrames::frame(R"({"type":"listen"})"));
+    const qint64 self = QCoreApplication::applicationPid();
+    QTRY_COMPARE(m_channel->ports(), 1);
+    QCOMPARE(m_channel->browserOf(self), QStringLiteral("chromium"));
+
+    QList<std::optional<PageScanResult>> got;
+    ScanTarget target;
+    target.pid = self;
+    target.title = QStringLiteral("Movies \u00e9 - Chromium");
+    const auto reply = [&got](const std::optional<PageScanResult> &page) { got << page; };
+    m_channel->requestScan(target, reply);
+    QList<WireMessage> out = replies(1);
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].type, QStringLiteral("scan"));
+    QCOMPARE(out[0].title, target.title);
+    const qint64 id = out[0].id;
+
+    // A hostile answer is refused by the host itself (an error reply to the
+    // extension); the good one behind it arrives.
+    m_host->write(MessageFrames::frame(R"({"type":"scanresult","id":)" + QByteArray::number(id) +
+                                       R"(,"url":7,"elements":[]})"));
+    out = replies(1);
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].type, QStringLiteral("error"));
+    PageScanResult page;
+    page.documentUrl = QStringLiteral("http://127.0.0.1/p.html");
+    page.elements = {{QStringLiteral("EMBED"), QString(), QStringLiteral("a.swf"), "<embed>"}};
+    m_host->write(MessageFrames::frame(HandOffJson::scanResult(id, page)));
+    QTRY_COMPARE(got.size(), 1);
+    QVERIFY(got[0]);
+    QCOMPARE(got[0]->documentUrl, page.documentUrl);
+    QCOMPARE(got[0]->elements[0].src, QStringLiteral("a.swf"));
+    QCOMPARE(got[0]->browser, QStringLiteral("chromium"));
+
+    // The browser closes the port: the host ends, the program forgets it.
+    m_channel->requestScan(target, reply);
+    QCOMPARE(replies(1).size(), 1);
+    m_host->closeWriteChannel();
+    QVERIFY(m_host->waitForFinished(5000));
+    QTRY_COMPARE(m_channel->ports(), 0);
+    QCOMPARE(got.size(), 2);
+    QVERIFY(!got[1]);
+}
+
+// A port opened while no program runs waits for one (the host starts none),
+// and registers again with a program started later.
+void tst_NativeHost::portRegistersOnceTheProgramListens() {
+    startHost(QStringLiteral("/bin/false"));
+    m_host->write(MessageFrames::frame(R"({"type":"listen"})"));
+    QVERIFY(m_host->waitForBytesWritten(2000));
+    QVERIFY(!m_host->waitForFinished(300)); // still there, waiting
+    for (int run = 0; run < 2; ++run) {
+        listenWithChannel();
+        QTRY_COMPARE_WITH_TIMEOUT(m_channel->ports(), 1, 8000);
+        delete m_channel;
+        m_channel = nullptr;
+        delete m_server; // the program ends
+        m_server = nullptr;
+    }
+    QCOMPARE(m_host->state(), QProcess::Running);
+    m_frames->append(m_host->readAllStandardOutput());
+    QCOMPARE(m_frames->pending(), 0); // nothing was said to the extension
+}
+
+// The menu entry's page: delivered like a hand-off, with the browser's name.
+void tst_NativeHost::scanPageIsHandedOver() {
+    listenWithChannel();
+    QSignalSpy pages(m_server, &HandOffServer::pageScanned);
+    startHost();
+    PageScanResult page;
+    page.documentUrl = QStringLiteral("https://h/p.html");
+    page.browser = QStringLiteral("evil/../name"); // replaced by the host's own
+    page.elements = {{QStringLiteral("OBJECT"), QStringLiteral("m.swf"), QString(), "<object>"}};
+    m_host->write(MessageFrames::frame(HandOffJson::scanPage(page).replace("evil/../name", "x")));
+    QList<WireMessage> got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QVERIFY2(got[0].type == QLatin1String("ok"), qPrintable(got[0].message));
+    QTRY_COMPARE(pages.count(), 1);
+    const auto delivered = pages.at(0).at(0).value<PageScanResult>();
+    QCOMPARE(delivered.documentUrl, page.documentUrl);
+    QCOMPARE(delivered.elements.size(), 1);
+    QCOMPARE(delivered.elements[0].movie, QStringLiteral("m.swf"));
+    QCOMPARE(delivered.browser, QStringLiteral("chromium"));
+    m_host->write(MessageFrames::frame(R"({"type":"scanpage","found":false})"));
+    got = replies(1);
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(got[0].type, QStringLiteral("error"));
+}
+
+void tst_NativeHost::browserNames_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("browser");
+    const QStringList chrome{"chrome-extension://bhofgmeakemcjgakgckfaokekjgpdkfk/"};
+    QTest::newRow("chromium") << chrome << "/usr/lib/chromium/chromium"
+                              << "chromium";
+    QTest::newRow("google chrome") << chrome << "/opt/google/chrome/chrome"
+                                   << "google-chrome";
+    QTest::newRow("brave") << chrome << "/opt/brave.com/brave/brave"
+                           << "brave";
+    QTest::newRow("vivaldi") << chrome << "/opt/vivaldi/vivaldi-bin"
+                             << "vivaldi";
+    QTest::newRow("unknown parent") << chrome << ""
+                                    << "chromium";
+    QTest::newRow("firefox")
+        << QStringList{"/home/u/.mozilla/native-messaging-hosts/moorquill.json",
+                       "handoff@moorquill"}
+        << "/usr/lib/firefox-esr/firefox-esr"
+        << "firefox";
+    QTest::newRow("nothing") << QStringList{} << "/usr/bin/bash"
+                             << "";
+}
+
+void tst_NativeHost::browserNames() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, parent);
+    QFETCH(QString, browser);
+    QCOMPARE(NativeHostManifests::browserOfHost(arguments, parent), browser);
 }
 
 int main(int argc, char *argv[]) {

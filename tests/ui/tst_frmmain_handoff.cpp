@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -103,6 +104,7 @@ private slots:
     void minimisedMainWindow_togglesDropWindowFirst();
     void waitingScanList_showsSaveDialogFirst();
     void scanList_opensSaveFlashOnceAndRestoresMainWindow();
+    void browserMenuScan_opensSaveFlashAndKeepsMainWindow();
     void dropWindow_dropOpensDialogWithText();
     void dropWindow_doubleClick_data();
     void dropWindow_doubleClick();
@@ -316,6 +318,27 @@ void TestFrmMainHandOff::scanList_opensSaveFlashOnceAndRestoresMainWindow() {
     QTRY_COMPARE(dialog->ListView1->count(), 3);
     QCOMPARE(w.findChildren<frmSaveSwfto *>().size(), 1);
     QTRY_VERIFY(!w.isMaximized());
+    QVERIFY(env.shown.isEmpty());
+}
+
+// The browser's "Scan this page" entry: no pick happened, so the main window
+// keeps its state (not an old pick's); a page without movies opens nothing.
+void TestFrmMainHandOff::browserMenuScan_opensSaveFlashAndKeepsMainWindow() {
+    Env env;
+    frmMain &w = env.open();
+    w.showMaximized();
+    env.core.SavedMainState = 0; // left by an earlier pick
+    PageScanResult page{"http://h/dir/p.html", {{"EMBED", {}, "a.swf", ""}}};
+    page.browser = "firefox";
+    w.receivePageScan(PageScanResult{"http://h/p.html", {{"EMBED", {}, "a.html", "<embed>"}}});
+    QVERIFY(w.statusBar()->currentMessage().contains("No Flash file"));
+    QVERIFY(!env.flow().Timer1()->isActive());
+    w.receivePageScan(page);
+    frmSaveSwfto *dialog = nullptr;
+    QTRY_VERIFY((dialog = w.findChild<frmSaveSwfto *>()) && dialog->isVisible());
+    QCOMPARE(dialog->ListView1->item(0)->text(), QString("http://h/dir/a.swf"));
+    QCOMPARE(env.core.FoundBrowser, QString("firefox"));
+    QVERIFY(w.isMaximized());
     QVERIFY(env.shown.isEmpty());
 }
 

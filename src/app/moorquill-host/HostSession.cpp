@@ -2,11 +2,13 @@
 
 #include "browser/HandOffJson.h"
 #include "browser/HandOffSocket.h"
+#include "browser/NativeHostManifests.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -50,10 +52,16 @@ bool writeAll(int fd, const QByteArray &bytes) {
 
 } // namespace
 
-HostSession::HostSession(QObject *parent)
+HostSession::HostSession(const QStringList &arguments, QObject *parent)
     : QObject(parent), m_input(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this)),
-      m_frames(HandOffJson::MaxBytes) {
+      m_frames(HandOffJson::MaxBytes), m_programFrames(HandOffJson::MaxBytes) {
     connect(m_input, &QSocketNotifier::activated, this, &HostSession::readInput);
+    m_browser = NativeHostManifests::browserOfHost(
+        arguments, QFileInfo(QStringLiteral("/proc/%1/exe").arg(::getppid())).symLinkTarget());
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &HostSession::connectProgram);
+    m_keepAlive.setInterval(KeepAliveMs);
+    connect(&m_keepAlive, &QTimer::timeout, this, [this] { reply(HandOffJson::ok()); });
 }
 
 void HostSession::readInput() {
@@ -84,6 +92,27 @@ void HostSession::handle(const QByteArray &payload) {
     QString reason;
     if (!HandOffJson::read(payload, &message, &reason)) {
         reply(HandOffJson::error(reason));
+        return;
+    }
+    if (message.type == QLatin1String("listen")) {
+        if (!m_port) {
+            m_port = true;
+            m_keepAlive.start();
+            connectProgram();
+        }
+        return;
+    }
+    if (message.type == QLatin1String("scanresult")) {
+        // An answer for the program; none is waiting when it has gone.
+        if (m_program && m_program->state() == QLocalSocket::ConnectedState)
+            m_program->write(MessageFrames::frame(payload));
+        return;
+    }
+    if (message.type == QLatin1String("scanpage")) {
+        message.page.browser = m_browser;
+        reason = message.found ? deliver(HandOffJson::scanPage(message.page))
+                               : QStringLiteral("the page could not be read");
+        reply(reason.isEmpty() ? HandOffJson::ok() : HandOffJson::error(reason));
         return;
     }
     if (message.type != QLatin1String("handoff")) {
@@ -125,4 +154,46 @@ QString HostSession::deliver(const QByteArray &json) {
 
 void HostSession::reply(const QByteArray &json) {
     writeAll(STDOUT_FILENO, MessageFrames::frame(json));
+}
+
+void HostSession::connectProgram() {
+    if (!m_program) {
+        m_program = new QLocalSocket(this);
+        connect(m_program, &QLocalSocket::connected, this, [this] {
+            m_retryWait = RetryFirstMs;
+            m_program->write(
+                MessageFrames::frame(HandOffJson::registerPort(::getppid(), m_browser)));
+        });
+        connect(m_program, &QLocalSocket::readyRead, this, &HostSession::readProgram);
+        connect(m_program, &QLocalSocket::disconnected, this, &HostSession::programLost);
+        connect(m_program, &QLocalSocket::errorOccurred, this, &HostSession::programLost);
+    }
+    if (m_program->state() != QLocalSocket::UnconnectedState) return;
+    m_programFrames = MessageFrames(HandOffJson::MaxBytes);
+    m_program->connectToServer(HandOffSocket::path());
+}
+
+// No program (yet), or it ended: try again later, waiting longer each time.
+void HostSession::programLost() {
+    if (m_retry.isActive()) return;
+    m_retry.start(m_retryWait);
+    m_retryWait = qMin(m_retryWait * 2, RetryLongestMs);
+}
+
+void HostSession::readProgram() {
+    m_programFrames.append(m_program->readAll());
+    for (;;) {
+        QByteArray payload;
+        const MessageFrames::Next next = m_programFrames.next(&payload);
+        if (next == MessageFrames::Next::NeedMore) return;
+        WireMessage message;
+        QString reason;
+        if (next == MessageFrames::Next::Oversized ||
+            !HandOffJson::read(payload, &message, &reason))
+            continue;
+        if (message.type == QLatin1String("scan"))
+            reply(HandOffJson::scanRequest(message.id, message.title));
+        else if (message.type == QLatin1String("error"))
+            qWarning("moorquill-host: the program refused: %s", qPrintable(message.message));
+    }
 }

@@ -7,7 +7,7 @@
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("moorquill-host"));
-    HostSession session;
+    HostSession session(QCoreApplication::arguments().mid(1));
     QObject::connect(&session, &HostSession::finished, &app, &QCoreApplication::quit);
     return app.exec();
 }

@@ -1,3 +1,4 @@
+#include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
 #include "browser/HandOffSocket.h"
@@ -5,6 +6,7 @@
 #include "core/AppCore.h"
 #include "platform/AppFolder.h"
 #include "platform/MallocTuning.h"
+#include "ui/MainHandOff.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -50,6 +52,9 @@ int main(int argc, char *argv[]) {
     QObject::connect(&handOffs, &HandOffServer::showRequested, &window,
                      [&window] { bringToFront(window); });
     QObject::connect(&handOffs, &HandOffServer::handOff, &window, &frmMain::receiveHandOff);
+    // The extension's ports answer the picker's scans; its menu sends pages.
+    window.handOff()->scanChannel()->listenTo(&handOffs);
+    QObject::connect(&handOffs, &HandOffServer::pageScanned, &window, &frmMain::receivePageScan);
     window.load();
     // The browsers find the host through manifests rewritten at every start.
     const QString host = QCoreApplication::applicationDirPath() + QStringLiteral("/moorquill-host");

@@ -1,0 +1,139 @@
+#pragma once
+// Headed Chromium under Xvfb with the unpacked extension, driven with
+// xdotool: what the end-to-end browser tests share. Needs MQ_SOURCE_DIR.
+
+#include "browser/HandOffSocket.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ChromiumDesktop {
+
+inline QString extensionDir() {
+    return QStringLiteral(MQ_SOURCE_DIR "/browser/extension");
+}
+
+inline QString hostProgram() {
+    return qEnvironmentVariable("MQ_BINARY_DIR") +
+           QStringLiteral("/src/app/moorquill/moorquill-host");
+}
+
+// The program's socket in a private runtime folder that Chromium, and so the
+// hosts it starts, inherit; the hosts start no program (the test is the
+// program). Returns the socket's path.
+inline QString useRuntimeFolder(const QString &folder) {
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+    qputenv("MOORQUILL_PROGRAM", "/nonexistent");
+    return HandOffSocket::path();
+}
+
+// Runs xdotool; false when it fails or outlives the deadline. The event loop
+// keeps running meanwhile: the test's web server and socket live on it.
+inline bool xdotool(const QStringList &args, QByteArray *out = nullptr, int timeoutMs = 5000) {
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), args);
+    QDeadlineTimer deadline(timeoutMs);
+    while (tool.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired()) {
+            tool.kill();
+            tool.waitForFinished();
+            return false;
+        }
+        tool.waitForFinished(10);
+        QCoreApplication::processEvents();
+    }
+    if (out) *out = tool.readAllStandardOutput();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+// Visible windows on the display: Chromium's menus are windows of their own.
+inline int visibleWindows() {
+    QByteArray out;
+    xdotool({"search", "--onlyvisible", "--name", ""}, &out);
+    return int(out.split('\n').count() - 1);
+}
+
+inline bool waitForWindows(int count, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (visibleWindows() != count) {
+        if (deadline.hasExpired()) return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+// Logs what is on the screen (when a menu did not open).
+inline void logWindows() {
+    QByteArray ids;
+    xdotool({"search", "--onlyvisible", "--name", ""}, &ids);
+    for (const QByteArray &id : ids.split('\n')) {
+        QByteArray out, name;
+        if (id.isEmpty()) continue;
+        xdotool({"getwindowgeometry", QString::fromLatin1(id)}, &out);
+        xdotool({"getwindowname", QString::fromLatin1(id)}, &name);
+        qWarning() << "x window" << id << name.trimmed() << out.simplified();
+    }
+}
+
+// A headed Chromium at 0,0 (1000x800) with a fresh profile and the unpacked
+// extension, showing `url`; ended when the object goes.
+struct Browser {
+    QProcess process;
+    ~Browser() { stop(); }
+    void stop() {
+        if (process.state() == QProcess::NotRunning) return;
+        process.terminate();
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    bool start(const QString &profile, const QString &url) {
+        QStringList args{"--user-data-dir=" + profile,
+                         "--disable-background-networking",
+                         "--disable-component-update",
+                         "--no-first-run",
+                         "--no-default-browser-check",
+                         "--disable-sync",
+                         "--test-type",
+                         "--password-store=basic",
+                         "--disable-extensions-except=" + extensionDir(),
+                         "--load-extension=" + extensionDir(),
+                         "--window-position=0,0",
+                         "--window-size=1000,800",
+                         url};
+        if (::geteuid() == 0) args.prepend("--no-sandbox");
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice()); // D-Bus complaints without end
+        process.start(QStringLiteral("chromium"), args);
+        return process.waitForStarted(10000);
+    }
+};
+
+// The id of the visible window whose name contains `name`; "" after the time.
+inline QString waitForWindow(const QString &name, int timeoutMs) {
+    QByteArray window;
+    if (!xdotool({"search", "--sync", "--onlyvisible", "--name", name}, &window, timeoutMs))
+        return QString();
+    return QString::fromLatin1(window.split('\n').first());
+}
+
+// Right-clicks at x,y of the screen after giving `window` the focus; true
+// once the menu's window shows (`windows` visible windows in all).
+inline bool openMenu(const QString &window, int x, int y, int windows) {
+    xdotool({"windowfocus", "--sync", window});
+    xdotool({"mousemove", QString::number(x), QString::number(y), "click", "3"});
+    if (waitForWindows(windows, 5000)) return true;
+    logWindows();
+    return false;
+}
+
+} // namespace ChromiumDesktop
