@@ -60,6 +60,13 @@ QStringList scanPage(const PageScanResult &page) {
     return found;
 }
 
+QString reportText(int count) {
+    if (count > 0)
+        return QStringLiteral("Moorquill have found ") + QString::number(count) +
+               QStringLiteral(" Flash files in this IE window.");
+    return QStringLiteral("No Flash file in this IE window.");
+}
+
 int storeScan(AppCore &core, const PageScanResult &page) {
     core.FoundMovies = scanPage(page);
     core.FoundCount = int(core.FoundMovies.size());

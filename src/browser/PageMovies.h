@@ -53,4 +53,7 @@ QStringList scanPage(const PageScanResult &page);
 // (FoundMovies / FoundCount) and its browser (FoundBrowser); returns FoundCount.
 int storeScan(AppCore &core, const PageScanResult &page);
 
+// What a scan that found `count` movies reports to the user.
+QString reportText(int count);
+
 } // namespace PageMovies

@@ -1,5 +1,7 @@
 #include "browser/frmDragMessage.h"
 
+#include "browser/PageMovies.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -26,15 +28,8 @@ frmDragMessage::frmDragMessage(QWidget *parent)
     layout->addWidget(Label1);
 }
 
-QString frmDragMessage::reportText(int count) {
-    if (count > 0)
-        return QStringLiteral("Moorquill have found ") + QString::number(count) +
-               QStringLiteral(" Flash files in this IE window.");
-    return QStringLiteral("No Flash file in this IE window.");
-}
-
 void frmDragMessage::showReport(int count, const QPoint &pointer) {
-    Label1->setText(reportText(count));
+    Label1->setText(PageMovies::reportText(count));
     adjustSize();
     follow(pointer);
     show();

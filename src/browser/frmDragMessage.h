@@ -11,9 +11,6 @@ class frmDragMessage : public QWidget {
 public:
     explicit frmDragMessage(QWidget *parent = nullptr);
 
-    // The report for a scanned page with `count` movies.
-    static QString reportText(int count);
-
     // Shows the report for `count` movies next to the pointer at `pointer`.
     void showReport(int count, const QPoint &pointer);
     // Places the top-left corner 16 pixels right of and below the pointer.

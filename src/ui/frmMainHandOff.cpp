@@ -46,5 +46,5 @@ void frmMain::receivePageScan(const PageScanResult &page) {
     // Nothing was picked: the main window stays as it is.
     m_core.SavedMainState = WindowPicker::stateOf(this);
     if (m_handOff->flow().receiveScan(page) == 0)
-        statusBar()->showMessage(QStringLiteral("No Flash file in this IE window."), 8000);
+        statusBar()->showMessage(PageMovies::reportText(0), 8000);
 }
