@@ -97,7 +97,7 @@ void TestDiskErrors::refusedBeforeAllocation() {
     const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
     rig.job(full).SavePath = tmpfs.path(QStringLiteral("full.swf"));
     rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QVERIFY(rig.waitFinished());
     QCOMPARE(rig.job(full).State, qint32(StateError));
     const QStringList lines = rig.logTexts().filter(QStringLiteral("Not enough free space for ") +
                                                     tmpfs.path(QStringLiteral("full.swf")));
@@ -107,7 +107,7 @@ void TestDiskErrors::refusedBeforeAllocation() {
     // Room again: the same job continues into the same file.
     QVERIFY(filler.remove());
     rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
+    QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(full).State, qint32(StateComplete));
     QCOMPARE(rig.job(full).SavePath, tmpfs.path(QStringLiteral("full.swf")));
     QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
@@ -141,7 +141,7 @@ void TestDiskErrors::fullDuringDownload() {
     const QString filler = tmpfs.path(QStringLiteral("filler"));
     QVERIFY(fillUp(filler));
     server.release();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
+    QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(full).State, qint32(StateError));
     QCOMPARE(rig.job(fine).State, qint32(StateComplete));
     QCOMPARE(EngineRig::fileBytes(rig.job(fine).SavePath), other.body);
@@ -154,7 +154,7 @@ void TestDiskErrors::fullDuringDownload() {
 
     QVERIFY(QFile::remove(filler));
     rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 3, 20000);
+    QVERIFY(rig.waitFinished(3));
     QCOMPARE(rig.job(full).State, qint32(StateComplete));
     QCOMPARE(EngineRig::sha(EngineRig::fileBytes(path)), EngineRig::sha(r.body));
 }
@@ -190,7 +190,7 @@ void TestDiskErrors::finalNameFails() {
     else
         QVERIFY(QDir().mkdir(finalPath));
     server.release();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QVERIFY(rig.waitFinished());
     QCOMPARE(rig.job(index).State, qint32(StateError));
     QCOMPARE(rig.job(index).SavePath, partPath);
     const QStringList lines = rig.logTexts().filter(QStringLiteral("Cannot rename the file ") +
@@ -203,7 +203,7 @@ void TestDiskErrors::finalNameFails() {
     // (fetching the file again when it went with its folder).
     if (!removeFolder) QVERIFY(QDir().rmdir(finalPath));
     rig.start(index, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
+    QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QCOMPARE(rig.job(index).SavePath, finalPath);
     QCOMPARE(EngineRig::fileBytes(finalPath), r.body);

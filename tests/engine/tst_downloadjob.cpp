@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/TestFiles.h"
 #include "engine/EngineRig.h"
 #include "engine/FilePreallocator.h"
 #include "engine/RangeBook.h"
@@ -16,15 +17,6 @@ Resource serve(FaultHttpServer &server, const QString &path, int size) {
     r.body = FaultHttpServer::pattern(size);
     server.setResource(path, r);
     return r;
-}
-
-// Adds a job, starts it and waits until it has ended.
-int runJob(EngineRig &rig, const QString &url, int parts) {
-    const int index = rig.addJob(url, parts);
-    rig.start(index);
-    if (!QTest::qWaitFor([&] { return rig.finished->count() >= 1; }, 10000))
-        qWarning("the job did not end in time");
-    return index;
 }
 } // namespace
 
@@ -158,9 +150,8 @@ void TestDownloadJob::download() {
     FaultHttpServer server;
     server.setResource(QStringLiteral("/d/f.swf"), resource);
     EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/d/f.swf")), parts);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    const int index = rig.run(server.url(QStringLiteral("/d/f.swf")), parts);
+    QCOMPARE(rig.finished->count(), 1);
     QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
     const DownJobRecord &rec = rig.job(index);
     QCOMPARE(rec.State, qint32(StateComplete));
@@ -190,7 +181,7 @@ void TestDownloadJob::proxyMode() {
     rig.job(index).ProxyHost = QStringLiteral("127.0.0.1");
     rig.job(index).ProxyPort = qint16(proxy.port());
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    QVERIFY(rig.waitFinished());
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QVERIFY(!proxy.requests.isEmpty());
     QVERIFY(proxy.requests[0].startsWith("GET http://movies.invalid/a.swf HTTP/1.1\r\n"));
@@ -212,7 +203,7 @@ void TestDownloadJob::answerAndCloseDuringTheRequestReport() {
                              qWarning("the server did not close");
                          QTest::qWait(100); // let the close reach the client socket
                      });
-    const int index = runJob(rig, server.url(QStringLiteral("/x.swf")), 1);
+    const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1);
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QCOMPARE(server.requests.size(), 1);
     QCOMPARE(rig.types(), (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
@@ -223,7 +214,7 @@ void TestDownloadJob::singlePartReportsAndLog() {
     FaultHttpServer server;
     const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
     EngineRig rig;
-    const int index = runJob(rig, server.url(QStringLiteral("/x.swf")), 1);
+    const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1);
 
     const QByteArray expected =
         "GET /x.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
@@ -324,7 +315,7 @@ void TestDownloadJob::redirects() {
                          QCOMPARE(part, 1);
                          linesShown = rig.log.JobLogCount();
                      });
-    const int index = runJob(rig, server.url(chain[0]), 1);
+    const int index = rig.run(server.url(chain[0]), 1);
     QCOMPARE(index, 1);
     QCOMPARE(rig.job(index).State, qint32(state));
     QCOMPARE(rig.finished->at(0).at(1).toInt(), state);
@@ -343,14 +334,11 @@ void TestDownloadJob::redirects() {
 void TestDownloadJob::jobErrors_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("logStart");
-    QTest::newRow("URL cannot be split") << "url"
-                                         << "The URL cannot be used";
-    QTest::newRow("folder cannot be made") << "folder"
-                                           << "Cannot create the folder";
-    QTest::newRow("size beyond 32 bits") << "size"
-                                         << "The file is too large: 3000000000 bytes";
-    QTest::newRow("connection refused") << "refused"
-                                        << "The server stopped delivering";
+    QTest::newRow("URL cannot be split") << "url" << QString("The URL cannot be used");
+    QTest::newRow("folder cannot be made") << "folder" << QString("Cannot create the folder");
+    QTest::newRow("size beyond 32 bits")
+        << "size" << QString("The file is too large: 3000000000 bytes");
+    QTest::newRow("connection refused") << "refused" << QString("The server stopped delivering");
 }
 
 void TestDownloadJob::jobErrors() {
@@ -374,15 +362,14 @@ void TestDownloadJob::jobErrors() {
     }
     const int index = rig.addJob(url, 2);
     if (what == QLatin1String("folder")) {
-        QFile blocker(rig.dir.filePath(QStringLiteral("file")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QVERIFY(writeFileBytes(rig.dir.filePath(QStringLiteral("file")), {}));
         rig.job(index).SavePath = rig.dir.filePath(QStringLiteral("file/sub/f.swf"));
     }
     // A second job waits and starts when the first one fails.
     rig.core.settings.Maxjobs = 1;
     const int next = rig.addJob(server.url(QStringLiteral("/f.swf")), 1, QStringLiteral("g.swf"));
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 10000);
+    QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(index).State, qint32(StateError));
     QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateError));
     const QStringList matching = rig.logTexts().filter(logStart);
@@ -399,13 +386,9 @@ void TestDownloadJob::autoRenameAndSuffix() {
     rig.core.settings.UseMQ = 1;
     rig.core.settings.PopMessage = 1;
     QSignalSpy messages(rig.events.get(), &DownloadEvents::JobMessage);
-    for (const char *name : {"x.swf!mq", "x0.swf!mq"}) {
-        QFile f(rig.dir.filePath(QLatin1String(name)));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    const int index = rig.addJob(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    for (const char *name : {"x.swf!mq", "x0.swf!mq"})
+        QVERIFY(writeFileBytes(rig.dir.filePath(QLatin1String(name)), {}));
+    const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
     const QString renamed = rig.dir.filePath(QStringLiteral("x01.swf!mq"));
     QVERIFY(rig.logTexts().contains("File Exits , Auto Rename:" + renamed));
     QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x01.swf")));
@@ -421,17 +404,13 @@ void TestDownloadJob::suffixNeverReplacesExistingFile() {
     EngineRig rig;
     rig.core.settings.UseMQ = 1;
     rig.core.settings.Fileexits = true; // Overwrite
-    QFile existing(rig.dir.filePath(QStringLiteral("x.swf")));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("keep me");
-    existing.close();
-    const int index = rig.addJob(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const QString existing = rig.dir.filePath(QStringLiteral("x.swf"));
+    QVERIFY(writeFileBytes(existing, "keep me"));
+    const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x.swf!mq")));
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QCOMPARE(EngineRig::fileBytes(existing.fileName()), QByteArray("keep me"));
+    QCOMPARE(EngineRig::fileBytes(existing), QByteArray("keep me"));
 }
 
 void TestDownloadJob::pauseAndContinueAfterRestart_data() {
@@ -446,31 +425,26 @@ void TestDownloadJob::pauseAndContinueAfterRestart() {
     QFETCH(int, parts);
     QFETCH(bool, rangesOnContinue);
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(2000000);
-    r.chunk = 20000;
-    r.intervalMs = 5;
-    server.setResource(QStringLiteral("/big.swf"), r);
+    Resource r = serve(server, QStringLiteral("/big.swf"), 2000000);
+    server.resource(QStringLiteral("/big.swf")).chunk = 20000;
+    server.resource(QStringLiteral("/big.swf")).intervalMs = 5;
     EngineRig rig;
     const int index = rig.addJob(server.url(QStringLiteral("/big.swf")), parts);
     rig.start(index);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.job(index).Received > 300000, 20000);
-    rig.events->clsDownJob(1)->Pause();
+    QVERIFY(rig.pauseAfter(index, 300000));
     const DownJobRecord paused = rig.job(index);
-    QCOMPARE(paused.State, qint32(StatePaused));
     QCOMPARE(paused.IsNew, kFalse);
     QCOMPARE(paused.FileOpen, kFalse);
     QVERIFY(paused.Received < 2000000);
     QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Pause"));
 
     // A restart: a new core with only the table and the file left.
-    rig.reset();
-    rig.reports.clear();
+    rig.restart();
     server.requests.clear();
     server.resource(QStringLiteral("/big.swf")).intervalMs = 0;
     server.resource(QStringLiteral("/big.swf")).ranges = rangesOnContinue;
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QVERIFY(rig.waitFinished());
     const DownJobRecord &rec = rig.job(index);
     QCOMPARE(rec.State, qint32(StateComplete));
     QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(r.body));
@@ -503,7 +477,7 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
     const Resource r = serve(server, QStringLiteral("/s.swf"), 100000);
     rig.job(index).Url = server.url(QStringLiteral("/s.swf"));
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    QVERIFY(rig.waitFinished());
     QVERIFY(!server.requests[0].contains("Range:"));
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
 }
@@ -514,7 +488,7 @@ void TestDownloadJob::zeroWritesWhenAllocationUnsupported() {
     EngineRig rig;
     QSignalSpy progress(rig.events.get(), &DownloadEvents::FileCreationProgress);
     FilePreallocator::forceZeroWrites = true;
-    const int index = runJob(rig, server.url(QStringLiteral("/z.swf")), 2);
+    const int index = rig.run(server.url(QStringLiteral("/z.swf")), 2);
     FilePreallocator::forceZeroWrites = false;
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     QList<qint64> done;
@@ -547,12 +521,10 @@ void TestDownloadJob::loadAsPaused() {
 
 void TestDownloadJob::refusedHeaderNameIsLeftOut() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(200000);
-    r.strictHeaderNames = true;
-    server.setResource(QStringLiteral("/n.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/n.swf"), 200000);
+    server.resource(QStringLiteral("/n.swf")).strictHeaderNames = true;
     EngineRig rig;
-    const int index = runJob(rig, server.url(QStringLiteral("/n.swf")), 3);
+    const int index = rig.run(server.url(QStringLiteral("/n.swf")), 3);
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     QVERIFY(server.requests[0].contains("\r\nAccept -Encoding: gzip , deflate\r\n"));
     for (int i = 1; i < server.requests.size(); ++i)
@@ -562,10 +534,8 @@ void TestDownloadJob::refusedHeaderNameIsLeftOut() {
 
 void TestDownloadJob::pauseDuringStall() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(100000);
-    r.stall = true;
-    server.setResource(QStringLiteral("/st.swf"), r);
+    const Resource r = serve(server, QStringLiteral("/st.swf"), 100000);
+    server.resource(QStringLiteral("/st.swf")).stall = true;
     EngineRig rig;
     const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 2);
     rig.start(index);
@@ -580,7 +550,7 @@ void TestDownloadJob::pauseDuringStall() {
     QCOMPARE(QFileInfo(rig.job(index).SavePath).size(), 100000);
     server.resource(QStringLiteral("/st.swf")).stall = false;
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    QVERIFY(rig.waitFinished());
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
 }
 
@@ -623,12 +593,9 @@ void TestDownloadJob::continueWhenEverythingIsThere() {
     if (parts > 1) rec.part(1).EndPos = rec.TotalSize / parts;
     for (int k = 1; k <= parts; ++k)
         rec.part(k).Pos = rec.part(k).EndPos + (k < parts ? 1 : 0);
-    QFile file(rec.SavePath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(r.body);
-    file.close();
+    QVERIFY(writeFileBytes(rec.SavePath, r.body));
     rig.start(index);
-    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 1; }, 10000));
+    QVERIFY(rig.waitFinished());
     QCOMPARE(rig.job(index).State, qint32(StateComplete));
     QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
@@ -656,7 +623,7 @@ void TestDownloadJob::rowDisplayAndNextJob() {
     events.SelectedJob = first;
     events.SelectedPart[1] = DownloadEvents::kWholeJob;
     rig.start(first);
-    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 2; }, 10000));
+    QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(second).State, qint32(StateComplete)); // started when the first one completed
     QVERIFY(redraw.count() > 0);
     QCOMPARE(logList.count(), 0); // the whole job was shown, not one part's log

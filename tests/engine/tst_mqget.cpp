@@ -1,4 +1,6 @@
 #include "common/FaultHttpServer.h"
+#include "common/MqRunner.h"
+#include "common/TestFiles.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,24 +20,10 @@ private slots:
     void downloadWithEventsAndLog();
     void failedJobExitsWith2();
     void interruptAndContinue();
-
-private:
-    QString m_mq;
-    // Runs mq in the event loop (the server lives in this process).
-    int run(QProcess &process, const QStringList &args);
 };
 
 void TestMqGet::initTestCase() {
-    m_mq = qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq");
-    QVERIFY2(QFileInfo(m_mq).isExecutable(), qPrintable(m_mq));
-}
-
-int TestMqGet::run(QProcess &process, const QStringList &args) {
-    process.start(m_mq, args);
-    if (!process.waitForStarted(5000)) return -1;
-    QSignalSpy done(&process, &QProcess::finished);
-    if (!done.wait(30000)) return -1;
-    return process.exitCode();
+    QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
 }
 
 void TestMqGet::usageErrors_data() {
@@ -57,9 +45,9 @@ void TestMqGet::usageErrors_data() {
 
 void TestMqGet::usageErrors() {
     QFETCH(QStringList, args);
-    QProcess process;
-    QCOMPARE(run(process, args), 1);
-    QVERIFY(process.readAllStandardError().startsWith("mq: get:"));
+    MqRunner mq;
+    QCOMPARE(mq.run(args), 1);
+    QVERIFY(mq.err().startsWith("mq: get:"));
 }
 
 void TestMqGet::downloadWithEventsAndLog() {
@@ -68,17 +56,15 @@ void TestMqGet::downloadWithEventsAndLog() {
     r.body = FaultHttpServer::pattern(300000);
     server.setResource(QStringLiteral("/m/clip.swf"), r);
     QTemporaryDir dir;
-    QProcess process;
-    const int status = run(process, {"get", server.url(QStringLiteral("/m/clip.swf")), "--parts",
-                                     "3", "--dir", dir.path(), "--name", "out.swf", "--user-agent",
-                                     "UA/2", "--events", "--log"});
+    MqRunner mq;
+    const int status =
+        mq.run({"get", server.url(QStringLiteral("/m/clip.swf")), "--parts", "3", "--dir",
+                dir.path(), "--name", "out.swf", "--user-agent", "UA/2", "--events", "--log"});
     QCOMPARE(status, 0);
-    QFile file(dir.filePath(QStringLiteral("out.swf")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), r.body);
+    QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("out.swf"))), r.body);
     QVERIFY(server.requests.value(0).contains("\r\nUser-Agent: UA/2\r\n"));
 
-    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    const QList<QByteArray> lines = mq.out().split('\n');
     QCOMPARE(lines[0], "{\"part\":1,\"type\":\"Connecting\",\"text\":\"127.0.0.1:" +
                            QByteArray::number(server.port()) + "\"}");
     int events = 0, logLines = 0;
@@ -102,10 +88,9 @@ void TestMqGet::downloadWithEventsAndLog() {
 void TestMqGet::failedJobExitsWith2() {
     FaultHttpServer server;
     QTemporaryDir dir;
-    QProcess process;
-    QCOMPARE(run(process, {"get", server.url(QStringLiteral("/none.swf")), "--dir", dir.path()}),
-             2);
-    QVERIFY(process.readAllStandardError().contains("Request Url Error! 404"));
+    MqRunner mq;
+    QCOMPARE(mq.run({"get", server.url(QStringLiteral("/none.swf")), "--dir", dir.path()}), 2);
+    QVERIFY(mq.err().contains("Request Url Error! 404"));
 }
 
 void TestMqGet::interruptAndContinue() {
@@ -123,7 +108,7 @@ void TestMqGet::interruptAndContinue() {
                            "--db",    db,
                            "--events"};
     QProcess process;
-    process.start(m_mq, args);
+    process.start(MqRunner::binary(), args);
     QVERIFY(process.waitForStarted(5000));
     QByteArray out;
     QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).count("DataArrival") > 20,
@@ -138,12 +123,10 @@ void TestMqGet::interruptAndContinue() {
 
     server.requests.clear();
     server.resource(QStringLiteral("/slow.swf")).intervalMs = 0;
-    QProcess again;
-    QCOMPARE(run(again, args), 0);
+    MqRunner again;
+    QCOMPARE(again.run(args), 0);
     QVERIFY(server.requests.value(0).contains("Range: bytes="));
-    QFile file(dir.filePath(QStringLiteral("slow.swf")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), r.body);
+    QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("slow.swf"))), r.body);
 }
 
 QTEST_GUILESS_MAIN(TestMqGet)

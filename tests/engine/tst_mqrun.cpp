@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/CategoryTree.h"
@@ -50,7 +51,17 @@ private:
         return false;
     }
 
-    QString m_mq;
+    // Jobs 1..n all complete with the served bytes.
+    void expectAllComplete(int n) {
+        const QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), n);
+        for (int i = 1; i <= n; ++i) {
+            QCOMPARE(jobs[i - 1].State, 4);
+            QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
+                     m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
+        }
+    }
+
     QTemporaryDir m_dir;
     FaultHttpServer m_server;
     int m_jobs = 0;
@@ -58,8 +69,7 @@ private:
 };
 
 void TestMqRun::initTestCase() {
-    m_mq = qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq");
-    QVERIFY2(QFileInfo(m_mq).isExecutable(), qPrintable(m_mq));
+    QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
     QVERIFY(writeFileBytes(m_dir.filePath("set.ini"), "[General]\nMaxjobs=3\n"));
 }
 
@@ -73,11 +83,9 @@ void TestMqRun::usageErrors_data() {
 
 void TestMqRun::usageErrors() {
     QFETCH(QStringList, args);
-    Run run;
-    run.process.start(m_mq, args);
-    QVERIFY(run.process.waitForFinished(5000));
-    QCOMPARE(run.process.exitCode(), 1);
-    QVERIFY(run.process.readAllStandardError().startsWith("mq: run:"));
+    const MqResult r = runMq(args);
+    QCOMPARE(r.status, 1);
+    QVERIFY(r.err.startsWith("mq: run:"));
 }
 
 void TestMqRun::start(Run &run, const QStringList &extra) {
@@ -87,7 +95,7 @@ void TestMqRun::start(Run &run, const QStringList &extra) {
             run.events << QJsonDocument::fromJson(line).object();
         }
     });
-    run.process.start(m_mq, QStringList{"run", "--db", db(), "--events"} + extra);
+    run.process.start(MqRunner::binary(), QStringList{"run", "--db", db(), "--events"} + extra);
     QVERIFY(run.process.waitForStarted(5000));
 }
 
@@ -216,17 +224,8 @@ void TestMqRun::interruptThenContinue() {
     Run third;
     start(third);
     QCOMPARE(finish(third), 0);
-    bool continued = false;
-    for (int i = before; i < m_server.requests.size(); ++i)
-        continued |=
-            QRegularExpression("Range: bytes=[1-9]").match(m_server.requests[i]).hasMatch();
-    QVERIFY(continued);
-    jobs = loadJobs();
-    for (int i = 1; i <= 6; ++i) {
-        QCOMPARE(jobs[i - 1].State, 4);
-        QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
-                 m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
-    }
+    QVERIFY(continuedAfter(before));
+    expectAllComplete(6);
 }
 
 void TestMqRun::killThenNoJobLost() {
@@ -270,13 +269,7 @@ void TestMqRun::killThenNoJobLost() {
     start(second);
     QCOMPARE(finish(second), 0);
     QVERIFY(continuedAfter(before)); // from the saved ranges, not from the start
-    jobs = loadJobs();
-    QCOMPARE(jobs.size(), 8);
-    for (int i = 1; i <= 8; ++i) {
-        QCOMPARE(jobs[i - 1].State, 4);
-        QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
-                 m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
-    }
+    expectAllComplete(8);
 }
 
 QTEST_MAIN(TestMqRun)

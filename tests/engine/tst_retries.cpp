@@ -126,7 +126,7 @@ void TestRetries::stallAfterHeaderEndsInError() {
     QElapsedTimer clock;
     clock.start();
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 15000);
+    QVERIFY(rig.waitFinished());
     QVERIFY2(clock.elapsed() < 11000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(rig.job(index).State, qint32(StateError));
     QCOMPARE(requestsFor(server, "/st.swf"), 3);
@@ -177,9 +177,7 @@ void TestRetries::recovers() {
     server.setResource(QStringLiteral("/r.swf"), r);
     EngineRig rig;
     setRetries(rig, 2, fault == QLatin1String("drop") ? 1 : 4, 5, 5);
-    const int index = rig.addJob(server.url(QStringLiteral("/r.swf")), parts);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    const int index = rig.run(server.url(QStringLiteral("/r.swf")), parts);
     QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
     QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rig.job(index).SavePath)), EngineRig::sha(r.body));
     if (!retryLine.isEmpty())
@@ -208,9 +206,7 @@ void TestRetries::refusedFirstThenAccepted() {
                          if (type == QLatin1String("Retry") && !server.isListening())
                              server.listen(QHostAddress::LocalHost, port);
                      });
-    const int index = rig.addJob(url, 4);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    const int index = rig.run(url, 4);
     QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
     QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     QCOMPARE(rig.logTexts().filter(QStringLiteral("Retry 1 of 3 in 1 s")).size(), 1);
@@ -242,9 +238,7 @@ void TestRetries::connectTimeOut() {
     PartRetryPolicy::MsPerSecond = 100;
     EngineRig rig;
     setRetries(rig, 1, 1, 2, 5);
-    const int index = rig.addJob(QStringLiteral("http://127.0.0.1:%1/x.swf").arg(port), 1);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = rig.run(QStringLiteral("http://127.0.0.1:%1/x.swf").arg(port), 1);
     ::close(fd);
     QCOMPARE(rig.job(index).State, qint32(StateError));
     const QStringList log = rig.logTexts();
@@ -282,9 +276,7 @@ void TestRetries::errorAnswers() {
     if (!status.isEmpty()) server.setResource(QStringLiteral("/e.swf"), r);
     EngineRig rig;
     setRetries(rig, retries, 1, 5, 5);
-    const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), 3);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
+    const int index = rig.run(server.url(QStringLiteral("/e.swf")), 3);
     QCOMPARE(rig.job(index).State, qint32(StateError));
     QTEST(requestsFor(server, "/e.swf"), "requests");
     QCOMPARE(rig.count(QStringLiteral("RequestError")), 1);

@@ -68,9 +68,7 @@ void TestSafeResume::replacedBetweenPauseAndContinue() {
     rig.core.paths.JobDbPath = rig.dir.filePath(QStringLiteral("default.mqb"));
     const int index = rig.addJob(server.url(QStringLiteral("/m.swf")), parts);
     rig.start(index);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.job(index).Received > 300000, 20000);
-    rig.events->clsDownJob(1)->Pause();
-    QCOMPARE(rig.job(index).State, qint32(StatePaused));
+    QVERIFY(rig.pauseAfter(index, 300000));
 
     // Replaced on the server, then continued after a restart of the program.
     QByteArray fresh = restarts ? FaultHttpServer::pattern(newSize + 7).mid(7) : r.body;
@@ -78,11 +76,10 @@ void TestSafeResume::replacedBetweenPauseAndContinue() {
     now.body = fresh;
     now.etag = newTag;
     now.intervalMs = 0;
-    rig.reset();
-    rig.reports.clear();
+    rig.restart();
     server.requests.clear();
     rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
+    QVERIFY(rig.waitFinished());
     const DownJobRecord &rec = rig.job(index);
     QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
     QCOMPARE(rec.TotalSize, qint32(fresh.size()));
