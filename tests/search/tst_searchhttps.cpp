@@ -3,7 +3,6 @@
 // with its reason.
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
-#include "engine/PartTransport.h"
 #include "search/SearchRig.h"
 
 #include <QSslError>
@@ -31,11 +30,8 @@ const QByteArray kPage = "<html>" + embed("intro.swf") + embed("/root/top.swf") 
 
 std::unique_ptr<NginxServer> tst_SearchHttps::serve(const QString &cert) {
     auto nginx = std::make_unique<NginxServer>();
-    nginx->setTls(m_certs.path(cert + QStringLiteral(".pem")),
-                  m_certs.path(cert + QStringLiteral(".key")));
-    QDir().mkpath(nginx->root() + QStringLiteral("/a"));
-    QFile page(nginx->root() + QStringLiteral("/a/index.htm"));
-    if (page.open(QIODevice::WriteOnly)) page.write(kPage);
+    m_certs.serveTls(*nginx, cert);
+    nginx->put(QStringLiteral("a/index.htm"), kPage);
     return nginx;
 }
 
@@ -43,9 +39,7 @@ void tst_SearchHttps::initTestCase() {
     if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
     if (!TestCerts::available()) QSKIP("openssl is not installed");
     QString error;
-    QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
-    QVERIFY2(PartTransport::AddCaFile(m_certs.path(QStringLiteral("ca-good.pem")), &error),
-             qPrintable(error));
+    QVERIFY2(m_certs.makeTrustedGoodAndStranger(&error), qPrintable(error));
     m_good = serve(QStringLiteral("srv"));
     m_stranger = serve(QStringLiteral("stranger"));
     QVERIFY2(m_good->start(&error), qPrintable(error));
