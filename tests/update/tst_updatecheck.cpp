@@ -33,34 +33,31 @@ void TestUpdateCheck::evaluate_data() {
     QTest::addColumn<QString>("label");
     QTest::addColumn<bool>("newer");
     QTest::addColumn<QString>("downSite");
-    QTest::newRow("same version") << kHeader +
-                                         "Newest Version:1.3\r\nDownSite:http://dl.test/mq.zip\r\n"
-                                  << kNoNew << false << "";
-    QTest::newRow("newer, key in lower case")
-        << kHeader + "newest version: 1.4\r\ndownsite:http://dl.test/mq14.zip" << kNewer << true
-        << "http://dl.test/mq14.zip";
-    QTest::newRow("DownSite ending in a line break")
-        << kHeader + "Newest Version:2\r\nDownSite:https://dl.test/a/mq2.exe\r\n"
-        << kNewer << true << "https://dl.test/a/mq2.exe";
-    QTest::newRow("1.10 reads as 1.1")
-        << kHeader + "Newest Version:1.10\r\nDownSite:http://dl.test/x\r\n"
-        << kNoNew << false << "";
-    QTest::newRow("1.31 is newer")
-        << kHeader + "Newest Version:1.31\r\nDownSite:http://dl.test/x\r\n"
-        << kNewer << true << "http://dl.test/x";
-    QTest::newRow("no header separator") << QByteArray("HTTP/1.1 200 OK\r\nNewest Version:9\r\n")
-                                         << "Check Complete." << false << "";
-    QTest::newRow("error page") << QByteArray("HTTP/1.1 404 Not Found\r\n\r\n<h1>Not Found</h1>")
-                                << kNoFile << false << "";
-    QTest::newRow("newer without DownSite") << kHeader + "Newest Version:9.0\r\n"
-                                            << kNoFile << false << "";
-    QTest::newRow("DownSite not http")
-        << kHeader + "Newest Version:9\r\nDownSite:ftp://dl.test/x" << kNoFile << false << "";
-    QTest::newRow("line break before the number")
-        << kHeader + "Newest Version:\r\n9\r\nDownSite:http://dl.test/x" << kNoNew << false << "";
-    QTest::newRow("key right behind the separator")
-        << QByteArray("HTTP/1.0 200 OK\r\n\r\nNewest Version:7") + "DownSite:http://dl.test/7"
-        << kNewer << true << "http://dl.test/7";
+    const auto row = [](const char *tag, const QByteArray &response, const QString &label,
+                        const QString &downSite) {
+        QTest::newRow(tag) << response << label << !downSite.isEmpty() << downSite;
+    };
+    row("same version", kHeader + "Newest Version:1.3\r\nDownSite:http://dl.test/mq.zip\r\n",
+        kNoNew, "");
+    row("newer, key in lower case",
+        kHeader + "newest version: 1.4\r\ndownsite:http://dl.test/mq14.zip", kNewer,
+        "http://dl.test/mq14.zip");
+    row("DownSite ending in a line break",
+        kHeader + "Newest Version:2\r\nDownSite:https://dl.test/a/mq2.exe\r\n", kNewer,
+        "https://dl.test/a/mq2.exe");
+    row("1.10 reads as 1.1", kHeader + "Newest Version:1.10\r\nDownSite:http://dl.test/x\r\n",
+        kNoNew, "");
+    row("1.31 is newer", kHeader + "Newest Version:1.31\r\nDownSite:http://dl.test/x\r\n", kNewer,
+        "http://dl.test/x");
+    row("no header separator", "HTTP/1.1 200 OK\r\nNewest Version:9\r\n", "Check Complete.", "");
+    row("error page", "HTTP/1.1 404 Not Found\r\n\r\n<h1>Not Found</h1>", kNoFile, "");
+    row("newer without DownSite", kHeader + "Newest Version:9.0\r\n", kNoFile, "");
+    row("DownSite not http", kHeader + "Newest Version:9\r\nDownSite:ftp://dl.test/x", kNoFile, "");
+    row("line break before the number",
+        kHeader + "Newest Version:\r\n9\r\nDownSite:http://dl.test/x", kNoNew, "");
+    row("key right behind the separator",
+        "HTTP/1.0 200 OK\r\n\r\nNewest Version:7DownSite:http://dl.test/7", kNewer,
+        "http://dl.test/7");
 }
 
 void TestUpdateCheck::evaluate() {

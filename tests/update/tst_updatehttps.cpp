@@ -4,7 +4,6 @@
 #include "common/MqRunner.h"
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
-#include "engine/PartTransport.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateConfig.h"
 
@@ -31,18 +30,12 @@ void tst_UpdateHttps::initTestCase() {
     if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
     if (!TestCerts::available()) QSKIP("openssl is not installed");
     QString error;
-    QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
-    QVERIFY2(PartTransport::AddCaFile(m_certs.path(QStringLiteral("ca-good.pem")), &error),
-             qPrintable(error));
+    QVERIFY2(m_certs.makeTrustedGoodAndStranger(&error), qPrintable(error));
     for (auto *server : {&m_good, &m_stranger}) {
-        const QString cert = server == &m_good ? QStringLiteral("srv") : QStringLiteral("stranger");
         *server = std::make_unique<NginxServer>();
-        (*server)->setTls(m_certs.path(cert + QStringLiteral(".pem")),
-                          m_certs.path(cert + QStringLiteral(".key")));
-        QFile file((*server)->root() + QStringLiteral("/newmoorquill.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Newest Version:9.1\r\nDownSite:https://dl.test/mq91.zip\r\n");
-        file.close();
+        m_certs.serveTls(**server, server == &m_good ? "srv" : "stranger");
+        QVERIFY((*server)->put("newmoorquill.txt",
+                               "Newest Version:9.1\r\nDownSite:https://dl.test/mq91.zip\r\n"));
         QVERIFY2((*server)->start(&error), qPrintable(error));
     }
 }
