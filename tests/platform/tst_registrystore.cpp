@@ -1,6 +1,7 @@
 // The registry store addressed by one path text, and the browser menu
 // records written into it at every start.
 #include "browser/BrowserMenuRegistration.h"
+#include "common/TestFiles.h"
 #include "platform/RegistryStore.h"
 
 #include <QFile>
@@ -39,26 +40,25 @@ void TestRegistryStore::keyPaths_data() {
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("root");
     QTest::addColumn<QString>("subKey");
-    QTest::newRow("root and sub-key")
-        << "HKEY_CURRENT_USER\\Software\\A b" << true << "HKEY_CURRENT_USER"
-        << "Software\\A b";
-    QTest::newRow("root alone") << "HKEY_LOCAL_MACHINE" << true << "HKEY_LOCAL_MACHINE"
-                                << "";
+    const auto good = [](const char *tag, const QString &path, const QString &root,
+                         const QString &subKey) {
+        QTest::newRow(tag) << path << true << root << subKey;
+    };
+    const auto bad = [](const char *tag, const QString &path) {
+        QTest::newRow(tag) << path << false << QString() << QString();
+    };
+    good("root and sub-key", "HKEY_CURRENT_USER\\Software\\A b", "HKEY_CURRENT_USER",
+         "Software\\A b");
+    good("root alone", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE", "");
     for (const char *root : {"HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_PERFORMANCE_DATA",
                              "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"})
-        QTest::newRow(root) << QString(root) + "\\x" << true << root << "x";
-    QTest::newRow("trailing backslash") << "HKEY_CURRENT_USER\\Software\\" << false << ""
-                                        << "";
-    QTest::newRow("root with trailing backslash") << "HKEY_USERS\\" << false << ""
-                                                  << "";
-    QTest::newRow("no HKEY_") << "Software\\x" << false << ""
-                              << "";
-    QTest::newRow("HKEY_ in lower case") << "hkey_current_user\\x" << false << ""
-                                         << "";
-    QTest::newRow("unknown root") << "HKEY_NOWHERE\\x" << false << ""
-                                  << "";
-    QTest::newRow("empty") << "" << false << ""
-                           << "";
+        good(root, QString(root) + "\\x", root, "x");
+    bad("trailing backslash", "HKEY_CURRENT_USER\\Software\\");
+    bad("root with trailing backslash", "HKEY_USERS\\");
+    bad("no HKEY_", "Software\\x");
+    bad("HKEY_ in lower case", "hkey_current_user\\x");
+    bad("unknown root", "HKEY_NOWHERE\\x");
+    bad("empty", "");
 }
 
 void TestRegistryStore::keyPaths() {
@@ -144,16 +144,15 @@ void TestRegistryStore::browserMenu_recordsBothEntries_data() {
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("downScript");
     QTest::addColumn<QString>("searchScript");
-    QTest::newRow("folder") << "C:\\Program Files\\MoorQuill" << QChar('\\')
-                            << "C:\\Program Files\\MoorQuill\\mq_url.htm"
-                            << "C:\\Program Files\\MoorQuill\\mq_search.htm";
-    QTest::newRow("drive root doubles the backslash") << "C:\\" << QChar('\\') << "C:\\\\mq_url.htm"
-                                                      << "C:\\\\mq_search.htm";
-    QTest::newRow("executable's folder")
-        << "/opt/moorquill/bin" << QChar('/') << "/opt/moorquill/bin/mq_url.htm"
-        << "/opt/moorquill/bin/mq_search.htm";
-    QTest::newRow("file system root") << "/" << QChar('/') << "//mq_url.htm"
-                                      << "//mq_search.htm";
+    const auto row = [](const char *tag, const QString &folder, char separator,
+                        const QString &prefix) {
+        QTest::newRow(tag) << folder << QChar(separator) << prefix + "mq_url.htm"
+                           << prefix + "mq_search.htm";
+    };
+    row("folder", "C:\\Program Files\\MoorQuill", '\\', "C:\\Program Files\\MoorQuill\\");
+    row("drive root doubles the backslash", "C:\\", '\\', "C:\\\\");
+    row("executable's folder", "/opt/moorquill/bin", '/', "/opt/moorquill/bin/");
+    row("file system root", "/", '/', "//");
 }
 
 void TestRegistryStore::browserMenu_recordsBothEntries() {
@@ -174,14 +173,9 @@ void TestRegistryStore::browserMenu_reRegistrationRestoresDeletedEntries() {
     QVERIFY(store.writeString("HKEY_LOCAL_MACHINE", "Keep", "v", "kept"));
     BrowserMenuRegistration::registerEntries(store, "/a", '/');
     // The user deletes one entry's key and changes the other's values.
-    QFile file(storePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QByteArray json = file.readAll();
-    file.close();
-    json.replace("using moorquill to download", "deleted by the user");
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(json);
-    file.close();
+    QVERIFY(writeFileBytes(
+        storePath(),
+        readFileBytes(storePath()).replace("using moorquill to download", "deleted by the user")));
     QVERIFY(store.setNumber(kSearchKey, "Contexts", 1));
     QVERIFY(!store.keyExists(kDownKey));
 
