@@ -110,20 +110,18 @@ void TestSmtpDialogue::dialogue_data() {
     QTest::addColumn<bool>("silent");
     QTest::addColumn<bool>("sent");
     QTest::addColumn<QString>("lastLine");
-    QTest::newRow("250 after 15 s to the message")
-        << QByteArray("MESSAGE") << 15 << 1 << false << true << "Message send succeed";
-    QTest::newRow("250 after 15 s to RCPT TO")
-        << QByteArray("RCPT") << 15 << 1 << false << false << "Can't send the receiver's address ";
-    QTest::newRow("no greeting") << QByteArray("GREETING") << 0 << 1 << true << false
-                                 << "Can't connect the email server...";
-    QTest::newRow("greeting in two pieces")
-        << QByteArray("GREETING") << 0 << 2 << false << true << "Message send succeed";
-    QTest::newRow("code split over pieces")
-        << QByteArray("HELO") << 0 << 15 << false << false << "Can't open the email sending";
-    QTest::newRow("no 354") << QByteArray("DATA") << 0 << 1 << true << false
-                            << "Can't send the message body";
-    QTest::newRow("no answer to QUIT")
-        << QByteArray("QUIT") << 0 << 1 << true << false << "250 2.0.0 Ok: queued";
+    const auto row = [](const char *tag, const QByteArray &step, int delay, int pieces, bool silent,
+                        bool sent, const QString &lastLine) {
+        QTest::newRow(tag) << step << delay << pieces << silent << sent << lastLine;
+    };
+    row("250 after 15 s to the message", "MESSAGE", 15, 1, false, true, "Message send succeed");
+    row("250 after 15 s to RCPT TO", "RCPT", 15, 1, false, false,
+        "Can't send the receiver's address ");
+    row("no greeting", "GREETING", 0, 1, true, false, "Can't connect the email server...");
+    row("greeting in two pieces", "GREETING", 0, 2, false, true, "Message send succeed");
+    row("code split over pieces", "HELO", 0, 15, false, false, "Can't open the email sending");
+    row("no 354", "DATA", 0, 1, true, false, "Can't send the message body");
+    row("no answer to QUIT", "QUIT", 0, 1, true, false, "250 2.0.0 Ok: queued");
 }
 
 void TestSmtpDialogue::dialogue() {
