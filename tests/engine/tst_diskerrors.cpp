@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/TestFiles.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -83,15 +84,10 @@ bool unreserve(const QString &path, const DownJobRecord &job) {
 
 void TestDiskErrors::refusedBeforeAllocation() {
     MOUNT_OR_SKIP(tmpfs, "2m");
-    QFile filler(tmpfs.path(QStringLiteral("filler")));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    filler.write(QByteArray(1024 * 1024, 'x'));
-    filler.close();
+    QVERIFY(writeFileBytes(tmpfs.path(QStringLiteral("filler")), QByteArray(1024 * 1024, 'x')));
 
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(1500000);
-    server.setResource(QStringLiteral("/full.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/full.swf"), 1500000);
 
     EngineRig rig;
     const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
@@ -105,7 +101,7 @@ void TestDiskErrors::refusedBeforeAllocation() {
     QCOMPARE(rig.job(full).TotalSize, 1500000);
 
     // Room again: the same job continues into the same file.
-    QVERIFY(filler.remove());
+    QVERIFY(QFile::remove(tmpfs.path(QStringLiteral("filler"))));
     rig.start(full, 1);
     QVERIFY(rig.waitFinished(2));
     QCOMPARE(rig.job(full).State, qint32(StateComplete));
@@ -116,10 +112,8 @@ void TestDiskErrors::refusedBeforeAllocation() {
 void TestDiskErrors::fullDuringDownload() {
     MOUNT_OR_SKIP(tmpfs, "4m");
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(3000000);
-    r.holdAfter = 400000;
-    server.setResource(QStringLiteral("/full.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/full.swf"), 3000000);
+    server.resource(QStringLiteral("/full.swf")).holdAfter = 400000;
     Resource other;
     other.body = FaultHttpServer::pattern(300000).mid(11);
     server.setResource(QStringLiteral("/other.swf"), other);
@@ -170,10 +164,8 @@ void TestDiskErrors::finalNameFails() {
     QFETCH(bool, removeFolder);
     QFETCH(QString, reason);
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(700000);
-    r.holdAfter = 100000;
-    server.setResource(QStringLiteral("/movie.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/movie.swf"), 700000);
+    server.resource(QStringLiteral("/movie.swf")).holdAfter = 100000;
 
     EngineRig rig;
     rig.core.settings.UseMQ = 1;

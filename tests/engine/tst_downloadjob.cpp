@@ -10,16 +10,6 @@
 using Resource = FaultHttpServer::Resource;
 Q_DECLARE_METATYPE(Resource)
 
-namespace {
-// Serves `size` test bytes at `path`.
-Resource serve(FaultHttpServer &server, const QString &path, int size) {
-    Resource r;
-    r.body = FaultHttpServer::pattern(size);
-    server.setResource(path, r);
-    return r;
-}
-} // namespace
-
 class TestDownloadJob : public QObject {
     Q_OBJECT
 private slots:
@@ -172,9 +162,7 @@ void TestDownloadJob::download() {
 
 void TestDownloadJob::proxyMode() {
     FaultHttpServer proxy;
-    Resource r;
-    r.body = FaultHttpServer::pattern(70000);
-    proxy.setResource(QStringLiteral("/a.swf"), r);
+    const Resource r = proxy.serve(QStringLiteral("/a.swf"), 70000);
     EngineRig rig;
     const int index = rig.addJob(QStringLiteral("http://movies.invalid:8080/a.swf"), 2);
     rig.job(index).UseProxy = kTrue;
@@ -194,7 +182,7 @@ void TestDownloadJob::answerAndCloseDuringTheRequestReport() {
     // The handler of the "Request" report lets events run long enough for the
     // whole answer and the server's close to arrive before the job reads.
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
+    const Resource r = server.serve(QStringLiteral("/x.swf"), 5000);
     EngineRig rig;
     QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
                      [&](qint16, const QString &type, const QString &) {
@@ -212,7 +200,7 @@ void TestDownloadJob::answerAndCloseDuringTheRequestReport() {
 
 void TestDownloadJob::singlePartReportsAndLog() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
+    const Resource r = server.serve(QStringLiteral("/x.swf"), 5000);
     EngineRig rig;
     const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1);
 
@@ -381,7 +369,7 @@ void TestDownloadJob::jobErrors() {
 
 void TestDownloadJob::autoRenameAndSuffix() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
+    const Resource r = server.serve(QStringLiteral("/x.swf"), 1000);
     EngineRig rig;
     rig.core.settings.UseMQ = 1;
     rig.core.settings.PopMessage = 1;
@@ -400,7 +388,7 @@ void TestDownloadJob::autoRenameAndSuffix() {
 
 void TestDownloadJob::suffixNeverReplacesExistingFile() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
+    const Resource r = server.serve(QStringLiteral("/x.swf"), 1000);
     EngineRig rig;
     rig.core.settings.UseMQ = 1;
     rig.core.settings.Fileexits = true; // Overwrite
@@ -425,7 +413,7 @@ void TestDownloadJob::pauseAndContinueAfterRestart() {
     QFETCH(int, parts);
     QFETCH(bool, rangesOnContinue);
     FaultHttpServer server;
-    Resource r = serve(server, QStringLiteral("/big.swf"), 2000000);
+    Resource r = server.serve(QStringLiteral("/big.swf"), 2000000);
     server.resource(QStringLiteral("/big.swf")).chunk = 20000;
     server.resource(QStringLiteral("/big.swf")).intervalMs = 5;
     EngineRig rig;
@@ -474,7 +462,7 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
     QCOMPARE(rig.job(index).IsNew, kTrue);
 
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/s.swf"), 100000);
+    const Resource r = server.serve(QStringLiteral("/s.swf"), 100000);
     rig.job(index).Url = server.url(QStringLiteral("/s.swf"));
     rig.start(index);
     QVERIFY(rig.waitFinished());
@@ -484,7 +472,7 @@ void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
 
 void TestDownloadJob::zeroWritesWhenAllocationUnsupported() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/z.swf"), 2500000);
+    const Resource r = server.serve(QStringLiteral("/z.swf"), 2500000);
     EngineRig rig;
     QSignalSpy progress(rig.events.get(), &DownloadEvents::FileCreationProgress);
     FilePreallocator::forceZeroWrites = true;
@@ -521,7 +509,7 @@ void TestDownloadJob::loadAsPaused() {
 
 void TestDownloadJob::refusedHeaderNameIsLeftOut() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/n.swf"), 200000);
+    const Resource r = server.serve(QStringLiteral("/n.swf"), 200000);
     server.resource(QStringLiteral("/n.swf")).strictHeaderNames = true;
     EngineRig rig;
     const int index = rig.run(server.url(QStringLiteral("/n.swf")), 3);
@@ -534,7 +522,7 @@ void TestDownloadJob::refusedHeaderNameIsLeftOut() {
 
 void TestDownloadJob::pauseDuringStall() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/st.swf"), 100000);
+    const Resource r = server.serve(QStringLiteral("/st.swf"), 100000);
     server.resource(QStringLiteral("/st.swf")).stall = true;
     EngineRig rig;
     const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 2);
@@ -582,7 +570,7 @@ void TestDownloadJob::continueWhenEverythingIsThere_data() {
 void TestDownloadJob::continueWhenEverythingIsThere() {
     QFETCH(int, parts);
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/e.swf"), 300000);
+    const Resource r = server.serve(QStringLiteral("/e.swf"), 300000);
     EngineRig rig;
     const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), parts);
     DownJobRecord &rec = rig.job(index);
@@ -603,7 +591,7 @@ void TestDownloadJob::continueWhenEverythingIsThere() {
 
 void TestDownloadJob::rowDisplayAndNextJob() {
     FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/r.swf"), 400000);
+    const Resource r = server.serve(QStringLiteral("/r.swf"), 400000);
     server.resource(QStringLiteral("/r.swf")).chunk = 40000;
     EngineRig rig;
     DownloadEvents &events = *rig.events;

@@ -52,9 +52,7 @@ void TestMqGet::usageErrors() {
 
 void TestMqGet::downloadWithEventsAndLog() {
     FaultHttpServer server;
-    FaultHttpServer::Resource r;
-    r.body = FaultHttpServer::pattern(300000);
-    server.setResource(QStringLiteral("/m/clip.swf"), r);
+    const FaultHttpServer::Resource r = server.serve(QStringLiteral("/m/clip.swf"), 300000);
     QTemporaryDir dir;
     MqRunner mq;
     const int status =
@@ -95,11 +93,9 @@ void TestMqGet::failedJobExitsWith2() {
 
 void TestMqGet::interruptAndContinue() {
     FaultHttpServer server;
-    FaultHttpServer::Resource r;
-    r.body = FaultHttpServer::pattern(3000000);
-    r.chunk = 16000;
-    r.intervalMs = 5;
-    server.setResource(QStringLiteral("/slow.swf"), r);
+    const FaultHttpServer::Resource r = server.serve(QStringLiteral("/slow.swf"), 3000000);
+    server.resource(QStringLiteral("/slow.swf")).chunk = 16000;
+    server.resource(QStringLiteral("/slow.swf")).intervalMs = 5;
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("default.mqb"));
     const QStringList args{"get",     server.url(QStringLiteral("/slow.swf")),

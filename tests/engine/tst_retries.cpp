@@ -116,10 +116,8 @@ void TestRetries::connectTimeoutFires() {
 void TestRetries::stallAfterHeaderEndsInError() {
     // Real seconds: Rtimeout 2, Retries 2, Redelay 1 end the job in about 8 s.
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(20000);
-    r.stall = true;
-    server.setResource(QStringLiteral("/st.swf"), r);
+    server.serve(QStringLiteral("/st.swf"), 20000);
+    server.resource(QStringLiteral("/st.swf")).stall = true;
     EngineRig rig;
     setRetries(rig, 2, 1, 30, 2);
     const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 1);
@@ -190,12 +188,7 @@ void TestRetries::recovers() {
 void TestRetries::refusedFirstThenAccepted() {
     PartRetryPolicy::MsPerSecond = 50;
     FaultHttpServer server;
-    const Resource r = [] {
-        Resource x;
-        x.body = FaultHttpServer::pattern(120000);
-        return x;
-    }();
-    server.setResource(QStringLiteral("/late.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/late.swf"), 120000);
     const QString url = server.url(QStringLiteral("/late.swf"));
     const quint16 port = server.port();
     server.close(); // refused until the first retry is announced

@@ -29,13 +29,9 @@ struct Rig : EngineRig {
     FaultHttpServer server;
     JobCommands commands{core, *events};
     Rig() {
-        FaultHttpServer::Resource stall;
-        stall.body = FaultHttpServer::pattern(4096);
-        stall.stall = true;
-        server.setResource("/stall.swf", stall);
-        FaultHttpServer::Resource quick;
-        quick.body = FaultHttpServer::pattern(3000);
-        server.setResource("/quick.swf", quick);
+        server.serve("/stall.swf", 4096);
+        server.resource("/stall.swf").stall = true;
+        server.serve("/quick.swf", 3000);
         core.lists.startRule = [this](int job, int) { events->StartRule(job); };
     }
     // A job listed in lvNowDown (started by the start rule when waiting).

@@ -28,9 +28,7 @@ void TestSpeedLimit::limitHolds() {
     QFETCH(int, parts);
     QFETCH(int, jobs);
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(1536 * 1024 / jobs);
-    server.setResource(QStringLiteral("/l.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/l.swf"), 1536 * 1024 / jobs);
     EngineRig rig;
     rig.core.settings.Maxjobs = 2;
     rig.core.settings.SpeedLimit = 512; // KiB/s: 1.5 MiB take 3 s
@@ -53,9 +51,7 @@ void TestSpeedLimit::limitHolds() {
 
 void TestSpeedLimit::liftedWhileRunning() {
     FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(8 * 1024 * 1024);
-    server.setResource(QStringLiteral("/big.swf"), r);
+    const Resource r = server.serve(QStringLiteral("/big.swf"), 8 * 1024 * 1024);
     EngineRig rig;
     rig.core.settings.SpeedLimit = 128; // 64 s for the whole file
     const int index = rig.addJob(server.url(QStringLiteral("/big.swf")), 4);
