@@ -29,13 +29,13 @@ private slots:
     void manual_waitsForStart();
     void secondSearch_waitsForTheFirst();
     void pauseWithNothingRunning_startsFirstWaiting();
-    void pauseDuringFetch_freesTheSlot();
+    void interruptDuringFetch_freesTheSlot_data();
+    void interruptDuringFetch_freesTheSlot();
     void failures_markErrorAndFreeTheSlot_data();
     void failures_markErrorAndFreeTheSlot();
     void endlessBody_isCutAndAnalysed();
     void selfLink_boundedByDepth();
     void pauseDuringAnalysis_keepsWhatWasRecorded();
-    void delete_freesRecordAndRunsNext();
     void proxy_sendsTheAbsoluteTarget();
 };
 
@@ -221,11 +221,10 @@ void tst_DownHtml::manual_waitsForStart() {
 
 void tst_DownHtml::secondSearch_waitsForTheFirst() {
     SearchRig rig;
-    FaultHttpServer::Resource slow;
-    slow.body = QByteArray(4000, ' ') + embed("a.swf");
+    FaultHttpServer::Resource &slow =
+        rig.page(QStringLiteral("/1.htm"), QByteArray(4000, ' ') + embed("a.swf"));
     slow.chunk = 500;
     slow.intervalMs = 20;
-    rig.server.setResource(QStringLiteral("/1.htm"), slow);
     rig.page(QStringLiteral("/2.htm"), embed("b.swf"));
     rig.add(rig.server.url(QStringLiteral("/1.htm")));
     rig.add(rig.server.url(QStringLiteral("/2.htm")));
@@ -252,22 +251,34 @@ void tst_DownHtml::pauseWithNothingRunning_startsFirstWaiting() {
     QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
 }
 
-void tst_DownHtml::pauseDuringFetch_freesTheSlot() {
+void tst_DownHtml::interruptDuringFetch_freesTheSlot_data() {
+    QTest::addColumn<bool>("remove");
+    QTest::newRow("pause") << false;
+    QTest::newRow("delete") << true;
+}
+
+void tst_DownHtml::interruptDuringFetch_freesTheSlot() {
+    QFETCH(bool, remove);
     SearchRig rig;
-    FaultHttpServer::Resource stall;
-    stall.body = "never";
-    stall.stall = true;
-    rig.server.setResource(QStringLiteral("/s.htm"), stall);
+    rig.page(QStringLiteral("/s.htm"), "never").stall = true;
     rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
     rig.add(rig.server.url(QStringLiteral("/s.htm")));
     rig.add(rig.server.url(QStringLiteral("/ok.htm")));
     QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
-    rig.slot->PauseSearchJob();
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-    QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
+    const int state = remove ? SearchFree : SearchPaused;
+    if (remove)
+        rig.slot->DeleteSearchJobs({1});
+    else
+        rig.slot->PauseSearchJob();
+    QCOMPARE(rig.core.SearchJobs[1].State, state);
+    if (remove)
+        QCOMPARE(rig.rowOf(1), -1);
+    else
+        QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
     QVERIFY(rig.waitIdle());
     QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
+    QCOMPARE(rig.core.SearchJobs[1].State, state);
+    if (remove) return;
     // Start all runs the paused one again.
     rig.slot->StartAllSearchJobs();
     QVERIFY(rig.slot->Busy());
@@ -350,24 +361,6 @@ void tst_DownHtml::pauseDuringAnalysis_keepsWhatWasRecorded() {
     const int made = core.DownJobs.DownCount();
     QVERIFY2(made > 0 && made < 20000, qPrintable(QString::number(made)));
     QCOMPARE(core.DownJobs[made].Url, QStringLiteral("http://h/a/m%1.swf").arg(made - 1));
-}
-
-void tst_DownHtml::delete_freesRecordAndRunsNext() {
-    SearchRig rig;
-    FaultHttpServer::Resource stall;
-    stall.body = "x";
-    stall.stall = true;
-    rig.server.setResource(QStringLiteral("/s.htm"), stall);
-    rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
-    rig.add(rig.server.url(QStringLiteral("/s.htm")));
-    rig.add(rig.server.url(QStringLiteral("/ok.htm")));
-    QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
-    rig.slot->DeleteSearchJobs({1});
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchFree));
-    QCOMPARE(rig.rowOf(1), -1);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchFree));
 }
 
 void tst_DownHtml::proxy_sendsTheAbsoluteTarget() {
