@@ -20,16 +20,6 @@
 #include <QtTest>
 #include <memory>
 
-namespace {
-FaultHttpServer::Resource resource(int size, int chunk = 0, int intervalMs = 0) {
-    FaultHttpServer::Resource r;
-    r.body = FaultHttpServer::pattern(size);
-    r.chunk = chunk;
-    r.intervalMs = intervalMs;
-    return r;
-}
-} // namespace
-
 // The main window driving real downloads: the slots, the job lists and the
 // detail panel of the running job, against the local test server.
 class TestFrmMainEngine : public QObject {
@@ -63,7 +53,7 @@ struct Env : MainWindowFixture {
 
 void TestFrmMainEngine::waitingJobsDoNotStartDuringLoad() {
     Env env;
-    env.server.setResource("/a.swf", resource(1000));
+    env.server.serve("/a.swf", 1000);
     DownJobRecord running = env.record("/a.swf", 1);
     running.FileOpen = kTrue;
     frmMain &w = env.open({env.record("/a.swf", 3), running});
@@ -77,7 +67,9 @@ void TestFrmMainEngine::waitingJobsDoNotStartDuringLoad() {
 
 void TestFrmMainEngine::addedJobDownloadsWithLiveDetails() {
     Env env;
-    env.server.setResource("/clip.swf", resource(96 * 1024, 4096, 15));
+    env.server.serve("/clip.swf", 96 * 1024);
+    env.server.resource("/clip.swf").chunk = 4096;
+    env.server.resource("/clip.swf").intervalMs = 15;
     env.core.settings.PopMessage = 1;
     frmMain &w = env.open({});
     env.core.settings.PopMessage = 1;
@@ -124,10 +116,10 @@ void TestFrmMainEngine::addedJobDownloadsWithLiveDetails() {
 
 void TestFrmMainEngine::commandsThroughMenuPopupAndToolbar() {
     Env env;
-    FaultHttpServer::Resource stall = resource(8000);
-    stall.stall = true;
-    env.server.setResource("/a.swf", stall);
-    env.server.setResource("/b.swf", stall);
+    for (const char *path : {"/a.swf", "/b.swf"}) {
+        env.server.serve(path, 8000);
+        env.server.resource(path).stall = true;
+    }
     frmMain &w = env.open({env.record("/a.swf", 2, 1), env.record("/b.swf", 2, 1)});
     env.core.settings.Maxjobs = 1;
     MainMenus *menus = w.menus();

@@ -64,11 +64,10 @@ void TestFrmMainHelp::checkNew_downloadNow_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("ownHook");
     QTest::addColumn<QString>("label");
-    QTest::newRow("newer, new-job dialog")
-        << QByteArray("Newest Version:1.4\r\nDownSite:%1\r\n") << false
-        << "Find New Version!\nDo you want to download Now?";
-    QTest::newRow("newer, hook") << QByteArray("Newest Version:1.4\r\nDownSite:%1\r\n") << true
-                                 << "Find New Version!\nDo you want to download Now?";
+    const QByteArray newer = "Newest Version:1.4\r\nDownSite:%1\r\n";
+    const QString found = "Find New Version!\nDo you want to download Now?";
+    QTest::newRow("newer, new-job dialog") << newer << false << found;
+    QTest::newRow("newer, hook") << newer << true << found;
     QTest::newRow("same version") << QByteArray("Newest Version:1.3\r\n") << false
                                   << "Check Complete.\nNO find new version!";
 }
