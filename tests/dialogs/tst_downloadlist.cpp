@@ -59,23 +59,21 @@ void TestDownloadList::parse_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("urls");
     QTest::addColumn<int>("skipped");
-    QTest::newRow("CR LF") << QByteArray("http://a/1\r\nhttp://a/2\r\n")
-                           << QStringList{"http://a/1", "http://a/2"} << 0;
-    QTest::newRow("CR only, no end")
-        << QByteArray("http://a/1\rhttps://a/2") << QStringList{"http://a/1", "https://a/2"} << 0;
-    QTest::newRow("blank and other lines counted")
-        << QByteArray("\r\n  http://a/1  \n\nftp://a/x\nhello\nHTTP://A/3\nhttp://\n")
-        << QStringList{"http://a/1", "HTTP://A/3"} << 5;
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFhttp://a/\xC3\xA9\r\n")
-                                    << QStringList{QString::fromUtf8("http://a/\xC3\xA9")} << 0;
-    QTest::newRow("UTF-8 without BOM")
-        << QByteArray("http://a/\xE2\x82\xAC\n")
-        << QStringList{QString::fromUtf8("http://a/\xE2\x82\xAC")} << 0;
-    QTest::newRow("Windows-1252") << QByteArray("http://a/\xE9\x80\r\n")
-                                  << QStringList{QString::fromUtf8("http://a/\xC3\xA9\xE2\x82\xAC")}
-                                  << 0;
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
-    QTest::newRow("binary junk") << QByteArray("\x00\x01\xFF\xFEhttp", 8) << QStringList{} << 1;
+    const auto row = [](const char *tag, const QByteArray &bytes, const QStringList &urls,
+                        int skipped) { QTest::newRow(tag) << bytes << urls << skipped; };
+    row("CR LF", "http://a/1\r\nhttp://a/2\r\n", {"http://a/1", "http://a/2"}, 0);
+    row("CR only, no end", "http://a/1\rhttps://a/2", {"http://a/1", "https://a/2"}, 0);
+    row("blank and other lines counted",
+        "\r\n  http://a/1  \n\nftp://a/x\nhello\nHTTP://A/3\nhttp://\n",
+        {"http://a/1", "HTTP://A/3"}, 5);
+    row("UTF-8 with BOM", "\xEF\xBB\xBFhttp://a/\xC3\xA9\r\n",
+        {QString::fromUtf8("http://a/\xC3\xA9")}, 0);
+    row("UTF-8 without BOM", "http://a/\xE2\x82\xAC\n",
+        {QString::fromUtf8("http://a/\xE2\x82\xAC")}, 0);
+    row("Windows-1252", "http://a/\xE9\x80\r\n",
+        {QString::fromUtf8("http://a/\xC3\xA9\xE2\x82\xAC")}, 0);
+    row("empty file", {}, {}, 0);
+    row("binary junk", QByteArray("\x00\x01\xFF\xFEhttp", 8), {}, 1);
 }
 
 void TestDownloadList::parse() {
