@@ -20,14 +20,14 @@ private slots:
 void TestSafeResume::sameSize_data() {
     QTest::addColumn<QString>("header");
     QTest::addColumn<bool>("same");
-    QTest::newRow("equal") << "HTTP/1.1 206 P\r\nContent-Range: bytes 5-9/10\r\n\r\n" << true;
-    QTest::newRow("other") << "HTTP/1.1 206 P\r\nContent-Range: bytes 5-10/11\r\n\r\n" << false;
-    QTest::newRow("unknown total") << "HTTP/1.1 206 P\r\nContent-Range: bytes 5-9/*\r\n\r\n"
-                                   << true;
-    QTest::newRow("absent") << "HTTP/1.1 206 P\r\n\r\n" << true;
-    QTest::newRow("only in another field")
-        << "HTTP/1.1 206 P\r\nX-Content-Range: bytes 0-1/2\r\n\r\n"
-        << true;
+    const auto row = [](const char *tag, const QString &header, bool same) {
+        QTest::newRow(tag) << header << same;
+    };
+    row("equal", "HTTP/1.1 206 P\r\nContent-Range: bytes 5-9/10\r\n\r\n", true);
+    row("other", "HTTP/1.1 206 P\r\nContent-Range: bytes 5-10/11\r\n\r\n", false);
+    row("unknown total", "HTTP/1.1 206 P\r\nContent-Range: bytes 5-9/*\r\n\r\n", true);
+    row("absent", "HTTP/1.1 206 P\r\n\r\n", true);
+    row("only in another field", "HTTP/1.1 206 P\r\nX-Content-Range: bytes 0-1/2\r\n\r\n", true);
 }
 
 void TestSafeResume::sameSize() {

@@ -73,14 +73,11 @@ void tst_UpdateHttps::serverSetting_data() {
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("tls");
-    QTest::newRow("plain") << "up.test"
-                           << "up.test" << 80 << false;
-    QTest::newRow("plain with port") << "up.test:8080"
-                                     << "up.test" << 8080 << false;
-    QTest::newRow("https") << "https://up.test"
-                           << "up.test" << 443 << true;
-    QTest::newRow("https with port") << "https://up.test:8443"
-                                     << "up.test" << 8443 << true;
+    QTest::newRow("plain") << QString("up.test") << "up.test" << 80 << false;
+    QTest::newRow("plain with port") << QString("up.test:8080") << "up.test" << 8080 << false;
+    QTest::newRow("https") << QString("https://up.test") << "up.test" << 443 << true;
+    QTest::newRow("https with port")
+        << QString("https://up.test:8443") << "up.test" << 8443 << true;
 }
 
 void tst_UpdateHttps::serverSetting() {
