@@ -50,6 +50,13 @@ public:
         m_resources[path] = resource;
     }
     Resource &resource(const QString &path) { return m_resources[path]; }
+    // Serves `size` pattern() bytes at `path`, every other field at its
+    // default; a copy of the resource as set.
+    Resource serve(const QString &path, int size) {
+        Resource r;
+        r.body = pattern(size);
+        return m_resources[path] = r;
+    }
 
     QList<QByteArray> requests; // raw request bytes in arrival order
     bool tunnels = false;       // act as a proxy for CONNECT to 127.0.0.1 ports

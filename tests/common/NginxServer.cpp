@@ -35,6 +35,13 @@ QString NginxServer::url(const QString &file) const {
         .arg(file);
 }
 
+bool NginxServer::put(const QString &file, const QByteArray &bytes) const {
+    const QString path = root() + QLatin1Char('/') + file;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 bool NginxServer::start(QString *error) {
     {
         QTcpServer probe; // a free port

@@ -24,6 +24,8 @@ public:
     quint16 port() const { return m_port; }
     QString root() const { return m_dir.filePath(QStringLiteral("www")); }
     QString url(const QString &file) const;
+    // Writes `bytes` to `file` below root(), its folders made.
+    bool put(const QString &file, const QByteArray &bytes) const;
 
 private:
     QTemporaryDir m_dir;

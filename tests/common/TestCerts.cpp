@@ -1,4 +1,6 @@
 #include "common/TestCerts.h"
+#include "common/NginxServer.h"
+#include "engine/PartTransport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -38,6 +40,15 @@ bool TestCerts::makeGoodAndStranger(QString *error) {
     return makeCa(QStringLiteral("good"), error) && makeCa(QStringLiteral("other"), error) &&
            makeServer(QStringLiteral("srv"), ip, QStringLiteral("good"), error) &&
            makeServer(QStringLiteral("stranger"), ip, QStringLiteral("other"), error);
+}
+
+bool TestCerts::makeTrustedGoodAndStranger(QString *error) {
+    return makeGoodAndStranger(error) &&
+           PartTransport::AddCaFile(path(QStringLiteral("ca-good.pem")), error);
+}
+
+void TestCerts::serveTls(NginxServer &nginx, const QString &name) const {
+    nginx.setTls(path(name + QStringLiteral(".pem")), path(name + QStringLiteral(".key")));
 }
 
 bool TestCerts::makeServer(const QString &name, const QString &san, const QString &ca,

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class NginxServer;
+
 // A certificate authority of its own, made with the openssl tool, and
 // server certificates it signs, for the TLS tests. available() is false
 // when openssl is missing.
@@ -18,6 +20,10 @@ public:
     // Authorities "good" and "other" with a server certificate for
     // 127.0.0.1 from each: "srv" (good) and "stranger" (other).
     bool makeGoodAndStranger(QString *error);
+    // makeGoodAndStranger(), and "good" trusted by the program's TLS.
+    bool makeTrustedGoodAndStranger(QString *error);
+    // `nginx` serves over TLS with the server certificate `name`.
+    void serveTls(NginxServer &nginx, const QString &name) const;
     QString path(const QString &file) const { return m_dir.filePath(file); }
 
 private:

@@ -98,11 +98,9 @@ private slots:
     }
 
     void loadReadsAndStores() {
-        QFile f(path());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[General]\r\nCtimeout=7.6\r\nFileexits=True\r\n[Other]\r\nCloseMin=1\r\n"
-                "[Proxy]\r\nProxynum=1\r\n1=proxy1:8080\r\n");
-        f.close();
+        QVERIFY(writeFileBytes(
+            path(), "[General]\r\nCtimeout=7.6\r\nFileexits=True\r\n[Other]\r\nCloseMin=1\r\n"
+                    "[Proxy]\r\nProxynum=1\r\n1=proxy1:8080\r\n"));
         Settings s;
         frmOption options(path(), s);
         QCOMPARE(options.cmbCTimeout->currentText(), QString("7.6"));

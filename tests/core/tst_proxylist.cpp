@@ -1,3 +1,4 @@
+#include "common/TestFiles.h"
 #include "core/ProxyList.h"
 #include "core/clsIniFile.h"
 
@@ -21,12 +22,10 @@ private slots:
     void onlyKeysNamedByTheirNumberCount() {
         // Keys spelt otherwise, past the count, repeated or holding the
         // missing-value text are not entries; the first of two keys wins.
-        QFile f(path());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[proxy]\r\nPROXYNUM=5\r\n01=zero:1\r\n+2=plus:2\r\n 3 =three:3\r\n"
-                "2=two:2\r\n2=again:2\r\n6=six:6\r\n4=unknown value\r\n5=five:5\r\n"
-                "[Next]\r\n1=other:1\r\n");
-        f.close();
+        QVERIFY(writeFileBytes(path(),
+                               "[proxy]\r\nPROXYNUM=5\r\n01=zero:1\r\n+2=plus:2\r\n 3 =three:3\r\n"
+                               "2=two:2\r\n2=again:2\r\n6=six:6\r\n4=unknown value\r\n5=five:5\r\n"
+                               "[Next]\r\n1=other:1\r\n"));
         clsIniFile ini;
         ini.IniFileName = path();
         const QVector<ProxyEntry> expected{{"two", "2"}, {"three", "3"}, {"five", "5"}};

@@ -18,89 +18,82 @@ DownJobRecord job(const QString &key, const QString &url) {
 class TestDownloadList : public QObject {
     Q_OBJECT
 private slots:
-    void export_ownJobsInTableOrder();
-    void export_replacesFileAndReportsFailure();
-    void parse_data();
-    void parse();
-    void parse_hundredThousandLines();
+    void export_ownJobsInTableOrder() {
+        JobTable jobs;
+        jobs.add(job("101k", "http://h/c.swf"));
+        jobs.add(job("101k101k", "http://h/sub.swf")); // a sub-category
+        jobs.add(job("101k", "http://h/a b.swf"));
+        jobs.add(job("102k", "http://h/other.swf"));
+        jobs.add(job(
+            "101k", QString::fromUtf8("http://h/\xC3\xA9t\xC3\xA9-\xE2\x82\xAC-\xE4\xB8\xAD.swf")));
+        QCOMPARE(
+            DownloadList::exportBytes(jobs, "101k"),
+            QByteArray("http://h/c.swf\r\nhttp://h/a b.swf\r\nhttp://h/\xE9t\xE9-\x80-?.swf\r\n"));
+        // Jobs that sit only in sub-categories give an empty list.
+        JobTable sub;
+        sub.add(job("101k101k", "http://h/x.swf"));
+        QCOMPARE(DownloadList::exportBytes(sub, "101k"), QByteArray());
+    }
+
+    void export_replacesFileAndReportsFailure() {
+        QTemporaryDir dir;
+        JobTable jobs;
+        jobs.add(job("k", "http://h/1"));
+        const QString path = dir.filePath("list.lst");
+        QVERIFY(writeFileBytes(path, QByteArray(1000, 'x')));
+        QString error;
+        QVERIFY(DownloadList::exportToFile(jobs, "k", path, &error));
+        QCOMPARE(readFileBytes(path), QByteArray("http://h/1\r\n"));
+        const QString bad = dir.filePath("missing/folder/list.lst");
+        QVERIFY(!DownloadList::exportToFile(jobs, "k", bad, &error));
+        QVERIFY2(error.contains(bad), qPrintable(error));
+    }
+
+    void parse_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("urls");
+        QTest::addColumn<int>("skipped");
+        const auto row = [](const char *tag, const QByteArray &bytes, const QStringList &urls,
+                            int skipped) { QTest::newRow(tag) << bytes << urls << skipped; };
+        row("CR LF", "http://a/1\r\nhttp://a/2\r\n", {"http://a/1", "http://a/2"}, 0);
+        row("CR only, no end", "http://a/1\rhttps://a/2", {"http://a/1", "https://a/2"}, 0);
+        row("blank and other lines counted",
+            "\r\n  http://a/1  \n\nftp://a/x\nhello\nHTTP://A/3\nhttp://\n",
+            {"http://a/1", "HTTP://A/3"}, 5);
+        row("UTF-8 with BOM", "\xEF\xBB\xBFhttp://a/\xC3\xA9\r\n",
+            {QString::fromUtf8("http://a/\xC3\xA9")}, 0);
+        row("UTF-8 without BOM", "http://a/\xE2\x82\xAC\n",
+            {QString::fromUtf8("http://a/\xE2\x82\xAC")}, 0);
+        row("Windows-1252", "http://a/\xE9\x80\r\n",
+            {QString::fromUtf8("http://a/\xC3\xA9\xE2\x82\xAC")}, 0);
+        row("empty file", {}, {}, 0);
+        row("binary junk", QByteArray("\x00\x01\xFF\xFEhttp", 8), {}, 1);
+    }
+
+    void parse() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, urls);
+        QFETCH(int, skipped);
+        const DownloadList::ReadResult r = DownloadList::parse(bytes);
+        QCOMPARE(r.urls, urls);
+        QCOMPARE(r.skipped, skipped);
+    }
+
+    void parse_hundredThousandLines() {
+        QByteArray bytes;
+        for (int i = 0; i < 100000; ++i)
+            bytes += "http://h/f" + QByteArray::number(i) + ".swf\n";
+        QTemporaryDir dir;
+        QVERIFY(writeFileBytes(dir.filePath("big.lst"), bytes));
+        DownloadList::ReadResult r;
+        QString error;
+        QVERIFY(DownloadList::readFile(dir.filePath("big.lst"), &r, &error));
+        QCOMPARE(r.urls.size(), 100000);
+        QCOMPARE(r.urls.last(), QString("http://h/f99999.swf"));
+        QVERIFY(!DownloadList::readFile(dir.filePath("none.lst"), &r, &error));
+        QVERIFY(error.contains("none.lst"));
+    }
 };
-
-void TestDownloadList::export_ownJobsInTableOrder() {
-    JobTable jobs;
-    jobs.add(job("101k", "http://h/c.swf"));
-    jobs.add(job("101k101k", "http://h/sub.swf")); // a sub-category
-    jobs.add(job("101k", "http://h/a b.swf"));
-    jobs.add(job("102k", "http://h/other.swf"));
-    jobs.add(
-        job("101k", QString::fromUtf8("http://h/\xC3\xA9t\xC3\xA9-\xE2\x82\xAC-\xE4\xB8\xAD.swf")));
-    QCOMPARE(DownloadList::exportBytes(jobs, "101k"),
-             QByteArray("http://h/c.swf\r\nhttp://h/a b.swf\r\nhttp://h/\xE9t\xE9-\x80-?.swf\r\n"));
-    // Jobs that sit only in sub-categories give an empty list.
-    JobTable sub;
-    sub.add(job("101k101k", "http://h/x.swf"));
-    QCOMPARE(DownloadList::exportBytes(sub, "101k"), QByteArray());
-}
-
-void TestDownloadList::export_replacesFileAndReportsFailure() {
-    QTemporaryDir dir;
-    JobTable jobs;
-    jobs.add(job("k", "http://h/1"));
-    const QString path = dir.filePath("list.lst");
-    QVERIFY(writeFileBytes(path, QByteArray(1000, 'x')));
-    QString error;
-    QVERIFY(DownloadList::exportToFile(jobs, "k", path, &error));
-    QCOMPARE(readFileBytes(path), QByteArray("http://h/1\r\n"));
-    const QString bad = dir.filePath("missing/folder/list.lst");
-    QVERIFY(!DownloadList::exportToFile(jobs, "k", bad, &error));
-    QVERIFY2(error.contains(bad), qPrintable(error));
-}
-
-void TestDownloadList::parse_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("urls");
-    QTest::addColumn<int>("skipped");
-    QTest::newRow("CR LF") << QByteArray("http://a/1\r\nhttp://a/2\r\n")
-                           << QStringList{"http://a/1", "http://a/2"} << 0;
-    QTest::newRow("CR only, no end")
-        << QByteArray("http://a/1\rhttps://a/2") << QStringList{"http://a/1", "https://a/2"} << 0;
-    QTest::newRow("blank and other lines counted")
-        << QByteArray("\r\n  http://a/1  \n\nftp://a/x\nhello\nHTTP://A/3\nhttp://\n")
-        << QStringList{"http://a/1", "HTTP://A/3"} << 5;
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFhttp://a/\xC3\xA9\r\n")
-                                    << QStringList{QString::fromUtf8("http://a/\xC3\xA9")} << 0;
-    QTest::newRow("UTF-8 without BOM")
-        << QByteArray("http://a/\xE2\x82\xAC\n")
-        << QStringList{QString::fromUtf8("http://a/\xE2\x82\xAC")} << 0;
-    QTest::newRow("Windows-1252") << QByteArray("http://a/\xE9\x80\r\n")
-                                  << QStringList{QString::fromUtf8("http://a/\xC3\xA9\xE2\x82\xAC")}
-                                  << 0;
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
-    QTest::newRow("binary junk") << QByteArray("\x00\x01\xFF\xFEhttp", 8) << QStringList{} << 1;
-}
-
-void TestDownloadList::parse() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, urls);
-    QFETCH(int, skipped);
-    const DownloadList::ReadResult r = DownloadList::parse(bytes);
-    QCOMPARE(r.urls, urls);
-    QCOMPARE(r.skipped, skipped);
-}
-
-void TestDownloadList::parse_hundredThousandLines() {
-    QByteArray bytes;
-    for (int i = 0; i < 100000; ++i)
-        bytes += "http://h/f" + QByteArray::number(i) + ".swf\n";
-    QTemporaryDir dir;
-    QVERIFY(writeFileBytes(dir.filePath("big.lst"), bytes));
-    DownloadList::ReadResult r;
-    QString error;
-    QVERIFY(DownloadList::readFile(dir.filePath("big.lst"), &r, &error));
-    QCOMPARE(r.urls.size(), 100000);
-    QCOMPARE(r.urls.last(), QString("http://h/f99999.swf"));
-    QVERIFY(!DownloadList::readFile(dir.filePath("none.lst"), &r, &error));
-    QVERIFY(error.contains("none.lst"));
-}
 
 QTEST_GUILESS_MAIN(TestDownloadList)
 #include "tst_downloadlist.moc"

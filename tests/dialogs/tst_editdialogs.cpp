@@ -47,15 +47,20 @@ void click(QAbstractButton *button) {
 class TestEditDialogs : public QObject {
     Q_OBJECT
 private slots:
-    void classNew_emptyNameAsksForIt() {
+    void classNew_emptyOrBadNameIsRefused() {
         EditFixture f;
         Boxes boxes;
         frmClassNew dialog(f.core, f.commit(), "101k");
         QCOMPARE(dialog.tvClass->currentKey(), QString("101k"));
         click(dialog.cmdCreate);
         QCOMPARE(boxes.texts, QStringList{"Please Input Category Name First!"});
+        dialog.txtClassName->setText("a/b");
+        click(dialog.cmdCreate);
+        QCOMPARE(boxes.texts.size(), 2);
+        QVERIFY(boxes.texts[1].contains('/'));
         QVERIFY(dialog.newKey().isEmpty());
         QVERIFY(!dialog.isVisible() || dialog.result() == 0);
+        QVERIFY(!f.core.tree.contains("101k2"));
         QVERIFY(!QFile::exists(f.core.paths.JobDbPath));
     }
 
@@ -79,17 +84,6 @@ private slots:
         auto saved = f.reload();
         QCOMPARE(saved->tree.find("102k1")->text, QString("Flash"));
         QCOMPARE(saved->tree.find("102k1")->tag, f.core.tree.find("102k")->tag + "Flash/");
-    }
-
-    void classNew_badNameIsRefused() {
-        EditFixture f;
-        Boxes boxes;
-        frmClassNew dialog(f.core, f.commit(), "101k");
-        dialog.txtClassName->setText("a/b");
-        click(dialog.cmdCreate);
-        QCOMPARE(boxes.texts.size(), 1);
-        QVERIFY(boxes.texts[0].contains('/'));
-        QVERIFY(!f.core.tree.contains("101k2"));
     }
 
     void classMoveto_refusesOwnSubTree() {

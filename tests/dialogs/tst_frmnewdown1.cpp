@@ -491,8 +491,9 @@ void TestFrmNewDown1::batch_thirtyThousandEntries() {
     frmNewDown1 &d = env.open(3);
     QElapsedTimer clock;
     clock.start();
-    generateNumbers(d, "http://h/f*.swf", "0", "29999");
+    generateNumbers(d, "http://h/f*.swf?v=*", "0", "29999");
     QCOMPARE(d.List1->count(), 30000);
+    QCOMPARE(d.List1->item(29999)->text(), QString("http://h/f29999.swf?v=29999"));
     const qint64 generated = clock.restart();
     env.ok();
     QCOMPARE(env.core.DownJobs.DownCount(), qint16(30000));

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 // An application core with the eight job slots, a download folder and the
@@ -58,6 +59,29 @@ struct EngineRig {
     }
 
     void start(int index, int slot = 1) { events->StartJobInSlot(slot, index); }
+    // Waits until `count` jobs have ended; false on a time-out or more ends.
+    bool waitFinished(int count = 1, int timeoutMs = 20000) {
+        return QTest::qWaitFor([&] { return finished->count() >= count; }, timeoutMs) &&
+               finished->count() == count;
+    }
+    // Adds a job, starts it and waits until it has ended.
+    int run(const QString &url, int parts, const QString &name = QStringLiteral("f.swf")) {
+        const int index = addJob(url, parts, name);
+        start(index);
+        if (!waitFinished(finished->count() + 1)) qWarning("the job did not end in time");
+        return index;
+    }
+    // Lets a running job receive more than `bytes`, then pauses it.
+    bool pauseAfter(int index, qint64 bytes, int slot = 1) {
+        if (!QTest::qWaitFor([&] { return job(index).Received > bytes; }, 20000)) return false;
+        events->clsDownJob(slot)->Pause();
+        return job(index).State == StatePaused;
+    }
+    // A restart of the program: a new core over the table and the files.
+    void restart() {
+        reset();
+        reports.clear();
+    }
     DownJobRecord &job(int index) { return core.DownJobs[index]; }
 
     QStringList types(int part = 0) const {

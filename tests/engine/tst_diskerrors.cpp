@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/TestFiles.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -8,18 +9,6 @@
 #include <unistd.h>
 
 using Resource = FaultHttpServer::Resource;
-
-// A download folder that runs out of space, or a file that cannot get its
-// final name: the job stops with the path and the reason and keeps its
-// place, the other jobs go on, and it completes once the cause is gone.
-class TestDiskErrors : public QObject {
-    Q_OBJECT
-private slots:
-    void refusedBeforeAllocation();
-    void fullDuringDownload();
-    void finalNameFails_data();
-    void finalNameFails();
-};
 
 namespace {
 bool run(const QString &program, const QStringList &args, QString *output) {
@@ -81,136 +70,136 @@ bool unreserve(const QString &path, const DownJobRecord &job) {
     if (!var.mounted) QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs: ") + var.error))
 } // namespace
 
-void TestDiskErrors::refusedBeforeAllocation() {
-    MOUNT_OR_SKIP(tmpfs, "2m");
-    QFile filler(tmpfs.path(QStringLiteral("filler")));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    filler.write(QByteArray(1024 * 1024, 'x'));
-    filler.close();
+// A download folder that runs out of space, or a file that cannot get its
+// final name: the job stops with the path and the reason and keeps its
+// place, the other jobs go on, and it completes once the cause is gone.
+class TestDiskErrors : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedBeforeAllocation() {
+        MOUNT_OR_SKIP(tmpfs, "2m");
+        QVERIFY(writeFileBytes(tmpfs.path(QStringLiteral("filler")), QByteArray(1024 * 1024, 'x')));
 
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(1500000);
-    server.setResource(QStringLiteral("/full.swf"), r);
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/full.swf"), 1500000);
 
-    EngineRig rig;
-    const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
-    rig.job(full).SavePath = tmpfs.path(QStringLiteral("full.swf"));
-    rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    QCOMPARE(rig.job(full).State, qint32(StateError));
-    const QStringList lines = rig.logTexts().filter(QStringLiteral("Not enough free space for ") +
-                                                    tmpfs.path(QStringLiteral("full.swf")));
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(rig.job(full).TotalSize, 1500000);
+        EngineRig rig;
+        const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
+        rig.job(full).SavePath = tmpfs.path(QStringLiteral("full.swf"));
+        rig.start(full, 1);
+        QVERIFY(rig.waitFinished());
+        QCOMPARE(rig.job(full).State, qint32(StateError));
+        const QStringList lines = rig.logTexts().filter(
+            QStringLiteral("Not enough free space for ") + tmpfs.path(QStringLiteral("full.swf")));
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(rig.job(full).TotalSize, 1500000);
 
-    // Room again: the same job continues into the same file.
-    QVERIFY(filler.remove());
-    rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
-    QCOMPARE(rig.job(full).State, qint32(StateComplete));
-    QCOMPARE(rig.job(full).SavePath, tmpfs.path(QStringLiteral("full.swf")));
-    QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
-}
+        // Room again: the same job continues into the same file.
+        QVERIFY(QFile::remove(tmpfs.path(QStringLiteral("filler"))));
+        rig.start(full, 1);
+        QVERIFY(rig.waitFinished(2));
+        QCOMPARE(rig.job(full).State, qint32(StateComplete));
+        QCOMPARE(rig.job(full).SavePath, tmpfs.path(QStringLiteral("full.swf")));
+        QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
+    }
 
-void TestDiskErrors::fullDuringDownload() {
-    MOUNT_OR_SKIP(tmpfs, "4m");
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(3000000);
-    r.holdAfter = 400000;
-    server.setResource(QStringLiteral("/full.swf"), r);
-    Resource other;
-    other.body = FaultHttpServer::pattern(300000).mid(11);
-    server.setResource(QStringLiteral("/other.swf"), other);
+    void fullDuringDownload() {
+        MOUNT_OR_SKIP(tmpfs, "4m");
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/full.swf"), 3000000);
+        server.resource(QStringLiteral("/full.swf")).holdAfter = 400000;
+        Resource other;
+        other.body = FaultHttpServer::pattern(300000).mid(11);
+        server.setResource(QStringLiteral("/other.swf"), other);
 
-    EngineRig rig;
-    rig.core.settings.Maxjobs = 2;
-    const QString path = tmpfs.path(QStringLiteral("full.swf"));
-    const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 2);
-    rig.job(full).SavePath = path;
-    const int fine =
-        rig.addJob(server.url(QStringLiteral("/other.swf")), 3, QStringLiteral("o.swf"));
-    rig.start(full, 1);
-    rig.start(fine, 2);
-    // Both parts have written their first bytes and wait for the server.
-    QTRY_COMPARE_WITH_TIMEOUT(rig.job(full).Received, 2 * 400000, 20000);
+        EngineRig rig;
+        rig.core.settings.Maxjobs = 2;
+        const QString path = tmpfs.path(QStringLiteral("full.swf"));
+        const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 2);
+        rig.job(full).SavePath = path;
+        const int fine =
+            rig.addJob(server.url(QStringLiteral("/other.swf")), 3, QStringLiteral("o.swf"));
+        rig.start(full, 1);
+        rig.start(fine, 2);
+        // Both parts have written their first bytes and wait for the server.
+        QTRY_COMPARE_WITH_TIMEOUT(rig.job(full).Received, 2 * 400000, 20000);
 
-    // The disk fills up under the running job.
-    QVERIFY(unreserve(path, rig.job(full)));
-    const QString filler = tmpfs.path(QStringLiteral("filler"));
-    QVERIFY(fillUp(filler));
-    server.release();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
-    QCOMPARE(rig.job(full).State, qint32(StateError));
-    QCOMPARE(rig.job(fine).State, qint32(StateComplete));
-    QCOMPARE(EngineRig::fileBytes(rig.job(fine).SavePath), other.body);
-    const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
-    const QStringList lines = rig.logTexts().filter(path).filter(reason);
-    QVERIFY2(lines.size() == 1, qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
-    // The job keeps what it has.
-    QVERIFY(!rig.job(full).IsNew);
-    QVERIFY(rig.job(full).Received >= 2 * 400000);
+        // The disk fills up under the running job.
+        QVERIFY(unreserve(path, rig.job(full)));
+        const QString filler = tmpfs.path(QStringLiteral("filler"));
+        QVERIFY(fillUp(filler));
+        server.release();
+        QVERIFY(rig.waitFinished(2));
+        QCOMPARE(rig.job(full).State, qint32(StateError));
+        QCOMPARE(rig.job(fine).State, qint32(StateComplete));
+        QCOMPARE(EngineRig::fileBytes(rig.job(fine).SavePath), other.body);
+        const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        const QStringList lines = rig.logTexts().filter(path).filter(reason);
+        QVERIFY2(lines.size() == 1, qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
+        // The job keeps what it has.
+        QVERIFY(!rig.job(full).IsNew);
+        QVERIFY(rig.job(full).Received >= 2 * 400000);
 
-    QVERIFY(QFile::remove(filler));
-    rig.start(full, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 3, 20000);
-    QCOMPARE(rig.job(full).State, qint32(StateComplete));
-    QCOMPARE(EngineRig::sha(EngineRig::fileBytes(path)), EngineRig::sha(r.body));
-}
+        QVERIFY(QFile::remove(filler));
+        rig.start(full, 1);
+        QVERIFY(rig.waitFinished(3));
+        QCOMPARE(rig.job(full).State, qint32(StateComplete));
+        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(path)), EngineRig::sha(r.body));
+    }
 
-void TestDiskErrors::finalNameFails_data() {
-    QTest::addColumn<bool>("removeFolder");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("name taken by a folder") << false << QString::fromLocal8Bit(strerror(EISDIR));
-    QTest::newRow("folder removed meanwhile") << true << QString::fromLocal8Bit(strerror(ENOENT));
-}
+    void finalNameFails_data() {
+        QTest::addColumn<bool>("removeFolder");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("name taken by a folder")
+            << false << QString::fromLocal8Bit(strerror(EISDIR));
+        QTest::newRow("folder removed meanwhile")
+            << true << QString::fromLocal8Bit(strerror(ENOENT));
+    }
 
-void TestDiskErrors::finalNameFails() {
-    QFETCH(bool, removeFolder);
-    QFETCH(QString, reason);
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(700000);
-    r.holdAfter = 100000;
-    server.setResource(QStringLiteral("/movie.swf"), r);
+    void finalNameFails() {
+        QFETCH(bool, removeFolder);
+        QFETCH(QString, reason);
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/movie.swf"), 700000);
+        server.resource(QStringLiteral("/movie.swf")).holdAfter = 100000;
 
-    EngineRig rig;
-    rig.core.settings.UseMQ = 1;
-    const int index =
-        rig.addJob(server.url(QStringLiteral("/movie.swf")), 3, QStringLiteral("sub/movie.swf"));
-    const QString folder = rig.dir.filePath(QStringLiteral("sub"));
-    const QString finalPath = folder + QStringLiteral("/movie.swf");
-    const QString partPath = finalPath + QStringLiteral("!mq");
-    rig.start(index, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(server.held() >= 1, 20000);
-    QCOMPARE(rig.job(index).SavePath, partPath);
-    if (removeFolder)
-        QVERIFY(QDir(folder).removeRecursively());
-    else
-        QVERIFY(QDir().mkdir(finalPath));
-    server.release();
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    QCOMPARE(rig.job(index).State, qint32(StateError));
-    QCOMPARE(rig.job(index).SavePath, partPath);
-    const QStringList lines = rig.logTexts().filter(QStringLiteral("Cannot rename the file ") +
-                                                    partPath + QStringLiteral(" to "));
-    QVERIFY2(lines.size() == 1 && lines[0].endsWith(reason),
-             qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
-    QCOMPARE(rig.job(index).Received, 700000);
+        EngineRig rig;
+        rig.core.settings.UseMQ = 1;
+        const int index = rig.addJob(server.url(QStringLiteral("/movie.swf")), 3,
+                                     QStringLiteral("sub/movie.swf"));
+        const QString folder = rig.dir.filePath(QStringLiteral("sub"));
+        const QString finalPath = folder + QStringLiteral("/movie.swf");
+        const QString partPath = finalPath + QStringLiteral("!mq");
+        rig.start(index, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(server.held() >= 1, 20000);
+        QCOMPARE(rig.job(index).SavePath, partPath);
+        if (removeFolder)
+            QVERIFY(QDir(folder).removeRecursively());
+        else
+            QVERIFY(QDir().mkdir(finalPath));
+        server.release();
+        QVERIFY(rig.waitFinished());
+        QCOMPARE(rig.job(index).State, qint32(StateError));
+        QCOMPARE(rig.job(index).SavePath, partPath);
+        const QStringList lines = rig.logTexts().filter(QStringLiteral("Cannot rename the file ") +
+                                                        partPath + QStringLiteral(" to "));
+        QVERIFY2(lines.size() == 1 && lines[0].endsWith(reason),
+                 qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
+        QCOMPARE(rig.job(index).Received, 700000);
 
-    // The cause gone, starting it again finishes the job under its name
-    // (fetching the file again when it went with its folder).
-    if (!removeFolder) QVERIFY(QDir().rmdir(finalPath));
-    rig.start(index, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 20000);
-    QCOMPARE(rig.job(index).State, qint32(StateComplete));
-    QCOMPARE(rig.job(index).SavePath, finalPath);
-    QCOMPARE(EngineRig::fileBytes(finalPath), r.body);
-    QVERIFY(!QFile::exists(partPath));
-    QCOMPARE(rig.logTexts().filter(QStringLiteral(" is gone; downloading it again.")).size(),
-             removeFolder ? 1 : 0);
-}
+        // The cause gone, starting it again finishes the job under its name
+        // (fetching the file again when it went with its folder).
+        if (!removeFolder) QVERIFY(QDir().rmdir(finalPath));
+        rig.start(index, 1);
+        QVERIFY(rig.waitFinished(2));
+        QCOMPARE(rig.job(index).State, qint32(StateComplete));
+        QCOMPARE(rig.job(index).SavePath, finalPath);
+        QCOMPARE(EngineRig::fileBytes(finalPath), r.body);
+        QVERIFY(!QFile::exists(partPath));
+        QCOMPARE(rig.logTexts().filter(QStringLiteral(" is gone; downloading it again.")).size(),
+                 removeFolder ? 1 : 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDiskErrors)
 #include "tst_diskerrors.moc"

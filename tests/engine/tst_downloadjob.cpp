@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/TestFiles.h"
 #include "engine/EngineRig.h"
 #include "engine/FilePreallocator.h"
 #include "engine/RangeBook.h"
@@ -9,665 +10,602 @@
 using Resource = FaultHttpServer::Resource;
 Q_DECLARE_METATYPE(Resource)
 
-namespace {
-// Serves `size` test bytes at `path`.
-Resource serve(FaultHttpServer &server, const QString &path, int size) {
-    Resource r;
-    r.body = FaultHttpServer::pattern(size);
-    server.setResource(path, r);
-    return r;
-}
-
-// Adds a job, starts it and waits until it has ended.
-int runJob(EngineRig &rig, const QString &url, int parts) {
-    const int index = rig.addJob(url, parts);
-    rig.start(index);
-    if (!QTest::qWaitFor([&] { return rig.finished->count() >= 1; }, 10000))
-        qWarning("the job did not end in time");
-    return index;
-}
-} // namespace
-
 class TestDownloadJob : public QObject {
     Q_OBJECT
 private slots:
-    void splitRanges_data();
-    void splitRanges();
-    void percentText_data();
-    void percentText();
-    void download_data();
-    void download();
-    void proxyMode();
-    void singlePartReportsAndLog();
-    void answerAndCloseDuringTheRequestReport();
-    void redirects_data();
-    void redirects();
-    void jobErrors_data();
-    void jobErrors();
-    void autoRenameAndSuffix();
-    void suffixNeverReplacesExistingFile();
-    void pauseAndContinueAfterRestart_data();
-    void pauseAndContinueAfterRestart();
-    void pauseBeforeFirstAnswerStartsAgain();
-    void zeroWritesWhenAllocationUnsupported();
-    void loadAsPaused();
-    void refusedHeaderNameIsLeftOut();
-    void pauseDuringStall();
-    void logCapacity();
-    void continueWhenEverythingIsThere_data();
-    void continueWhenEverythingIsThere();
-    void rowDisplayAndNextJob();
-};
-
-void TestDownloadJob::splitRanges_data() {
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<QList<int>>("starts");
-    QTest::addColumn<QList<int>>("ends");
-    QTest::newRow("1,000,000 in 4") << 1000000 << 4 << QList<int>{0, 250000, 500000, 750000}
-                                    << QList<int>{1000000, 500000, 750000, 1000000};
-    QTest::newRow("1,000,001 in 3")
-        << 1000001 << 3 << QList<int>{0, 333333, 666666} << QList<int>{1000001, 666666, 1000001};
-    QTest::newRow("2 parts") << 100001 << 2 << QList<int>{0, 50000} << QList<int>{100001, 100001};
-}
-
-void TestDownloadJob::splitRanges() {
-    QFETCH(int, size);
-    QFETCH(int, parts);
-    QFETCH(QList<int>, starts);
-    QFETCH(QList<int>, ends);
-    DownJobRecord r;
-    r.Parts = qint16(parts);
-    r.TotalSize = size;
-    RangeBook::SplitRanges(r, size);
-    for (int k = 1; k <= parts; ++k) {
-        QCOMPARE(r.part(k).StartPos, starts[k - 1]);
-        QCOMPARE(r.part(k).EndPos, ends[k - 1]);
-        QCOMPARE(r.part(k).Pos, starts[k - 1]);
+    void splitRanges_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<QList<int>>("starts");
+        QTest::addColumn<QList<int>>("ends");
+        QTest::newRow("1,000,000 in 4") << 1000000 << 4 << QList<int>{0, 250000, 500000, 750000}
+                                        << QList<int>{1000000, 500000, 750000, 1000000};
+        QTest::newRow("1,000,001 in 3") << 1000001 << 3 << QList<int>{0, 333333, 666666}
+                                        << QList<int>{1000001, 666666, 1000001};
+        QTest::newRow("2 parts") << 100001 << 2 << QList<int>{0, 50000}
+                                 << QList<int>{100001, 100001};
     }
-    QCOMPARE(r.part(parts + 1 <= 10 ? parts + 1 : 10).StartPos,
-             parts < 10 ? 0 : r.part(10).StartPos);
-    QCOMPARE(RangeBook::Part1EndAfterRangeTest(r), starts.value(1, size));
-    // A part 2 cancelled in an earlier run: part 1 keeps its range up to part 3.
-    if (parts >= 3) {
-        r.part(2) = PartRange{};
-        QCOMPARE(RangeBook::Part1EndAfterRangeTest(r), starts[2]);
+
+    void splitRanges() {
+        QFETCH(int, size);
+        QFETCH(int, parts);
+        QFETCH(QList<int>, starts);
+        QFETCH(QList<int>, ends);
+        DownJobRecord r;
+        r.Parts = qint16(parts);
+        r.TotalSize = size;
+        RangeBook::SplitRanges(r, size);
+        for (int k = 1; k <= parts; ++k) {
+            QCOMPARE(r.part(k).StartPos, starts[k - 1]);
+            QCOMPARE(r.part(k).EndPos, ends[k - 1]);
+            QCOMPARE(r.part(k).Pos, starts[k - 1]);
+        }
+        QCOMPARE(r.part(parts + 1 <= 10 ? parts + 1 : 10).StartPos,
+                 parts < 10 ? 0 : r.part(10).StartPos);
+        QCOMPARE(RangeBook::Part1EndAfterRangeTest(r), starts.value(1, size));
+        // A part 2 cancelled in an earlier run: part 1 keeps its range up to part 3.
+        if (parts >= 3) {
+            r.part(2) = PartRange{};
+            QCOMPARE(RangeBook::Part1EndAfterRangeTest(r), starts[2]);
+        }
     }
-}
 
-void TestDownloadJob::percentText_data() {
-    QTest::addColumn<int>("received");
-    QTest::addColumn<int>("total");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("12.5 to even") << 125 << 1000 << "12%";
-    QTest::newRow("13.5 to even") << 135 << 1000 << "14%";
-    QTest::newRow("above half") << 126 << 1000 << "13%";
-    QTest::newRow("all") << 5000 << 5000 << "100%";
-    QTest::newRow("large") << 2000000000 << 2147483647 << "93%";
-}
-
-void TestDownloadJob::percentText() {
-    QFETCH(int, received);
-    QFETCH(int, total);
-    QTEST(DownloadEvents::PercentText(received, total), "text");
-}
-
-void TestDownloadJob::download_data() {
-    QTest::addColumn<Resource>("resource");
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<int>("requests"); // expected request count, -1: any
-    QTest::addColumn<QStringList>("mustReport");
-    Resource r;
-    r.body = FaultHttpServer::pattern(40000);
-    QTest::newRow("40,000 bytes, 5 parts: part 1 alone") << r << 5 << 1 << QStringList{};
-    r.body = FaultHttpServer::pattern(1000000);
-    r.chunk = 16384;
-    QTest::newRow("1,000,000 bytes, 4 parts") << r << 4 << 4 << QStringList{};
-    QTest::newRow("10 parts") << r << 10 << -1 << QStringList{};
-    Resource noRanges = r;
-    noRanges.ranges = false;
-    QTest::newRow("200 to a range request")
-        << noRanges << 4 << 2 << QStringList{"ReSumeTestError", "Cancel"};
-    Resource noLength;
-    noLength.body = FaultHttpServer::pattern(300000);
-    noLength.contentLength = false;
-    noLength.chunk = 30000;
-    QTest::newRow("no Content-Length") << noLength << 5 << 1 << QStringList{};
-    Resource split = r;
-    split.headerPieces = 3;
-    QTest::newRow("header split across segments") << split << 3 << -1 << QStringList{};
-    Resource drop = r;
-    drop.dropAfter = 100000;
-    drop.dropTimes = 2;
-    QTest::newRow("connections drop mid-part") << drop << 3 << -1 << QStringList{};
-    Resource late = r;
-    late.rangeFailFrom = 400000; // parts 3 and 4 of 5 get "200"
-    QTest::newRow("parts 3+ answer 200") << late << 5 << -1 << QStringList{};
-    Resource slow;
-    slow.body = FaultHttpServer::pattern(200000);
-    slow.chunk = 8000;
-    slow.intervalMs = 2;
-    QTest::newRow("slow server") << slow << 3 << -1 << QStringList{};
-}
-
-void TestDownloadJob::download() {
-    QFETCH(Resource, resource);
-    QFETCH(int, parts);
-    QFETCH(int, requests);
-    QFETCH(QStringList, mustReport);
-    FaultHttpServer server;
-    server.setResource(QStringLiteral("/d/f.swf"), resource);
-    EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/d/f.swf")), parts);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
-    const DownJobRecord &rec = rig.job(index);
-    QCOMPARE(rec.State, qint32(StateComplete));
-    QCOMPARE(rec.TotalSize, qint32(resource.body.size()));
-    QCOMPARE(rec.Received, rec.TotalSize);
-    QCOMPARE(rec.FileOpen, kFalse);
-    QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(resource.body));
-    QCOMPARE(rig.core.lvNowDown.rowOfKey(DownloadEvents::RowKey(index)), -1);
-    if (requests >= 0) QCOMPARE(server.requests.size(), requests);
-    for (const QString &type : mustReport)
-        QVERIFY2(rig.count(type) > 0, qPrintable(type));
-    QVERIFY(!rig.events->clsDownJob(1)->Busy);
-    QCOMPARE(rig.events->clsDownJob(1)->OpenConnections(), 0);
-    // No range request ever asks beyond the file.
-    for (const QByteArray &req : server.requests)
-        QVERIFY(!req.contains("Range: bytes=" + QByteArray::number(resource.body.size())));
-}
-
-void TestDownloadJob::proxyMode() {
-    FaultHttpServer proxy;
-    Resource r;
-    r.body = FaultHttpServer::pattern(70000);
-    proxy.setResource(QStringLiteral("/a.swf"), r);
-    EngineRig rig;
-    const int index = rig.addJob(QStringLiteral("http://movies.invalid:8080/a.swf"), 2);
-    rig.job(index).UseProxy = kTrue;
-    rig.job(index).ProxyHost = QStringLiteral("127.0.0.1");
-    rig.job(index).ProxyPort = qint16(proxy.port());
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    QCOMPARE(rig.job(index).State, qint32(StateComplete));
-    QVERIFY(!proxy.requests.isEmpty());
-    QVERIFY(proxy.requests[0].startsWith("GET http://movies.invalid/a.swf HTTP/1.1\r\n"));
-    QVERIFY(proxy.requests[0].contains("\r\nHost: movies.invalid\r\n"));
-    QCOMPARE(rig.reports.first().text, QStringLiteral("127.0.0.1:%1").arg(proxy.port()));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-}
-
-void TestDownloadJob::answerAndCloseDuringTheRequestReport() {
-    // The handler of the "Request" report lets events run long enough for the
-    // whole answer and the server's close to arrive before the job reads.
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
-    EngineRig rig;
-    QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
-                     [&](qint16, const QString &type, const QString &) {
-                         if (type != QLatin1String("Request")) return;
-                         if (!QTest::qWaitFor([&] { return server.openConnections() == 0; }, 5000))
-                             qWarning("the server did not close");
-                         QTest::qWait(100); // let the close reach the client socket
-                     });
-    const int index = runJob(rig, server.url(QStringLiteral("/x.swf")), 1);
-    QCOMPARE(rig.job(index).State, qint32(StateComplete));
-    QCOMPARE(server.requests.size(), 1);
-    QCOMPARE(rig.types(), (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-}
-
-void TestDownloadJob::singlePartReportsAndLog() {
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 5000);
-    EngineRig rig;
-    const int index = runJob(rig, server.url(QStringLiteral("/x.swf")), 1);
-
-    const QByteArray expected =
-        "GET /x.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
-        "User-Agent: MQTest\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    QCOMPARE(server.requests.value(0), expected);
-    QCOMPARE(rig.types(), (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
-    const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(server.port());
-    QCOMPARE(rig.reports[0].text, endpoint);
-    QCOMPARE(rig.reports[1].text, endpoint + QStringLiteral("(IP:127.0.0.1)"));
-    QCOMPARE(rig.reports.last().text, QStringLiteral("ByServer"));
-    qint64 bytes = 0;
-    for (const auto &rep : rig.reports)
-        if (rep.type == QLatin1String("DataArrival")) bytes += rep.text.toLongLong();
-    QCOMPARE(bytes, 5000);
-
-    const QStringList log = rig.logTexts();
-    QCOMPARE(
-        log.mid(0, 10),
-        (QStringList{"Connecting:" + endpoint, "Connected:" + endpoint + "(IP:127.0.0.1)",
-                     "Send Request.", "GET /x.swf HTTP/1.1", "Accept: */*",
-                     "Accept -Encoding: gzip , deflate", "User-Agent: MQTest", "Host: 127.0.0.1",
-                     "Connection: close", "Waiting For Server Response..."}));
-    QCOMPARE(log[10], QStringLiteral("Reveive the Server Response.."));
-    QCOMPARE(log[11], QStringLiteral("HTTP/1.1 200 OK"));
-    QVERIFY(log.contains(QStringLiteral("Start Receiving Date...")));
-    QCOMPARE(log.mid(log.size() - 2), (QStringList{"This Part Receiving Data Complete.",
-                                                   "The Connection Close by Server."}));
-    QCOMPARE(rig.log.entry(4).icon, quint8(3));
-    QCOMPARE(rig.log.entry(12).icon, quint8(4));
-    // The log list of part 1 shows every line with its icon and band.
-    const auto rows = rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 1, 0);
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[1].iconKey, QStringLiteral("Info1"));
-    QCOMPARE(rows[1].green, 147);
-    QCOMPARE(rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 1, 2).size(), 2);
-    QCOMPARE(rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 2, 0).size(), 0);
-
-    const DownJobRecord &rec = rig.job(index);
-    QCOMPARE(rec.State, qint32(StateComplete));
-    QVERIFY(rec.CompleteTime > 0);
-    QVERIFY(rec.TotalTime >= rec.ElapsedTime);
-    QCOMPARE(rec.part(1).Pos, 5000);
-    QCOMPARE(rec.part(1).EndPos, 5000);
-}
-
-void TestDownloadJob::redirects_data() {
-    QTest::addColumn<QStringList>("chain"); // path -> Location of each hop; last serves the file
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QString>("lastLog");
-    QTest::newRow("302 then 301") << QStringList{"/a", "/b", "http://127.0.0.1:PORT/c"}
-                                  << int(StateComplete) << "";
-    QTest::newRow("relative Location")
-        << QStringList{"/d/a", "b", "../c"} << int(StateComplete) << "";
-    QTest::newRow("loop") << QStringList{"/l1", "/l2", "/l1"} << int(StateError)
-                          << "Too many redirects";
-    QTest::newRow("unusable Location")
-        << QStringList{"/u", "ftp://x/y"} << int(StateError) << "Cannot follow the redirect";
-    QTest::newRow("404") << QStringList{"/missing"} << int(StateError) << "Request Url Error! 404";
-}
-
-void TestDownloadJob::redirects() {
-    QFETCH(QStringList, chain);
-    QFETCH(int, state);
-    QFETCH(QString, lastLog);
-    FaultHttpServer server;
-    const QByteArray body = FaultHttpServer::pattern(3000);
-    const QString port = QString::number(server.port());
-    QString path = chain[0];
-    for (int i = 1; i < chain.size(); ++i) {
-        Resource hop;
-        hop.status = i % 2 ? "HTTP/1.1 302 Found" : "HTTP/1.0 301 Moved";
-        QString location = chain[i];
-        location.replace(QLatin1String("PORT"), port);
-        hop.location = location.toLatin1();
-        server.setResource(path, hop);
-        if (location.startsWith(QLatin1String("http://")))
-            path = location.mid(location.indexOf(QLatin1Char('/'), 7));
-        else if (location.startsWith(QLatin1Char('/')))
-            path = location;
-        else if (location == QLatin1String("b"))
-            path = QStringLiteral("/d/b");
-        else if (location == QLatin1String("../c"))
-            path = QStringLiteral("/d/../c");
+    void percentText_data() {
+        QTest::addColumn<int>("received");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12.5 to even") << 125 << 1000 << "12%";
+        QTest::newRow("13.5 to even") << 135 << 1000 << "14%";
+        QTest::newRow("above half") << 126 << 1000 << "13%";
+        QTest::newRow("all") << 5000 << 5000 << "100%";
+        QTest::newRow("large") << 2000000000 << 2147483647 << "93%";
     }
-    if (state == StateComplete) {
-        Resource file;
-        file.body = body;
-        server.setResource(path, file);
+
+    void percentText() {
+        QFETCH(int, received);
+        QFETCH(int, total);
+        QTEST(DownloadEvents::PercentText(received, total), "text");
     }
-    EngineRig rig;
-    // Part 1's log is on show: it is rebuilt after every line of it, the last
-    // one included.
-    rig.events->SelectedJob = 1;
-    rig.events->SelectedPart[1] = 1;
-    int linesShown = 0;
-    QObject::connect(rig.events.get(), &DownloadEvents::LogListRebuild, &server,
-                     [&](int, int part) {
-                         QCOMPARE(part, 1);
-                         linesShown = rig.log.JobLogCount();
-                     });
-    const int index = runJob(rig, server.url(chain[0]), 1);
-    QCOMPARE(index, 1);
-    QCOMPARE(rig.job(index).State, qint32(state));
-    QCOMPARE(rig.finished->at(0).at(1).toInt(), state);
-    if (state != StateComplete) QCOMPARE(linesShown, rig.log.JobLogCount());
-    if (state == StateComplete) {
-        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), body);
-        QVERIFY(rig.count(QStringLiteral("Redirect")) >= 2);
-        QVERIFY(rig.logTexts().contains("Redirect link to other site:" + rig.job(index).Url));
-    } else {
-        QVERIFY2(rig.logTexts().last().startsWith(lastLog), qPrintable(rig.logTexts().last()));
-        QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Error"));
+
+    void download_data() {
+        QTest::addColumn<Resource>("resource");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<int>("requests"); // expected request count, -1: any
+        QTest::addColumn<QStringList>("mustReport");
+        Resource r;
+        r.body = FaultHttpServer::pattern(40000);
+        QTest::newRow("40,000 bytes, 5 parts: part 1 alone") << r << 5 << 1 << QStringList{};
+        r.body = FaultHttpServer::pattern(1000000);
+        r.chunk = 16384;
+        QTest::newRow("1,000,000 bytes, 4 parts") << r << 4 << 4 << QStringList{};
+        QTest::newRow("10 parts") << r << 10 << -1 << QStringList{};
+        Resource noRanges = r;
+        noRanges.ranges = false;
+        QTest::newRow("200 to a range request")
+            << noRanges << 4 << 2 << QStringList{"ReSumeTestError", "Cancel"};
+        Resource noLength;
+        noLength.body = FaultHttpServer::pattern(300000);
+        noLength.contentLength = false;
+        noLength.chunk = 30000;
+        QTest::newRow("no Content-Length") << noLength << 5 << 1 << QStringList{};
+        Resource split = r;
+        split.headerPieces = 3;
+        QTest::newRow("header split across segments") << split << 3 << -1 << QStringList{};
+        Resource drop = r;
+        drop.dropAfter = 100000;
+        drop.dropTimes = 2;
+        QTest::newRow("connections drop mid-part") << drop << 3 << -1 << QStringList{};
+        Resource late = r;
+        late.rangeFailFrom = 400000; // parts 3 and 4 of 5 get "200"
+        QTest::newRow("parts 3+ answer 200") << late << 5 << -1 << QStringList{};
+        Resource slow;
+        slow.body = FaultHttpServer::pattern(200000);
+        slow.chunk = 8000;
+        slow.intervalMs = 2;
+        QTest::newRow("slow server") << slow << 3 << -1 << QStringList{};
     }
-    QVERIFY(!rig.events->clsDownJob(1)->Busy);
-}
 
-void TestDownloadJob::jobErrors_data() {
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("logStart");
-    QTest::newRow("URL cannot be split") << "url"
-                                         << "The URL cannot be used";
-    QTest::newRow("folder cannot be made") << "folder"
-                                           << "Cannot create the folder";
-    QTest::newRow("size beyond 32 bits") << "size"
-                                         << "The file is too large: 3000000000 bytes";
-    QTest::newRow("connection refused") << "refused"
-                                        << "The server stopped delivering";
-}
-
-void TestDownloadJob::jobErrors() {
-    QFETCH(QString, what);
-    QFETCH(QString, logStart);
-    FaultHttpServer server;
-    Resource r;
-    r.body = "abc";
-    if (what == QLatin1String("size")) {
-        r.contentLength = false;
-        r.status = "HTTP/1.1 200 OK\r\nContent-Length: 3000000000";
+    void download() {
+        QFETCH(Resource, resource);
+        QFETCH(int, parts);
+        QFETCH(int, requests);
+        QFETCH(QStringList, mustReport);
+        FaultHttpServer server;
+        server.setResource(QStringLiteral("/d/f.swf"), resource);
+        EngineRig rig;
+        const int index = rig.run(server.url(QStringLiteral("/d/f.swf")), parts);
+        QCOMPARE(rig.finished->count(), 1);
+        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
+        const DownJobRecord &rec = rig.job(index);
+        QCOMPARE(rec.State, qint32(StateComplete));
+        QCOMPARE(rec.TotalSize, qint32(resource.body.size()));
+        QCOMPARE(rec.Received, rec.TotalSize);
+        QCOMPARE(rec.FileOpen, kFalse);
+        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(resource.body));
+        QCOMPARE(rig.core.lvNowDown.rowOfKey(DownloadEvents::RowKey(index)), -1);
+        if (requests >= 0) QCOMPARE(server.requests.size(), requests);
+        for (const QString &type : mustReport)
+            QVERIFY2(rig.count(type) > 0, qPrintable(type));
+        QVERIFY(!rig.events->clsDownJob(1)->Busy);
+        QCOMPARE(rig.events->clsDownJob(1)->OpenConnections(), 0);
+        // No range request ever asks beyond the file.
+        for (const QByteArray &req : server.requests)
+            QVERIFY(!req.contains("Range: bytes=" + QByteArray::number(resource.body.size())));
     }
-    server.setResource(QStringLiteral("/f.swf"), r);
-    EngineRig rig;
-    QString url = server.url(QStringLiteral("/f.swf"));
-    if (what == QLatin1String("url")) url = QStringLiteral("ftp://host/f.swf");
-    if (what == QLatin1String("refused")) {
-        QTcpServer closed;
-        closed.listen(QHostAddress::LocalHost);
-        url = QStringLiteral("http://127.0.0.1:%1/f.swf").arg(closed.serverPort());
+
+    void proxyMode() {
+        FaultHttpServer proxy;
+        const Resource r = proxy.serve(QStringLiteral("/a.swf"), 70000);
+        EngineRig rig;
+        const int index = rig.addJob(QStringLiteral("http://movies.invalid:8080/a.swf"), 2);
+        rig.job(index).UseProxy = kTrue;
+        rig.job(index).ProxyHost = QStringLiteral("127.0.0.1");
+        rig.job(index).ProxyPort = qint16(proxy.port());
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        QCOMPARE(rig.job(index).State, qint32(StateComplete));
+        QVERIFY(!proxy.requests.isEmpty());
+        QVERIFY(proxy.requests[0].startsWith("GET http://movies.invalid/a.swf HTTP/1.1\r\n"));
+        QVERIFY(proxy.requests[0].contains("\r\nHost: movies.invalid\r\n"));
+        QCOMPARE(rig.reports.first().text, QStringLiteral("127.0.0.1:%1").arg(proxy.port()));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     }
-    const int index = rig.addJob(url, 2);
-    if (what == QLatin1String("folder")) {
-        QFile blocker(rig.dir.filePath(QStringLiteral("file")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        rig.job(index).SavePath = rig.dir.filePath(QStringLiteral("file/sub/f.swf"));
+
+    void singlePartReportsAndLog() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/x.swf"), 5000);
+        EngineRig rig;
+        const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1);
+
+        const QByteArray expected =
+            "GET /x.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
+            "User-Agent: MQTest\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+        QCOMPARE(server.requests.value(0), expected);
+        QCOMPARE(rig.types(),
+                 (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
+        const QString endpoint = QStringLiteral("127.0.0.1:%1").arg(server.port());
+        QCOMPARE(rig.reports[0].text, endpoint);
+        QCOMPARE(rig.reports[1].text, endpoint + QStringLiteral("(IP:127.0.0.1)"));
+        QCOMPARE(rig.reports.last().text, QStringLiteral("ByServer"));
+        qint64 bytes = 0;
+        for (const auto &rep : rig.reports)
+            if (rep.type == QLatin1String("DataArrival")) bytes += rep.text.toLongLong();
+        QCOMPARE(bytes, 5000);
+
+        const QStringList log = rig.logTexts();
+        QCOMPARE(log.mid(0, 10),
+                 (QStringList{"Connecting:" + endpoint, "Connected:" + endpoint + "(IP:127.0.0.1)",
+                              "Send Request.", "GET /x.swf HTTP/1.1", "Accept: */*",
+                              "Accept -Encoding: gzip , deflate", "User-Agent: MQTest",
+                              "Host: 127.0.0.1", "Connection: close",
+                              "Waiting For Server Response..."}));
+        QCOMPARE(log[10], QStringLiteral("Reveive the Server Response.."));
+        QCOMPARE(log[11], QStringLiteral("HTTP/1.1 200 OK"));
+        QVERIFY(log.contains(QStringLiteral("Start Receiving Date...")));
+        QCOMPARE(log.mid(log.size() - 2), (QStringList{"This Part Receiving Data Complete.",
+                                                       "The Connection Close by Server."}));
+        QCOMPARE(rig.log.entry(4).icon, quint8(3));
+        QCOMPARE(rig.log.entry(12).icon, quint8(4));
+        // The log list of part 1 shows every line with its icon and band.
+        const auto rows = rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 1, 0);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1].iconKey, QStringLiteral("Info1"));
+        QCOMPARE(rows[1].green, 147);
+        QCOMPARE(rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 1, 2).size(), 2);
+        QCOMPARE(rig.log.LookSearchLogLv(QStringLiteral("1,2,3,"), 2, 0).size(), 0);
+
+        const DownJobRecord &rec = rig.job(index);
+        QCOMPARE(rec.State, qint32(StateComplete));
+        QVERIFY(rec.CompleteTime > 0);
+        QVERIFY(rec.TotalTime >= rec.ElapsedTime);
+        QCOMPARE(rec.part(1).Pos, 5000);
+        QCOMPARE(rec.part(1).EndPos, 5000);
     }
-    // A second job waits and starts when the first one fails.
-    rig.core.settings.Maxjobs = 1;
-    const int next = rig.addJob(server.url(QStringLiteral("/f.swf")), 1, QStringLiteral("g.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 2, 10000);
-    QCOMPARE(rig.job(index).State, qint32(StateError));
-    QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateError));
-    const QStringList matching = rig.logTexts().filter(logStart);
-    QVERIFY2(!matching.isEmpty() && matching[0].startsWith(logStart),
-             qPrintable(rig.logTexts().join('|')));
-    QCOMPARE(rig.job(next).State,
-             what == QLatin1String("size") ? qint32(StateError) : qint32(StateComplete));
-}
 
-void TestDownloadJob::autoRenameAndSuffix() {
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
-    EngineRig rig;
-    rig.core.settings.UseMQ = 1;
-    rig.core.settings.PopMessage = 1;
-    QSignalSpy messages(rig.events.get(), &DownloadEvents::JobMessage);
-    for (const char *name : {"x.swf!mq", "x0.swf!mq"}) {
-        QFile f(rig.dir.filePath(QLatin1String(name)));
-        QVERIFY(f.open(QIODevice::WriteOnly));
+    void answerAndCloseDuringTheRequestReport() {
+        // The handler of the "Request" report lets events run long enough for the
+        // whole answer and the server's close to arrive before the job reads.
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/x.swf"), 5000);
+        EngineRig rig;
+        QObject::connect(
+            rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
+            [&](qint16, const QString &type, const QString &) {
+                if (type != QLatin1String("Request")) return;
+                if (!QTest::qWaitFor([&] { return server.openConnections() == 0; }, 5000))
+                    qWarning("the server did not close");
+                QTest::qWait(100); // let the close reach the client socket
+            });
+        const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1);
+        QCOMPARE(rig.job(index).State, qint32(StateComplete));
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(rig.types(),
+                 (QStringList{"Connecting", "Connected", "Request", "Response", "Close"}));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     }
-    const int index = rig.addJob(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    const QString renamed = rig.dir.filePath(QStringLiteral("x01.swf!mq"));
-    QVERIFY(rig.logTexts().contains("File Exits , Auto Rename:" + renamed));
-    QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x01.swf")));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QVERIFY(!QFile::exists(renamed));
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages[0][0].toString(), "Job complete." + rig.job(index).Url);
-}
 
-void TestDownloadJob::suffixNeverReplacesExistingFile() {
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/x.swf"), 1000);
-    EngineRig rig;
-    rig.core.settings.UseMQ = 1;
-    rig.core.settings.Fileexits = true; // Overwrite
-    QFile existing(rig.dir.filePath(QStringLiteral("x.swf")));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("keep me");
-    existing.close();
-    const int index = rig.addJob(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    QCOMPARE(rig.job(index).State, qint32(StateComplete));
-    QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x.swf!mq")));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QCOMPARE(EngineRig::fileBytes(existing.fileName()), QByteArray("keep me"));
-}
+    void redirects_data() {
+        QTest::addColumn<QStringList>(
+            "chain"); // path -> Location of each hop; last serves the file
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("lastLog");
+        QTest::newRow("302 then 301")
+            << QStringList{"/a", "/b", "http://127.0.0.1:PORT/c"} << int(StateComplete) << "";
+        QTest::newRow("relative Location")
+            << QStringList{"/d/a", "b", "../c"} << int(StateComplete) << "";
+        QTest::newRow("loop") << QStringList{"/l1", "/l2", "/l1"} << int(StateError)
+                              << "Too many redirects";
+        QTest::newRow("unusable Location")
+            << QStringList{"/u", "ftp://x/y"} << int(StateError) << "Cannot follow the redirect";
+        QTest::newRow("404") << QStringList{"/missing"} << int(StateError)
+                             << "Request Url Error! 404";
+    }
 
-void TestDownloadJob::pauseAndContinueAfterRestart_data() {
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<bool>("rangesOnContinue");
-    QTest::newRow("1 part") << 1 << true;
-    QTest::newRow("4 parts") << 4 << true;
-    QTest::newRow("server drops ranges meanwhile") << 3 << false;
-}
+    void redirects() {
+        QFETCH(QStringList, chain);
+        QFETCH(int, state);
+        QFETCH(QString, lastLog);
+        FaultHttpServer server;
+        const QByteArray body = FaultHttpServer::pattern(3000);
+        const QString port = QString::number(server.port());
+        QString path = chain[0];
+        for (int i = 1; i < chain.size(); ++i) {
+            Resource hop;
+            hop.status = i % 2 ? "HTTP/1.1 302 Found" : "HTTP/1.0 301 Moved";
+            QString location = chain[i];
+            location.replace(QLatin1String("PORT"), port);
+            hop.location = location.toLatin1();
+            server.setResource(path, hop);
+            if (location.startsWith(QLatin1String("http://")))
+                path = location.mid(location.indexOf(QLatin1Char('/'), 7));
+            else if (location.startsWith(QLatin1Char('/')))
+                path = location;
+            else if (location == QLatin1String("b"))
+                path = QStringLiteral("/d/b");
+            else if (location == QLatin1String("../c"))
+                path = QStringLiteral("/d/../c");
+        }
+        if (state == StateComplete) {
+            Resource file;
+            file.body = body;
+            server.setResource(path, file);
+        }
+        EngineRig rig;
+        // Part 1's log is on show: it is rebuilt after every line of it, the last
+        // one included.
+        rig.events->SelectedJob = 1;
+        rig.events->SelectedPart[1] = 1;
+        int linesShown = 0;
+        QObject::connect(rig.events.get(), &DownloadEvents::LogListRebuild, &server,
+                         [&](int, int part) {
+                             QCOMPARE(part, 1);
+                             linesShown = rig.log.JobLogCount();
+                         });
+        const int index = rig.run(server.url(chain[0]), 1);
+        QCOMPARE(index, 1);
+        QCOMPARE(rig.job(index).State, qint32(state));
+        QCOMPARE(rig.finished->at(0).at(1).toInt(), state);
+        if (state != StateComplete) QCOMPARE(linesShown, rig.log.JobLogCount());
+        if (state == StateComplete) {
+            QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), body);
+            QVERIFY(rig.count(QStringLiteral("Redirect")) >= 2);
+            QVERIFY(rig.logTexts().contains("Redirect link to other site:" + rig.job(index).Url));
+        } else {
+            QVERIFY2(rig.logTexts().last().startsWith(lastLog), qPrintable(rig.logTexts().last()));
+            QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Error"));
+        }
+        QVERIFY(!rig.events->clsDownJob(1)->Busy);
+    }
 
-void TestDownloadJob::pauseAndContinueAfterRestart() {
-    QFETCH(int, parts);
-    QFETCH(bool, rangesOnContinue);
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(2000000);
-    r.chunk = 20000;
-    r.intervalMs = 5;
-    server.setResource(QStringLiteral("/big.swf"), r);
-    EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/big.swf")), parts);
-    rig.start(index);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.job(index).Received > 300000, 20000);
-    rig.events->clsDownJob(1)->Pause();
-    const DownJobRecord paused = rig.job(index);
-    QCOMPARE(paused.State, qint32(StatePaused));
-    QCOMPARE(paused.IsNew, kFalse);
-    QCOMPARE(paused.FileOpen, kFalse);
-    QVERIFY(paused.Received < 2000000);
-    QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Pause"));
+    void jobErrors_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("logStart");
+        QTest::newRow("URL cannot be split") << "url" << QString("The URL cannot be used");
+        QTest::newRow("folder cannot be made") << "folder" << QString("Cannot create the folder");
+        QTest::newRow("size beyond 32 bits")
+            << "size" << QString("The file is too large: 3000000000 bytes");
+        QTest::newRow("connection refused")
+            << "refused" << QString("The server stopped delivering");
+    }
 
-    // A restart: a new core with only the table and the file left.
-    rig.reset();
-    rig.reports.clear();
-    server.requests.clear();
-    server.resource(QStringLiteral("/big.swf")).intervalMs = 0;
-    server.resource(QStringLiteral("/big.swf")).ranges = rangesOnContinue;
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    const DownJobRecord &rec = rig.job(index);
-    QCOMPARE(rec.State, qint32(StateComplete));
-    QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(r.body));
-    QCOMPARE(rec.SavePath, paused.SavePath);
-    QCOMPARE(rec.TotalSize, paused.TotalSize);
-    if (rangesOnContinue) {
-        QVERIFY(server.requests[0].contains(
-            "Range: bytes=" + QByteArray::number(paused.part(1).Pos) + "-\r\n"));
-        for (int k = 2; k <= parts; ++k)
-            QCOMPARE(rec.part(k).StartPos, paused.part(k).StartPos);
+    void jobErrors() {
+        QFETCH(QString, what);
+        QFETCH(QString, logStart);
+        FaultHttpServer server;
+        Resource r;
+        r.body = "abc";
+        if (what == QLatin1String("size")) {
+            r.contentLength = false;
+            r.status = "HTTP/1.1 200 OK\r\nContent-Length: 3000000000";
+        }
+        server.setResource(QStringLiteral("/f.swf"), r);
+        EngineRig rig;
+        QString url = server.url(QStringLiteral("/f.swf"));
+        if (what == QLatin1String("url")) url = QStringLiteral("ftp://host/f.swf");
+        if (what == QLatin1String("refused")) {
+            QTcpServer closed;
+            closed.listen(QHostAddress::LocalHost);
+            url = QStringLiteral("http://127.0.0.1:%1/f.swf").arg(closed.serverPort());
+        }
+        const int index = rig.addJob(url, 2);
+        if (what == QLatin1String("folder")) {
+            QVERIFY(writeFileBytes(rig.dir.filePath(QStringLiteral("file")), {}));
+            rig.job(index).SavePath = rig.dir.filePath(QStringLiteral("file/sub/f.swf"));
+        }
+        // A second job waits and starts when the first one fails.
+        rig.core.settings.Maxjobs = 1;
+        const int next =
+            rig.addJob(server.url(QStringLiteral("/f.swf")), 1, QStringLiteral("g.swf"));
+        rig.start(index);
+        QVERIFY(rig.waitFinished(2));
+        QCOMPARE(rig.job(index).State, qint32(StateError));
+        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateError));
+        const QStringList matching = rig.logTexts().filter(logStart);
+        QVERIFY2(!matching.isEmpty() && matching[0].startsWith(logStart),
+                 qPrintable(rig.logTexts().join('|')));
+        QCOMPARE(rig.job(next).State,
+                 what == QLatin1String("size") ? qint32(StateError) : qint32(StateComplete));
+    }
+
+    void autoRenameAndSuffix() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/x.swf"), 1000);
+        EngineRig rig;
+        rig.core.settings.UseMQ = 1;
+        rig.core.settings.PopMessage = 1;
+        QSignalSpy messages(rig.events.get(), &DownloadEvents::JobMessage);
+        for (const char *name : {"x.swf!mq", "x0.swf!mq"})
+            QVERIFY(writeFileBytes(rig.dir.filePath(QLatin1String(name)), {}));
+        const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
+        const QString renamed = rig.dir.filePath(QStringLiteral("x01.swf!mq"));
+        QVERIFY(rig.logTexts().contains("File Exits , Auto Rename:" + renamed));
+        QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x01.swf")));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        QVERIFY(!QFile::exists(renamed));
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages[0][0].toString(), "Job complete." + rig.job(index).Url);
+    }
+
+    void suffixNeverReplacesExistingFile() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/x.swf"), 1000);
+        EngineRig rig;
+        rig.core.settings.UseMQ = 1;
+        rig.core.settings.Fileexits = true; // Overwrite
+        const QString existing = rig.dir.filePath(QStringLiteral("x.swf"));
+        QVERIFY(writeFileBytes(existing, "keep me"));
+        const int index = rig.run(server.url(QStringLiteral("/x.swf")), 1, QStringLiteral("x.swf"));
+        QCOMPARE(rig.job(index).State, qint32(StateComplete));
+        QCOMPARE(rig.job(index).SavePath, rig.dir.filePath(QStringLiteral("x.swf!mq")));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        QCOMPARE(EngineRig::fileBytes(existing), QByteArray("keep me"));
+    }
+
+    void pauseAndContinueAfterRestart_data() {
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<bool>("rangesOnContinue");
+        QTest::newRow("1 part") << 1 << true;
+        QTest::newRow("4 parts") << 4 << true;
+        QTest::newRow("server drops ranges meanwhile") << 3 << false;
+    }
+
+    void pauseAndContinueAfterRestart() {
+        QFETCH(int, parts);
+        QFETCH(bool, rangesOnContinue);
+        FaultHttpServer server;
+        Resource r = server.serve(QStringLiteral("/big.swf"), 2000000);
+        server.resource(QStringLiteral("/big.swf")).chunk = 20000;
+        server.resource(QStringLiteral("/big.swf")).intervalMs = 5;
+        EngineRig rig;
+        const int index = rig.addJob(server.url(QStringLiteral("/big.swf")), parts);
+        rig.start(index);
+        QVERIFY(rig.pauseAfter(index, 300000));
+        const DownJobRecord paused = rig.job(index);
+        QCOMPARE(paused.IsNew, kFalse);
+        QCOMPARE(paused.FileOpen, kFalse);
+        QVERIFY(paused.Received < 2000000);
+        QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Pause"));
+
+        // A restart: a new core with only the table and the file left.
+        rig.restart();
+        server.requests.clear();
+        server.resource(QStringLiteral("/big.swf")).intervalMs = 0;
+        server.resource(QStringLiteral("/big.swf")).ranges = rangesOnContinue;
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        const DownJobRecord &rec = rig.job(index);
+        QCOMPARE(rec.State, qint32(StateComplete));
+        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(r.body));
+        QCOMPARE(rec.SavePath, paused.SavePath);
+        QCOMPARE(rec.TotalSize, paused.TotalSize);
+        if (rangesOnContinue) {
+            QVERIFY(server.requests[0].contains(
+                "Range: bytes=" + QByteArray::number(paused.part(1).Pos) + "-\r\n"));
+            for (int k = 2; k <= parts; ++k)
+                QCOMPARE(rec.part(k).StartPos, paused.part(k).StartPos);
+            QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
+        } else {
+            QCOMPARE(rig.count(QStringLiteral("Restart")), 1);
+        }
+    }
+
+    void pauseBeforeFirstAnswerStartsAgain() {
+        QTcpServer silent; // accepts and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        EngineRig rig;
+        const int index =
+            rig.addJob(QStringLiteral("http://127.0.0.1:%1/s.swf").arg(silent.serverPort()), 3);
+        rig.start(index);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Request")) == 1, 5000);
+        rig.events->clsDownJob(1)->Pause();
+        QCOMPARE(rig.job(index).State, qint32(StatePaused));
+        QCOMPARE(rig.job(index).IsNew, kTrue);
+
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/s.swf"), 100000);
+        rig.job(index).Url = server.url(QStringLiteral("/s.swf"));
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        QVERIFY(!server.requests[0].contains("Range:"));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+    }
+
+    void zeroWritesWhenAllocationUnsupported() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/z.swf"), 2500000);
+        EngineRig rig;
+        QSignalSpy progress(rig.events.get(), &DownloadEvents::FileCreationProgress);
+        FilePreallocator::forceZeroWrites = true;
+        const int index = rig.run(server.url(QStringLiteral("/z.swf")), 2);
+        FilePreallocator::forceZeroWrites = false;
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        QList<qint64> done;
+        for (const auto &args : progress)
+            done << args.at(1).toLongLong();
+        QCOMPARE(done, (QList<qint64>{0, 1023000, 2046000, 2500000}));
+    }
+
+    void loadAsPaused() {
+        JobTable jobs;
+        DownJobRecord killed;
+        killed.State = StateRunning;
+        killed.FileOpen = kTrue;
+        killed.IsNew = kTrue;
+        killed.TotalSize = 100;
+        DownJobRecord early = killed;
+        early.TotalSize = 0;
+        DownJobRecord done;
+        done.State = StateComplete;
+        jobs.add(killed);
+        jobs.add(early);
+        jobs.add(done);
+        DownloadEvents::LoadAsPaused(jobs);
+        QCOMPARE(jobs[1].State, qint32(StatePaused));
+        QCOMPARE(jobs[1].FileOpen, kFalse);
+        QCOMPARE(jobs[1].IsNew, kFalse);
+        QCOMPARE(jobs[2].IsNew, kTrue);
+        QCOMPARE(jobs[3].State, qint32(StateComplete));
+    }
+
+    void refusedHeaderNameIsLeftOut() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/n.swf"), 200000);
+        server.resource(QStringLiteral("/n.swf")).strictHeaderNames = true;
+        EngineRig rig;
+        const int index = rig.run(server.url(QStringLiteral("/n.swf")), 3);
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        QVERIFY(server.requests[0].contains("\r\nAccept -Encoding: gzip , deflate\r\n"));
+        for (int i = 1; i < server.requests.size(); ++i)
+            QVERIFY(!server.requests[i].contains("Accept -Encoding"));
+        QCOMPARE(rig.count(QStringLiteral("Retry")), 1);
+    }
+
+    void pauseDuringStall() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/st.swf"), 100000);
+        server.resource(QStringLiteral("/st.swf")).stall = true;
+        EngineRig rig;
+        const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 2);
+        rig.start(index);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Response")) >= 1, 5000);
+        clsDownLoadJob *job = rig.events->clsDownJob(1);
+        QVERIFY(job->Busy);
+        job->Pause();
+        QCOMPARE(job->OpenConnections(), 0);
+        QCOMPARE(rig.job(index).State, qint32(StatePaused));
+        QCOMPARE(rig.job(index).IsNew, kFalse);
+        QCOMPARE(rig.job(index).TotalSize, 100000);
+        QCOMPARE(QFileInfo(rig.job(index).SavePath).size(), 100000);
+        server.resource(QStringLiteral("/st.swf")).stall = false;
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+    }
+
+    void logCapacity() {
+        JobLog log;
+        ListRowModel list;
+        list.addRow(QStringLiteral("1NowDown"));
+        QCOMPARE(log.JobLogCapacity(), 1000);
+        log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("a"), 100, 1);
+        QCOMPARE(log.JobLogCapacity(), 2000);
+        for (int i = 2; i <= 1000; ++i)
+            log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("b"), 3, 2);
+        QCOMPARE(log.JobLogCapacity(), 3000);
+        QVERIFY(list.row(0).tag.startsWith(QStringLiteral("1,2,3,")));
+        QVERIFY(list.row(0).tag.endsWith(QStringLiteral("999,1000,")));
+        log.AddJobLog(list, QStringLiteral("missing"), QStringLiteral("c"), 8, 1);
+        QCOMPARE(log.JobLogCount(), 1001);
+        const QVector<JobLogRow> rows = log.LookSearchLogLv(list.row(0).tag, 1, 0);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].red, 152);
+    }
+
+    void continueWhenEverythingIsThere_data() {
+        QTest::addColumn<int>("parts");
+        QTest::newRow("1 part at the end") << 1;
+        QTest::newRow("3 parts all complete") << 3;
+    }
+
+    void continueWhenEverythingIsThere() {
+        QFETCH(int, parts);
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/e.swf"), 300000);
+        EngineRig rig;
+        const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), parts);
+        DownJobRecord &rec = rig.job(index);
+        rec.IsNew = kFalse;
+        rec.State = StatePaused;
+        rec.TotalSize = 300000;
+        RangeBook::SplitRanges(rec, rec.TotalSize);
+        if (parts > 1) rec.part(1).EndPos = rec.TotalSize / parts;
+        for (int k = 1; k <= parts; ++k)
+            rec.part(k).Pos = rec.part(k).EndPos + (k < parts ? 1 : 0);
+        QVERIFY(writeFileBytes(rec.SavePath, r.body));
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        QCOMPARE(rig.job(index).State, qint32(StateComplete));
         QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
-    } else {
-        QCOMPARE(rig.count(QStringLiteral("Restart")), 1);
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
     }
-}
 
-void TestDownloadJob::pauseBeforeFirstAnswerStartsAgain() {
-    QTcpServer silent; // accepts and never answers
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    EngineRig rig;
-    const int index =
-        rig.addJob(QStringLiteral("http://127.0.0.1:%1/s.swf").arg(silent.serverPort()), 3);
-    rig.start(index);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Request")) == 1, 5000);
-    rig.events->clsDownJob(1)->Pause();
-    QCOMPARE(rig.job(index).State, qint32(StatePaused));
-    QCOMPARE(rig.job(index).IsNew, kTrue);
-
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/s.swf"), 100000);
-    rig.job(index).Url = server.url(QStringLiteral("/s.swf"));
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    QVERIFY(!server.requests[0].contains("Range:"));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-}
-
-void TestDownloadJob::zeroWritesWhenAllocationUnsupported() {
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/z.swf"), 2500000);
-    EngineRig rig;
-    QSignalSpy progress(rig.events.get(), &DownloadEvents::FileCreationProgress);
-    FilePreallocator::forceZeroWrites = true;
-    const int index = runJob(rig, server.url(QStringLiteral("/z.swf")), 2);
-    FilePreallocator::forceZeroWrites = false;
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QList<qint64> done;
-    for (const auto &args : progress)
-        done << args.at(1).toLongLong();
-    QCOMPARE(done, (QList<qint64>{0, 1023000, 2046000, 2500000}));
-}
-
-void TestDownloadJob::loadAsPaused() {
-    JobTable jobs;
-    DownJobRecord killed;
-    killed.State = StateRunning;
-    killed.FileOpen = kTrue;
-    killed.IsNew = kTrue;
-    killed.TotalSize = 100;
-    DownJobRecord early = killed;
-    early.TotalSize = 0;
-    DownJobRecord done;
-    done.State = StateComplete;
-    jobs.add(killed);
-    jobs.add(early);
-    jobs.add(done);
-    DownloadEvents::LoadAsPaused(jobs);
-    QCOMPARE(jobs[1].State, qint32(StatePaused));
-    QCOMPARE(jobs[1].FileOpen, kFalse);
-    QCOMPARE(jobs[1].IsNew, kFalse);
-    QCOMPARE(jobs[2].IsNew, kTrue);
-    QCOMPARE(jobs[3].State, qint32(StateComplete));
-}
-
-void TestDownloadJob::refusedHeaderNameIsLeftOut() {
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(200000);
-    r.strictHeaderNames = true;
-    server.setResource(QStringLiteral("/n.swf"), r);
-    EngineRig rig;
-    const int index = runJob(rig, server.url(QStringLiteral("/n.swf")), 3);
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QVERIFY(server.requests[0].contains("\r\nAccept -Encoding: gzip , deflate\r\n"));
-    for (int i = 1; i < server.requests.size(); ++i)
-        QVERIFY(!server.requests[i].contains("Accept -Encoding"));
-    QCOMPARE(rig.count(QStringLiteral("Retry")), 1);
-}
-
-void TestDownloadJob::pauseDuringStall() {
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(100000);
-    r.stall = true;
-    server.setResource(QStringLiteral("/st.swf"), r);
-    EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 2);
-    rig.start(index);
-    QTRY_VERIFY_WITH_TIMEOUT(rig.count(QStringLiteral("Response")) >= 1, 5000);
-    clsDownLoadJob *job = rig.events->clsDownJob(1);
-    QVERIFY(job->Busy);
-    job->Pause();
-    QCOMPARE(job->OpenConnections(), 0);
-    QCOMPARE(rig.job(index).State, qint32(StatePaused));
-    QCOMPARE(rig.job(index).IsNew, kFalse);
-    QCOMPARE(rig.job(index).TotalSize, 100000);
-    QCOMPARE(QFileInfo(rig.job(index).SavePath).size(), 100000);
-    server.resource(QStringLiteral("/st.swf")).stall = false;
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-}
-
-void TestDownloadJob::logCapacity() {
-    JobLog log;
-    ListRowModel list;
-    list.addRow(QStringLiteral("1NowDown"));
-    QCOMPARE(log.JobLogCapacity(), 1000);
-    log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("a"), 100, 1);
-    QCOMPARE(log.JobLogCapacity(), 2000);
-    for (int i = 2; i <= 1000; ++i)
-        log.AddJobLog(list, QStringLiteral("1NowDown"), QStringLiteral("b"), 3, 2);
-    QCOMPARE(log.JobLogCapacity(), 3000);
-    QVERIFY(list.row(0).tag.startsWith(QStringLiteral("1,2,3,")));
-    QVERIFY(list.row(0).tag.endsWith(QStringLiteral("999,1000,")));
-    log.AddJobLog(list, QStringLiteral("missing"), QStringLiteral("c"), 8, 1);
-    QCOMPARE(log.JobLogCount(), 1001);
-    const QVector<JobLogRow> rows = log.LookSearchLogLv(list.row(0).tag, 1, 0);
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].red, 152);
-}
-
-void TestDownloadJob::continueWhenEverythingIsThere_data() {
-    QTest::addColumn<int>("parts");
-    QTest::newRow("1 part at the end") << 1;
-    QTest::newRow("3 parts all complete") << 3;
-}
-
-void TestDownloadJob::continueWhenEverythingIsThere() {
-    QFETCH(int, parts);
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/e.swf"), 300000);
-    EngineRig rig;
-    const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), parts);
-    DownJobRecord &rec = rig.job(index);
-    rec.IsNew = kFalse;
-    rec.State = StatePaused;
-    rec.TotalSize = 300000;
-    RangeBook::SplitRanges(rec, rec.TotalSize);
-    if (parts > 1) rec.part(1).EndPos = rec.TotalSize / parts;
-    for (int k = 1; k <= parts; ++k)
-        rec.part(k).Pos = rec.part(k).EndPos + (k < parts ? 1 : 0);
-    QFile file(rec.SavePath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(r.body);
-    file.close();
-    rig.start(index);
-    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 1; }, 10000));
-    QCOMPARE(rig.job(index).State, qint32(StateComplete));
-    QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-}
-
-void TestDownloadJob::rowDisplayAndNextJob() {
-    FaultHttpServer server;
-    const Resource r = serve(server, QStringLiteral("/r.swf"), 400000);
-    server.resource(QStringLiteral("/r.swf")).chunk = 40000;
-    EngineRig rig;
-    DownloadEvents &events = *rig.events;
-    QSignalSpy redraw(&events, &DownloadEvents::PartsRedraw);
-    QSignalSpy logList(&events, &DownloadEvents::LogListRebuild);
-    QSignalSpy cleared(&events, &DownloadEvents::SelectionCleared);
-    QList<QStringList> columns; // sub-items 2..4 of the row at each report
-    connect(&events, &DownloadEvents::ReportReceived, this, [&] {
-        const int row = rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown"));
-        if (row >= 0)
-            columns << QStringList{rig.core.lvNowDown.subItem(row, 2),
-                                   rig.core.lvNowDown.subItem(row, 3),
-                                   rig.core.lvNowDown.subItem(row, 4)};
-    });
-    const int first = rig.addJob(server.url(QStringLiteral("/r.swf")), 2);
-    const int second = rig.addJob(server.url(QStringLiteral("/r.swf")), 1, QStringLiteral("g.swf"));
-    events.SelectedJob = first;
-    events.SelectedPart[1] = DownloadEvents::kWholeJob;
-    rig.start(first);
-    QVERIFY(QTest::qWaitFor([&] { return rig.finished->count() == 2; }, 10000));
-    QCOMPARE(rig.job(second).State, qint32(StateComplete)); // started when the first one completed
-    QVERIFY(redraw.count() > 0);
-    QCOMPARE(logList.count(), 0); // the whole job was shown, not one part's log
-    QCOMPARE(cleared.count(), 1);
-    QCOMPARE(events.SelectedJob, 0);
-    QVERIFY(columns.size() > 3);
-    QCOMPARE(columns.last()[0], QStringLiteral("400000"));
-    QCOMPARE(columns.last()[2],
-             DownloadEvents::PercentText(columns.last()[1].toLongLong(), 400000));
-    QCOMPARE(EngineRig::fileBytes(rig.job(second).SavePath), r.body);
-}
+    void rowDisplayAndNextJob() {
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/r.swf"), 400000);
+        server.resource(QStringLiteral("/r.swf")).chunk = 40000;
+        EngineRig rig;
+        DownloadEvents &events = *rig.events;
+        QSignalSpy redraw(&events, &DownloadEvents::PartsRedraw);
+        QSignalSpy logList(&events, &DownloadEvents::LogListRebuild);
+        QSignalSpy cleared(&events, &DownloadEvents::SelectionCleared);
+        QList<QStringList> columns; // sub-items 2..4 of the row at each report
+        connect(&events, &DownloadEvents::ReportReceived, this, [&] {
+            const int row = rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown"));
+            if (row >= 0)
+                columns << QStringList{rig.core.lvNowDown.subItem(row, 2),
+                                       rig.core.lvNowDown.subItem(row, 3),
+                                       rig.core.lvNowDown.subItem(row, 4)};
+        });
+        const int first = rig.addJob(server.url(QStringLiteral("/r.swf")), 2);
+        const int second =
+            rig.addJob(server.url(QStringLiteral("/r.swf")), 1, QStringLiteral("g.swf"));
+        events.SelectedJob = first;
+        events.SelectedPart[1] = DownloadEvents::kWholeJob;
+        rig.start(first);
+        QVERIFY(rig.waitFinished(2));
+        QCOMPARE(rig.job(second).State,
+                 qint32(StateComplete)); // started when the first one completed
+        QVERIFY(redraw.count() > 0);
+        QCOMPARE(logList.count(), 0); // the whole job was shown, not one part's log
+        QCOMPARE(cleared.count(), 1);
+        QCOMPARE(events.SelectedJob, 0);
+        QVERIFY(columns.size() > 3);
+        QCOMPARE(columns.last()[0], QStringLiteral("400000"));
+        QCOMPARE(columns.last()[2],
+                 DownloadEvents::PercentText(columns.last()[1].toLongLong(), 400000));
+        QCOMPARE(EngineRig::fileBytes(rig.job(second).SavePath), r.body);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDownloadJob)
 #include "tst_downloadjob.moc"

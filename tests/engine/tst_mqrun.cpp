@@ -1,4 +1,5 @@
 #include "common/FaultHttpServer.h"
+#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/CategoryTree.h"
@@ -16,15 +17,145 @@
 // `mq run` as a separate program over a job database of many jobs served by
 // the fault-injecting server: the slots, the waiting queue, interrupting and
 // continuing, and a kill in the middle.
+
 class TestMqRun : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void usageErrors_data();
-    void usageErrors();
-    void twentyJobsWithMaxjobsThree();
-    void interruptThenContinue();
-    void killThenNoJobLost();
+    void initTestCase() {
+        QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
+        QVERIFY(writeFileBytes(m_dir.filePath("set.ini"), "[General]\nMaxjobs=3\n"));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no db") << QStringList{"run"};
+        QTest::newRow("db missing") << QStringList{"run", "--db", "/nonexistent/x.mqb"};
+        QTest::newRow("unknown") << QStringList{"run", "--db", "x", "--fast"};
+        QTest::newRow("bad interval") << QStringList{"run", "--db", "x", "--save-every", "0"};
+    }
+
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        const MqResult r = runMq(args);
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.startsWith("mq: run:"));
+    }
+
+    void twentyJobsWithMaxjobsThree() {
+        writeJobs(20, false, 13);
+        Run run;
+        start(run);
+        QCOMPARE(finish(run), 2);
+        const QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), 20);
+        for (int i = 1; i <= 20; ++i) {
+            const DownJobRecord &rec = jobs[i - 1];
+            if (i == 13) {
+                QCOMPARE(rec.State, 5);
+                continue;
+            }
+            QCOMPARE(rec.State, 4);
+            QVERIFY2(!rec.SavePath.endsWith("!mq") &&
+                         QFileInfo(rec.SavePath).size() == rec.TotalSize,
+                     qPrintable(QString::number(i) + ' ' + rec.SavePath));
+            QVERIFY2(readFileBytes(rec.SavePath) ==
+                         m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body,
+                     qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                    .arg(i)
+                                    .arg(rec.SavePath)
+                                    .arg(rec.TotalSize)
+                                    .arg(rec.Received)));
+        }
+        // Never more than three jobs at once, only in slots 1..3; the rest waited.
+        QSet<int> running;
+        int most = 0;
+        for (const QJsonObject &e : run.events) {
+            const QString type = e.value("type").toString();
+            const int job = e.value("job").toInt();
+            if (type == "SlotStart") {
+                QVERIFY(e.value("slot").toInt() >= 1 && e.value("slot").toInt() <= 3);
+                running << job;
+                most = qMax(most, int(running.size()));
+            } else if (type == "JobComplete" || type == "JobError") {
+                running.remove(job);
+            } else if (type == "Connected") {
+                QVERIFY(e.value("slot").toInt() >= 1 && job >= 1);
+            }
+        }
+        QCOMPARE(most, 3);
+        // Jobs finishing while the command starts them all take slots at once.
+        QVERIFY(run.count("Waiting") >= 3);
+        QCOMPARE(run.count("SlotStart"), 20);
+        QCOMPARE(run.count("JobError"), 1);
+    }
+
+    void interruptThenContinue() {
+        writeJobs(6, true);
+        Run second;
+        start(second);
+        QTRY_VERIFY_WITH_TIMEOUT(second.count("DataArrival") >= 12, 20000);
+        ::kill(pid_t(second.process.processId()), SIGINT);
+        QCOMPARE(finish(second), 3);
+        QVector<DownJobRecord> jobs = loadJobs();
+        qint64 received = 0;
+        for (const DownJobRecord &rec : jobs) {
+            QVERIFY2(rec.State == 2 || rec.State == 4, qPrintable(QString::number(rec.State)));
+            QCOMPARE(rec.FileOpen, qint16(0));
+            received += rec.Received;
+        }
+        QVERIFY(received > 0);
+        setPaced(false);
+        const int before = int(m_server.requests.size());
+        Run third;
+        start(third);
+        QCOMPARE(finish(third), 0);
+        QVERIFY(continuedAfter(before));
+        expectAllComplete(6);
+    }
+
+    void killThenNoJobLost() {
+        writeJobs(8, true);
+        Run first;
+        start(first, {"--save-every", "0.05"});
+        // Killed once the progress of a job still running has been saved.
+        auto savedProgress = [&first] {
+            QHash<int, int> blocks;
+            QSet<int> ended;
+            bool saved = false;
+            for (const QJsonObject &e : first.events) {
+                const QString type = e.value("type").toString();
+                const int job = e.value("job").toInt();
+                if (type == "DataArrival")
+                    ++blocks[job];
+                else if (type == "JobComplete" || type == "JobError")
+                    ended << job;
+                else if (type == "Saved")
+                    saved = false;
+                for (auto it = blocks.begin(); it != blocks.end() && type == "Saved"; ++it)
+                    saved |= it.value() >= 5 && !ended.contains(it.key());
+            }
+            return saved;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(savedProgress(), 20000);
+        first.process.kill();
+        QCOMPARE(finish(first), -2);
+        QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), 8);
+        qint64 received = 0;
+        QString states;
+        for (const DownJobRecord &rec : jobs) {
+            received += rec.State == 4 ? 0 : rec.Received;
+            states += QStringLiteral("%1:%2 ").arg(rec.State).arg(rec.Received);
+        }
+        QVERIFY2(received > 0, qPrintable(states)); // saved progress of jobs still running
+        setPaced(false);
+        const int before = int(m_server.requests.size());
+        Run second;
+        start(second);
+        QCOMPARE(finish(second), 0);
+        QVERIFY(continuedAfter(before)); // from the saved ranges, not from the start
+        expectAllComplete(8);
+    }
 
 private:
     struct Run {
@@ -50,35 +181,22 @@ private:
         return false;
     }
 
-    QString m_mq;
+    // Jobs 1..n all complete with the served bytes.
+    void expectAllComplete(int n) {
+        const QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), n);
+        for (int i = 1; i <= n; ++i) {
+            QCOMPARE(jobs[i - 1].State, 4);
+            QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
+                     m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
+        }
+    }
+
     QTemporaryDir m_dir;
     FaultHttpServer m_server;
     int m_jobs = 0;
     QString db() const { return m_dir.filePath("default.mqb"); }
 };
-
-void TestMqRun::initTestCase() {
-    m_mq = qEnvironmentVariable("MQ_BINARY_DIR") + QStringLiteral("/src/app/mq/mq");
-    QVERIFY2(QFileInfo(m_mq).isExecutable(), qPrintable(m_mq));
-    QVERIFY(writeFileBytes(m_dir.filePath("set.ini"), "[General]\nMaxjobs=3\n"));
-}
-
-void TestMqRun::usageErrors_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("no db") << QStringList{"run"};
-    QTest::newRow("db missing") << QStringList{"run", "--db", "/nonexistent/x.mqb"};
-    QTest::newRow("unknown") << QStringList{"run", "--db", "x", "--fast"};
-    QTest::newRow("bad interval") << QStringList{"run", "--db", "x", "--save-every", "0"};
-}
-
-void TestMqRun::usageErrors() {
-    QFETCH(QStringList, args);
-    Run run;
-    run.process.start(m_mq, args);
-    QVERIFY(run.process.waitForFinished(5000));
-    QCOMPARE(run.process.exitCode(), 1);
-    QVERIFY(run.process.readAllStandardError().startsWith("mq: run:"));
-}
 
 void TestMqRun::start(Run &run, const QStringList &extra) {
     QObject::connect(&run.process, &QProcess::readyReadStandardOutput, &run.process, [&run] {
@@ -87,7 +205,7 @@ void TestMqRun::start(Run &run, const QStringList &extra) {
             run.events << QJsonDocument::fromJson(line).object();
         }
     });
-    run.process.start(m_mq, QStringList{"run", "--db", db(), "--events"} + extra);
+    run.process.start(MqRunner::binary(), QStringList{"run", "--db", db(), "--events"} + extra);
     QVERIFY(run.process.waitForStarted(5000));
 }
 
@@ -147,136 +265,6 @@ void TestMqRun::writeJobs(int count, bool paced, int failing) {
     }
     setPaced(paced);
     QVERIFY(SaveJobDatabase(tree, table, db(), nullptr));
-}
-
-void TestMqRun::twentyJobsWithMaxjobsThree() {
-    writeJobs(20, false, 13);
-    Run run;
-    start(run);
-    QCOMPARE(finish(run), 2);
-    const QVector<DownJobRecord> jobs = loadJobs();
-    QCOMPARE(jobs.size(), 20);
-    for (int i = 1; i <= 20; ++i) {
-        const DownJobRecord &rec = jobs[i - 1];
-        if (i == 13) {
-            QCOMPARE(rec.State, 5);
-            continue;
-        }
-        QCOMPARE(rec.State, 4);
-        QVERIFY2(!rec.SavePath.endsWith("!mq") && QFileInfo(rec.SavePath).size() == rec.TotalSize,
-                 qPrintable(QString::number(i) + ' ' + rec.SavePath));
-        QVERIFY2(readFileBytes(rec.SavePath) ==
-                     m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body,
-                 qPrintable(QStringLiteral("%1 %2 %3 %4")
-                                .arg(i)
-                                .arg(rec.SavePath)
-                                .arg(rec.TotalSize)
-                                .arg(rec.Received)));
-    }
-    // Never more than three jobs at once, only in slots 1..3; the rest waited.
-    QSet<int> running;
-    int most = 0;
-    for (const QJsonObject &e : run.events) {
-        const QString type = e.value("type").toString();
-        const int job = e.value("job").toInt();
-        if (type == "SlotStart") {
-            QVERIFY(e.value("slot").toInt() >= 1 && e.value("slot").toInt() <= 3);
-            running << job;
-            most = qMax(most, int(running.size()));
-        } else if (type == "JobComplete" || type == "JobError") {
-            running.remove(job);
-        } else if (type == "Connected") {
-            QVERIFY(e.value("slot").toInt() >= 1 && job >= 1);
-        }
-    }
-    QCOMPARE(most, 3);
-    // Jobs finishing while the command starts them all take slots at once.
-    QVERIFY(run.count("Waiting") >= 3);
-    QCOMPARE(run.count("SlotStart"), 20);
-    QCOMPARE(run.count("JobError"), 1);
-}
-
-void TestMqRun::interruptThenContinue() {
-    writeJobs(6, true);
-    Run second;
-    start(second);
-    QTRY_VERIFY_WITH_TIMEOUT(second.count("DataArrival") >= 12, 20000);
-    ::kill(pid_t(second.process.processId()), SIGINT);
-    QCOMPARE(finish(second), 3);
-    QVector<DownJobRecord> jobs = loadJobs();
-    qint64 received = 0;
-    for (const DownJobRecord &rec : jobs) {
-        QVERIFY2(rec.State == 2 || rec.State == 4, qPrintable(QString::number(rec.State)));
-        QCOMPARE(rec.FileOpen, qint16(0));
-        received += rec.Received;
-    }
-    QVERIFY(received > 0);
-    setPaced(false);
-    const int before = int(m_server.requests.size());
-    Run third;
-    start(third);
-    QCOMPARE(finish(third), 0);
-    bool continued = false;
-    for (int i = before; i < m_server.requests.size(); ++i)
-        continued |=
-            QRegularExpression("Range: bytes=[1-9]").match(m_server.requests[i]).hasMatch();
-    QVERIFY(continued);
-    jobs = loadJobs();
-    for (int i = 1; i <= 6; ++i) {
-        QCOMPARE(jobs[i - 1].State, 4);
-        QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
-                 m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
-    }
-}
-
-void TestMqRun::killThenNoJobLost() {
-    writeJobs(8, true);
-    Run first;
-    start(first, {"--save-every", "0.05"});
-    // Killed once the progress of a job still running has been saved.
-    auto savedProgress = [&first] {
-        QHash<int, int> blocks;
-        QSet<int> ended;
-        bool saved = false;
-        for (const QJsonObject &e : first.events) {
-            const QString type = e.value("type").toString();
-            const int job = e.value("job").toInt();
-            if (type == "DataArrival")
-                ++blocks[job];
-            else if (type == "JobComplete" || type == "JobError")
-                ended << job;
-            else if (type == "Saved")
-                saved = false;
-            for (auto it = blocks.begin(); it != blocks.end() && type == "Saved"; ++it)
-                saved |= it.value() >= 5 && !ended.contains(it.key());
-        }
-        return saved;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(savedProgress(), 20000);
-    first.process.kill();
-    QCOMPARE(finish(first), -2);
-    QVector<DownJobRecord> jobs = loadJobs();
-    QCOMPARE(jobs.size(), 8);
-    qint64 received = 0;
-    QString states;
-    for (const DownJobRecord &rec : jobs) {
-        received += rec.State == 4 ? 0 : rec.Received;
-        states += QStringLiteral("%1:%2 ").arg(rec.State).arg(rec.Received);
-    }
-    QVERIFY2(received > 0, qPrintable(states)); // saved progress of jobs still running
-    setPaced(false);
-    const int before = int(m_server.requests.size());
-    Run second;
-    start(second);
-    QCOMPARE(finish(second), 0);
-    QVERIFY(continuedAfter(before)); // from the saved ranges, not from the start
-    jobs = loadJobs();
-    QCOMPARE(jobs.size(), 8);
-    for (int i = 1; i <= 8; ++i) {
-        QCOMPARE(jobs[i - 1].State, 4);
-        QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
-                 m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
-    }
 }
 
 QTEST_MAIN(TestMqRun)

@@ -34,266 +34,242 @@ class TestRetries : public QObject {
     Q_OBJECT
 private slots:
     void init() { PartRetryPolicy::MsPerSecond = 1000; }
-    void retryAfter_data();
-    void retryAfter();
-    void policyCountsPerPart();
-    void connectTimeoutFires();
-    void stallAfterHeaderEndsInError();
-    void recovers_data();
-    void recovers();
-    void refusedFirstThenAccepted();
-    void connectTimeOut();
-    void errorAnswers_data();
-    void errorAnswers();
-};
-
-void TestRetries::retryAfter_data() {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("seconds");
-    QTest::newRow("seconds") << "1" << 1;
-    QTest::newRow("spaces") << " 42 " << 42;
-    QTest::newRow("capped") << "700" << 600;
-    QTest::newRow("huge") << "99999999999999999999" << 600;
-    QTest::newRow("date ahead") << "Sun, 06 Dec 2026 20:00:30 GMT" << 30;
-    QTest::newRow("date past") << "Sun, 06 Dec 2026 19:00:00 GMT" << 0;
-    QTest::newRow("date far") << "Mon, 07 Dec 2026 20:00:00 GMT" << 600;
-    QTest::newRow("garbage") << "soon" << -1;
-    QTest::newRow("negative") << "-5" << -1;
-    QTest::newRow("empty") << "" << -1;
-}
-
-void TestRetries::retryAfter() {
-    QFETCH(QString, value);
-    const QDateTime now(QDate(2026, 12, 6), QTime(20, 0), Qt::UTC);
-    QTEST(PartRetryPolicy::RetryAfterSeconds(value, now), "seconds");
-}
-
-void TestRetries::policyCountsPerPart() {
-    PartRetryPolicy policy;
-    policy.reset(2, 3);
-    QVERIFY(!policy.failed(1, 404).retry);
-    QVERIFY(!policy.failed(1, 403).retry);
-    auto d = policy.failed(1, 0);
-    QVERIFY(d.retry);
-    QCOMPARE(d.attempt, 1);
-    QCOMPARE(d.seconds, 3);
-    QCOMPARE(PartRetryPolicy::RetryText(d, 2), QStringLiteral("Retry 1 of 2 in 3 s"));
-    d = policy.failed(1, 429, QStringLiteral("7"));
-    QCOMPARE(d.attempt, 2);
-    QCOMPARE(d.seconds, 7);
-    QVERIFY(!policy.failed(1, 503).retry); // used up
-    QVERIFY(policy.failed(2, 408).retry);  // every part counts for itself
-    policy.dataArrived(1);                 // data gives the count back
-    QCOMPARE(policy.failed(1, 500, QStringLiteral("9")).seconds, 3);
-}
-
-void TestRetries::connectTimeoutFires() {
-    PartRetryPolicy::MsPerSecond = 20;
-    PartTimers timers;
-    QSignalSpy spy(&timers, &PartTimers::timedOut);
-    timers.setLimits(1, 3);
-    timers.watchConnect(4);
-    QVERIFY(spy.wait(2000));
-    QCOMPARE(spy.at(0).at(0).toInt(), 4);
-    QCOMPARE(spy.at(0).at(1).toBool(), true);
-    // Activity keeps a receiving connection alive; silence ends it.
-    timers.watchReceive(2);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0;
-    while (clock.elapsed() < 120) {
-        timers.activity(2);
-        last = clock.elapsed();
-        QTest::qWait(10);
+    void retryAfter_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("seconds") << "1" << 1;
+        QTest::newRow("spaces") << " 42 " << 42;
+        QTest::newRow("capped") << "700" << 600;
+        QTest::newRow("huge") << "99999999999999999999" << 600;
+        QTest::newRow("date ahead") << "Sun, 06 Dec 2026 20:00:30 GMT" << 30;
+        QTest::newRow("date past") << "Sun, 06 Dec 2026 19:00:00 GMT" << 0;
+        QTest::newRow("date far") << "Mon, 07 Dec 2026 20:00:00 GMT" << 600;
+        QTest::newRow("garbage") << "soon" << -1;
+        QTest::newRow("negative") << "-5" << -1;
+        QTest::newRow("empty") << "" << -1;
     }
-    QCOMPARE(spy.count(), 1);
-    QVERIFY(spy.wait(2000));
-    QCOMPARE(spy.at(1).at(0).toInt(), 2);
-    QCOMPARE(spy.at(1).at(1).toBool(), false);
-    QVERIFY(clock.elapsed() - last >= 60);
-}
 
-void TestRetries::stallAfterHeaderEndsInError() {
-    // Real seconds: Rtimeout 2, Retries 2, Redelay 1 end the job in about 8 s.
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(20000);
-    r.stall = true;
-    server.setResource(QStringLiteral("/st.swf"), r);
-    EngineRig rig;
-    setRetries(rig, 2, 1, 30, 2);
-    const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 1);
-    QElapsedTimer clock;
-    clock.start();
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 15000);
-    QVERIFY2(clock.elapsed() < 11000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(rig.job(index).State, qint32(StateError));
-    QCOMPARE(requestsFor(server, "/st.swf"), 3);
-    const QStringList log = rig.logTexts();
-    // Three time-out lines, the two retries naming their cause, the last line.
-    QCOMPARE(log.filter(QStringLiteral("Time Out: nothing received for 2 s")).size(), 3 + 2 + 1);
-    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^Retry [12] of 2 in 1 s"))).size(), 2);
-    QVERIFY2(log.last().contains(QStringLiteral("Time Out")), qPrintable(log.last()));
-}
-
-void TestRetries::recovers_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<QString>("retryLine"); // a log line that must appear
-    QTest::newRow("two drops per part, 1 part") << "drop" << 1 << "Retry 2 of 2 in 1 s";
-    QTest::newRow("two drops per part, 3 parts") << "drop" << 3 << "Retry 2 of 2 in 1 s";
-    QTest::newRow("two drops per part, 10 parts") << "drop" << 10 << "Retry 2 of 2 in 1 s";
-    QTest::newRow("503 with Retry-After") << "503" << 3 << "Retry 1 of 2 in 1 s (HTTP/1.1 503";
-    QTest::newRow("429 with Retry-After") << "429" << 1 << "Retry 1 of 2 in 1 s (HTTP/1.1 429";
-    QTest::newRow("500 twice") << "500" << 1 << "Retry 2 of 2 in 4 s (HTTP/1.1 500";
-    QTest::newRow("408") << "408" << 1 << "Retry 1 of 2 in 4 s (HTTP/1.1 408";
-    QTest::newRow("200 with another reason") << "200" << 3 << "";
-}
-
-void TestRetries::recovers() {
-    QFETCH(QString, fault);
-    QFETCH(int, parts);
-    QFETCH(QString, retryLine);
-    PartRetryPolicy::MsPerSecond = 50;
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(300000);
-    if (fault == QLatin1String("drop")) {
-        r.dropAfter = 0;
-        r.dropTimes = 2;
-        r.dropPerRange = true;
-    } else if (fault == QLatin1String("200")) {
-        r.status = "HTTP/1.1 200 Fine";
-    } else {
-        const QMap<QString, QByteArray> lines{{"503", "HTTP/1.1 503 Service Unavailable"},
-                                              {"429", "HTTP/1.1 429 Too Many Requests"},
-                                              {"500", "HTTP/1.1 500 Internal Server Error"},
-                                              {"408", "HTTP/1.1 408 Request Timeout"}};
-        r.failStatus = lines[fault];
-        r.failTimes = fault == QLatin1String("500") ? 2 : 1;
-        if (fault == QLatin1String("503") || fault == QLatin1String("429")) r.retryAfter = "1";
+    void retryAfter() {
+        QFETCH(QString, value);
+        const QDateTime now(QDate(2026, 12, 6), QTime(20, 0), Qt::UTC);
+        QTEST(PartRetryPolicy::RetryAfterSeconds(value, now), "seconds");
     }
-    server.setResource(QStringLiteral("/r.swf"), r);
-    EngineRig rig;
-    setRetries(rig, 2, fault == QLatin1String("drop") ? 1 : 4, 5, 5);
-    const int index = rig.addJob(server.url(QStringLiteral("/r.swf")), parts);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
-    QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rig.job(index).SavePath)), EngineRig::sha(r.body));
-    if (!retryLine.isEmpty())
-        QVERIFY2(!rig.logTexts().filter(retryLine).isEmpty(),
-                 qPrintable(rig.logTexts().filter(QStringLiteral("Retry")).join('|')));
-    else
-        QCOMPARE(rig.count(QStringLiteral("Retry")), 0);
-}
 
-void TestRetries::refusedFirstThenAccepted() {
-    PartRetryPolicy::MsPerSecond = 50;
-    FaultHttpServer server;
-    const Resource r = [] {
-        Resource x;
-        x.body = FaultHttpServer::pattern(120000);
-        return x;
-    }();
-    server.setResource(QStringLiteral("/late.swf"), r);
-    const QString url = server.url(QStringLiteral("/late.swf"));
-    const quint16 port = server.port();
-    server.close(); // refused until the first retry is announced
-    EngineRig rig;
-    setRetries(rig, 3, 1, 5, 5);
-    QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
-                     [&server, port](qint16, const QString &type, const QString &) {
-                         if (type == QLatin1String("Retry") && !server.isListening())
-                             server.listen(QHostAddress::LocalHost, port);
-                     });
-    const int index = rig.addJob(url, 4);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 20000);
-    QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
-    QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
-    QCOMPARE(rig.logTexts().filter(QStringLiteral("Retry 1 of 3 in 1 s")).size(), 1);
-}
+    void policyCountsPerPart() {
+        PartRetryPolicy policy;
+        policy.reset(2, 3);
+        QVERIFY(!policy.failed(1, 404).retry);
+        QVERIFY(!policy.failed(1, 403).retry);
+        auto d = policy.failed(1, 0);
+        QVERIFY(d.retry);
+        QCOMPARE(d.attempt, 1);
+        QCOMPARE(d.seconds, 3);
+        QCOMPARE(PartRetryPolicy::RetryText(d, 2), QStringLiteral("Retry 1 of 2 in 3 s"));
+        d = policy.failed(1, 429, QStringLiteral("7"));
+        QCOMPARE(d.attempt, 2);
+        QCOMPARE(d.seconds, 7);
+        QVERIFY(!policy.failed(1, 503).retry); // used up
+        QVERIFY(policy.failed(2, 408).retry);  // every part counts for itself
+        policy.dataArrived(1);                 // data gives the count back
+        QCOMPARE(policy.failed(1, 500, QStringLiteral("9")).seconds, 3);
+    }
 
-void TestRetries::connectTimeOut() {
-    // A listener whose accept queue is full: further connections hang.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    QVERIFY(fd >= 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&addr), len) == 0);
-    QVERIFY(::listen(fd, 0) == 0);
-    QVERIFY(::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) == 0);
-    const quint16 port = ntohs(addr.sin_port);
-    QTcpSocket filler;
-    filler.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(filler.waitForConnected(2000));
-    QTcpSocket probe; // confirms that the next connection hangs
-    probe.connectToHost(QHostAddress::LocalHost, port);
-    if (probe.waitForConnected(300)) {
+    void connectTimeoutFires() {
+        PartRetryPolicy::MsPerSecond = 20;
+        PartTimers timers;
+        QSignalSpy spy(&timers, &PartTimers::timedOut);
+        timers.setLimits(1, 3);
+        timers.watchConnect(4);
+        QVERIFY(spy.wait(2000));
+        QCOMPARE(spy.at(0).at(0).toInt(), 4);
+        QCOMPARE(spy.at(0).at(1).toBool(), true);
+        // Activity keeps a receiving connection alive; silence ends it.
+        timers.watchReceive(2);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        while (clock.elapsed() < 120) {
+            timers.activity(2);
+            last = clock.elapsed();
+            QTest::qWait(10);
+        }
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(spy.wait(2000));
+        QCOMPARE(spy.at(1).at(0).toInt(), 2);
+        QCOMPARE(spy.at(1).at(1).toBool(), false);
+        QVERIFY(clock.elapsed() - last >= 60);
+    }
+
+    void stallAfterHeaderEndsInError() {
+        // Real seconds: Rtimeout 2, Retries 2, Redelay 1 end the job in about 8 s.
+        FaultHttpServer server;
+        server.serve(QStringLiteral("/st.swf"), 20000);
+        server.resource(QStringLiteral("/st.swf")).stall = true;
+        EngineRig rig;
+        setRetries(rig, 2, 1, 30, 2);
+        const int index = rig.addJob(server.url(QStringLiteral("/st.swf")), 1);
+        QElapsedTimer clock;
+        clock.start();
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        QVERIFY2(clock.elapsed() < 11000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(rig.job(index).State, qint32(StateError));
+        QCOMPARE(requestsFor(server, "/st.swf"), 3);
+        const QStringList log = rig.logTexts();
+        // Three time-out lines, the two retries naming their cause, the last line.
+        QCOMPARE(log.filter(QStringLiteral("Time Out: nothing received for 2 s")).size(),
+                 3 + 2 + 1);
+        QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^Retry [12] of 2 in 1 s"))).size(),
+                 2);
+        QVERIFY2(log.last().contains(QStringLiteral("Time Out")), qPrintable(log.last()));
+    }
+
+    void recovers_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<QString>("retryLine"); // a log line that must appear
+        QTest::newRow("two drops per part, 1 part") << "drop" << 1 << "Retry 2 of 2 in 1 s";
+        QTest::newRow("two drops per part, 3 parts") << "drop" << 3 << "Retry 2 of 2 in 1 s";
+        QTest::newRow("two drops per part, 10 parts") << "drop" << 10 << "Retry 2 of 2 in 1 s";
+        QTest::newRow("503 with Retry-After") << "503" << 3 << "Retry 1 of 2 in 1 s (HTTP/1.1 503";
+        QTest::newRow("429 with Retry-After") << "429" << 1 << "Retry 1 of 2 in 1 s (HTTP/1.1 429";
+        QTest::newRow("500 twice") << "500" << 1 << "Retry 2 of 2 in 4 s (HTTP/1.1 500";
+        QTest::newRow("408") << "408" << 1 << "Retry 1 of 2 in 4 s (HTTP/1.1 408";
+        QTest::newRow("200 with another reason") << "200" << 3 << "";
+    }
+
+    void recovers() {
+        QFETCH(QString, fault);
+        QFETCH(int, parts);
+        QFETCH(QString, retryLine);
+        PartRetryPolicy::MsPerSecond = 50;
+        FaultHttpServer server;
+        Resource r;
+        r.body = FaultHttpServer::pattern(300000);
+        if (fault == QLatin1String("drop")) {
+            r.dropAfter = 0;
+            r.dropTimes = 2;
+            r.dropPerRange = true;
+        } else if (fault == QLatin1String("200")) {
+            r.status = "HTTP/1.1 200 Fine";
+        } else {
+            const QMap<QString, QByteArray> lines{{"503", "HTTP/1.1 503 Service Unavailable"},
+                                                  {"429", "HTTP/1.1 429 Too Many Requests"},
+                                                  {"500", "HTTP/1.1 500 Internal Server Error"},
+                                                  {"408", "HTTP/1.1 408 Request Timeout"}};
+            r.failStatus = lines[fault];
+            r.failTimes = fault == QLatin1String("500") ? 2 : 1;
+            if (fault == QLatin1String("503") || fault == QLatin1String("429")) r.retryAfter = "1";
+        }
+        server.setResource(QStringLiteral("/r.swf"), r);
+        EngineRig rig;
+        setRetries(rig, 2, fault == QLatin1String("drop") ? 1 : 4, 5, 5);
+        const int index = rig.run(server.url(QStringLiteral("/r.swf")), parts);
+        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
+        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rig.job(index).SavePath)),
+                 EngineRig::sha(r.body));
+        if (!retryLine.isEmpty())
+            QVERIFY2(!rig.logTexts().filter(retryLine).isEmpty(),
+                     qPrintable(rig.logTexts().filter(QStringLiteral("Retry")).join('|')));
+        else
+            QCOMPARE(rig.count(QStringLiteral("Retry")), 0);
+    }
+
+    void refusedFirstThenAccepted() {
+        PartRetryPolicy::MsPerSecond = 50;
+        FaultHttpServer server;
+        const Resource r = server.serve(QStringLiteral("/late.swf"), 120000);
+        const QString url = server.url(QStringLiteral("/late.swf"));
+        const quint16 port = server.port();
+        server.close(); // refused until the first retry is announced
+        EngineRig rig;
+        setRetries(rig, 3, 1, 5, 5);
+        QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
+                         [&server, port](qint16, const QString &type, const QString &) {
+                             if (type == QLatin1String("Retry") && !server.isListening())
+                                 server.listen(QHostAddress::LocalHost, port);
+                         });
+        const int index = rig.run(url, 4);
+        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
+        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        QCOMPARE(rig.logTexts().filter(QStringLiteral("Retry 1 of 3 in 1 s")).size(), 1);
+    }
+
+    void connectTimeOut() {
+        // A listener whose accept queue is full: further connections hang.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&addr), len) == 0);
+        QVERIFY(::listen(fd, 0) == 0);
+        QVERIFY(::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) == 0);
+        const quint16 port = ntohs(addr.sin_port);
+        QTcpSocket filler;
+        filler.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(filler.waitForConnected(2000));
+        QTcpSocket probe; // confirms that the next connection hangs
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        if (probe.waitForConnected(300)) {
+            ::close(fd);
+            QSKIP("this system accepts connections beyond a full queue");
+        }
+        probe.abort();
+
+        PartRetryPolicy::MsPerSecond = 100;
+        EngineRig rig;
+        setRetries(rig, 1, 1, 2, 5);
+        const int index = rig.run(QStringLiteral("http://127.0.0.1:%1/x.swf").arg(port), 1);
         ::close(fd);
-        QSKIP("this system accepts connections beyond a full queue");
+        QCOMPARE(rig.job(index).State, qint32(StateError));
+        const QStringList log = rig.logTexts();
+        QCOMPARE(log.count(QStringLiteral("Time Out: no connection within 2 s.")), 2);
+        QCOMPARE(log.filter(QStringLiteral("Retry 1 of 1 in 1 s (Time Out")).size(), 1);
+        QCOMPARE(rig.count(QStringLiteral("Error")), 2);
+        QVERIFY(rig.reports.at(rig.reports.size() - 1).text.contains(QLatin1String("Time Out")));
     }
-    probe.abort();
 
-    PartRetryPolicy::MsPerSecond = 100;
-    EngineRig rig;
-    setRetries(rig, 1, 1, 2, 5);
-    const int index = rig.addJob(QStringLiteral("http://127.0.0.1:%1/x.swf").arg(port), 1);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    ::close(fd);
-    QCOMPARE(rig.job(index).State, qint32(StateError));
-    const QStringList log = rig.logTexts();
-    QCOMPARE(log.count(QStringLiteral("Time Out: no connection within 2 s.")), 2);
-    QCOMPARE(log.filter(QStringLiteral("Retry 1 of 1 in 1 s (Time Out")).size(), 1);
-    QCOMPARE(rig.count(QStringLiteral("Error")), 2);
-    QVERIFY(rig.reports.at(rig.reports.size() - 1).text.contains(QLatin1String("Time Out")));
-}
+    void errorAnswers_data() {
+        QTest::addColumn<QByteArray>("status"); // empty: the path is unknown (404)
+        QTest::addColumn<int>("retries");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("404 not retried") << QByteArray() << 2 << 1 << "404";
+        QTest::newRow("403 not retried") << QByteArray("HTTP/1.1 403 Forbidden") << 2 << 1 << "403";
+        QTest::newRow("410 not retried") << QByteArray("HTTP/1.0 410 Gone") << 2 << 1 << "410";
+        QTest::newRow("503 without retries") << QByteArray("HTTP/1.1 503 Busy") << 0 << 1 << "503";
+        QTest::newRow("500 retries used up")
+            << QByteArray("HTTP/1.1 500 Internal Server Error") << 2 << 3 << "500";
+        QTest::newRow("404 quoting a 200")
+            << QByteArray("HTTP/1.1 404 Not Found\r\nX-Debug: HTTP/1.1 200 OK") << 2 << 1 << "404";
+    }
 
-void TestRetries::errorAnswers_data() {
-    QTest::addColumn<QByteArray>("status"); // empty: the path is unknown (404)
-    QTest::addColumn<int>("retries");
-    QTest::addColumn<int>("requests");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("404 not retried") << QByteArray() << 2 << 1 << "404";
-    QTest::newRow("403 not retried") << QByteArray("HTTP/1.1 403 Forbidden") << 2 << 1 << "403";
-    QTest::newRow("410 not retried") << QByteArray("HTTP/1.0 410 Gone") << 2 << 1 << "410";
-    QTest::newRow("503 without retries") << QByteArray("HTTP/1.1 503 Busy") << 0 << 1 << "503";
-    QTest::newRow("500 retries used up")
-        << QByteArray("HTTP/1.1 500 Internal Server Error") << 2 << 3 << "500";
-    QTest::newRow("404 quoting a 200")
-        << QByteArray("HTTP/1.1 404 Not Found\r\nX-Debug: HTTP/1.1 200 OK") << 2 << 1 << "404";
-}
-
-void TestRetries::errorAnswers() {
-    QFETCH(QByteArray, status);
-    QFETCH(int, retries);
-    QFETCH(QString, code);
-    PartRetryPolicy::MsPerSecond = 20;
-    FaultHttpServer server;
-    Resource r;
-    r.body = FaultHttpServer::pattern(5000);
-    r.failStatus = status;
-    r.failTimes = 100;
-    if (!status.isEmpty()) server.setResource(QStringLiteral("/e.swf"), r);
-    EngineRig rig;
-    setRetries(rig, retries, 1, 5, 5);
-    const int index = rig.addJob(server.url(QStringLiteral("/e.swf")), 3);
-    rig.start(index);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.finished->count(), 1, 10000);
-    QCOMPARE(rig.job(index).State, qint32(StateError));
-    QTEST(requestsFor(server, "/e.swf"), "requests");
-    QCOMPARE(rig.count(QStringLiteral("RequestError")), 1);
-    QCOMPARE(rig.reports.last().text, code);
-    QVERIFY(rig.logTexts().contains(QStringLiteral("Request Url Error! ") + code));
-    // The error page never becomes the file.
-    QVERIFY(!QFileInfo::exists(rig.job(index).SavePath) ||
-            EngineRig::fileBytes(rig.job(index).SavePath).isEmpty());
-}
+    void errorAnswers() {
+        QFETCH(QByteArray, status);
+        QFETCH(int, retries);
+        QFETCH(QString, code);
+        PartRetryPolicy::MsPerSecond = 20;
+        FaultHttpServer server;
+        Resource r;
+        r.body = FaultHttpServer::pattern(5000);
+        r.failStatus = status;
+        r.failTimes = 100;
+        if (!status.isEmpty()) server.setResource(QStringLiteral("/e.swf"), r);
+        EngineRig rig;
+        setRetries(rig, retries, 1, 5, 5);
+        const int index = rig.run(server.url(QStringLiteral("/e.swf")), 3);
+        QCOMPARE(rig.job(index).State, qint32(StateError));
+        QTEST(requestsFor(server, "/e.swf"), "requests");
+        QCOMPARE(rig.count(QStringLiteral("RequestError")), 1);
+        QCOMPARE(rig.reports.last().text, code);
+        QVERIFY(rig.logTexts().contains(QStringLiteral("Request Url Error! ") + code));
+        // The error page never becomes the file.
+        QVERIFY(!QFileInfo::exists(rig.job(index).SavePath) ||
+                EngineRig::fileBytes(rig.job(index).SavePath).isEmpty());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRetries)
 #include "tst_retries.moc"

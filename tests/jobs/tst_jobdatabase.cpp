@@ -317,10 +317,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("default.mqb");
         const QByteArray cut = smallDatabase().left(40);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(cut);
-        f.close();
+        QVERIFY(writeFileBytes(path, cut));
         CategoryStore tree;
         baseTree(tree);
         JobTable jobs;

@@ -128,16 +128,15 @@ private slots:
         QTest::addColumn<int>("received");
         QTest::addColumn<QString>("percent");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("fraction dropped") << 2 << 2048 << 1023 << "49%"
-                                          << "Pause";
-        QTest::newRow("size unknown") << 3 << 0 << 0 << "0%"
-                                      << "Waitfor";
-        QTest::newRow("almost done") << 1 << 1000 << 999 << "99%"
-                                     << "Start";
-        QTest::newRow("all") << 5 << 7 << 7 << "100%"
-                             << "Error";
-        QTest::newRow("large") << 1 << 2000000000 << 1999999999 << "99%"
-                               << "Start";
+        const auto row = [](const char *tag, int state, int size, int received,
+                            const QString &percent, const QString &icon) {
+            QTest::newRow(tag) << state << size << received << percent << icon;
+        };
+        row("fraction dropped", 2, 2048, 1023, "49%", "Pause");
+        row("size unknown", 3, 0, 0, "0%", "Waitfor");
+        row("almost done", 1, 1000, 999, "99%", "Start");
+        row("all", 5, 7, 7, "100%", "Error");
+        row("large", 1, 2000000000, 1999999999, "99%", "Start");
     }
     void rowOfAJob() {
         QFETCH(int, state);

@@ -125,30 +125,24 @@ private slots:
     void failures_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("json"); // written to bad.json first
+        const auto write = [](const char *tag, const QByteArray &text) {
+            QTest::newRow(tag) << QStringList{"db", "write", "bad.json", "x.mqb"} << text;
+        };
         QTest::newRow("no such file")
             << QStringList{"db", "dump", "/nonexistent/x.mqb"} << QByteArray();
         QTest::newRow("usage") << QStringList{"db", "frobnicate"} << QByteArray();
-        QTest::newRow("not JSON") << QStringList{"db", "write", "bad.json", "x.mqb"}
-                                  << QByteArray("{oops");
-        QTest::newRow("port out of range")
-            << QStringList{"db", "write", "bad.json", "x.mqb"}
-            << QByteArray(json("{'jobs':[{'CategoryKey':'a','Port':65536}]}"));
-        QTest::newRow("unknown field")
-            << QStringList{"db", "write", "bad.json", "x.mqb"}
-            << QByteArray(json("{'jobs':[{'CategoryKey':'a','Prot':1}]}"));
-        QTest::newRow("unknown parent")
-            << QStringList{"db", "write", "bad.json", "x.mqb"}
-            << QByteArray(json("{'categories':[{'ParentKey':'zz','Key':'k'}]}"));
+        write("not JSON", "{oops");
+        write("port out of range", json("{'jobs':[{'CategoryKey':'a','Port':65536}]}"));
+        write("unknown field", json("{'jobs':[{'CategoryKey':'a','Prot':1}]}"));
+        write("unknown parent", json("{'categories':[{'ParentKey':'zz','Key':'k'}]}"));
         // Keys that are the same once written: such a file would load as damaged.
-        QTest::newRow("keys both become ?")
-            << QStringList{"db", "write", "bad.json", "x.mqb"}
-            << QByteArray(json("{'categories':[{'ParentKey':'Downloaded','Key':'k\\u4e00'},"
-                               "{'ParentKey':'Downloaded','Key':'k\\u4e8c'}]}"));
+        write("keys both become ?",
+              json("{'categories':[{'ParentKey':'Downloaded','Key':'k\\u4e00'},"
+                   "{'ParentKey':'Downloaded','Key':'k\\u4e8c'}]}"));
         const QByteArray longKey(0xFFFF, 'k');
-        QTest::newRow("keys differ past 65535 bytes")
-            << QStringList{"db", "write", "bad.json", "x.mqb"}
-            << QByteArray("{\"categories\":[{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey +
-                          "a\"},{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey + "b\"}]}");
+        write("keys differ past 65535 bytes",
+              "{\"categories\":[{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey +
+                  "a\"},{\"ParentKey\":\"Downloaded\",\"Key\":\"\\n" + longKey + "b\"}]}");
         QTest::newRow("settings in missing folder")
             << QStringList{"settings", "/nonexistent/dir/set.ini"} << QByteArray();
     }

@@ -38,10 +38,12 @@ struct SearchRig {
         ended = std::make_unique<QSignalSpy>(slot.get(), &SearchSlot::SearchEnded);
     }
 
-    void page(const QString &path, const QByteArray &body) {
+    // Serves `body` at `path`; the resource, to change before the next one is set.
+    FaultHttpServer::Resource &page(const QString &path, const QByteArray &body) {
         FaultHttpServer::Resource r;
         r.body = body;
         server.setResource(path, r);
+        return server.resource(path);
     }
 
     int add(const QString &url, int depth = 0, bool manual = false) {

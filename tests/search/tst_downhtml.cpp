@@ -20,376 +20,354 @@ QByteArray embed(const QByteArray &src) {
 class tst_DownHtml : public QObject {
     Q_OBJECT
 private slots:
-    void onePage_requestEventsRowLogAndJob();
-    void duplicates_recycleCountsDeletedForGoodDoesNot_freeRecordReused();
-    void notFound_errorNoJobs();
-    void noContentLength_sizeZeroPercentStays();
-    void depth_data();
-    void depth();
-    void manual_waitsForStart();
-    void secondSearch_waitsForTheFirst();
-    void pauseWithNothingRunning_startsFirstWaiting();
-    void pauseDuringFetch_freesTheSlot();
-    void failures_markErrorAndFreeTheSlot_data();
-    void failures_markErrorAndFreeTheSlot();
-    void endlessBody_isCutAndAnalysed();
-    void selfLink_boundedByDepth();
-    void pauseDuringAnalysis_keepsWhatWasRecorded();
-    void delete_freesRecordAndRunsNext();
-    void proxy_sendsTheAbsoluteTarget();
-};
+    void onePage_requestEventsRowLogAndJob() {
+        SearchRig rig;
+        const QByteArray body = "<html>" + kObject + "</html>";
+        rig.page(QStringLiteral("/a/"), body);
+        QCOMPARE(rig.add(rig.server.url(QStringLiteral("/a/"))), 1);
+        QVERIFY(rig.waitIdle());
 
-void tst_DownHtml::onePage_requestEventsRowLogAndJob() {
-    SearchRig rig;
-    const QByteArray body = "<html>" + kObject + "</html>";
-    rig.page(QStringLiteral("/a/"), body);
-    QCOMPARE(rig.add(rig.server.url(QStringLiteral("/a/"))), 1);
-    QVERIFY(rig.waitIdle());
+        const QString hp = rig.hostPort();
+        QCOMPARE(rig.server.requests.size(), 1);
+        QCOMPARE(
+            rig.server.requests[0],
+            QByteArray("GET /a/ HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
+                       "User-Agent: MoorQuill1.0\r\nHost: ") +
+                hp.toLatin1() + "\r\nConnection: close\r\n\r\n");
+        QCOMPARE(rig.types(1), (QStringList{"Connecting", "Connected", "Request", "Response",
+                                            "DataArrival", "Close", "Found Flash"}));
+        QCOMPARE(rig.ended->size(), 1);
+        QCOMPARE(rig.ended->at(0), (QVariantList{1, 8}));
+        QCOMPARE(rig.core.SearchJobs[1].State, 8);
 
-    const QString hp = rig.hostPort();
-    QCOMPARE(rig.server.requests.size(), 1);
-    QCOMPARE(rig.server.requests[0],
-             QByteArray("GET /a/ HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
-                        "User-Agent: MoorQuill1.0\r\nHost: ") +
-                 hp.toLatin1() + "\r\nConnection: close\r\n\r\n");
-    QCOMPARE(rig.types(1), (QStringList{"Connecting", "Connected", "Request", "Response",
-                                        "DataArrival", "Close", "Found Flash"}));
-    QCOMPARE(rig.ended->size(), 1);
-    QCOMPARE(rig.ended->at(0), (QVariantList{1, 8}));
-    QCOMPARE(rig.core.SearchJobs[1].State, 8);
+        const QString movie = rig.server.url(QStringLiteral("/a/intro.swf"));
+        const QString size = QString::number(body.size());
+        QCOMPARE(rig.columns(1),
+                 (QStringList{"Anlyliz Complete", "[Index.htm]", size, size, "100%", "0", "0", "1",
+                              rig.server.url(QStringLiteral("/a/"))}));
+        QCOMPARE(rig.icon(1), QStringLiteral("Ok"));
+        const QStringList expectedLog{"Connecting:" + hp,
+                                      "Connected:" + hp,
+                                      "Send Request.",
+                                      "GET /a/ HTTP/1.1",
+                                      "Accept: */*",
+                                      "Accept -Encoding: gzip , deflate",
+                                      "User-Agent: MoorQuill1.0",
+                                      "Host: " + hp,
+                                      "Connection: close",
+                                      "Waiting For Server Response...",
+                                      "Reveive the Server Response..",
+                                      "HTTP/1.1 200 OK",
+                                      "Content-Length: " + size,
+                                      "Server: fault",
+                                      "Connection: close",
+                                      "Start Receiving Date...",
+                                      "Receive Data Complete .",
+                                      "Start Analysis..",
+                                      "Found Flash. Url=" + movie,
+                                      "Anlyliz Complete"};
+        QCOMPARE(rig.logOf(1), expectedLog);
 
-    const QString movie = rig.server.url(QStringLiteral("/a/intro.swf"));
-    const QString size = QString::number(body.size());
-    QCOMPARE(rig.columns(1), (QStringList{"Anlyliz Complete", "[Index.htm]", size, size, "100%",
-                                          "0", "0", "1", rig.server.url(QStringLiteral("/a/"))}));
-    QCOMPARE(rig.icon(1), QStringLiteral("Ok"));
-    const QStringList expectedLog{"Connecting:" + hp,
-                                  "Connected:" + hp,
-                                  "Send Request.",
-                                  "GET /a/ HTTP/1.1",
-                                  "Accept: */*",
-                                  "Accept -Encoding: gzip , deflate",
-                                  "User-Agent: MoorQuill1.0",
-                                  "Host: " + hp,
-                                  "Connection: close",
-                                  "Waiting For Server Response...",
-                                  "Reveive the Server Response..",
-                                  "HTTP/1.1 200 OK",
-                                  "Content-Length: " + size,
-                                  "Server: fault",
-                                  "Connection: close",
-                                  "Start Receiving Date...",
-                                  "Receive Data Complete .",
-                                  "Start Analysis..",
-                                  "Found Flash. Url=" + movie,
-                                  "Anlyliz Complete"};
-    QCOMPARE(rig.logOf(1), expectedLog);
+        // The object's movie became a job; the same movie in the EMBED is a duplicate.
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 1);
+        const DownJobRecord &job = rig.core.DownJobs[1];
+        QCOMPARE(job.Url, movie);
+        QCOMPARE(job.FileName, QStringLiteral("intro.swf"));
+        QCOMPARE(job.SavePath, rig.dir.path() + QStringLiteral("/intro.swf"));
+        QCOMPARE(job.CategoryKey, QStringLiteral("Flash"));
+        QCOMPARE(job.State, int(StateWaiting));
+        QCOMPARE(int(job.Parts), 3);
+        QCOMPARE(job.UserAgent, QStringLiteral("UA"));
+        QVERIFY(rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown")) >= 0);
+    }
 
-    // The object's movie became a job; the same movie in the EMBED is a duplicate.
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 1);
-    const DownJobRecord &job = rig.core.DownJobs[1];
-    QCOMPARE(job.Url, movie);
-    QCOMPARE(job.FileName, QStringLiteral("intro.swf"));
-    QCOMPARE(job.SavePath, rig.dir.path() + QStringLiteral("/intro.swf"));
-    QCOMPARE(job.CategoryKey, QStringLiteral("Flash"));
-    QCOMPARE(job.State, int(StateWaiting));
-    QCOMPARE(int(job.Parts), 3);
-    QCOMPARE(job.UserAgent, QStringLiteral("UA"));
-    QVERIFY(rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown")) >= 0);
-}
+    void duplicates_recycleCountsDeletedForGoodDoesNot_freeRecordReused() {
+        SearchRig rig;
+        const QString base = rig.server.url(QStringLiteral("/p/"));
+        rig.addJob(base + "intro.swf", QStringLiteral("Recely"), StateComplete);
+        rig.addJob(QStringLiteral("http://old/free.swf"), QStringLiteral("Flash"), StateFree);
+        rig.addJob(base + "other.swf", QStringLiteral("Recely_Really"), StateComplete);
+        rig.core.lvNowDown.addRow(QStringLiteral("2NowDown")); // the free record's old row
+        rig.page(QStringLiteral("/p/"), kObject + embed("other.swf") + embed("new.swf"));
+        rig.add(base);
+        QVERIFY(rig.waitIdle());
 
-void tst_DownHtml::duplicates_recycleCountsDeletedForGoodDoesNot_freeRecordReused() {
-    SearchRig rig;
-    const QString base = rig.server.url(QStringLiteral("/p/"));
-    rig.addJob(base + "intro.swf", QStringLiteral("Recely"), StateComplete);
-    rig.addJob(QStringLiteral("http://old/free.swf"), QStringLiteral("Flash"), StateFree);
-    rig.addJob(base + "other.swf", QStringLiteral("Recely_Really"), StateComplete);
-    rig.core.lvNowDown.addRow(QStringLiteral("2NowDown")); // the free record's old row
-    rig.page(QStringLiteral("/p/"), kObject + embed("other.swf") + embed("new.swf"));
-    rig.add(base);
-    QVERIFY(rig.waitIdle());
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 4);
+        QCOMPARE(rig.core.DownJobs[2].Url, base + "other.swf");
+        QCOMPARE(rig.core.DownJobs[2].State, int(StateWaiting));
+        QCOMPARE(rig.core.DownJobs[4].Url, base + "new.swf");
+        QCOMPARE(rig.core.DownJobs[3].CategoryKey, QStringLiteral("Recely_Really"));
+        QCOMPARE(rig.columns(1).value(7), QStringLiteral("2"));
+        QCOMPARE(rig.core.lvNowDown.row(rig.core.lvNowDown.rowOfKey("2NowDown")).subItems.value(5),
+                 base + "other.swf");
+    }
 
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 4);
-    QCOMPARE(rig.core.DownJobs[2].Url, base + "other.swf");
-    QCOMPARE(rig.core.DownJobs[2].State, int(StateWaiting));
-    QCOMPARE(rig.core.DownJobs[4].Url, base + "new.swf");
-    QCOMPARE(rig.core.DownJobs[3].CategoryKey, QStringLiteral("Recely_Really"));
-    QCOMPARE(rig.columns(1).value(7), QStringLiteral("2"));
-    QCOMPARE(rig.core.lvNowDown.row(rig.core.lvNowDown.rowOfKey("2NowDown")).subItems.value(5),
-             base + "other.swf");
-}
-
-void tst_DownHtml::notFound_errorNoJobs() {
-    SearchRig rig;
-    rig.add(rig.server.url(QStringLiteral("/missing.htm")));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.types(1),
-             (QStringList{"Connecting", "Connected", "Request", "Response", "RequestError"}));
-    QCOMPARE(rig.reports.last().info, QStringLiteral("404"));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
-    QCOMPARE(rig.icon(1), QStringLiteral("Error"));
-    QCOMPARE(rig.columns(1).value(0), QStringLiteral("Anlyliz Complete"));
-    QVERIFY(rig.logOf(1).contains(QStringLiteral("Receive Data Error .")));
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 0);
-    QCOMPARE(rig.ended->at(0), (QVariantList{1, 5}));
-}
-
-void tst_DownHtml::noContentLength_sizeZeroPercentStays() {
-    SearchRig rig;
-    FaultHttpServer::Resource r;
-    r.body = QByteArray(5000, 'x') + embed("m.swf");
-    r.contentLength = false;
-    r.chunk = 1000;
-    r.intervalMs = 5;
-    rig.server.setResource(QStringLiteral("/n.htm"), r);
-    rig.add(rig.server.url(QStringLiteral("/n.htm")));
-    QVERIFY(rig.waitIdle());
-    QVERIFY(rig.types(1).contains(QStringLiteral("DataArrival")));
-    const QStringList c = rig.columns(1);
-    QCOMPARE(c.value(1), QStringLiteral("n.htm"));
-    QCOMPARE(c.value(2), QStringLiteral("0"));
-    QCOMPARE(c.value(3), QString::number(r.body.size()));
-    QCOMPARE(c.value(4), QStringLiteral("0%"));
-    QCOMPARE(rig.core.DownJobs[1].Url, rig.server.url(QStringLiteral("/m.swf")));
-}
-
-void tst_DownHtml::depth_data() {
-    QTest::addColumn<int>("depth");
-    QTest::newRow("depth 0") << 0;
-    QTest::newRow("depth 1") << 1;
-}
-
-void tst_DownHtml::depth() {
-    QFETCH(int, depth);
-    SearchRig rig;
-    rig.page(QStringLiteral("/d/"),
-             "<a href=\"x.htm\">x</a> <A HREF=/y.htm>y</A> <a href='m.swf'>m</a> <a name=top>");
-    rig.page(QStringLiteral("/d/x.htm"), embed("fromx.swf"));
-    rig.add(rig.server.url(QStringLiteral("/d/")), depth);
-    QVERIFY(rig.waitIdle());
-    const QString base = rig.server.url(QStringLiteral("/d/"));
-    if (depth == 0) {
-        QVERIFY(!rig.types(1).contains(QStringLiteral("Found A Link")));
-        QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 1);
+    void notFound_errorNoJobs() {
+        SearchRig rig;
+        rig.add(rig.server.url(QStringLiteral("/missing.htm")));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.types(1),
+                 (QStringList{"Connecting", "Connected", "Request", "Response", "RequestError"}));
+        QCOMPARE(rig.reports.last().info, QStringLiteral("404"));
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
+        QCOMPARE(rig.icon(1), QStringLiteral("Error"));
+        QCOMPARE(rig.columns(1).value(0), QStringLiteral("Anlyliz Complete"));
+        QVERIFY(rig.logOf(1).contains(QStringLiteral("Receive Data Error .")));
         QCOMPARE(int(rig.core.DownJobs.DownCount()), 0);
-        return;
+        QCOMPARE(rig.ended->at(0), (QVariantList{1, 5}));
     }
-    QStringList links;
-    for (const auto &r : rig.reports)
-        if (r.type == QLatin1String("Found A Link")) links << r.info;
-    QCOMPARE(links, (QStringList{base + "x.htm", rig.server.url(QStringLiteral("/y.htm")),
-                                 base + "m.swf", base}));
-    QCOMPARE(rig.columns(1).mid(5, 2), (QStringList{"4", "4"}));
-    // Children: x.htm, /y.htm (404) and the page's directory, one level shallower,
-    // run one after another.
-    QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 4);
-    QCOMPARE(rig.core.lists.lvDownHtml.count(), 4);
-    for (int i = 2; i <= 4; ++i)
-        QCOMPARE(int(rig.core.SearchJobs[i].Depth), 0);
-    QList<int> order;
-    for (const QVariantList &e : *rig.ended)
-        order << e.value(0).toInt();
-    QCOMPARE(order, (QList<int>{1, 2, 3, 4}));
-    QCOMPARE(rig.core.SearchJobs[3].State, int(SearchError));
-    QCOMPARE(rig.core.SearchJobs[4].State, int(SearchAnalysed));
-    // The .swf anchor: a waiting job of 5 parts in the fixed folder.
-    const DownJobRecord &swf = rig.core.DownJobs[1];
-    QCOMPARE(swf.Url, base + "m.swf");
-    QCOMPARE(int(swf.Parts), 5);
-    QCOMPARE(swf.SavePath, QDir::homePath() + QStringLiteral("/mydown/m.swf"));
-    QCOMPARE(swf.State, int(StateWaiting));
-    // The child found its own movie.
-    QCOMPARE(rig.core.DownJobs[2].Url, base + "fromx.swf");
-}
 
-void tst_DownHtml::manual_waitsForStart() {
-    SearchRig rig;
-    rig.page(QStringLiteral("/m.htm"), embed("a.swf"));
-    rig.add(rig.server.url(QStringLiteral("/m.htm")), 0, true);
-    QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
-    QCOMPARE(rig.columns(1).mid(0, 5), (QStringList{"Waiting Search", "m.htm", "??", "0", "0%"}));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-    QVERIFY(!rig.slot->Busy());
-    QTest::qWait(50);
-    QVERIFY(rig.server.requests.isEmpty());
-    rig.slot->StartSearchJob(1);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
-    // Movies of a "Manual" search are created paused.
-    QCOMPARE(rig.core.DownJobs[1].State, int(StatePaused));
-}
-
-void tst_DownHtml::secondSearch_waitsForTheFirst() {
-    SearchRig rig;
-    FaultHttpServer::Resource slow;
-    slow.body = QByteArray(4000, ' ') + embed("a.swf");
-    slow.chunk = 500;
-    slow.intervalMs = 20;
-    rig.server.setResource(QStringLiteral("/1.htm"), slow);
-    rig.page(QStringLiteral("/2.htm"), embed("b.swf"));
-    rig.add(rig.server.url(QStringLiteral("/1.htm")));
-    rig.add(rig.server.url(QStringLiteral("/2.htm")));
-    QCOMPARE(rig.icon(2), QStringLiteral("Waitfor"));
-    QCOMPARE(rig.columns(2).value(0), QStringLiteral("Waiting Search"));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.ended->size(), 2);
-    QCOMPARE(rig.ended->at(0).value(0).toInt(), 1);
-    QCOMPARE(rig.ended->at(1).value(0).toInt(), 2);
-}
-
-void tst_DownHtml::pauseWithNothingRunning_startsFirstWaiting() {
-    SearchRig rig;
-    rig.page(QStringLiteral("/w.htm"), embed("a.swf"));
-    rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
-    rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
-    rig.core.SearchJobs[2].State = SearchWaiting; // as a start command left it
-    const QStringList before = rig.columns(1);
-    rig.slot->PauseSearchJob();
-    QCOMPARE(rig.columns(1), before);
-    QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-    QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-}
-
-void tst_DownHtml::pauseDuringFetch_freesTheSlot() {
-    SearchRig rig;
-    FaultHttpServer::Resource stall;
-    stall.body = "never";
-    stall.stall = true;
-    rig.server.setResource(QStringLiteral("/s.htm"), stall);
-    rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
-    rig.add(rig.server.url(QStringLiteral("/s.htm")));
-    rig.add(rig.server.url(QStringLiteral("/ok.htm")));
-    QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
-    rig.slot->PauseSearchJob();
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-    QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-    // Start all runs the paused one again.
-    rig.slot->StartAllSearchJobs();
-    QVERIFY(rig.slot->Busy());
-    rig.slot->PauseAllSearchJobs();
-    QVERIFY(!rig.slot->Busy());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
-}
-
-void tst_DownHtml::failures_markErrorAndFreeTheSlot_data() {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("logStart");
-    QTest::newRow("not http") << "ftp://h/x.htm"
-                              << "The URL does not begin with http://";
-    QTest::newRow("bad port") << "http://127.0.0.1:99999/"
-                              << "The URL names no usable port";
-    QTest::newRow("connection refused") << "closed"
-                                        << "Connection error ";
-}
-
-void tst_DownHtml::failures_markErrorAndFreeTheSlot() {
-    QFETCH(QString, url);
-    QFETCH(QString, logStart);
-    SearchRig rig;
-    if (url == QLatin1String("closed")) {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-        url = QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
+    void noContentLength_sizeZeroPercentStays() {
+        SearchRig rig;
+        FaultHttpServer::Resource r;
+        r.body = QByteArray(5000, 'x') + embed("m.swf");
+        r.contentLength = false;
+        r.chunk = 1000;
+        r.intervalMs = 5;
+        rig.server.setResource(QStringLiteral("/n.htm"), r);
+        rig.add(rig.server.url(QStringLiteral("/n.htm")));
+        QVERIFY(rig.waitIdle());
+        QVERIFY(rig.types(1).contains(QStringLiteral("DataArrival")));
+        const QStringList c = rig.columns(1);
+        QCOMPARE(c.value(1), QStringLiteral("n.htm"));
+        QCOMPARE(c.value(2), QStringLiteral("0"));
+        QCOMPARE(c.value(3), QString::number(r.body.size()));
+        QCOMPARE(c.value(4), QStringLiteral("0%"));
+        QCOMPARE(rig.core.DownJobs[1].Url, rig.server.url(QStringLiteral("/m.swf")));
     }
-    rig.page(QStringLiteral("/next.htm"), embed("a.swf"));
-    rig.add(url);
-    rig.add(rig.server.url(QStringLiteral("/next.htm")));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
-    QCOMPARE(rig.icon(1), QStringLiteral("Error"));
-    QCOMPARE(rig.columns(1).value(0), QStringLiteral("Error"));
-    QVERIFY2(rig.logOf(1).last().startsWith(logStart), qPrintable(rig.logOf(1).join('|')));
-    QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-}
 
-void tst_DownHtml::endlessBody_isCutAndAnalysed() {
-    SearchRig rig;
-    FaultHttpServer::Resource r;
-    r.body = embed("big.swf") + QByteArray(1 << 20, 'x');
-    r.endless = true;
-    r.contentLength = false;
-    rig.server.setResource(QStringLiteral("/e.htm"), r);
-    rig.add(rig.server.url(QStringLiteral("/e.htm")));
-    QVERIFY(rig.waitIdle(60000));
-    QCOMPARE(rig.core.SearchJobs[1].Received, qint32(clsDownHtml::kMaxPage));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
-    QVERIFY(rig.logOf(1).contains(
-        QStringLiteral("The page is longer than 67108864 bytes; only that much is analysed.")));
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 1); // 64 copies, one job
-}
+    void depth_data() {
+        QTest::addColumn<int>("depth");
+        QTest::newRow("depth 0") << 0;
+        QTest::newRow("depth 1") << 1;
+    }
 
-void tst_DownHtml::selfLink_boundedByDepth() {
-    SearchRig rig;
-    rig.page(QStringLiteral("/self.htm"), "<a href=self.htm><a href=self.htm>");
-    rig.add(rig.server.url(QStringLiteral("/self.htm")), 1);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 3); // no de-duplication of links
-    QCOMPARE(rig.server.requests.size(), 3);
-}
+    void depth() {
+        QFETCH(int, depth);
+        SearchRig rig;
+        rig.page(QStringLiteral("/d/"),
+                 "<a href=\"x.htm\">x</a> <A HREF=/y.htm>y</A> <a href='m.swf'>m</a> <a name=top>");
+        rig.page(QStringLiteral("/d/x.htm"), embed("fromx.swf"));
+        rig.add(rig.server.url(QStringLiteral("/d/")), depth);
+        QVERIFY(rig.waitIdle());
+        const QString base = rig.server.url(QStringLiteral("/d/"));
+        if (depth == 0) {
+            QVERIFY(!rig.types(1).contains(QStringLiteral("Found A Link")));
+            QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 1);
+            QCOMPARE(int(rig.core.DownJobs.DownCount()), 0);
+            return;
+        }
+        QStringList links;
+        for (const auto &r : rig.reports)
+            if (r.type == QLatin1String("Found A Link")) links << r.info;
+        QCOMPARE(links, (QStringList{base + "x.htm", rig.server.url(QStringLiteral("/y.htm")),
+                                     base + "m.swf", base}));
+        QCOMPARE(rig.columns(1).mid(5, 2), (QStringList{"4", "4"}));
+        // Children: x.htm, /y.htm (404) and the page's directory, one level shallower,
+        // run one after another.
+        QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 4);
+        QCOMPARE(rig.core.lists.lvDownHtml.count(), 4);
+        for (int i = 2; i <= 4; ++i)
+            QCOMPARE(int(rig.core.SearchJobs[i].Depth), 0);
+        QList<int> order;
+        for (const QVariantList &e : *rig.ended)
+            order << e.value(0).toInt();
+        QCOMPARE(order, (QList<int>{1, 2, 3, 4}));
+        QCOMPARE(rig.core.SearchJobs[3].State, int(SearchError));
+        QCOMPARE(rig.core.SearchJobs[4].State, int(SearchAnalysed));
+        // The .swf anchor: a waiting job of 5 parts in the fixed folder.
+        const DownJobRecord &swf = rig.core.DownJobs[1];
+        QCOMPARE(swf.Url, base + "m.swf");
+        QCOMPARE(int(swf.Parts), 5);
+        QCOMPARE(swf.SavePath, QDir::homePath() + QStringLiteral("/mydown/m.swf"));
+        QCOMPARE(swf.State, int(StateWaiting));
+        // The child found its own movie.
+        QCOMPARE(rig.core.DownJobs[2].Url, base + "fromx.swf");
+    }
 
-void tst_DownHtml::pauseDuringAnalysis_keepsWhatWasRecorded() {
-    AppCore core;
-    clsDownHtml search(core);
-    SearchJobRecord rec;
-    rec.Url = QStringLiteral("http://h/a/");
-    rec.JobTemplate.State = StateWaiting;
-    QVERIFY(SearchUrl::ParseSearchUrl(rec));
-    QByteArray page;
-    for (int i = 0; i < 20000; ++i)
-        page += embed("m" + QByteArray::number(i) + ".swf");
-    search.SetPage(rec, page);
-    QSignalSpy complete(&search, &clsDownHtml::FenXiComplete);
-    QTimer::singleShot(0, &search, [&search] { search.Pause(); });
-    search.Fenxi();
-    QCOMPARE(complete.size(), 0);
-    const int made = core.DownJobs.DownCount();
-    QVERIFY2(made > 0 && made < 20000, qPrintable(QString::number(made)));
-    QCOMPARE(core.DownJobs[made].Url, QStringLiteral("http://h/a/m%1.swf").arg(made - 1));
-}
+    void manual_waitsForStart() {
+        SearchRig rig;
+        rig.page(QStringLiteral("/m.htm"), embed("a.swf"));
+        rig.add(rig.server.url(QStringLiteral("/m.htm")), 0, true);
+        QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
+        QCOMPARE(rig.columns(1).mid(0, 5),
+                 (QStringList{"Waiting Search", "m.htm", "??", "0", "0%"}));
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
+        QVERIFY(!rig.slot->Busy());
+        QTest::qWait(50);
+        QVERIFY(rig.server.requests.isEmpty());
+        rig.slot->StartSearchJob(1);
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
+        // Movies of a "Manual" search are created paused.
+        QCOMPARE(rig.core.DownJobs[1].State, int(StatePaused));
+    }
 
-void tst_DownHtml::delete_freesRecordAndRunsNext() {
-    SearchRig rig;
-    FaultHttpServer::Resource stall;
-    stall.body = "x";
-    stall.stall = true;
-    rig.server.setResource(QStringLiteral("/s.htm"), stall);
-    rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
-    rig.add(rig.server.url(QStringLiteral("/s.htm")));
-    rig.add(rig.server.url(QStringLiteral("/ok.htm")));
-    QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
-    rig.slot->DeleteSearchJobs({1});
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchFree));
-    QCOMPARE(rig.rowOf(1), -1);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchFree));
-}
+    void secondSearch_waitsForTheFirst() {
+        SearchRig rig;
+        FaultHttpServer::Resource &slow =
+            rig.page(QStringLiteral("/1.htm"), QByteArray(4000, ' ') + embed("a.swf"));
+        slow.chunk = 500;
+        slow.intervalMs = 20;
+        rig.page(QStringLiteral("/2.htm"), embed("b.swf"));
+        rig.add(rig.server.url(QStringLiteral("/1.htm")));
+        rig.add(rig.server.url(QStringLiteral("/2.htm")));
+        QCOMPARE(rig.icon(2), QStringLiteral("Waitfor"));
+        QCOMPARE(rig.columns(2).value(0), QStringLiteral("Waiting Search"));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.ended->size(), 2);
+        QCOMPARE(rig.ended->at(0).value(0).toInt(), 1);
+        QCOMPARE(rig.ended->at(1).value(0).toInt(), 2);
+    }
 
-void tst_DownHtml::proxy_sendsTheAbsoluteTarget() {
-    SearchRig rig;
-    rig.page(QStringLiteral("/p/"), embed("m.swf"));
-    NewSearchValues v;
-    v.url = QStringLiteral("http://pages.invalid:81/p/");
-    v.useProxy = true;
-    v.proxyHost = QStringLiteral("127.0.0.1");
-    v.proxyPort = rig.server.port();
-    v.saveFolder = rig.dir.path();
-    AddNewSearch(rig.core, *rig.slot, v);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.reports.first().info, QStringLiteral("127.0.0.1:%1").arg(rig.server.port()));
-    QCOMPARE(rig.server.requests.value(0),
-             QByteArray("GET http://pages.invalid:81/p/ HTTP/1.1\r\nAccept: */*\r\n"
-                        "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
-                        "Host: pages.invalid:81\r\nConnection: close\r\n\r\n"));
-    // Addresses resolve against the page's host, port included.
-    QCOMPARE(rig.core.DownJobs[1].Url, QStringLiteral("http://pages.invalid:81/p/m.swf"));
-    QCOMPARE(rig.core.DownJobs[1].UseProxy, kTrue);
-}
+    void pauseWithNothingRunning_startsFirstWaiting() {
+        SearchRig rig;
+        rig.page(QStringLiteral("/w.htm"), embed("a.swf"));
+        rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
+        rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
+        rig.core.SearchJobs[2].State = SearchWaiting; // as a start command left it
+        const QStringList before = rig.columns(1);
+        rig.slot->PauseSearchJob();
+        QCOMPARE(rig.columns(1), before);
+        QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
+        QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
+    }
+
+    void interruptDuringFetch_freesTheSlot_data() {
+        QTest::addColumn<bool>("remove");
+        QTest::newRow("pause") << false;
+        QTest::newRow("delete") << true;
+    }
+
+    void interruptDuringFetch_freesTheSlot() {
+        QFETCH(bool, remove);
+        SearchRig rig;
+        rig.page(QStringLiteral("/s.htm"), "never").stall = true;
+        rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
+        rig.add(rig.server.url(QStringLiteral("/s.htm")));
+        rig.add(rig.server.url(QStringLiteral("/ok.htm")));
+        QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
+        const int state = remove ? SearchFree : SearchPaused;
+        if (remove)
+            rig.slot->DeleteSearchJobs({1});
+        else
+            rig.slot->PauseSearchJob();
+        QCOMPARE(rig.core.SearchJobs[1].State, state);
+        if (remove)
+            QCOMPARE(rig.rowOf(1), -1);
+        else
+            QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
+        QCOMPARE(rig.core.SearchJobs[1].State, state);
+        if (remove) return;
+        // Start all runs the paused one again.
+        rig.slot->StartAllSearchJobs();
+        QVERIFY(rig.slot->Busy());
+        rig.slot->PauseAllSearchJobs();
+        QVERIFY(!rig.slot->Busy());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
+    }
+
+    void failures_markErrorAndFreeTheSlot_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("logStart");
+        QTest::newRow("not http") << "ftp://h/x.htm"
+                                  << "The URL does not begin with http://";
+        QTest::newRow("bad port") << "http://127.0.0.1:99999/"
+                                  << "The URL names no usable port";
+        QTest::newRow("connection refused") << "closed"
+                                            << "Connection error ";
+    }
+
+    void failures_markErrorAndFreeTheSlot() {
+        QFETCH(QString, url);
+        QFETCH(QString, logStart);
+        SearchRig rig;
+        if (url == QLatin1String("closed")) {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            url = QStringLiteral("http://127.0.0.1:%1/").arg(probe.serverPort());
+        }
+        rig.page(QStringLiteral("/next.htm"), embed("a.swf"));
+        rig.add(url);
+        rig.add(rig.server.url(QStringLiteral("/next.htm")));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
+        QCOMPARE(rig.icon(1), QStringLiteral("Error"));
+        QCOMPARE(rig.columns(1).value(0), QStringLiteral("Error"));
+        QVERIFY2(rig.logOf(1).last().startsWith(logStart), qPrintable(rig.logOf(1).join('|')));
+        QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
+    }
+
+    void endlessBody_isCutAndAnalysed() {
+        SearchRig rig;
+        FaultHttpServer::Resource r;
+        r.body = embed("big.swf") + QByteArray(1 << 20, 'x');
+        r.endless = true;
+        r.contentLength = false;
+        rig.server.setResource(QStringLiteral("/e.htm"), r);
+        rig.add(rig.server.url(QStringLiteral("/e.htm")));
+        QVERIFY(rig.waitIdle(60000));
+        QCOMPARE(rig.core.SearchJobs[1].Received, qint32(clsDownHtml::kMaxPage));
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
+        QVERIFY(rig.logOf(1).contains(
+            QStringLiteral("The page is longer than 67108864 bytes; only that much is analysed.")));
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 1); // 64 copies, one job
+    }
+
+    void selfLink_boundedByDepth() {
+        SearchRig rig;
+        rig.page(QStringLiteral("/self.htm"), "<a href=self.htm><a href=self.htm>");
+        rig.add(rig.server.url(QStringLiteral("/self.htm")), 1);
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 3); // no de-duplication of links
+        QCOMPARE(rig.server.requests.size(), 3);
+    }
+
+    void pauseDuringAnalysis_keepsWhatWasRecorded() {
+        AppCore core;
+        clsDownHtml search(core);
+        SearchJobRecord rec;
+        rec.Url = QStringLiteral("http://h/a/");
+        rec.JobTemplate.State = StateWaiting;
+        QVERIFY(SearchUrl::ParseSearchUrl(rec));
+        QByteArray page;
+        for (int i = 0; i < 20000; ++i)
+            page += embed("m" + QByteArray::number(i) + ".swf");
+        search.SetPage(rec, page);
+        QSignalSpy complete(&search, &clsDownHtml::FenXiComplete);
+        QTimer::singleShot(0, &search, [&search] { search.Pause(); });
+        search.Fenxi();
+        QCOMPARE(complete.size(), 0);
+        const int made = core.DownJobs.DownCount();
+        QVERIFY2(made > 0 && made < 20000, qPrintable(QString::number(made)));
+        QCOMPARE(core.DownJobs[made].Url, QStringLiteral("http://h/a/m%1.swf").arg(made - 1));
+    }
+
+    void proxy_sendsTheAbsoluteTarget() {
+        SearchRig rig;
+        rig.page(QStringLiteral("/p/"), embed("m.swf"));
+        NewSearchValues v;
+        v.url = QStringLiteral("http://pages.invalid:81/p/");
+        v.useProxy = true;
+        v.proxyHost = QStringLiteral("127.0.0.1");
+        v.proxyPort = rig.server.port();
+        v.saveFolder = rig.dir.path();
+        AddNewSearch(rig.core, *rig.slot, v);
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.reports.first().info, QStringLiteral("127.0.0.1:%1").arg(rig.server.port()));
+        QCOMPARE(rig.server.requests.value(0),
+                 QByteArray("GET http://pages.invalid:81/p/ HTTP/1.1\r\nAccept: */*\r\n"
+                            "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
+                            "Host: pages.invalid:81\r\nConnection: close\r\n\r\n"));
+        // Addresses resolve against the page's host, port included.
+        QCOMPARE(rig.core.DownJobs[1].Url, QStringLiteral("http://pages.invalid:81/p/m.swf"));
+        QCOMPARE(rig.core.DownJobs[1].UseProxy, kTrue);
+    }
+};
 
 QTEST_MAIN(tst_DownHtml)
 #include "tst_downhtml.moc"

@@ -7,112 +7,106 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// `mq search` run as a separate program against the page server.
-class tst_MqSearch : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void usageErrors_data();
-    void usageErrors();
-    void listsTheJobsOfEverySearch();
-    void eventsAsJsonLines();
-    void firstSearchFailing_exitsWith2();
-    void dbAndDownload_writeJobsAndFiles();
-
-private:
-    FaultHttpServer m_server;
-};
-
 namespace {
 QByteArray embed(const QByteArray &src) {
     return "<embed src=\"" + src + "\" type=\"application/x-shockwave-flash\"></embed>";
 }
 } // namespace
 
-void tst_MqSearch::initTestCase() {
-    QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
-    FaultHttpServer::Resource r;
-    r.body = embed("a.swf") + "<a href=\"sub/b.htm\">b</a>";
-    m_server.setResource(QStringLiteral("/site/"), r);
-    r.body = embed("../a.swf") + embed("/c.swf");
-    m_server.setResource(QStringLiteral("/site/sub/b.htm"), r);
-    r.body = FaultHttpServer::pattern(3000);
-    m_server.setResource(QStringLiteral("/c.swf"), r);
-    m_server.setResource(QStringLiteral("/site/a.swf"), r);
-    m_server.setResource(QStringLiteral("/site/sub/../a.swf"), r);
-}
+// `mq search` run as a separate program against the page server.
+class tst_MqSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
+        FaultHttpServer::Resource r;
+        r.body = embed("a.swf") + "<a href=\"sub/b.htm\">b</a>";
+        m_server.setResource(QStringLiteral("/site/"), r);
+        r.body = embed("../a.swf") + embed("/c.swf");
+        m_server.setResource(QStringLiteral("/site/sub/b.htm"), r);
+        r.body = FaultHttpServer::pattern(3000);
+        m_server.setResource(QStringLiteral("/c.swf"), r);
+        m_server.setResource(QStringLiteral("/site/a.swf"), r);
+        m_server.setResource(QStringLiteral("/site/sub/../a.swf"), r);
+    }
 
-void tst_MqSearch::usageErrors_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("no URL") << QStringList{"search"};
-    QTest::newRow("depth text") << QStringList{"search", "http://h/", "--depth", "x"};
-    QTest::newRow("bad proxy") << QStringList{"search", "http://h/", "--proxy", "h"};
-    QTest::newRow("two URLs") << QStringList{"search", "http://h/", "http://g/"};
-    QTest::newRow("unknown category") << QStringList{"search", "http://h/", "--category", "zz"};
-}
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no URL") << QStringList{"search"};
+        QTest::newRow("depth text") << QStringList{"search", "http://h/", "--depth", "x"};
+        QTest::newRow("bad proxy") << QStringList{"search", "http://h/", "--proxy", "h"};
+        QTest::newRow("two URLs") << QStringList{"search", "http://h/", "http://g/"};
+        QTest::newRow("unknown category") << QStringList{"search", "http://h/", "--category", "zz"};
+    }
 
-void tst_MqSearch::usageErrors() {
-    QFETCH(QStringList, args);
-    MqRunner mq;
-    QCOMPARE(mq.run(args), 1);
-    QVERIFY(mq.err().startsWith("mq: search:"));
-}
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        MqRunner mq;
+        QCOMPARE(mq.run(args), 1);
+        QVERIFY(mq.err().startsWith("mq: search:"));
+    }
 
-void tst_MqSearch::listsTheJobsOfEverySearch() {
-    QTemporaryDir dir;
-    MqRunner mq;
-    QCOMPARE(mq.run({"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}), 0);
-    const QString base = m_server.url("/");
-    const QString folder = dir.path() + '/';
-    // a.swf once (the child's "../a.swf" is another address), then the child's movies.
-    QCOMPARE(QString::fromUtf8(mq.out()).split('\n', Qt::SkipEmptyParts),
-             (QStringList{base + "site/a.swf\t" + folder + "a.swf",
-                          base + "site/sub/../a.swf\t" + folder + "a.swf",
-                          base + "c.swf\t" + folder + "c.swf"}));
-}
+    void listsTheJobsOfEverySearch() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}),
+                 0);
+        const QString base = m_server.url("/");
+        const QString folder = dir.path() + '/';
+        // a.swf once (the child's "../a.swf" is another address), then the child's movies.
+        QCOMPARE(QString::fromUtf8(mq.out()).split('\n', Qt::SkipEmptyParts),
+                 (QStringList{base + "site/a.swf\t" + folder + "a.swf",
+                              base + "site/sub/../a.swf\t" + folder + "a.swf",
+                              base + "c.swf\t" + folder + "c.swf"}));
+    }
 
-void tst_MqSearch::eventsAsJsonLines() {
-    QTemporaryDir dir;
-    MqRunner mq;
-    QCOMPARE(mq.run({"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
-    QList<QJsonObject> lines;
-    for (const QByteArray &line : mq.out().split('\n'))
-        if (!line.isEmpty()) lines << QJsonDocument::fromJson(line).object();
-    QVERIFY(lines.size() >= 7);
-    QCOMPARE(lines.first().value("type").toString(), QStringLiteral("Connecting"));
-    QCOMPARE(lines.first().value("search").toInt(), 1);
-    QStringList types;
-    for (const QJsonObject &o : lines)
-        types << o.value("type").toString();
-    QVERIFY(types.contains("Found Flash"));
-    QCOMPARE(lines[types.indexOf("Found Flash")].value("info").toString(),
-             "Url=" + m_server.url("/site/a.swf"));
-    QCOMPARE(lines.last(), (QJsonObject{{"search", 1}, {"type", "FenXiComplete"}, {"state", 8}}));
-}
+    void eventsAsJsonLines() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
+        QList<QJsonObject> lines;
+        for (const QByteArray &line : mq.out().split('\n'))
+            if (!line.isEmpty()) lines << QJsonDocument::fromJson(line).object();
+        QVERIFY(lines.size() >= 7);
+        QCOMPARE(lines.first().value("type").toString(), QStringLiteral("Connecting"));
+        QCOMPARE(lines.first().value("search").toInt(), 1);
+        QStringList types;
+        for (const QJsonObject &o : lines)
+            types << o.value("type").toString();
+        QVERIFY(types.contains("Found Flash"));
+        QCOMPARE(lines[types.indexOf("Found Flash")].value("info").toString(),
+                 "Url=" + m_server.url("/site/a.swf"));
+        QCOMPARE(lines.last(),
+                 (QJsonObject{{"search", 1}, {"type", "FenXiComplete"}, {"state", 8}}));
+    }
 
-void tst_MqSearch::firstSearchFailing_exitsWith2() {
-    QTemporaryDir dir;
-    MqRunner mq;
-    QCOMPARE(mq.run({"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
-    QVERIFY(mq.out().isEmpty());
-}
+    void firstSearchFailing_exitsWith2() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
+        QVERIFY(mq.out().isEmpty());
+    }
 
-void tst_MqSearch::dbAndDownload_writeJobsAndFiles() {
-    QTemporaryDir dir;
-    const QString db = dir.filePath("default.mqb");
-    MqRunner mq;
-    QCOMPARE(mq.run({"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir", dir.path(),
-                     "--download"}),
-             0);
-    QCOMPARE(QFileInfo(dir.filePath("c.swf")).size(), 3000);
-    QCOMPARE(QFileInfo(dir.filePath("a.swf")).size(), 3000);
-    // The database holds both jobs, complete.
-    const MqResult dump = runMq({"db", "dump", db});
-    QCOMPARE(dump.status, 0);
-    const QByteArray text = dump.out;
-    QVERIFY2(text.contains(m_server.url("/c.swf").toLatin1()), text.constData());
-    QVERIFY(text.contains("site/sub/../a.swf"));
-}
+    void dbAndDownload_writeJobsAndFiles() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath("default.mqb");
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir", dir.path(),
+                         "--download"}),
+                 0);
+        QCOMPARE(QFileInfo(dir.filePath("c.swf")).size(), 3000);
+        QCOMPARE(QFileInfo(dir.filePath("a.swf")).size(), 3000);
+        // The database holds both jobs, complete.
+        const MqResult dump = runMq({"db", "dump", db});
+        QCOMPARE(dump.status, 0);
+        const QByteArray text = dump.out;
+        QVERIFY2(text.contains(m_server.url("/c.swf").toLatin1()), text.constData());
+        QVERIFY(text.contains("site/sub/../a.swf"));
+    }
+
+private:
+    FaultHttpServer m_server;
+};
 
 QTEST_MAIN(tst_MqSearch)
 #include "tst_mqsearch.moc"

@@ -3,24 +3,10 @@
 // with its reason.
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
-#include "engine/PartTransport.h"
 #include "search/SearchRig.h"
 
 #include <QSslError>
 #include <QtTest>
-
-class tst_SearchHttps : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void pageOverTls_findsMovies();
-    void unknownAuthority_errorWithReason();
-
-private:
-    std::unique_ptr<NginxServer> serve(const QString &cert);
-    TestCerts m_certs;
-    std::unique_ptr<NginxServer> m_good, m_stranger;
-};
 
 namespace {
 QByteArray embed(const QByteArray &src) {
@@ -29,53 +15,58 @@ QByteArray embed(const QByteArray &src) {
 const QByteArray kPage = "<html>" + embed("intro.swf") + embed("/root/top.swf") + "</html>";
 } // namespace
 
+class tst_SearchHttps : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
+        if (!TestCerts::available()) QSKIP("openssl is not installed");
+        QString error;
+        QVERIFY2(m_certs.makeTrustedGoodAndStranger(&error), qPrintable(error));
+        m_good = serve(QStringLiteral("srv"));
+        m_stranger = serve(QStringLiteral("stranger"));
+        QVERIFY2(m_good->start(&error), qPrintable(error));
+        QVERIFY2(m_stranger->start(&error), qPrintable(error));
+    }
+
+    void pageOverTls_findsMovies() {
+        SearchRig rig;
+        const QString page = m_good->url(QStringLiteral("a/index.htm"));
+        QVERIFY(page.startsWith(QLatin1String("https://127.0.0.1:")));
+        rig.add(page);
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
+        const QString origin = QStringLiteral("https://127.0.0.1:%1").arg(m_good->port());
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 2);
+        QCOMPARE(rig.core.DownJobs[1].Url, origin + QStringLiteral("/a/intro.swf"));
+        QCOMPARE(rig.core.DownJobs[2].Url, origin + QStringLiteral("/root/top.swf"));
+    }
+
+    void unknownAuthority_errorWithReason() {
+        SearchRig rig;
+        rig.add(m_stranger->url(QStringLiteral("a/index.htm")));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 0);
+        const QString reason =
+            QSslError(QSslError::UnableToGetLocalIssuerCertificate).errorString();
+        const QStringList lines =
+            rig.logOf(1).filter(QStringLiteral("The certificate of 127.0.0.1 is refused"));
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(reason), qPrintable(lines[0]));
+    }
+
+private:
+    std::unique_ptr<NginxServer> serve(const QString &cert);
+    TestCerts m_certs;
+    std::unique_ptr<NginxServer> m_good, m_stranger;
+};
+
 std::unique_ptr<NginxServer> tst_SearchHttps::serve(const QString &cert) {
     auto nginx = std::make_unique<NginxServer>();
-    nginx->setTls(m_certs.path(cert + QStringLiteral(".pem")),
-                  m_certs.path(cert + QStringLiteral(".key")));
-    QDir().mkpath(nginx->root() + QStringLiteral("/a"));
-    QFile page(nginx->root() + QStringLiteral("/a/index.htm"));
-    if (page.open(QIODevice::WriteOnly)) page.write(kPage);
+    m_certs.serveTls(*nginx, cert);
+    nginx->put(QStringLiteral("a/index.htm"), kPage);
     return nginx;
-}
-
-void tst_SearchHttps::initTestCase() {
-    if (NginxServer::binary().isEmpty()) QSKIP("nginx is not installed");
-    if (!TestCerts::available()) QSKIP("openssl is not installed");
-    QString error;
-    QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
-    QVERIFY2(PartTransport::AddCaFile(m_certs.path(QStringLiteral("ca-good.pem")), &error),
-             qPrintable(error));
-    m_good = serve(QStringLiteral("srv"));
-    m_stranger = serve(QStringLiteral("stranger"));
-    QVERIFY2(m_good->start(&error), qPrintable(error));
-    QVERIFY2(m_stranger->start(&error), qPrintable(error));
-}
-
-void tst_SearchHttps::pageOverTls_findsMovies() {
-    SearchRig rig;
-    const QString page = m_good->url(QStringLiteral("a/index.htm"));
-    QVERIFY(page.startsWith(QLatin1String("https://127.0.0.1:")));
-    rig.add(page);
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
-    const QString origin = QStringLiteral("https://127.0.0.1:%1").arg(m_good->port());
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 2);
-    QCOMPARE(rig.core.DownJobs[1].Url, origin + QStringLiteral("/a/intro.swf"));
-    QCOMPARE(rig.core.DownJobs[2].Url, origin + QStringLiteral("/root/top.swf"));
-}
-
-void tst_SearchHttps::unknownAuthority_errorWithReason() {
-    SearchRig rig;
-    rig.add(m_stranger->url(QStringLiteral("a/index.htm")));
-    QVERIFY(rig.waitIdle());
-    QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
-    QCOMPARE(int(rig.core.DownJobs.DownCount()), 0);
-    const QString reason = QSslError(QSslError::UnableToGetLocalIssuerCertificate).errorString();
-    const QStringList lines =
-        rig.logOf(1).filter(QStringLiteral("The certificate of 127.0.0.1 is refused"));
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines[0].contains(reason), qPrintable(lines[0]));
 }
 
 QTEST_GUILESS_MAIN(tst_SearchHttps)

@@ -13,145 +13,130 @@ void row(const char *tag, const QString &a, const QString &b, const QString &c) 
 class tst_SearchUrl : public QObject {
     Q_OBJECT
 private slots:
-    void parse_data();
-    void parse();
-    void parse_refusesBadUrls_data();
-    void parse_refusesBadUrls();
-    void resolve_data();
-    void resolve();
-    void fileNames_data();
-    void fileNames();
-    void request_isByteExact();
+    void parse_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("proxy");
+        QTest::addColumn<QString>("storedUrl");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("requestPath");
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<QString>("fileName");
+        const auto parsed = [](const char *tag, const QString &url, bool proxy,
+                               const QString &stored, const QString &host, int port,
+                               const QString &path, const QString &dir, const QString &file) {
+            QTest::newRow(tag) << url << proxy << stored << host << port << path << dir << file;
+        };
+        parsed("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
+        parsed("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h",
+               80, "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
+        parsed("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
+               "h:8080", 8080, "/a/", "/a/", "");
+        parsed("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
+               "http://h:81/x/y.html", "/x/", "y.html");
+        parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
+               "/p?u=/q/r", "/p?u=/q/", "r");
+        parsed("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
+        parsed("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
+               "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
+    }
+
+    void parse() {
+        QFETCH(QString, url);
+        QFETCH(bool, proxy);
+        SearchJobRecord rec;
+        rec.Url = url;
+        rec.UseProxy = proxy ? -1 : 0;
+        QVERIFY(SearchUrl::ParseSearchUrl(rec));
+        QTEST(rec.Url, "storedUrl");
+        QTEST(rec.Host, "host");
+        QTEST(int(rec.portNumber()), "port");
+        QTEST(rec.RequestPath, "requestPath");
+        QTEST(rec.Directory, "directory");
+        QTEST(rec.FileName, "fileName");
+    }
+
+    void parse_refusesBadUrls_data() {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("no scheme") << "www.h.com/a";
+        QTest::newRow("upper-case scheme") << "HTTP://h/";
+        QTest::newRow("ftp") << "ftp://h/a.swf";
+        QTest::newRow("https not at the start") << "see https://h/";
+        QTest::newRow("https, empty host") << "https:///a";
+        QTest::newRow("empty host") << "http:///a";
+        QTest::newRow("port zero") << "http://h:0/";
+        QTest::newRow("port too large") << "http://h:65536/";
+        QTest::newRow("port not a number") << "http://h:x/";
+        QTest::newRow("empty") << "";
+    }
+
+    void parse_refusesBadUrls() {
+        QFETCH(QString, url);
+        SearchJobRecord rec;
+        rec.Url = url;
+        rec.Host = QStringLiteral("before");
+        QString error;
+        QVERIFY(!SearchUrl::ParseSearchUrl(rec, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(rec.Url, url);
+        QCOMPARE(rec.Host, QStringLiteral("before"));
+    }
+
+    void resolve_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("resolved");
+        row("absolute", "http://h/a/", "http://o/m.swf", "http://o/m.swf");
+        row("absolute any case", "http://h/a/", "HTTP://o/m.swf", "HTTP://o/m.swf");
+        row("root", "http://h:81/a/p.htm", "/m.swf", "http://h:81/m.swf");
+        row("relative", "http://h/a/p.htm", "m.swf", "http://h/a/m.swf");
+        row("parent step kept", "http://h/a/", "../m.swf", "http://h/a/../m.swf");
+        row("fragment kept", "http://h/a/", "#top", "http://h/a/#top");
+        row("other scheme", "http://h/a/", "mailto:x@y", "http://h/a/mailto:x@y");
+        row("empty is the directory", "http://h/a/p.htm", "", "http://h/a/");
+        row("https page, root", "https://h:8443/a/p.htm", "/m.swf", "https://h:8443/m.swf");
+        row("https page, relative", "https://h/a/p.htm", "m.swf", "https://h/a/m.swf");
+        row("absolute https stays", "http://h/a/", "HTTPS://o/m.swf", "HTTPS://o/m.swf");
+        row("protocol-relative", "http://h/a/", "//o/x", "http://h//o/x");
+    }
+
+    void resolve() {
+        QFETCH(QString, page);
+        QFETCH(QString, link);
+        SearchJobRecord rec;
+        rec.Url = page;
+        QVERIFY(SearchUrl::ParseSearchUrl(rec));
+        QTEST(SearchUrl::Resolve(rec, link), "resolved");
+    }
+
+    void fileNames_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("extension");
+        row("movie", "http://h/a/intro.swf", "intro.swf", "swf");
+        row("backslash", "http://h/a\\b.SWF", "b.SWF", "SWF");
+        row("directory", "http://h/a/", "", "http://h/a/");
+        row("no slash, no dot", "intro", "", "intro");
+        row("dot in folder", "http://h/a.b/page", "page", "b/page");
+    }
+
+    void fileNames() {
+        QFETCH(QString, url);
+        QTEST(FileNameFromUrl(url), "name");
+        QTEST(FileExtension(url), "extension");
+    }
+
+    void request_isByteExact() {
+        // The plain and proxy forms are checked on the wire in tst_downhtml.
+        SearchJobRecord rec;
+        rec.Url = QStringLiteral("https://h/a/p.htm");
+        rec.UseProxy = -1;
+        QVERIFY(SearchUrl::ParseSearchUrl(rec));
+        QCOMPARE(SearchUrl::RequestText(rec),
+                 QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\n"
+                            "Host: h\r\nConnection: close\r\n\r\n"));
+    }
 };
-
-void tst_SearchUrl::parse_data() {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<bool>("proxy");
-    QTest::addColumn<QString>("storedUrl");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("requestPath");
-    QTest::addColumn<QString>("directory");
-    QTest::addColumn<QString>("fileName");
-    const auto parsed = [](const char *tag, const QString &url, bool proxy, const QString &stored,
-                           const QString &host, int port, const QString &path, const QString &dir,
-                           const QString &file) {
-        QTest::newRow(tag) << url << proxy << stored << host << port << path << dir << file;
-    };
-    parsed("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
-    parsed("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h", 80,
-           "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
-    parsed("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
-           "h:8080", 8080, "/a/", "/a/", "");
-    parsed("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
-           "http://h:81/x/y.html", "/x/", "y.html");
-    parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
-           "/p?u=/q/r", "/p?u=/q/", "r");
-    parsed("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
-    parsed("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
-           "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
-}
-
-void tst_SearchUrl::parse() {
-    QFETCH(QString, url);
-    QFETCH(bool, proxy);
-    SearchJobRecord rec;
-    rec.Url = url;
-    rec.UseProxy = proxy ? -1 : 0;
-    QVERIFY(SearchUrl::ParseSearchUrl(rec));
-    QTEST(rec.Url, "storedUrl");
-    QTEST(rec.Host, "host");
-    QTEST(int(rec.portNumber()), "port");
-    QTEST(rec.RequestPath, "requestPath");
-    QTEST(rec.Directory, "directory");
-    QTEST(rec.FileName, "fileName");
-}
-
-void tst_SearchUrl::parse_refusesBadUrls_data() {
-    QTest::addColumn<QString>("url");
-    QTest::newRow("no scheme") << "www.h.com/a";
-    QTest::newRow("upper-case scheme") << "HTTP://h/";
-    QTest::newRow("ftp") << "ftp://h/a.swf";
-    QTest::newRow("https not at the start") << "see https://h/";
-    QTest::newRow("https, empty host") << "https:///a";
-    QTest::newRow("empty host") << "http:///a";
-    QTest::newRow("port zero") << "http://h:0/";
-    QTest::newRow("port too large") << "http://h:65536/";
-    QTest::newRow("port not a number") << "http://h:x/";
-    QTest::newRow("empty") << "";
-}
-
-void tst_SearchUrl::parse_refusesBadUrls() {
-    QFETCH(QString, url);
-    SearchJobRecord rec;
-    rec.Url = url;
-    rec.Host = QStringLiteral("before");
-    QString error;
-    QVERIFY(!SearchUrl::ParseSearchUrl(rec, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(rec.Url, url);
-    QCOMPARE(rec.Host, QStringLiteral("before"));
-}
-
-void tst_SearchUrl::resolve_data() {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<QString>("resolved");
-    row("absolute", "http://h/a/", "http://o/m.swf", "http://o/m.swf");
-    row("absolute any case", "http://h/a/", "HTTP://o/m.swf", "HTTP://o/m.swf");
-    row("root", "http://h:81/a/p.htm", "/m.swf", "http://h:81/m.swf");
-    row("relative", "http://h/a/p.htm", "m.swf", "http://h/a/m.swf");
-    row("parent step kept", "http://h/a/", "../m.swf", "http://h/a/../m.swf");
-    row("fragment kept", "http://h/a/", "#top", "http://h/a/#top");
-    row("other scheme", "http://h/a/", "mailto:x@y", "http://h/a/mailto:x@y");
-    row("empty is the directory", "http://h/a/p.htm", "", "http://h/a/");
-    row("https page, root", "https://h:8443/a/p.htm", "/m.swf", "https://h:8443/m.swf");
-    row("https page, relative", "https://h/a/p.htm", "m.swf", "https://h/a/m.swf");
-    row("absolute https stays", "http://h/a/", "HTTPS://o/m.swf", "HTTPS://o/m.swf");
-    row("protocol-relative", "http://h/a/", "//o/x", "http://h//o/x");
-}
-
-void tst_SearchUrl::resolve() {
-    QFETCH(QString, page);
-    QFETCH(QString, link);
-    SearchJobRecord rec;
-    rec.Url = page;
-    QVERIFY(SearchUrl::ParseSearchUrl(rec));
-    QTEST(SearchUrl::Resolve(rec, link), "resolved");
-}
-
-void tst_SearchUrl::fileNames_data() {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("extension");
-    row("movie", "http://h/a/intro.swf", "intro.swf", "swf");
-    row("backslash", "http://h/a\\b.SWF", "b.SWF", "SWF");
-    row("directory", "http://h/a/", "", "http://h/a/");
-    row("no slash, no dot", "intro", "", "intro");
-    row("dot in folder", "http://h/a.b/page", "page", "b/page");
-}
-
-void tst_SearchUrl::fileNames() {
-    QFETCH(QString, url);
-    QTEST(FileNameFromUrl(url), "name");
-    QTEST(FileExtension(url), "extension");
-}
-
-void tst_SearchUrl::request_isByteExact() {
-    SearchJobRecord rec;
-    rec.Url = QStringLiteral("http://h:81/a/p.htm");
-    rec.UseProxy = -1;
-    QVERIFY(SearchUrl::ParseSearchUrl(rec));
-    QCOMPARE(SearchUrl::RequestText(rec),
-             QByteArray("GET http://h:81/a/p.htm HTTP/1.1\r\nAccept: */*\r\n"
-                        "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
-                        "Host: h:81\r\nConnection: close\r\n\r\n"));
-    rec.Url = QStringLiteral("https://h/a/p.htm");
-    QVERIFY(SearchUrl::ParseSearchUrl(rec));
-    QCOMPARE(SearchUrl::RequestText(rec),
-             QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\n"
-                        "Host: h\r\nConnection: close\r\n\r\n"));
-}
 
 QTEST_APPLESS_MAIN(tst_SearchUrl)
 #include "tst_searchurl.moc"

@@ -11,20 +11,159 @@
 #include <memory>
 
 // The real player: Ruffle in the web engine, under Xvfb.
+
 class tst_FlashPlayer : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void totalFrames_data();
-    void totalFrames();
-    void frameAdvancesAndStopsOnPause();
-    void gotoFrameLandsThere();
-    void stopActionHoldsTheFrame();
-    void actionScript3PlaysWithoutFrames();
-    void damagedOrMissingChangesNothing();
-    void closeAndReload();
-    void crashedRenderProcessIsReplaced();
+    // One player for all cases, as in the program: a new web view per case
+    // would spend most of the time starting Ruffle.
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY2(QFile::exists(FlashPlayer::ruffleFolder() + "/ruffle.js"),
+                 "Ruffle is not installed: run scripts/fetch-ruffle");
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(400, 300);
+        m_player = new FlashPlayer(m_window.get());
+        m_player->resize(400, 300);
+        m_window->show();
+    }
+
+    void cleanupTestCase() { m_window.reset(); }
+
+    void totalFrames_data() {
+        QTest::addColumn<char>("compression");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<bool>("as3");
+        QTest::newRow("plain") << 'F' << 120 << false;
+        QTest::newRow("zlib") << 'C' << 45 << false;
+        QTest::newRow("lzma") << 'Z' << 7 << false;
+        QTest::newRow("as3") << 'C' << 30 << true;
+    }
+
+    void totalFrames() {
+        QFETCH(char, compression);
+        QFETCH(int, frames);
+        QFETCH(bool, as3);
+        SwfRecipe recipe;
+        recipe.compression = compression;
+        recipe.frames = frames;
+        recipe.actionScript3 = as3;
+        recipe.version = as3 ? 10 : 6;
+        loadAndWait(
+            movie(QStringLiteral("t_%1_%2.swf").arg(QTest::currentDataTag()).arg(frames), recipe));
+        QCOMPARE(m_player->TotalFrames(), frames);
+        QCOMPARE(m_player->CanSeek(), !as3);
+        QVERIFY2(m_player->lastError().isEmpty(), qPrintable(m_player->lastError()));
+    }
+
+    void frameAdvancesAndStopsOnPause() {
+        SwfRecipe recipe;
+        recipe.frames = 600;
+        recipe.frameRate = 30;
+        loadAndWait(movie("long.swf", recipe));
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 5, 10000);
+        const int seen = m_player->FrameNum();
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > seen, 5000);
+        m_player->setPlaying(false);
+        QVERIFY(!m_player->Playing());
+        QTest::qWait(400); // the last answers from before the pause arrive
+        const int paused = m_player->FrameNum();
+        QTest::qWait(600);
+        QCOMPARE(m_player->FrameNum(), paused);
+        m_player->Play();
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > paused, 5000);
+    }
+
+    void gotoFrameLandsThere() {
+        SwfRecipe recipe;
+        recipe.frames = 300;
+        recipe.frameRate = 30;
+        loadAndWait(movie("seek.swf", recipe));
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
+        m_player->setPlaying(false);
+        m_player->GotoFrame(200);
+        QCOMPARE(m_player->FrameNum(), 200);
+        QTest::qWait(600); // several answers from the page itself
+        QCOMPARE(m_player->FrameNum(), 200);
+        m_player->GotoFrame(40);
+        m_player->Play();
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 45 && m_player->FrameNum() < 200, 5000);
+        m_player->GotoFrame(100000); // clamped to the last frame
+        QCOMPARE(m_player->FrameNum(), 300);
+    }
+
+    void stopActionHoldsTheFrame() {
+        SwfRecipe recipe;
+        recipe.frames = 20;
+        recipe.stopFrame = 4;
+        loadAndWait(movie("stops.swf", recipe));
+        QTRY_COMPARE_WITH_TIMEOUT(m_player->FrameNum(), 4, 10000);
+        QTest::qWait(500);
+        QCOMPARE(m_player->FrameNum(), 4);
+    }
+
+    void actionScript3PlaysWithoutFrames() {
+        SwfRecipe recipe;
+        recipe.actionScript3 = true;
+        recipe.version = 10;
+        recipe.frames = 12;
+        loadAndWait(movie("as3.swf", recipe));
+        QVERIFY(!m_player->CanSeek());
+        QTest::qWait(300);
+        QCOMPARE(m_player->FrameNum(), 0);
+        m_player->GotoFrame(5); // no effect, no harm
+        QCOMPARE(m_player->FrameNum(), 0);
+        QTRY_VERIFY(m_player->PlayTime() > 100);
+    }
+
+    void damagedOrMissingChangesNothing() {
+        SwfRecipe recipe;
+        recipe.frames = 600;
+        const QString good = movie("good.swf", recipe);
+        loadAndWait(good);
+        QByteArray damaged = makeSwf(recipe);
+        damaged[0] = 'C'; // "compressed" bytes that are not zlib
+        const QString bad = m_dir.filePath("damaged.swf");
+        QVERIFY(writeFileBytes(bad, damaged));
+        QVERIFY(!m_player->setMovie(bad));
+        QVERIFY(!m_player->setMovie(m_dir.filePath("missing.swf")));
+        QCOMPARE(m_player->Movie(), good);
+        QCOMPARE(m_player->TotalFrames(), 600);
+        const int frame = m_player->FrameNum();
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > frame, 5000); // still playing
+    }
+
+    void closeAndReload() {
+        SwfRecipe recipe;
+        recipe.frames = 100;
+        loadAndWait(movie("first.swf", recipe));
+        QVERIFY(m_player->setMovie(QString()));
+        QVERIFY(m_player->Movie().isEmpty());
+        QVERIFY(!m_player->isVisible());
+        QCOMPARE(m_player->FrameNum(), 0);
+        recipe.frames = 80;
+        loadAndWait(movie("second.swf", recipe));
+        QVERIFY(m_player->isVisible());
+        QCOMPARE(m_player->TotalFrames(), 80);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
+    }
+
+    void crashedRenderProcessIsReplaced() {
+        SwfRecipe recipe;
+        recipe.frames = 100;
+        loadAndWait(movie("crash.swf", recipe));
+        auto *view = m_player->findChild<QWebEngineView *>("flashView");
+        QVERIFY(view);
+        const qint64 pid = view->page()->renderProcessPid();
+        QVERIFY(pid > 0);
+        QPointer<QWebEngineView> watched(view);
+        ::kill(pid_t(pid), SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 10000);
+        recipe.frames = 50;
+        loadAndWait(movie("after.swf", recipe));
+        QCOMPARE(m_player->TotalFrames(), 50);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
+    }
 
 private:
     QString movie(const QString &name, const SwfRecipe &recipe);
@@ -40,161 +179,9 @@ QString tst_FlashPlayer::movie(const QString &name, const SwfRecipe &recipe) {
     return path;
 }
 
-// One player for all cases, as in the program: a new web view per case
-// would spend most of the time starting Ruffle.
-void tst_FlashPlayer::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    QVERIFY2(QFile::exists(FlashPlayer::ruffleFolder() + "/ruffle.js"),
-             "Ruffle is not installed: run scripts/fetch-ruffle");
-    m_window = std::make_unique<QWidget>();
-    m_window->resize(400, 300);
-    m_player = new FlashPlayer(m_window.get());
-    m_player->resize(400, 300);
-    m_window->show();
-}
-
-void tst_FlashPlayer::cleanupTestCase() {
-    m_window.reset();
-}
-
 void tst_FlashPlayer::loadAndWait(const QString &path) {
     QVERIFY(m_player->setMovie(path));
     QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameShown(), 20000);
-}
-
-void tst_FlashPlayer::totalFrames_data() {
-    QTest::addColumn<char>("compression");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<bool>("as3");
-    QTest::newRow("plain") << 'F' << 120 << false;
-    QTest::newRow("zlib") << 'C' << 45 << false;
-    QTest::newRow("lzma") << 'Z' << 7 << false;
-    QTest::newRow("as3") << 'C' << 30 << true;
-}
-
-void tst_FlashPlayer::totalFrames() {
-    QFETCH(char, compression);
-    QFETCH(int, frames);
-    QFETCH(bool, as3);
-    SwfRecipe recipe;
-    recipe.compression = compression;
-    recipe.frames = frames;
-    recipe.actionScript3 = as3;
-    recipe.version = as3 ? 10 : 6;
-    loadAndWait(
-        movie(QStringLiteral("t_%1_%2.swf").arg(QTest::currentDataTag()).arg(frames), recipe));
-    QCOMPARE(m_player->TotalFrames(), frames);
-    QCOMPARE(m_player->CanSeek(), !as3);
-    QVERIFY2(m_player->lastError().isEmpty(), qPrintable(m_player->lastError()));
-}
-
-void tst_FlashPlayer::frameAdvancesAndStopsOnPause() {
-    SwfRecipe recipe;
-    recipe.frames = 600;
-    recipe.frameRate = 30;
-    loadAndWait(movie("long.swf", recipe));
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 5, 10000);
-    const int seen = m_player->FrameNum();
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > seen, 5000);
-    m_player->setPlaying(false);
-    QVERIFY(!m_player->Playing());
-    QTest::qWait(400); // the last answers from before the pause arrive
-    const int paused = m_player->FrameNum();
-    QTest::qWait(600);
-    QCOMPARE(m_player->FrameNum(), paused);
-    m_player->Play();
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > paused, 5000);
-}
-
-void tst_FlashPlayer::gotoFrameLandsThere() {
-    SwfRecipe recipe;
-    recipe.frames = 300;
-    recipe.frameRate = 30;
-    loadAndWait(movie("seek.swf", recipe));
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
-    m_player->setPlaying(false);
-    m_player->GotoFrame(200);
-    QCOMPARE(m_player->FrameNum(), 200);
-    QTest::qWait(600); // several answers from the page itself
-    QCOMPARE(m_player->FrameNum(), 200);
-    m_player->GotoFrame(40);
-    m_player->Play();
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 45 && m_player->FrameNum() < 200, 5000);
-    m_player->GotoFrame(100000); // clamped to the last frame
-    QCOMPARE(m_player->FrameNum(), 300);
-}
-
-void tst_FlashPlayer::stopActionHoldsTheFrame() {
-    SwfRecipe recipe;
-    recipe.frames = 20;
-    recipe.stopFrame = 4;
-    loadAndWait(movie("stops.swf", recipe));
-    QTRY_COMPARE_WITH_TIMEOUT(m_player->FrameNum(), 4, 10000);
-    QTest::qWait(500);
-    QCOMPARE(m_player->FrameNum(), 4);
-}
-
-void tst_FlashPlayer::actionScript3PlaysWithoutFrames() {
-    SwfRecipe recipe;
-    recipe.actionScript3 = true;
-    recipe.version = 10;
-    recipe.frames = 12;
-    loadAndWait(movie("as3.swf", recipe));
-    QVERIFY(!m_player->CanSeek());
-    QTest::qWait(300);
-    QCOMPARE(m_player->FrameNum(), 0);
-    m_player->GotoFrame(5); // no effect, no harm
-    QCOMPARE(m_player->FrameNum(), 0);
-    QTRY_VERIFY(m_player->PlayTime() > 100);
-}
-
-void tst_FlashPlayer::damagedOrMissingChangesNothing() {
-    SwfRecipe recipe;
-    recipe.frames = 600;
-    const QString good = movie("good.swf", recipe);
-    loadAndWait(good);
-    QByteArray damaged = makeSwf(recipe);
-    damaged[0] = 'C'; // "compressed" bytes that are not zlib
-    const QString bad = m_dir.filePath("damaged.swf");
-    QVERIFY(writeFileBytes(bad, damaged));
-    QVERIFY(!m_player->setMovie(bad));
-    QVERIFY(!m_player->setMovie(m_dir.filePath("missing.swf")));
-    QCOMPARE(m_player->Movie(), good);
-    QCOMPARE(m_player->TotalFrames(), 600);
-    const int frame = m_player->FrameNum();
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > frame, 5000); // still playing
-}
-
-void tst_FlashPlayer::closeAndReload() {
-    SwfRecipe recipe;
-    recipe.frames = 100;
-    loadAndWait(movie("first.swf", recipe));
-    QVERIFY(m_player->setMovie(QString()));
-    QVERIFY(m_player->Movie().isEmpty());
-    QVERIFY(!m_player->isVisible());
-    QCOMPARE(m_player->FrameNum(), 0);
-    recipe.frames = 80;
-    loadAndWait(movie("second.swf", recipe));
-    QVERIFY(m_player->isVisible());
-    QCOMPARE(m_player->TotalFrames(), 80);
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
-}
-
-void tst_FlashPlayer::crashedRenderProcessIsReplaced() {
-    SwfRecipe recipe;
-    recipe.frames = 100;
-    loadAndWait(movie("crash.swf", recipe));
-    auto *view = m_player->findChild<QWebEngineView *>("flashView");
-    QVERIFY(view);
-    const qint64 pid = view->page()->renderProcessPid();
-    QVERIFY(pid > 0);
-    QPointer<QWebEngineView> watched(view);
-    ::kill(pid_t(pid), SIGKILL);
-    QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 10000);
-    recipe.frames = 50;
-    loadAndWait(movie("after.swf", recipe));
-    QCOMPARE(m_player->TotalFrames(), 50);
-    QTRY_VERIFY_WITH_TIMEOUT(m_player->FrameNum() > 1, 10000);
 }
 
 int main(int argc, char **argv) {

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "common/TestFiles.h"
 #include "core/AppCore.h"
 #include "core/OleDate.h"
 #include "core/frmOption.h"
@@ -324,10 +325,7 @@ private slots:
 
     void startMinimised() {
         MainWindowFixture env(false);
-        QFile ini(env.core.paths.SettingsPath);
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Other]\r\nStartMin=1\r\n");
-        ini.close();
+        QVERIFY(writeFileBytes(env.core.paths.SettingsPath, "[Other]\r\nStartMin=1\r\n"));
         env.core.settings.StartMin = 1;
         frmMain &w = env.open();
         QVERIFY(w.isMinimized());

@@ -86,10 +86,8 @@ private slots:
 void TestFrmMainAdd::immediateJob_downloadsToCompletion() {
     Env env;
     FaultHttpServer server;
-    FaultHttpServer::Resource movie;
-    movie.body = FaultHttpServer::pattern(180 * 1024);
-    movie.chunk = 8192;
-    server.setResource("/films/movie.swf?session=7", movie);
+    const auto movie = server.serve("/films/movie.swf?session=7", 180 * 1024);
+    server.resource("/films/movie.swf?session=7").chunk = 8192;
     frmMain &w = env.open();
     const QString url = server.url("/films/movie.swf?session=7");
     env.drive = [url](frmNewDown1 &d) {
