@@ -61,7 +61,9 @@ void FaultHttpServer::tunnel(QTcpSocket *sock, const QByteArray &authority) {
     // A proxy's CONNECT: bytes go both ways unchanged once the tunnel stands.
     auto *far = new QTcpSocket(sock);
     const int colon = int(authority.lastIndexOf(':'));
-    QPointer<QTcpSocket> near(sock);
+    // QAbstractSocket: a closing tunnel may call back while `sock` is being
+    // destroyed, when it is no QTcpSocket any more.
+    QPointer<QAbstractSocket> near(sock);
     connect(far, &QTcpSocket::connected, sock, [near] {
         if (near) near->write("HTTP/1.1 200 Connection established\r\n\r\n");
     });
