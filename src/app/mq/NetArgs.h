@@ -4,8 +4,16 @@
 #include "app/mq/MqCommand.h"
 #include "engine/PartTransport.h"
 
+// --ca-file FILE (one more trusted certificate authority), read from
+// `cursor` right after the option: 0, or the status of a usage error.
+inline int takeCaFile(ArgCursor &cursor, const QString &command) {
+    QString value, error = QStringLiteral("needs a file");
+    if (cursor.value(value) && PartTransport::AddCaFile(value, &error)) return 0;
+    return mqFail(command + QStringLiteral(": --ca-file: ") + error);
+}
+
 // The network options that `mq get` and `mq run` share: --limit KIB (the
-// speed limit) and --ca-file FILE (one more trusted certificate authority).
+// speed limit) and --ca-file FILE.
 struct NetArgs {
     int limit = -1; // KiB/s; -1: the setting
 
@@ -23,9 +31,7 @@ struct NetArgs {
             return true;
         }
         if (a == QLatin1String("--ca-file")) {
-            QString error = QStringLiteral("needs a file");
-            if (!cursor.value(value) || !PartTransport::AddCaFile(value, &error))
-                *status = mqFail(name + QStringLiteral(": --ca-file: ") + error);
+            *status = takeCaFile(cursor, name);
             return true;
         }
         return false;

@@ -3,8 +3,8 @@
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/NetArgs.h"
 #include "core/AppPaths.h"
-#include "engine/PartTransport.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateConfig.h"
 
@@ -18,13 +18,12 @@ int runUpdateCheck(const QStringList &args) {
     while (!cursor.atEnd()) {
         const QString &a = cursor.next();
         QString value;
-        QString error = QStringLiteral("needs a file");
         if (a == QLatin1String("--server") && cursor.value(value)) {
             if (!UpdateConfig::ParseServer(value, &server, &tls))
                 return mqFail(QStringLiteral("update-check: --server takes [https://]HOST[:PORT]"));
         } else if (a == QLatin1String("--ca-file")) {
-            if (!cursor.value(value) || !PartTransport::AddCaFile(value, &error))
-                return mqFail(QStringLiteral("update-check: --ca-file: ") + error);
+            if (const int status = takeCaFile(cursor, QStringLiteral("update-check")))
+                return status;
         } else {
             return mqFail(QStringLiteral("update-check: unexpected argument '%1'").arg(a));
         }
