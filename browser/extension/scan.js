@@ -41,7 +41,8 @@
 
   // Runs in every frame of the page (scripting.executeScript), so it uses
   // nothing outside itself. An OBJECT without a "movie" attribute takes its
-  // movie PARAM's value, as the Flash control itself did.
+  // PARAM "movie" (or "src") value, as the Flash control itself did, else its
+  // "data" address when its type is Flash or the address ends in .swf.
   function scanFrame(limits, doc) {
     doc = doc || document;
     const cut = (value, n) => (value === null || value === undefined ? "" : String(value).slice(0, n));
@@ -52,12 +53,16 @@
       let movie = element.getAttribute("movie");
       if (!movie && tagName.toUpperCase() === "OBJECT") {
         for (const child of Array.from(element.children || [])) {
-          if (String(child.tagName).toUpperCase() === "PARAM" &&
-              String(child.getAttribute("name") || "").toLowerCase() === "movie") {
+          const name = String(child.getAttribute && child.getAttribute("name") || "").trim().toLowerCase();
+          if (String(child.tagName).toUpperCase() === "PARAM" && (name === "movie" || name === "src")) {
             movie = child.getAttribute("value");
             break;
           }
         }
+        const data = element.getAttribute("data");
+        const type = String(element.getAttribute("type") || "");
+        if (!movie && data && (/shockwave-flash|futuresplash/i.test(type) || /\.swf\s*($|[?#])/i.test(data)))
+          movie = data;
       }
       elements.push({
         tagName, movie: cut(movie, limits.text), src: cut(element.getAttribute("src"), limits.text),

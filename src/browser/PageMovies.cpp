@@ -33,6 +33,7 @@ QString PageRootUrl(const QString &documentUrl) {
 QString GetObjectUrl(const PageElement &element, const QString &pageDirUrl,
                      const QString &pageRootUrl) {
     QString value = element.movie.isEmpty() ? element.src : element.movie;
+    if (value.trimmed().isEmpty()) return QString(); // no address: not the page's own
     if (!isAbsolute(value)) {
         if (value.startsWith(QLatin1Char('/')))
             value = pageRootUrl + value.mid(1);

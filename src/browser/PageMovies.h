@@ -40,7 +40,8 @@ QString PageDirUrl(const QString &documentUrl);
 // scheme and host with a trailing "/"); empty when there is none.
 QString PageRootUrl(const QString &documentUrl);
 
-// The absolute movie address of one element, or "" when it is no Flash movie.
+// The absolute movie address of one element, or "" when it is no Flash movie
+// or names no address.
 QString GetObjectUrl(const PageElement &element, const QString &pageDirUrl,
                      const QString &pageRootUrl);
 

@@ -4,19 +4,14 @@
 #include "core/OleDate.h"
 #include "jobs/CategoryTree.h"
 #include "search/PageScan.h"
+#include "search/PageText.h"
 #include "search/SearchUrl.h"
 #include "search/clsDownHtml.h"
-
-#include <QByteArrayView>
 
 namespace PageFile {
 
 QString BaseHref(const QByteArray &page) {
-    const qsizetype at = QByteArrayView(page.toLower()).indexOf(QByteArrayView("<base "));
-    if (at < 0) return {};
-    const qsizetype end = page.indexOf('>', at);
-    if (end < 0) return {};
-    return QString::fromLatin1(PageScan::GetHref(page.mid(at, end - at + 1)));
+    return PageScan::BaseHref(PageText::Decode(page)).trimmed();
 }
 
 int Process(AppCore &core, const QByteArray &page, const QString &baseUrl, QString *error) {

@@ -1,163 +1,176 @@
 #include "search/PageScan.h"
 
-#include <QByteArrayView>
-#include <cstring>
+#include "search/SearchUrl.h"
 
 namespace {
-constexpr int kDone = 8;
 
-void removeQuotes(QByteArray &text) {
-    text.replace('"', QByteArray());
-    text.replace('\'', QByteArray());
+constexpr int kMaxObjectNesting = 64;
+
+bool isFlashType(const QString &type) {
+    return type.contains(QLatin1String("shockwave-flash"), Qt::CaseInsensitive) ||
+           type.contains(QLatin1String("futuresplash"), Qt::CaseInsensitive);
 }
 
-QByteArray asciiLower(const QByteArray &text) {
-    QByteArray lower(text.size(), Qt::Uninitialized);
-    const char *in = text.constData();
-    char *out = lower.data();
-    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
-        const char c = in[i];
-        out[i] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-    }
-    return lower;
+bool mentionsFlash(const HtmlTokenizer::Token &token) {
+    for (const HtmlTokenizer::Attribute &a : token.attributes)
+        if (a.value.contains(QLatin1String("flash"), Qt::CaseInsensitive) ||
+            a.value.contains(QLatin1String("shockwave"), Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
-int firstPhase(int phases) {
-    for (int p = PageScan::Objects; p <= PageScan::Links; p <<= 1)
-        if (phases & p) return p;
-    return kDone;
-}
 } // namespace
 
-PageScan::PageScan(const QByteArray &page, int phases)
-    : m_phases(phases), m_phase(firstPhase(phases)) {
-    // One pass: every CR LF becomes one blank, and the lower-case copy.
-    const qsizetype n = page.size();
-    m_text.resize(n);
-    m_lower.resize(n);
-    const char *in = page.constData();
-    char *text = m_text.data();
-    char *lower = m_lower.data();
-    qsizetype out = 0;
-    for (qsizetype i = 0; i < n; ++i, ++out) {
-        char c = in[i];
-        if (c == '\r' && i + 1 < n && in[i + 1] == '\n') {
-            c = ' ';
-            ++i;
-        }
-        text[out] = c;
-        lower[out] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
-    }
-    m_text.truncate(out);
-    m_lower.truncate(out);
-    m_object = {"<object classid=", "</object>", ".macromedia.", "value=", -1, -1, -1, -1, -1, {}};
-    m_embed = {"<embed", "</embed>", "flash", "src=", -1, -1, -1, -1, -1, {}};
-}
-
-qsizetype PageScan::find(const QByteArray &needle, qsizetype from) const {
-    return QByteArrayView(m_lower).indexOf(QByteArrayView(needle), from);
-}
-
-// The first hit of `needle` at or after `from`. A hit remembered from an
-// earlier, smaller `from` is still the first one when it lies at or after
-// `from`, so overlapping tags do not search the same text again. No hit is
-// remembered as the text's size.
-qsizetype PageScan::cachedFind(qsizetype &cache, const QByteArray &needle, qsizetype from) const {
-    if (cache < from) {
-        cache = find(needle, from);
-        if (cache < 0) cache = m_lower.size();
-    }
-    return cache;
-}
-
-bool PageScan::nextTag(TagScan &scan, QByteArray &address) {
-    for (;;) {
-        const qsizetype start = find(scan.open, m_pos);
-        if (start < 0) return false;
-        const qsizetype close = cachedFind(scan.closeAt, scan.close, start);
-        if (close >= m_lower.size()) return false;
-        const qsizetype end = close + scan.close.size(); // the tag runs up to here
-        m_pos = start + 1;
-        if (cachedFind(scan.keyAt, scan.key, start) + scan.key.size() > end) continue;
-        const qsizetype value = cachedFind(scan.valueAt, scan.value, start);
-        if (value + scan.value.size() > end) continue;
-        if (value != scan.lastValueAt) {
-            // Up to the next blank; every ">" counts as one, so the closing
-            // tag ends it at the latest.
-            const qsizetype from = value + scan.value.size();
-            if (scan.blankAt < from) {
-                const char *text = m_text.constData();
-                scan.blankAt = from;
-                while (scan.blankAt < end && text[scan.blankAt] != ' ' && text[scan.blankAt] != '>')
-                    ++scan.blankAt;
-            }
-            if (scan.blankAt - from > kMaxAddress) continue;
-            scan.lastAddress = m_text.mid(from, scan.blankAt - from);
-            removeQuotes(scan.lastAddress);
-            scan.lastValueAt = value;
-        }
-        address = scan.lastAddress;
-        return true;
-    }
-}
-
-bool PageScan::nextLink(QByteArray &address) {
-    const char *text = m_text.constData();
-    const qsizetype size = m_text.size();
-    while (m_pos < size) {
-        const void *lt = std::memchr(text + m_pos, '<', size_t(size - m_pos));
-        if (!lt) break;
-        const qsizetype start = static_cast<const char *>(lt) - text;
-        m_pos = start + 1;
-        if (start + 1 >= size || (text[start + 1] != 'a' && text[start + 1] != 'A')) continue;
-        const void *gt = std::memchr(text + start, '>', size_t(size - start));
-        if (!gt) break; // the tag never closes: nothing more to take
-        const qsizetype end = static_cast<const char *>(gt) - text;
-        m_pos = end + 1;
-        address = GetHref(m_text.mid(start, end - start + 1));
-        return true;
-    }
-    m_pos = size;
-    return false;
-}
+PageScan::PageScan(QString text, const QUrl &pageUrl, int phases)
+    : m_text(std::move(text)), m_tokens(m_text), m_phases(phases), m_base(pageUrl) {}
 
 bool PageScan::next(Find &out) {
-    while (m_phase != kDone) {
-        bool found = false;
-        if (m_phase == Objects)
-            found = nextTag(m_object, out.address);
-        else if (m_phase == Embeds)
-            found = nextTag(m_embed, out.address);
-        else
-            found = nextLink(out.address);
-        if (found) {
-            out.kind = m_phase == Links ? Find::Link : Find::Movie;
-            return true;
+    out = Find();
+    const qsizetype shareEnd = position() + kShare;
+    while (!m_markupDone) {
+        if (m_script) {
+            QString address;
+            if (m_script->next(address, kShare)) {
+                if (movie(address, out)) return true;
+                continue;
+            }
+            if (!m_script->atEnd()) return true; // a share read
+            m_script.reset();
+            continue;
         }
-        m_pos = 0;
-        do {
-            m_phase <<= 1;
-        } while (m_phase != kDone && !(m_phases & m_phase));
+        if (!m_tokens.next(m_token)) {
+            m_markupDone = true;
+            break;
+        }
+        if (take(m_token, out)) return true;
+        if (position() >= shareEnd) return true;
+    }
+    if (m_nextLink < m_links.size()) {
+        out.kind = Find::Link;
+        out.address = m_links[m_nextLink++];
+        return true;
     }
     return false;
 }
 
-QVector<PageScan::Find> PageScan::scanAll(const QByteArray &page, int phases) {
+bool PageScan::movie(const QString &address, Find &out) {
+    if (!(m_phases & Movies) || address.isEmpty()) return false;
+    const QUrl url = SearchUrl::ResolveAddress(m_base, address);
+    if (url.isEmpty()) return false;
+    const QString encoded = SearchUrl::Encoded(url);
+    if (m_seen.contains(encoded)) return false;
+    m_seen.insert(encoded);
+    out.kind = Find::Movie;
+    out.address = encoded;
+    return true;
+}
+
+// A frame's page is fetched like a link; a frame showing a movie loads it.
+bool PageScan::frame(const QString &address, Find &out) {
+    if (address.trimmed().isEmpty()) return false;
+    if (SearchUrl::IsSwf(address)) return movie(address, out);
+    if (!(m_phases & Frames)) return false;
+    const QUrl url = SearchUrl::ResolveAddress(m_base, address);
+    if (url.isEmpty()) return false;
+    const QString encoded = SearchUrl::Encoded(url);
+    if (m_seen.contains(encoded)) return false;
+    m_seen.insert(encoded);
+    out.kind = Find::Frame;
+    out.address = encoded;
+    return true;
+}
+
+void PageScan::startObject(const HtmlTokenizer::Token &token, bool &flash) {
+    const QString type = token.value(QLatin1String("type"));
+    const QString classid = token.value(QLatin1String("classid"));
+    // An OBJECT of another plug-in says so by its type or class.
+    flash = isFlashType(type) ||
+            classid.contains(QLatin1String("d27cdb6e-ae6d-11cf-96b8-444553540000"),
+                             Qt::CaseInsensitive) ||
+            (type.isEmpty() && classid.isEmpty());
+    if (m_objects.size() < kMaxObjectNesting) m_objects.append(flash);
+    ++m_objectDepth;
+}
+
+bool PageScan::take(const HtmlTokenizer::Token &t, Find &out) {
+    if (t.kind == HtmlTokenizer::Token::Script) {
+        if ((m_phases & Movies) && !m_scriptHasSrc) m_script.emplace(t.script);
+        return false;
+    }
+    if (t.kind == HtmlTokenizer::Token::EndTag) {
+        if (t.is(QLatin1String("object")) && m_objectDepth > 0) {
+            if (m_objects.size() == m_objectDepth) m_objects.removeLast();
+            --m_objectDepth;
+        }
+        return false;
+    }
+    if (t.is(QLatin1String("object"))) {
+        bool flash = false;
+        startObject(t, flash);
+        const QString data = t.value(QLatin1String("data"));
+        return (isFlashType(t.value(QLatin1String("type"))) || SearchUrl::IsSwf(data)) &&
+               movie(data, out);
+    }
+    if (t.is(QLatin1String("param"))) {
+        if (m_objectDepth == 0) return false;
+        const QString name = t.value(QLatin1String("name")).trimmed().toLower();
+        const QString value = t.value(QLatin1String("value"));
+        const bool flash = m_objects.isEmpty() || m_objects.last();
+        return (name == QLatin1String("movie") ||
+                (name == QLatin1String("src") && (flash || SearchUrl::IsSwf(value)))) &&
+               movie(value, out);
+    }
+    if (t.is(QLatin1String("embed"))) {
+        const QString src = t.value(QLatin1String("src"));
+        const QString type = t.value(QLatin1String("type"));
+        return (isFlashType(type) || SearchUrl::IsSwf(src) ||
+                (type.isEmpty() && mentionsFlash(t))) &&
+               movie(src, out);
+    }
+    if (t.is(QLatin1String("a")) || t.is(QLatin1String("area"))) {
+        if (!(m_phases & Links)) return false;
+        const QUrl url = SearchUrl::ResolveAddress(m_base, t.value(QLatin1String("href")));
+        if (!url.isEmpty()) m_links.append(SearchUrl::Encoded(url));
+        return false;
+    }
+    if (t.is(QLatin1String("iframe")) || t.is(QLatin1String("frame")))
+        return frame(t.value(QLatin1String("src")), out);
+    if (t.is(QLatin1String("script"))) {
+        m_scriptHasSrc = t.attribute(QLatin1String("src")) != nullptr;
+        return false;
+    }
+    if (t.is(QLatin1String("base")) && !m_baseSeen && t.attribute(QLatin1String("href"))) {
+        // Only the first base address counts, and only a web address.
+        m_baseSeen = true;
+        const QUrl base = SearchUrl::ResolveAddress(m_base, t.value(QLatin1String("href")));
+        if (!base.isEmpty()) m_base = base;
+    }
+    return false;
+}
+
+QVector<PageScan::Find> PageScan::scanAll(const QString &text, const QUrl &pageUrl, int phases) {
     QVector<Find> finds;
-    PageScan scan(page, phases);
+    PageScan scan(text, pageUrl, phases);
     Find f;
     while (scan.next(f))
-        finds.append(f);
+        if (f.kind != Find::None) finds.append(f);
     return finds;
 }
 
-QByteArray PageScan::GetHref(const QByteArray &tag) {
-    const qsizetype at = QByteArrayView(asciiLower(tag)).indexOf(QByteArrayView("href="));
-    if (at < 0) return {};
-    const qsizetype from = at + 5;
-    qsizetype to = tag.indexOf(' ', from);
-    if (to < 0) to = qMax(from, tag.size() - 1);
-    QByteArray link = tag.mid(from, to - from);
-    removeQuotes(link);
-    return link;
+QString PageScan::GetHref(const QString &tag) {
+    HtmlTokenizer tokens(tag);
+    HtmlTokenizer::Token token;
+    while (tokens.next(token))
+        if (token.kind == HtmlTokenizer::Token::StartTag) return token.value(QLatin1String("href"));
+    return {};
+}
+
+QString PageScan::BaseHref(const QString &text) {
+    HtmlTokenizer tokens(text);
+    HtmlTokenizer::Token token;
+    while (tokens.next(token))
+        if (token.kind == HtmlTokenizer::Token::StartTag && token.is(QLatin1String("base")) &&
+            token.attribute(QLatin1String("href")))
+            return token.value(QLatin1String("href"));
+    return {};
 }

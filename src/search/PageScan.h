@@ -1,61 +1,77 @@
 #pragma once
 
-#include <QByteArray>
-#include <QVector>
+#include "search/HtmlTokenizer.h"
+#include "search/ScriptScan.h"
 
-// The analysis of a page's text, one byte per character, as a pure scan:
-// the Flash movies of its OBJECT tags, then those of its EMBED tags, then
-// (when links are wanted) the target of every anchor tag, in page order.
-// Addresses come out as written on the page with their quotes removed;
-// resolving them is the caller's business. Tag and key searches ignore
-// ASCII letter case. Each call of next() does a bounded share of the work,
-// so a caller can yield between findings; the whole scan is linear in the
-// page length, also on hostile pages.
+#include <QSet>
+#include <QString>
+#include <QUrl>
+#include <QVarLengthArray>
+#include <QVector>
+#include <optional>
+
+// The analysis of a page's text: what a browser showing it would load.
+// Movies: an OBJECT's "data" when its type is Flash or the address ends in
+// .swf; a PARAM "movie" of an OBJECT, or its PARAM "src" unless the OBJECT
+// is another plug-in's; an EMBED's "src" when its type is Flash, the address
+// ends in .swf, or (without a type) an attribute mentions Flash; the movies
+// of inline scripts (ScriptScan). Frames: FRAME and IFRAME pages. Links: the
+// "href" of A and AREA (an A without one links the page itself). Every
+// address comes out resolved against the page (or its first <base href>,
+// when that is an http:// or https:// address) and percent-encoded; anything
+// else is dropped. Movies and frames come once each, in page order; the
+// links follow them, in page order, duplicates kept. Each call of next()
+// reads a bounded share of the text, so a caller can yield between calls;
+// the whole scan is linear in the text's length.
 class PageScan {
 public:
-    enum Phase { Objects = 1, Embeds = 2, Links = 4, All = 7 };
+    enum Phase { Movies = 1, Links = 2, Frames = 4, All = 7 };
 
     struct Find {
-        enum Kind { Movie, Link };
-        Kind kind = Movie;
-        QByteArray address;
+        enum Kind { None, Movie, Link, Frame };
+        Kind kind = None; // None: a share of the text read, nothing found
+        QString address;
     };
 
-    // Longer addresses are not taken: no movie is called like that, and the
-    // bound keeps hostile pages (tags sharing one endless address) linear.
-    static constexpr qsizetype kMaxAddress = 4096;
+    // Characters read by one call of next() at most (a tag is read whole).
+    static constexpr qsizetype kShare = 256 * 1024;
 
-    explicit PageScan(const QByteArray &page, int phases = Objects | Embeds);
+    PageScan(QString text, const QUrl &pageUrl, int phases = All);
+    PageScan(const PageScan &) = delete;
+    PageScan &operator=(const PageScan &) = delete;
 
     // The next finding; false when the scan has ended.
     bool next(Find &out);
-    // Bytes of the text behind the scan's current position (for progress).
-    qsizetype position() const { return m_pos; }
+    // Characters of the text read so far.
+    qsizetype position() const { return m_tokens.position(); }
 
-    // Every finding of a page at once.
-    static QVector<Find> scanAll(const QByteArray &page, int phases = All);
-    // The link of one anchor tag (from its "<" through its ">"): the text
-    // after "HREF=" up to the next blank or the tag's last character,
-    // without quotes; empty without "HREF=".
-    static QByteArray GetHref(const QByteArray &tag);
+    // Every finding of a page at once (kind None left out).
+    static QVector<Find> scanAll(const QString &text, const QUrl &pageUrl, int phases = All);
+    // The "href" of the first tag of `tag`, references decoded; empty without.
+    static QString GetHref(const QString &tag);
+    // The "href" of the page's first BASE element that has one; empty without.
+    static QString BaseHref(const QString &text);
 
 private:
-    struct TagScan {
-        QByteArray open, close, key, value;               // lower case
-        qsizetype closeAt = -1, keyAt = -1, valueAt = -1; // first hits at or after a start
-        qsizetype blankAt = -1;                           // first ' ' or '>' at or after a value
-        qsizetype lastValueAt = -1;
-        QByteArray lastAddress;
-    };
-    bool nextTag(TagScan &scan, QByteArray &address);
-    bool nextLink(QByteArray &address);
-    qsizetype find(const QByteArray &needle, qsizetype from) const;
-    qsizetype cachedFind(qsizetype &cache, const QByteArray &needle, qsizetype from) const;
+    bool take(const HtmlTokenizer::Token &token, Find &out);
+    void startObject(const HtmlTokenizer::Token &token, bool &flash);
+    bool movie(const QString &address, Find &out);
+    bool frame(const QString &address, Find &out);
 
-    QByteArray m_text;  // the page with every CR LF made one blank
-    QByteArray m_lower; // the same in lower case, for the searches
+    const QString m_text; // the views of the tokenizer point into it
+    HtmlTokenizer m_tokens;
+    HtmlTokenizer::Token m_token;
+    std::optional<ScriptScan> m_script;
+    bool m_scriptHasSrc = false;
     int m_phases;
-    int m_phase;
-    qsizetype m_pos = 0;
-    TagScan m_object, m_embed;
+    QUrl m_base;
+    bool m_baseSeen = false;
+    // Open OBJECT elements: whether each may hold a Flash movie (the
+    // innermost ones of a deep nesting are only counted).
+    QVarLengthArray<bool, 16> m_objects;
+    int m_objectDepth = 0;
+    QSet<QString> m_seen; // movies and frames found
+    QVector<QString> m_links;
+    qsizetype m_nextLink = 0;
+    bool m_markupDone = false;
 };

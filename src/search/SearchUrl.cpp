@@ -1,6 +1,10 @@
 #include "search/SearchUrl.h"
 
+#include "platform/Cp1252.h"
+#include "search/ScriptScan.h"
 #include "search/SearchJobRecord.h"
+
+#include <QStringDecoder>
 
 QString FileNameFromUrl(const QString &url) {
     const int slash =
@@ -24,6 +28,71 @@ constexpr int kTlsHostStart = 8; // just behind "https://"
 bool failWith(QString *error, const QString &text) {
     if (error) *error = text;
     return false;
+}
+
+// Spaces, controls, non-ASCII characters (as UTF-8) and the characters no
+// request line may carry, percent-encoded; everything else as it is.
+QString encodeTarget(const QString &target) {
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    for (const char ch : target.toUtf8()) {
+        const uchar b = uchar(ch);
+        if (b <= 0x20 || b >= 0x7F || b == '"' || b == '<' || b == '>' || b == '`') {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += char(b);
+        }
+    }
+    return QString::fromLatin1(out);
+}
+
+bool isWeb(const QUrl &url) {
+    const QString scheme = url.scheme();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+// Percent-decoded as UTF-8; as it is when the bytes are no UTF-8.
+QString decodeSegment(const QByteArray &encoded) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(QByteArray::fromPercentEncoding(encoded));
+    return utf8.hasError() ? QString::fromLatin1(encoded) : text;
+}
+
+bool knownExtension(const QString &name) {
+    static const QLatin1String known[] = {
+        QLatin1String("swf"), QLatin1String("spl"), QLatin1String("flv"), QLatin1String("f4v"),
+        QLatin1String("mp4"), QLatin1String("m4v"), QLatin1String("mov"), QLatin1String("mp3"),
+        QLatin1String("wav"), QLatin1String("xml"), QLatin1String("jpg"), QLatin1String("jpeg"),
+        QLatin1String("gif"), QLatin1String("png"), QLatin1String("zip"), QLatin1String("htm"),
+        QLatin1String("html")};
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    if (dot < 0) return false;
+    const QStringView ext = QStringView(name).mid(dot + 1);
+    for (const QLatin1String &k : known)
+        if (ext.compare(k, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// Path separators and controls out of a file name; characters outside
+// Windows-1252 percent-encoded as UTF-8.
+QString fileNameText(const QString &name) {
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        QString ch(name[i]);
+        if (name[i].isHighSurrogate() && i + 1 < name.size()) ch += name[++i];
+        const char16_t u = ch[0].unicode();
+        if (u < 0x20 || u == 0x7F || u == '/' || u == '\\') {
+            out += QLatin1Char('_');
+        } else if (u < 0x80 || Cp1252::decode(Cp1252::encode(ch)) == ch) {
+            out += ch;
+        } else {
+            out += QString::fromLatin1(ch.toUtf8().toPercentEncoding());
+        }
+    }
+    return out == QLatin1String(".") || out == QLatin1String("..") ? QStringLiteral("_") : out;
 }
 } // namespace
 
@@ -50,7 +119,7 @@ bool ParseSearchUrl(SearchJobRecord &record, QString *error) {
     record.Url = url;
     record.Host = host;
     record.Port = qint16(quint16(port));
-    record.RequestPath = url.mid(s);
+    record.RequestPath = encodeTarget(url.mid(s));
     // Through a proxy an https page goes through a tunnel: the path alone.
     if (record.UseProxy && !tls) record.RequestPath = kScheme + host + record.RequestPath;
     record.FileName = url.mid(url.lastIndexOf(QLatin1Char('/')) + 1);
@@ -58,11 +127,57 @@ bool ParseSearchUrl(SearchJobRecord &record, QString *error) {
     return true;
 }
 
+QUrl PageUrl(const QString &url) {
+    return QUrl(url.trimmed(), QUrl::TolerantMode);
+}
+
+QUrl ResolveAddress(const QUrl &base, QStringView address) {
+    qsizetype from = 0, to = address.size();
+    while (from < to && address[from].unicode() <= 0x20)
+        ++from;
+    while (to > from && address[to - 1].unicode() <= 0x20)
+        --to;
+    if (to - from > kMaxAddress) return {};
+    QString text;
+    text.reserve(to - from);
+    bool inPath = true;
+    for (qsizetype i = from; i < to; ++i) {
+        QChar c = address[i];
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) continue;
+        if (c == QLatin1Char('?') || c == QLatin1Char('#')) inPath = false;
+        if (inPath && c == QLatin1Char('\\')) c = QLatin1Char('/');
+        text += c;
+    }
+    QUrl relative(text, QUrl::TolerantMode);
+    if (!relative.isValid() && !text.isEmpty()) return {};
+    // "http:x.swf" on an http page is relative, as browsers read it.
+    if (relative.scheme() == base.scheme() && relative.authority().isEmpty() &&
+        !text.contains(QLatin1String("//")))
+        relative.setScheme(QString());
+    QUrl url = base.resolved(relative);
+    url.setFragment(QString());
+    return isWeb(url) ? url : QUrl();
+}
+
+QString Encoded(const QUrl &url) {
+    return QString::fromLatin1(url.toEncoded(QUrl::FullyEncoded | QUrl::RemoveFragment));
+}
+
 QString Resolve(const SearchJobRecord &record, const QString &url) {
-    if (url.left(7).toLower() == kScheme || url.left(8).toLower() == kTlsScheme) return url;
-    const QString &scheme = IsTls(record) ? kTlsScheme : kScheme;
-    if (url.startsWith(QLatin1Char('/'))) return scheme + record.Host + url;
-    return scheme + record.Host + record.Directory + url;
+    const QUrl resolved = ResolveAddress(PageUrl(record.Url), url);
+    return resolved.isEmpty() ? QString() : Encoded(resolved);
+}
+
+QString SaveName(const QUrl &url) {
+    const QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
+    QString name = decodeSegment(path.mid(path.lastIndexOf('/') + 1));
+    if (url.hasQuery() && !knownExtension(name))
+        name += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+    return fileNameText(name);
+}
+
+bool IsSwf(const QString &url) {
+    return ScriptScan::EndsInSwf(url);
 }
 
 bool IsTls(const SearchJobRecord &record) {

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <QUrl>
 
 struct SearchJobRecord;
 
@@ -21,10 +23,34 @@ namespace SearchUrl {
 // `error` then names the reason and the record keeps its other fields.
 bool ParseSearchUrl(SearchJobRecord &record, QString *error = nullptr);
 
-// Completes a link or movie address found on the page: "http://" and
-// "https://" addresses stay, "/x" is taken from the page's scheme and host,
-// anything else from the page's directory. Nothing else is normalised.
+// A page address as typed (spaces and other characters tolerated).
+QUrl PageUrl(const QString &url);
+
+// An address written on a page, resolved against the page's base address
+// as browsers resolve it ("//host/x", "/x", "../x", "./x"; blanks around it
+// and line breaks in it dropped, "\" read as "/" in the path, the fragment
+// dropped). The empty URL when the result is no http:// or https:// address
+// with a host, or when the address is longer than kMaxAddress.
+QUrl ResolveAddress(const QUrl &base, QStringView address);
+constexpr qsizetype kMaxAddress = 4096;
+
+// A URL as it is requested and stored: spaces and non-ASCII characters
+// percent-encoded (UTF-8), the host in its ASCII form.
+QString Encoded(const QUrl &url);
+
+// Resolve() of a link or movie address of the record's page, encoded; the
+// empty text when it is no http:// or https:// address.
 QString Resolve(const SearchJobRecord &record, const QString &url);
+
+// The name a movie at `url` is saved under: the last path segment decoded
+// (UTF-8), plus "?" and the query unless the segment ends in a known
+// extension ("swf", "flv", ...). "/", "\" and control characters become
+// "_"; characters the job database (Windows-1252) cannot hold stay
+// percent-encoded.
+QString SaveName(const QUrl &url);
+
+// Whether an address names a movie by its path ("x.swf", "x.swf?v=1").
+bool IsSwf(const QString &url);
 
 // Whether the page is fetched over TLS (an https:// URL).
 bool IsTls(const SearchJobRecord &record);

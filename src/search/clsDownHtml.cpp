@@ -6,6 +6,7 @@
 #include "engine/PartTransport.h"
 #include "engine/SocketGraveyard.h"
 #include "search/PageScan.h"
+#include "search/PageText.h"
 #include "search/SearchUrl.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 
 namespace {
 constexpr qint64 kBlockSize = 512 * 1024;
-const QString kSwf = QStringLiteral("SWF");
 const QString kDeletedForGood = QStringLiteral("Recely_Really");
 } // namespace
 
@@ -70,6 +70,8 @@ bool clsDownHtml::Start() {
     const quint32 run = ++m_run;
     Busy = true;
     m_page.clear();
+    m_text.clear();
+    m_isText = false;
     m_collected.clear();
     m_header.clear();
     m_headerLength = 0;
@@ -247,33 +249,44 @@ void clsDownHtml::SetPage(const SearchJobRecord &record, const QByteArray &page)
     m_index = 0;
     m_rec = record;
     m_page = page;
+    m_text.clear();
+    m_isText = false;
+}
+
+void clsDownHtml::SetPageText(const SearchJobRecord &record, const QString &text) {
+    SetPage(record, QByteArray());
+    m_text = text;
+    m_isText = true;
 }
 
 void clsDownHtml::Fenxi() {
     const int phases =
-        PageScan::Objects | PageScan::Embeds | (m_rec.Depth > 0 ? PageScan::Links : 0);
-    if (!scanText(m_page, phases)) return;
+        PageScan::Movies | PageScan::Frames | (m_rec.Depth > 0 ? PageScan::Links : 0);
+    if (!scanText(m_isText ? m_text : PageText::Decode(m_page), phases)) return;
     if (m_rec.State != SearchError) m_rec.State = SearchAnalysed;
     writeBack();
     emit FenXiComplete();
 }
 
-void clsDownHtml::Search2(const QByteArray &pageText) {
-    scanText(pageText, PageScan::Embeds);
+void clsDownHtml::Search2(const QString &pageText) {
+    scanText(pageText, PageScan::Movies);
 }
 
-bool clsDownHtml::scanText(const QByteArray &text, int phases) {
+bool clsDownHtml::scanText(const QString &text, int phases) {
     const quint32 run = m_run;
     m_knownValid = false;
-    PageScan scan(text, phases);
+    PageScan scan(text, SearchUrl::PageUrl(m_rec.Url), phases);
     PageScan::Find find;
     QElapsedTimer clock;
     clock.start();
     while (scan.next(find)) {
-        const QString address = SearchUrl::Resolve(m_rec, QString::fromLatin1(find.address));
+        const QString &address = find.address;
         if (find.kind == PageScan::Find::Movie) {
             if (!recordMovie(address)) return false;
-        } else {
+        } else if (find.kind == PageScan::Find::Frame) {
+            addFrameSearch(address);
+            if (run != m_run || !report(QStringLiteral("Found A Link"), address)) return false;
+        } else if (find.kind == PageScan::Find::Link) {
             AddNowSearch(address);
             if (run != m_run || !report(QStringLiteral("Found A Link"), address)) return false;
         }
@@ -306,13 +319,19 @@ int clsDownHtml::freeJobRecord() const {
     return 0;
 }
 
-bool clsDownHtml::recordMovie(const QString &url) {
-    if (isKnownMovie(url)) return true;
+DownJobRecord clsDownHtml::movieJob(const QString &url, const QString &folder) const {
     DownJobRecord job = m_rec.JobTemplate;
     job.Url = url;
-    job.FileName = FileNameFromUrl(url);
-    job.SavePath = m_rec.JobTemplate.SavePath + job.FileName;
+    job.FileName = SearchUrl::SaveName(QUrl(url));
+    job.SavePath = folder + job.FileName;
+    job.Referer = SearchUrl::Encoded(SearchUrl::PageUrl(m_rec.Url));
     job.CreateTime = OleDate::now();
+    return job;
+}
+
+bool clsDownHtml::recordMovie(const QString &url) {
+    if (isKnownMovie(url)) return true;
+    const DownJobRecord job = movieJob(url, m_rec.JobTemplate.SavePath);
     int index = freeJobRecord();
     if (index != 0) {
         m_core.DownJobs[index] = job;
@@ -332,38 +351,51 @@ bool clsDownHtml::recordMovie(const QString &url) {
 }
 
 QString clsDownHtml::GetHref(const QString &tag) {
-    const QString link =
-        SearchUrl::Resolve(m_rec, QString::fromLatin1(PageScan::GetHref(tag.toLatin1())));
+    const QString link = SearchUrl::Resolve(m_rec, PageScan::GetHref(tag));
     AddNowSearch(link);
     return link;
 }
 
+// A linked movie: one job per address (an embedded one is the same job).
 void clsDownHtml::addSwfJob(const QString &url) {
-    DownJobRecord job = m_rec.JobTemplate;
+    if (isKnownMovie(url)) return;
+    DownJobRecord job = movieJob(url, QDir::homePath() + QStringLiteral("/mydown/"));
     job.State = StateWaiting;
-    job.Url = url;
     job.Parts = 5;
-    job.FileName = FileNameFromUrl(url);
-    job.SavePath = QDir::homePath() + QStringLiteral("/mydown/") + job.FileName;
     job.IsNew = kTrue;
     job.FileOpen = kFalse;
-    job.CreateTime = OleDate::now();
     const int index = m_core.DownJobs.add(job);
     if (index == 0) {
         report(QStringLiteral("JobTableFull"), url);
         return;
     }
+    m_known.insert(url);
+    m_knownCount = m_core.DownJobs.DownCount();
     m_core.lists.AddJobToList(index);
 }
 
 void clsDownHtml::AddNowSearch(const QString &url) {
-    if (FileExtension(url).toUpper() == kSwf) {
+    if (url.isEmpty()) return; // no web address
+    if (SearchUrl::IsSwf(url)) {
         addSwfJob(url);
         return;
     }
+    addChildSearch(url, m_rec.Depth - 1);
+}
+
+// A frame's page is searched at this page's depth, once per address and
+// depth, so frames that show each other end.
+void clsDownHtml::addFrameSearch(const QString &url) {
+    const SearchTable &searches = m_core.SearchJobs;
+    for (int i = 1; i <= searches.SearchCount(); ++i)
+        if (searches[i].Url == url && searches[i].Depth >= m_rec.Depth) return;
+    addChildSearch(url, m_rec.Depth);
+}
+
+void clsDownHtml::addChildSearch(const QString &url, int depth) {
     SearchJobRecord child = m_rec;
     child.Url = url;
-    child.Depth = qint16(m_rec.Depth - 1);
+    child.Depth = qint16(depth);
     child.State = SearchWaiting;
     child.TotalSize = 0;
     child.Received = 0;

@@ -42,14 +42,16 @@ public:
     void Fenxi();
     QString GetHref(const QString &tag);
     void AddNowSearch(const QString &url);
-    void Search2(const QByteArray &pageText);
+    void Search2(const QString &pageText);
 
     int Index() const { return m_index; }
     const SearchJobRecord &Record() const { return m_rec; }
     const QByteArray &PageText() const { return m_page; }
     // Analysis of a page already in memory (for `Process Web Page File` and
     // the benchmark): the record is the one the addresses resolve against.
+    // Bytes are decoded by PageText::Decode when the analysis starts.
     void SetPage(const SearchJobRecord &record, const QByteArray &page);
+    void SetPageText(const SearchJobRecord &record, const QString &text);
 
 signals:
     void DownComplete();
@@ -70,10 +72,14 @@ private:
     bool takeChunk(const QByteArray &chunk, bool closing);
     bool takeHeader(bool closing);
     bool endFetch();
-    bool scanText(const QByteArray &text, int phases);
+    bool scanText(const QString &text, int phases);
     bool recordMovie(const QString &url);
     bool isKnownMovie(const QString &url);
     void addSwfJob(const QString &url);
+    void addFrameSearch(const QString &url);
+    void addChildSearch(const QString &url, int depth);
+    // A new download job of the search for the movie at `url`.
+    DownJobRecord movieJob(const QString &url, const QString &folder) const;
     int freeJobRecord() const;
 
     AppCore &m_core;
@@ -89,6 +95,8 @@ private:
     int m_headerLength = 0;
     QString m_status;
     QByteArray m_page;
+    QString m_text; // the page as text, when it was given as text
+    bool m_isText = false;
     // Addresses of jobs not deleted for good, rebuilt after each yield.
     QSet<QString> m_known;
     bool m_knownValid = false;

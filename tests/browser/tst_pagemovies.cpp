@@ -79,9 +79,9 @@ void TestPageMovies::scan_data() {
     QTest::newRow("movie attribute wins over src")
         << page << QVector<PageElement>{object("http://cdn.test/x.swf", "y.swf", "<object>")}
         << QStringList{"http://cdn.test/x.swf"};
-    QTest::newRow("flash without movie or src gives the page directory")
+    QTest::newRow("flash without movie or src gives nothing")
         << page << QVector<PageElement>{object({}, {}, "<OBJECT classid=x codebase=\"FLASH.cab\">")}
-        << QStringList{"http://site.test/games/"};
+        << QStringList{};
     QTest::newRow("neither swf nor flash")
         << page << QVector<PageElement>{object("v.mp4", {}, "<object>"), embed("a.mid")}
         << QStringList{};

@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(job.State, int(StateWaiting));
         QCOMPARE(int(job.Parts), 3);
         QCOMPARE(job.UserAgent, QStringLiteral("UA"));
+        QCOMPARE(job.Referer, rig.server.url(QStringLiteral("/a/")));
         QVERIFY(rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown")) >= 0);
     }
 

@@ -37,6 +37,9 @@ private slots:
         parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
                "/p?u=/q/r", "/p?u=/q/", "r");
         parsed("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
+        parsed("request target percent-encoded", QString::fromUtf8("http://h/my page/Mä.htm"),
+               false, QString::fromUtf8("http://h/my page/Mä.htm"), "h", 80,
+               "/my%20page/M%C3%A4.htm", "/my page/", QString::fromUtf8("Mä.htm"));
         parsed("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
                "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
     }
@@ -87,17 +90,24 @@ private slots:
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("resolved");
         row("absolute", "http://h/a/", "http://o/m.swf", "http://o/m.swf");
-        row("absolute any case", "http://h/a/", "HTTP://o/m.swf", "HTTP://o/m.swf");
+        row("scheme and host in lower case", "http://h/a/", "HTTPS://O/m.swf", "https://o/m.swf");
         row("root", "http://h:81/a/p.htm", "/m.swf", "http://h:81/m.swf");
-        row("relative", "http://h/a/p.htm", "m.swf", "http://h/a/m.swf");
-        row("parent step kept", "http://h/a/", "../m.swf", "http://h/a/../m.swf");
-        row("fragment kept", "http://h/a/", "#top", "http://h/a/#top");
-        row("other scheme", "http://h/a/", "mailto:x@y", "http://h/a/mailto:x@y");
-        row("empty is the directory", "http://h/a/p.htm", "", "http://h/a/");
-        row("https page, root", "https://h:8443/a/p.htm", "/m.swf", "https://h:8443/m.swf");
-        row("https page, relative", "https://h/a/p.htm", "m.swf", "https://h/a/m.swf");
-        row("absolute https stays", "http://h/a/", "HTTPS://o/m.swf", "HTTPS://o/m.swf");
-        row("protocol-relative", "http://h/a/", "//o/x", "http://h//o/x");
+        row("relative", "http://h/a/p.htm?q=1", "m.swf", "http://h/a/m.swf");
+        row("parent and current steps", "http://h/a/b/", "../.././c/./m.swf", "http://h/c/m.swf");
+        row("protocol-relative", "https://h/a/", "//o/x.swf", "https://o/x.swf");
+        row("fragment dropped", "http://h/a/p.htm", "m.swf#top", "http://h/a/m.swf");
+        row("empty is the page", "http://h/a/p.htm", "", "http://h/a/p.htm");
+        row("blanks around, line breaks inside", "http://h/a/", " \tm\n.s\r\nwf ",
+            "http://h/a/m.swf");
+        row("backslash in the path only", "http://h/a/", "b\\m.swf?x=\\",
+            "http://h/a/b/m.swf?x=%5C");
+        row("space and non-ASCII as UTF-8", "http://h/a/", QString::fromUtf8("my Mädchen.swf"),
+            "http://h/a/my%20M%C3%A4dchen.swf");
+        row("same scheme without slashes is relative", "http://h/a/", "http:m.swf",
+            "http://h/a/m.swf");
+        row("other schemes give nothing", "http://h/a/", "javascript:go('x.swf')", "");
+        row("data gives nothing", "http://h/a/", "data:application/x-shockwave-flash,x", "");
+        row("no host gives nothing", "http://h/a/", "http:///m.swf", "");
     }
 
     void resolve() {
@@ -107,6 +117,31 @@ private slots:
         rec.Url = page;
         QVERIFY(SearchUrl::ParseSearchUrl(rec));
         QTEST(SearchUrl::Resolve(rec, link), "resolved");
+    }
+
+    void saveName_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("decoded, query dropped after a known extension")
+            << "http://h/a/M%C3%A4dchen-Gr%C3%B6%C3%9Fe.SWF?x=1"
+            << QString::fromUtf8("Mädchen-Größe.SWF");
+        QTest::newRow("query kept otherwise, no slash") << "http://h/get.php?id=3&a=/b"
+                                                        << "get.php?id=3&a=_b";
+        QTest::newRow("encoded slash and dots stay in the folder") << "http://h/a%2F..%2Fb.swf"
+                                                                   << "a_.._b.swf";
+        QTest::newRow("dot-dot segment") << "http://h/a/%2E%2E"
+                                         << "_";
+        QTest::newRow("outside Windows-1252 stays encoded")
+            << "http://h/%E6%97%A5-%C3%A4.swf" << QString::fromUtf8("%E6%97%A5-ä.swf");
+        QTest::newRow("not UTF-8 stays encoded") << "http://h/%E4.swf"
+                                                 << "%E4.swf";
+        QTest::newRow("folder") << "http://h/dir/"
+                                << "";
+    }
+
+    void saveName() {
+        QFETCH(QString, url);
+        QTEST(SearchUrl::SaveName(QUrl(url)), "name");
     }
 
     void fileNames_data() {

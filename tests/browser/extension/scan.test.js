@@ -47,20 +47,24 @@ function element(tagName, attributes, children = [], outerHTML = "<" + tagName +
 }
 const doc = (url, elements) => ({ URL: url, querySelectorAll: () => elements });
 
-test("scanFrame: tag, movie (attribute or PARAM), src and outer HTML in page order", () => {
+test("scanFrame: tag, movie (attribute, PARAM or data), src and outer HTML in page order", () => {
   const param = (name, value) => element("PARAM", { name, value });
   const page = S.scanFrame(S.LIMITS, doc("http://h/p.html", [
     element("OBJECT", {}, [param("quality", "high"), param("Movie", "a.swf")], "<object>flash</object>"),
     element("EMBED", { src: "/b.swf" }),
     element("OBJECT", { movie: "attr.swf" }, [param("movie", "param.swf")]),
     element("object", {}),
+    element("OBJECT", { type: "application/x-shockwave-flash", data: "player.php?id=1" }),
+    element("OBJECT", { data: "c.SWF?x=1" }, [param("flashvars", "f.swf")]),
+    element("OBJECT", { type: "video/mp4", data: "clip.mp4" }),
+    element("OBJECT", { data: "d.swf" }, [param("src", "e.swf")]),
   ]));
   assert.equal(page.url, "http://h/p.html");
-  assert.deepEqual(page.elements, [
+  assert.deepEqual(page.elements.map((e) => e.movie),
+    ["a.swf", "", "attr.swf", "", "player.php?id=1", "c.SWF?x=1", "", "e.swf"]);
+  assert.deepEqual(page.elements.slice(0, 2), [
     { tagName: "OBJECT", movie: "a.swf", src: "", outerHTML: "<object>flash</object>" },
     { tagName: "EMBED", movie: "", src: "/b.swf", outerHTML: "<EMBED>" },
-    { tagName: "OBJECT", movie: "attr.swf", src: "", outerHTML: "<OBJECT>" },
-    { tagName: "object", movie: "", src: "", outerHTML: "<object>" },
   ]);
 });
 
