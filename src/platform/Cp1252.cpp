@@ -33,14 +33,13 @@ QByteArray Cp1252::encode(const QString &text) {
 }
 
 QString Cp1252::decode(const QByteArray &bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char ch : bytes) {
-        const unsigned char b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] != 0)
-            out.append(QChar(kHigh[b - 0x80]));
-        else
-            out.append(QChar(b)); // undefined bytes map to the C1 control of the same value
+    // Latin-1 but for 0x80..0x9F; undefined bytes there map to the C1
+    // control of the same value.
+    QString out = QString::fromLatin1(bytes);
+    QChar *d = out.data();
+    for (qsizetype i = 0, n = out.size(); i < n; ++i) {
+        const char16_t u = d[i].unicode();
+        if (u >= 0x80 && u < 0xA0 && kHigh[u - 0x80] != 0) d[i] = QChar(kHigh[u - 0x80]);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "search/CharRefs.h"
 
+#include "platform/Cp1252.h"
+
 namespace {
 
 // The names of U+00A0..U+00FF in order; each may be written without ";".
@@ -40,12 +42,6 @@ const Named kOther[] = {
     {"rsaquo", 0x203A, false}, {"oline", 0x203E, false},  {"frasl", 0x2044, false},
     {"euro", 0x20AC, false},   {"trade", 0x2122, false}};
 
-// Code points of the bytes 0x80..0x9F in Windows-1252 (0: none).
-const char16_t kC1[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                          0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 bool isAlnum(QChar c) {
     const char16_t u = c.unicode();
     return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
@@ -84,7 +80,10 @@ char32_t lookup(QStringView name, bool *bare) {
 
 void appendCode(QString &out, char32_t code) {
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code >= 0x80 && code <= 0x9F && kC1[code - 0x80]) code = kC1[code - 0x80];
+    if (code >= 0x80 && code <= 0x9F) { // read as Windows-1252, as browsers do
+        out += Cp1252::decode(QByteArray(1, char(code)));
+        return;
+    }
     const char32_t one[1] = {code};
     out += QString::fromUcs4(one, 1);
 }

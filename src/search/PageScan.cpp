@@ -54,29 +54,25 @@ bool PageScan::next(Find &out) {
 }
 
 bool PageScan::movie(const QString &address, Find &out) {
-    if (!(m_phases & Movies) || address.isEmpty()) return false;
-    const QUrl url = SearchUrl::ResolveAddress(m_base, address);
-    if (url.isEmpty()) return false;
-    const QString encoded = SearchUrl::Encoded(url);
-    if (m_seen.contains(encoded)) return false;
-    m_seen.insert(encoded);
-    out.kind = Find::Movie;
-    out.address = encoded;
-    return true;
+    return (m_phases & Movies) && found(Find::Movie, address, out);
 }
 
 // A frame's page is fetched like a link; a frame showing a movie loads it.
 bool PageScan::frame(const QString &address, Find &out) {
-    if (address.trimmed().isEmpty()) return false;
     if (SearchUrl::IsSwf(address)) return movie(address, out);
-    if (!(m_phases & Frames)) return false;
+    return (m_phases & Frames) && found(Find::Frame, address, out);
+}
+
+// A web address not found before becomes the finding `out`.
+bool PageScan::found(Find::Kind kind, const QString &address, Find &out) {
+    if (address.trimmed().isEmpty()) return false;
     const QUrl url = SearchUrl::ResolveAddress(m_base, address);
     if (url.isEmpty()) return false;
-    const QString encoded = SearchUrl::Encoded(url);
+    QString encoded = SearchUrl::Encoded(url);
     if (m_seen.contains(encoded)) return false;
     m_seen.insert(encoded);
-    out.kind = Find::Frame;
-    out.address = encoded;
+    out.kind = kind;
+    out.address = std::move(encoded);
     return true;
 }
 

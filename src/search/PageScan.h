@@ -57,6 +57,7 @@ private:
     void startObject(const HtmlTokenizer::Token &token, bool &flash);
     bool movie(const QString &address, Find &out);
     bool frame(const QString &address, Find &out);
+    bool found(Find::Kind kind, const QString &address, Find &out);
 
     const QString m_text; // the views of the tokenizer point into it
     HtmlTokenizer m_tokens;
