@@ -50,7 +50,7 @@ grep -q '"handoff@moorquill"' "$dest/usr/lib/mozilla/native-messaging-hosts/moor
 # The movie player and Ruffle's files, when this build has them.
 if [ -f "$build/src/app/moorquill/ruffle/player.html" ]; then
     [ -f "$root/share/moorquill/ruffle/player.html" ] || fail "Ruffle's player page missing"
-    ls "$root"/lib*/moorquill/libmq_player.so "$root"/lib/*/moorquill/libmq_player.so >/dev/null 2>&1 ||
+    [ -n "$(find "$root/lib" -path '*/moorquill/libmq_player.so')" ] ||
         fail "the movie player library missing"
 fi
 echo "install-check: ok"
