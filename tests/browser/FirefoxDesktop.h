@@ -72,18 +72,8 @@ private:
 
 // Firefox with a fresh profile in `profile`, its window at 0,0 (1000x800),
 // the add-on in `extension` installed for this session, showing `url`.
-struct Browser {
-    QProcess process;
+struct Browser : ChromiumDesktop::BrowserProcess {
     Marionette remote;
-    ~Browser() { stop(); }
-    void stop() {
-        if (process.state() == QProcess::NotRunning) return;
-        process.terminate();
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
     bool start(const QString &profile, const QString &extension, const QString &url,
                QString *error) {
         QFile prefs(profile + QStringLiteral("/user.js"));
