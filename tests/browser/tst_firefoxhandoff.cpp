@@ -53,6 +53,7 @@ class tst_FirefoxHandOff : public QObject {
     FaultHttpServer m_web;
     FirefoxDesktop::Browser m_firefox;
     QString m_browserWindow;
+    int m_idleWindows = 0; // visible windows without a menu
     QTimer m_dialogWatch;
     QString m_dialogUrl, m_dialogRef, m_dialogComment; // the new-job dialog when it opened
     int m_dialogMode = 0;
@@ -62,22 +63,20 @@ class tst_FirefoxHandOff : public QObject {
     // Right click at y (below the toolbars), then the last entry ("MoorQuill")
     // and its sub-menu: true once that shows, its first entry chosen.
     bool openSubMenu(int y) {
-        const int base = visibleWindows();
+        QDeadlineTimer deadline(10000);
+        while (visibleWindows() != m_idleWindows && !deadline.hasExpired()) // menus fading out
+            QTest::qWait(50);
         xdotool({"windowfocus", "--sync", m_browserWindow});
         xdotool({"mousemove", "100", QString::number(Toolbars + y), "click", "3"});
-        QDeadlineTimer deadline(5000);
-        while (visibleWindows() <= base && !deadline.hasExpired())
+        while (visibleWindows() <= m_idleWindows && !deadline.hasExpired())
             QTest::qWait(50);
         const int menu = visibleWindows();
-        if (menu <= base) return false;
         xdotool({"key", "Up", "Right"});
         while (visibleWindows() <= menu && !deadline.hasExpired())
             QTest::qWait(50);
-        return visibleWindows() > menu;
-    }
-    void closeMenus() {
-        xdotool({"key", "Escape", "Escape"});
-        QTest::qWait(300); // Firefox fades its menus out; nothing tells when
+        if (!deadline.hasExpired()) return true;
+        logWindows();
+        return false;
     }
 
 private slots:
@@ -124,6 +123,7 @@ private slots:
             qPrintable(error));
         m_browserWindow = waitForWindow(QStringLiteral("Firefox page"), 30000);
         QVERIFY2(!m_browserWindow.isEmpty(), "Firefox did not show the test page");
+        m_idleWindows = visibleWindows();
     }
 
     void cleanupTestCase() {
@@ -154,7 +154,6 @@ private slots:
     // A right click on the page, "MoorQuill", "Scan this page for Flash
     // movies": the save dialog lists both movies in the page's order.
     void scanEntry_listsMovies() {
-        closeMenus();
         QVERIFY(openSubMenu(500));
         QVERIFY(xdotool({"key", "Down", "Return"})); // after "Using Moorquill to search"
         QTRY_VERIFY_WITH_TIMEOUT(saveDialog() && saveDialog()->isVisible(), 15000);
