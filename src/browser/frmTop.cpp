@@ -45,6 +45,12 @@ frmTop::frmTop(QWidget *parent)
     setFixedSize(sizeHint());
 }
 
+void frmTop::hidePicker(const QString &why) {
+    Image2->hide();
+    Image1->setToolTip(Image1->toolTip() + QLatin1Char('\n') + why);
+    setFixedSize(sizeHint());
+}
+
 QString frmTop::droppedText(const QMimeData *mime) {
     if (!mime) return {};
     if (mime->hasText()) return mime->text().trimmed();

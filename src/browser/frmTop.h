@@ -20,6 +20,10 @@ public:
     QLabel *Image3 = nullptr;
     QLabel *Image4 = nullptr;
 
+    // Without a window picker (no X11 display): Image2 goes and the face's
+    // tool tip adds `why`, which names the way left to scan a page.
+    void hidePicker(const QString &why);
+
     // The text a drop offers: its plain text, else its first URL, trimmed;
     // empty for any other format.
     static QString droppedText(const QMimeData *mime);

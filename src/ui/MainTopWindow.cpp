@@ -74,6 +74,7 @@ void MainTopWindow::load() {
         picker->setPictures(m_top->Image3, m_top->Image4);
         picker->setMainWindow(&m_window, &m_core.SavedMainState);
         picker->setScanChannel(m_scan);
+        if (!picker->isAvailable()) m_top->hidePicker(WindowPicker::unavailableToolTip());
         connect(picker, &WindowPicker::handOver, m_flow.Timer1(), qOverload<>(&QTimer::start));
         // A remembered place that is still on a screen, else the top right
         // corner of the primary screen.

@@ -55,7 +55,8 @@ MoviePlayer *loadMoviePlayer(QWidget *parent) {
     const QString wanted = qEnvironmentVariable("MQ_PLAYER_LIBRARY");
     if (!wanted.isEmpty()) candidates << wanted;
     candidates << appDir + QStringLiteral("/libmq_player.so")
-               << QDir::cleanPath(appDir + QStringLiteral("/../lib/moorquill/libmq_player.so"));
+               << QDir::cleanPath(appDir + QStringLiteral("/../" MQ_INSTALL_LIBDIR
+                                                          "/moorquill/libmq_player.so"));
     for (const QString &path : candidates) {
         if (!QFileInfo::exists(path)) continue;
         ensureShareContext();

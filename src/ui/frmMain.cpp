@@ -9,9 +9,11 @@
 #include "engine/JobLog.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
+#include "platform/AppFolder.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
 #include "ui/CategoryTreePanel.h"
+#include "ui/DoneNotifier.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/IconSet.h"
@@ -69,6 +71,8 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
+    connect(m_events.get(), &DownloadEvents::JobFinished, new DoneNotifier(m_core.DownJobs, *this),
+            &DoneNotifier::jobFinished);
     connectSearch();
     m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
     m_edit->deleteSearchJobs = [this] { m_search->DeleteSearchJobs(selectedSearches()); };
@@ -213,8 +217,10 @@ void frmMain::connectCommands() {
         if (m_core.DownJobs.isValid(job))
             openPath(QFileInfo(m_core.DownJobs[job].SavePath.trimmed()).absolutePath());
     });
-    on("mnuHelp1",
-       [this] { openPath(QCoreApplication::applicationDirPath() + QStringLiteral("/help.htm")); });
+    on("mnuHelp1", [this] {
+        openPath(
+            programDataFile(QCoreApplication::applicationDirPath(), QStringLiteral("help.htm")));
+    });
     on("mnuHelp_About", [this] {
         QMessageBox::about(this, QStringLiteral("About MoorQuill"),
                            QStringLiteral("MoorQuill ") + m_core.paths.AppVersion);

@@ -83,19 +83,23 @@ inline void logWindows() {
     }
 }
 
-// A headed Chromium at 0,0 (1000x800) with a fresh profile and the unpacked
-// extension, showing `url`; ended when the object goes.
-struct Browser {
+// A browser's process, ended when the object goes.
+struct BrowserProcess {
     QProcess process;
-    ~Browser() { stop(); }
+    ~BrowserProcess() { stop(); }
     void stop() {
         if (process.state() == QProcess::NotRunning) return;
         process.terminate();
-        if (!process.waitForFinished(5000)) {
+        if (!process.waitForFinished(10000)) {
             process.kill();
             process.waitForFinished(5000);
         }
     }
+};
+
+// A headed Chromium at 0,0 (1000x800) with a fresh profile and the unpacked
+// extension, showing `url`.
+struct Browser : BrowserProcess {
     bool start(const QString &profile, const QString &url) {
         QStringList args{"--user-data-dir=" + profile,
                          "--disable-background-networking",

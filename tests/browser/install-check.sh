@@ -34,9 +34,23 @@ done
 grep -q '"gecko"' "$ext/firefox/manifest.json" || fail "firefox manifest is not Firefox's"
 grep -q '"service_worker"' "$ext/chromium/manifest.json" || fail "chromium manifest is not Chromium's"
 [ ! -e "$ext/chromium/manifest-firefox.json" ] || fail "stray Firefox manifest"
+# The browsers' system-wide host manifests name the installed host and only
+# our extensions.
+for f in etc/chromium etc/opt/chrome usr/lib/mozilla; do
+    m="$dest/$f/native-messaging-hosts/moorquill.json"
+    grep -q '"path": "/usr/local/bin/moorquill-host"' "$m" || fail "$m does not name the host"
+done
+grep -q '"chrome-extension://bhofgmeakemcjgakgckfaokekjgpdkfk/"' "$dest/etc/chromium/native-messaging-hosts/moorquill.json" ||
+    fail "Chromium's manifest allows another extension"
+grep -q '"handoff@moorquill"' "$dest/usr/lib/mozilla/native-messaging-hosts/moorquill.json" ||
+    fail "Firefox's manifest allows another extension"
+[ -s "$root/share/doc/moorquill/copyright" ] || fail "copyright missing"
+[ -f "$root/share/moorquill/help.htm" ] || fail "the user guide missing"
+[ ! -e "$root/bin/help.htm" ] || fail "a document in bin/"
 # The movie player and Ruffle's files, when this build has them.
 if [ -f "$build/src/app/moorquill/ruffle/player.html" ]; then
     [ -f "$root/share/moorquill/ruffle/player.html" ] || fail "Ruffle's player page missing"
-    [ -f "$root/lib/moorquill/libmq_player.so" ] || fail "the movie player library missing"
+    [ -n "$(find "$root/lib" -path '*/moorquill/libmq_player.so')" ] ||
+        fail "the movie player library missing"
 fi
 echo "install-check: ok"

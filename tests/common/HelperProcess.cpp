@@ -117,3 +117,18 @@ bool startSmtpSinkServer(HelperProcess &process, quint16 port, QString *error) {
         },
         error);
 }
+
+bool startSessionBus(HelperProcess &process, QString *address, QString *error) {
+    const QString program = HelperProcess::find(QStringLiteral("dbus-daemon"));
+    if (program.isEmpty()) {
+        if (error) *error = QStringLiteral("dbus-daemon is not installed (package dbus)");
+        return false;
+    }
+    const QString socket = process.file(QStringLiteral("bus"));
+    *address = QStringLiteral("unix:path=") + socket;
+    return process.start(
+        program,
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+         QStringLiteral("--address=") + *address},
+        [socket] { return QFileInfo::exists(socket); }, error);
+}

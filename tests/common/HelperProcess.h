@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
-// A server program from the system (dnsmasq, Python's aiosmtpd) run by a
+// A server program from the system (dnsmasq, Python's aiosmtpd, dbus-daemon) run by a
 // test on 127.0.0.1 with a generated configuration in a temporary folder,
 // stopped when the object goes. start() waits until `ready` says yes.
 class HelperProcess {
@@ -36,3 +36,6 @@ bool startDnsmasq(HelperProcess &process, quint16 port, const QStringList &mxHos
 // An aiosmtpd sink on 127.0.0.1:port writing each message's data (after the
 // server undid the dot-doubling) to <dir>/message-<n>.eml.
 bool startSmtpSinkServer(HelperProcess &process, quint16 port, QString *error = nullptr);
+// A private session bus (dbus-daemon --session) listening on a socket in the
+// process's folder; `address` is what DBUS_SESSION_BUS_ADDRESS would hold.
+bool startSessionBus(HelperProcess &process, QString *address, QString *error = nullptr);

@@ -430,8 +430,10 @@ void TestFrmMainHandOff::dropWindow_rightClickAndDrag() {
                       list->visualRect(list->model()->index(0, 1)).center());
     QVERIFY(rightClick(top->Image1));
     QVERIFY(beginAll->isEnabled() && !pauseAll->isEnabled());
-    QVERIFY(rightClick(top->Image2));
-    QVERIFY(beginAll->isEnabled());
+    // Without X11 (offscreen here, as on Wayland) the picker is hidden and the
+    // face's tool tip names the browser's scan entry instead.
+    QVERIFY(top->Image2->isHidden());
+    QVERIFY(top->Image1->toolTip().contains("\"Scan this page for Flash movies\""));
     // Dragging the face moves the window (here, without a window manager,
     // the window follows the pointer itself).
     const QPoint before = top->pos();

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
@@ -7,11 +8,13 @@
 #include "platform/AppFolder.h"
 #include "platform/MallocTuning.h"
 #include "ui/MainHandOff.h"
+#include "ui/MsgBox.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace {
 
@@ -27,14 +30,29 @@ void bringToFront(QWidget &window) {
     window.activateWindow();
 }
 
+// A folder the program cannot write ends it before anything is loaded.
+bool stateFolderUsable(const QString &folder) {
+    QString error;
+    if (prepareApplicationFolder(folder, &error)) return true;
+    QTextStream(stderr) << "moorquill: " << error << "\n";
+    // On the offscreen platform nobody could close the box.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) MsgBox::show(nullptr, error);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
+    if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
     tuneMallocForStreaming();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
+    // Wayland desktops find the menu entry's icon and name through this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.moorquill.MoorQuill"));
     const QString socketPath = HandOffSocket::path();
     if (showRunningCopy(socketPath)) return 0;
+    const QString folder = applicationFolder(QCoreApplication::applicationDirPath());
+    if (!stateFolderUsable(folder)) return 1;
     HandOffServer handOffs;
     QString listenError;
     if (!handOffs.listen(socketPath, &listenError)) {
@@ -47,7 +65,7 @@ int main(int argc, char *argv[]) {
     }
     // Start-up: paths and empty tables, then the main window and its load.
     AppCore core;
-    core.paths = AppPaths::forFolder(applicationFolder(QCoreApplication::applicationDirPath()));
+    core.paths = AppPaths::forFolder(folder);
     frmMain window(core);
     QObject::connect(&handOffs, &HandOffServer::showRequested, &window,
                      [&window] { bringToFront(window); });

@@ -14,7 +14,10 @@ std::map<std::string, MqCommandInfo> &registry() {
 
 int usage(int status) {
     QTextStream out(status == 0 ? stdout : stderr);
-    out << "usage: mq COMMAND [ARGS...]\n";
+    out << "Usage: mq COMMAND [ARGS...]\n"
+        << "The command-line companion of MoorQuill: works on its files and downloads\n"
+        << "without a window. Exit status 0 on success; on failure one line on stderr.\n\n"
+        << "Commands:\n";
     for (const auto &entry : registry())
         out << "  mq " << entry.second.usage << "\n";
     return status;
@@ -38,6 +41,10 @@ int main(int argc, char *argv[]) {
     if (args.isEmpty()) return usage(1);
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) return usage(0);
+    if (name == QLatin1String("--version")) {
+        QTextStream(stdout) << "mq " MQ_VERSION "\n";
+        return 0;
+    }
     const auto it = registry().find(name.toStdString());
     if (it == registry().end())
         return mqFail(QStringLiteral("unknown command '%1' (see mq --help)").arg(name));
