@@ -4,13 +4,13 @@
 // parsing the same page and collecting the same OBJECT, EMBED and A elements. Then the whole
 // analysis as the search runs it (jobs and child searches created, yielding
 // to the event loop), with the longest gap between two ticks of a 1 ms timer.
-#include "core/AppCore.h"
 #include "engine/JobLog.h"
 #include "search/PageScan.h"
 #include "search/PageText.h"
 #include "search/SearchSlot.h"
 #include "search/SearchUrl.h"
 #include "search/clsDownHtml.h"
+#include "session/AppCore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -155,9 +155,9 @@ int main(int argc, char **argv) {
     // The analysis as a search runs it, with a 1 ms timer ticking beside it.
     AppCore core;
     JobLog log;
-    SearchSlot slot(core, log);
+    SearchSlot slot(core.search(), core.view, log);
     slot.search().Busy = true; // the child searches wait
-    clsDownHtml search(core);
+    clsDownHtml search(core.search());
     search.addSearchToList = [&slot](int index) { slot.AddSearchToList(index); };
     search.SetPage(rec, page);
     QElapsedTimer tick, whole;

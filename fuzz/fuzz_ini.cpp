@@ -2,10 +2,10 @@
 // and rewrites the file twice), the proxy list and the new-job proxy choices.
 #include "FuzzInput.h"
 
+#include "base/clsIniFile.h"
 #include "core/OptionsLogic.h"
 #include "core/ProxyList.h"
 #include "core/Settings.h"
-#include "core/clsIniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     job.Parts = 1;
     if (HttpExchange::ParseUrl(job)) {
         HttpExchange::RequestText(job, 0);
-        HttpExchange::RequestText(job, 12345, false);
+        HttpExchange::RequestText(job, 12345, QStringLiteral("\"etag\""));
     }
     if (cut >= 0) HttpExchange::ResolveLocation(job.Url, text.mid(cut + 1));
     return 0;

@@ -1,9 +1,9 @@
 #include "browser/CacheSave.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "jobs/DbCommit.h"
 #include "jobs/ImportFiles.h"
+#include "session/AppCore.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,10 +1,10 @@
 #include "browser/HandOffFlow.h"
 
 #include "browser/HandOffText.h"
-#include "core/AppCore.h"
+#include "session/FoundMovieList.h"
 
-HandOffFlow::HandOffFlow(AppCore &core, int &newJobMode, QObject *parent)
-    : QObject(parent), m_core(core), m_newJobMode(newJobMode) {
+HandOffFlow::HandOffFlow(FoundMovieList &scan, int &newJobMode, QObject *parent)
+    : QObject(parent), m_scan(scan), m_newJobMode(newJobMode) {
     setObjectName(QStringLiteral("HandOffFlow"));
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(100);
@@ -46,7 +46,7 @@ bool HandOffFlow::receive(const HandOffMessage &message) {
 }
 
 int HandOffFlow::receiveScan(const PageScanResult &page) {
-    const int count = PageMovies::storeScan(m_core, page);
+    const int count = PageMovies::storeScan(m_scan, page);
     if (count > 0) m_timer1.start();
     return count;
 }
@@ -94,10 +94,10 @@ void HandOffFlow::takeText() {
 }
 
 void HandOffFlow::openPending() {
-    if (m_core.FoundCount > 0 && showSaveDialog) {
+    if (m_scan.FoundCount > 0 && showSaveDialog) {
         showSaveDialog();
         // A hand-off waiting beside the list gets its turn next.
-        if (m_core.FoundCount == 0 && m_requested) m_timer1.start();
+        if (m_scan.FoundCount == 0 && m_requested) m_timer1.start();
         return;
     }
     // The dialog exists once: a request that finds it open waits for it.

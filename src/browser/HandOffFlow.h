@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-struct AppCore;
+struct FoundMovieList;
 
 // What the new-job dialog opens with after a hand-off or a drop.
 struct HandOffDialog {
@@ -33,7 +33,8 @@ class HandOffFlow : public QObject {
 public:
     static constexpr int kQueueLimit = 16; // further hand-offs are refused
 
-    HandOffFlow(AppCore &core, int &newJobMode, QObject *parent = nullptr);
+    // `scan` receives the movies of a scanned page.
+    HandOffFlow(FoundMovieList &scan, int &newJobMode, QObject *parent = nullptr);
 
     QTimer *Timer1() { return &m_timer1; }
     const QString &Text1() const { return m_text1; }
@@ -78,7 +79,7 @@ private:
     void takeText();
     void openPending();
 
-    AppCore &m_core;
+    FoundMovieList &m_scan;
     int &m_newJobMode;
     QTimer m_timer1;
     QString m_text1;

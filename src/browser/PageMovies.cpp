@@ -1,6 +1,6 @@
 #include "browser/PageMovies.h"
 
-#include "core/AppCore.h"
+#include "session/FoundMovieList.h"
 
 namespace PageMovies {
 
@@ -68,11 +68,11 @@ QString reportText(int count) {
     return QStringLiteral("No Flash file in this IE window.");
 }
 
-int storeScan(AppCore &core, const PageScanResult &page) {
-    core.FoundMovies = scanPage(page);
-    core.FoundCount = int(core.FoundMovies.size());
-    core.FoundBrowser = page.browser;
-    return core.FoundCount;
+int storeScan(FoundMovieList &list, const PageScanResult &page) {
+    list.FoundMovies = scanPage(page);
+    list.FoundCount = int(list.FoundMovies.size());
+    list.FoundBrowser = page.browser;
+    return list.FoundCount;
 }
 
 } // namespace PageMovies

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVector>
 
-struct AppCore;
+struct FoundMovieList;
 
 // One OBJECT or EMBED element of a scanned page, as the browser reports it.
 // Every field is untrusted text of any length.
@@ -52,7 +52,7 @@ QStringList scanPage(const PageScanResult &page);
 
 // Stores a scan's movies as the list waiting for the save dialog
 // (FoundMovies / FoundCount) and its browser (FoundBrowser); returns FoundCount.
-int storeScan(AppCore &core, const PageScanResult &page);
+int storeScan(FoundMovieList &list, const PageScanResult &page);
 
 // What a scan that found `count` movies reports to the user.
 QString reportText(int count);

@@ -2,7 +2,7 @@
 
 #include "browser/WindowHighlight.h"
 #include "browser/frmDragMessage.h"
-#include "core/AppCore.h"
+#include "session/FoundMovieList.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,12 +26,12 @@ QRect toLogical(const QRect &device) {
 }
 } // namespace
 
-WindowPicker::WindowPicker(QWidget *image2, AppCore &core, QObject *parent)
-    : WindowPicker(image2, core, openWindows(), parent) {}
+WindowPicker::WindowPicker(QWidget *image2, FoundMovieList &scan, QObject *parent)
+    : WindowPicker(image2, scan, openWindows(), parent) {}
 
-WindowPicker::WindowPicker(QWidget *image2, AppCore &core, std::unique_ptr<X11Windows> windows,
-                           QObject *parent)
-    : QObject(parent), m_image2(image2), m_core(core), m_windows(std::move(windows)) {
+WindowPicker::WindowPicker(QWidget *image2, FoundMovieList &scan,
+                           std::unique_ptr<X11Windows> windows, QObject *parent)
+    : QObject(parent), m_image2(image2), m_scan(scan), m_windows(std::move(windows)) {
     m_available = m_windows && m_windows->isOpen();
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(kDefaultTimeoutMs);
@@ -180,7 +180,7 @@ void WindowPicker::answer(quint64 request, const std::optional<PageScanResult> &
     m_pending = 0;
     m_deadline.stop();
     if (page && PageMovies::isScannablePage(page->documentUrl)) {
-        const int count = PageMovies::storeScan(m_core, *page);
+        const int count = PageMovies::storeScan(m_scan, *page);
         if (m_dragging) {
             m_highlight->showOver(m_lastOuter);
             m_message->showReport(count, QCursor::pos());
@@ -218,5 +218,5 @@ void WindowPicker::release() {
 }
 
 void WindowPicker::finishDrop() {
-    if (m_core.FoundCount > 0) emit handOver();
+    if (m_scan.FoundCount > 0) emit handOver();
 }

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-struct AppCore;
+struct FoundMovieList;
 class QLabel;
 class QWidget;
 class frmDragMessage;
@@ -31,9 +31,10 @@ public:
 
     // Watches `image2` (an event filter). Without an X11 display (Wayland)
     // the picker stays inert and says so in the widget's tool tip.
-    WindowPicker(QWidget *image2, AppCore &core, QObject *parent = nullptr);
+    // `scan` receives the movies found.
+    WindowPicker(QWidget *image2, FoundMovieList &scan, QObject *parent = nullptr);
     // The same with a given window finder (tests, other displays).
-    WindowPicker(QWidget *image2, AppCore &core, std::unique_ptr<X11Windows> windows,
+    WindowPicker(QWidget *image2, FoundMovieList &scan, std::unique_ptr<X11Windows> windows,
                  QObject *parent = nullptr);
     ~WindowPicker() override;
 
@@ -78,7 +79,7 @@ private:
     void setPicture(QLabel *from);
 
     QPointer<QWidget> m_image2;
-    AppCore &m_core;
+    FoundMovieList &m_scan;
     std::unique_ptr<X11Windows> m_windows;
     bool m_available = false;
     ScanChannel *m_channel = nullptr;

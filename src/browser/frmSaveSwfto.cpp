@@ -2,14 +2,13 @@
 
 #include "browser/BrowserCache.h"
 #include "browser/CacheSave.h"
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "dialogs/frmAddPf.h"
-#include "ui/MoviePlayer.h"
-#include "ui/MoviePlayerLoader.h"
-#include "ui/MsgBox.h"
-#include "ui/PlaceDialog.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "kit/PlaceDialog.h"
+#include "player/MoviePlayer.h"
+#include "player/MoviePlayerLoader.h"
+#include "session/AppCore.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -87,11 +86,11 @@ frmSaveSwfto::frmSaveSwfto(AppCore &core, DbCommit commit, std::unique_ptr<Brows
     m_follow->setInterval(100);
     connect(m_follow, &QTimer::timeout, this, &frmSaveSwfto::followMovie);
 
-    const int count = qBound(0, core.FoundCount, int(core.FoundMovies.size()));
-    setHeader(core.FoundCount);
+    const int count = qBound(0, core.scan.FoundCount, int(core.scan.FoundMovies.size()));
+    setHeader(core.scan.FoundCount);
     for (int i = 0; i < count; ++i)
-        ListView1->addItem(core.FoundMovies.at(i).trimmed());
-    core.FoundCount = 0;
+        ListView1->addItem(core.scan.FoundMovies.at(i).trimmed());
+    core.scan.FoundCount = 0;
 }
 
 frmSaveSwfto::~frmSaveSwfto() = default;
@@ -102,17 +101,17 @@ void frmSaveSwfto::setHeader(int count) {
 }
 
 void frmSaveSwfto::appendFound() {
-    const int count = qBound(0, m_core.FoundCount, int(m_core.FoundMovies.size()));
+    const int count = qBound(0, m_core.scan.FoundCount, int(m_core.scan.FoundMovies.size()));
     QSet<QString> listed;
     for (int i = 0; i < ListView1->count(); ++i)
         listed.insert(ListView1->item(i)->text());
     for (int i = 0; i < count; ++i) {
-        const QString url = m_core.FoundMovies.at(i).trimmed();
+        const QString url = m_core.scan.FoundMovies.at(i).trimmed();
         if (listed.contains(url)) continue;
         listed.insert(url);
         ListView1->addItem(url);
     }
-    m_core.FoundCount = 0;
+    m_core.scan.FoundCount = 0;
     setHeader(ListView1->count());
 }
 
@@ -151,7 +150,7 @@ void frmSaveSwfto::save() {
     if (m_cache->IsInCache(url)) {
         const QString target = CacheSave::targetPath(txtSaveAs1->text(), txtRename->text());
         if (txtRename->text().isEmpty()) {
-            EditBoxes::information(this, QStringLiteral("Please Input FileName First!"));
+            MsgBox::information(this, QStringLiteral("Please Input FileName First!"));
             txtRename->setFocus();
             return;
         }
@@ -163,12 +162,12 @@ void frmSaveSwfto::save() {
                                        cmbClass1->currentData().toString(), txtComment->text());
         if (result.job == 0) {
             // The row stays for another try (another folder or name).
-            EditBoxes::error(this, result.message);
+            MsgBox::error(this, result.message);
             return;
         }
         if (jobSaved) jobSaved(result.job);
         MsgBox::show(this, result.message);
-    } else if (EditBoxes::question(this, CacheSave::notCachedQuestion())) {
+    } else if (MsgBox::question(this, CacheSave::notCachedQuestion())) {
         if (downloadMovie) downloadMovie(url, txtComment->text());
     }
     delete ListView1->takeItem(ListView1->row(row));
@@ -176,7 +175,7 @@ void frmSaveSwfto::save() {
 
 bool showFoundMovies(AppCore &core, QPointer<frmSaveSwfto> &dialog,
                      const std::function<frmSaveSwfto *()> &create) {
-    if (core.FoundCount <= 0) return false;
+    if (core.scan.FoundCount <= 0) return false;
     if (dialog) {
         dialog->appendFound();
     } else {
@@ -185,6 +184,6 @@ bool showFoundMovies(AppCore &core, QPointer<frmSaveSwfto> &dialog,
         PlaceDialog(dialog);
         dialog->show();
     }
-    core.FoundMovies.clear();
+    core.scan.FoundMovies.clear();
     return true;
 }

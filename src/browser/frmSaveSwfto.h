@@ -24,7 +24,7 @@ class QTimer;
 class frmSaveSwfto : public QDialog {
     Q_OBJECT
 public:
-    // Lists core.FoundMovies (1 to FoundCount) and resets FoundCount. The
+    // Lists core.scan.FoundMovies (1 to FoundCount) and resets FoundCount. The
     // cache lookup is `cache`, every browser profile by default.
     frmSaveSwfto(AppCore &core, DbCommit commit, std::unique_ptr<BrowserCache> cache = {},
                  QWidget *parent = nullptr);

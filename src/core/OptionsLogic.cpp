@@ -1,7 +1,7 @@
 #include "core/OptionsLogic.h"
 
-#include "core/NumberText.h"
-#include "core/clsIniFile.h"
+#include "base/NumberText.h"
+#include "base/clsIniFile.h"
 
 namespace {
 const QString kGeneral = QStringLiteral("General");

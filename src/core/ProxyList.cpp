@@ -1,8 +1,8 @@
 #include "core/ProxyList.h"
 
-#include "core/NumberText.h"
-#include "core/clsIniFile.h"
-#include "jobs/ListRowModel.h"
+#include "base/ListRowModel.h"
+#include "base/NumberText.h"
+#include "base/clsIniFile.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/JsonOut.h"
+#include "base/JsonOut.h"
 #include "core/ProxyList.h"
 #include "core/Settings.h"
 

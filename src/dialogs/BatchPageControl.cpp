@@ -2,7 +2,7 @@
 
 #include "dialogs/BatchUrls.h"
 #include "dialogs/NewJobPages.h"
-#include "ui/MsgBox.h"
+#include "kit/MsgBox.h"
 
 #include <QKeyEvent>
 #include <QLabel>

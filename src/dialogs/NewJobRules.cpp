@@ -1,10 +1,10 @@
 #include "dialogs/NewJobRules.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "core/ProxyList.h"
 #include "engine/HttpExchange.h"
 #include "jobs/CategoryTree.h"
+#include "session/AppCore.h"
 
 #include <QFileInfo>
 

@@ -1,12 +1,12 @@
 #include "dialogs/frmAddPbf.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
+#include "base/OleDate.h"
 #include "dialogs/frmAddPf.h"
 #include "jobs/ImportFiles.h"
 #include "jobs/ListTexts.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -114,11 +114,11 @@ void frmAddPbf::AddFiletoLv() {
 void frmAddPbf::importFiles() {
     const QString folder = txtDirName->text();
     if (folder.isEmpty()) {
-        EditBoxes::information(this, QStringLiteral("Please Select Folder First!"));
+        MsgBox::information(this, QStringLiteral("Please Select Folder First!"));
         return;
     }
     if (ImportFiles::listFolder(folder, QStringLiteral("*")).isEmpty()) {
-        EditBoxes::information(this, QStringLiteral("The folder Not Found!"));
+        MsgBox::information(this, QStringLiteral("The folder Not Found!"));
         txtDirName->setFocus();
         return;
     }
@@ -129,8 +129,9 @@ void frmAddPbf::importFiles() {
             items.append(ImportFiles::Item{item->data(0, Qt::UserRole).toString(), {}, {}});
     }
     const EditResult result = ImportFiles::importItems(
-        m_core, cmbClass->currentData().toString(), items, chkMoveFile->isChecked(),
-        [this](const QString &) { return EditBoxes::askOverwrite(this); }, m_commit, &m_added);
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+        m_core.tree, m_core.DownJobs, cmbClass->currentData().toString(), items,
+        chkMoveFile->isChecked(), [this](const QString &) { return MsgBox::askOverwrite(this); },
+        m_commit, &m_added);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     accept();
 }

@@ -1,12 +1,12 @@
 #include "dialogs/frmAddPf.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "dialogs/CategoryPicker.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/ImportFiles.h"
 #include "jobs/ListTexts.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -91,21 +91,21 @@ void frmAddPf::fileChanged() {
 void frmAddPf::importFile() {
     const QString path = txtFileName->text();
     if (path.isEmpty()) {
-        EditBoxes::information(this, QStringLiteral("Please Input FileName First!"));
+        MsgBox::information(this, QStringLiteral("Please Input FileName First!"));
         txtFileName->setFocus();
         return;
     }
     if (!QFileInfo(path).isFile()) {
-        EditBoxes::information(this, QStringLiteral("The File Not Found!"));
+        MsgBox::information(this, QStringLiteral("The File Not Found!"));
         txtFileName->setFocus();
         return;
     }
     QVector<int> added;
     const EditResult result = ImportFiles::importItems(
-        m_core, cmbClass->currentData().toString(),
+        m_core.tree, m_core.DownJobs, cmbClass->currentData().toString(),
         {ImportFiles::Item{path, txtRef->text(), txtComment->text()}}, chkMoveFile->isChecked(),
-        [this](const QString &) { return EditBoxes::askOverwrite(this); }, m_commit, &added);
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+        [this](const QString &) { return MsgBox::askOverwrite(this); }, m_commit, &added);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     if (added.isEmpty()) return; // the dialog stays open for another try
     m_added = added.first();
     accept();

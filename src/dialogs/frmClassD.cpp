@@ -1,9 +1,9 @@
 #include "dialogs/frmClassD.h"
 
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/CategoryEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -35,12 +35,13 @@ frmClassD::frmClassD(AppCore &core, DbCommit commit, const QString &key, QWidget
 }
 
 void frmClassD::remove() {
-    const EditResult result = CategoryEdit::remove(m_core, m_key, m_commit);
+    const EditResult result = CategoryEdit::remove(m_core.tree, m_core.DownJobs,
+                                                   m_core.lists.lvHaveDown, m_key, m_commit);
     if (!result.ok) {
-        EditBoxes::error(this, result.message);
+        MsgBox::error(this, result.message);
         reject();
         return;
     }
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     accept();
 }

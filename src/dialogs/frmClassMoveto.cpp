@@ -1,10 +1,10 @@
 #include "dialogs/frmClassMoveto.h"
 
-#include "core/AppCore.h"
 #include "dialogs/CategoryPicker.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/CategoryEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -41,14 +41,14 @@ frmClassMoveto::frmClassMoveto(AppCore &core, DbCommit commit, const QString &ke
 }
 
 void frmClassMoveto::moveTo() {
-    const EditResult result =
-        CategoryEdit::move(m_core, m_key, tvClass->currentKey(), m_commit, chkMoveFile->isChecked(),
-                           [this](const QString &) { return EditBoxes::askOverwrite(this); });
+    const EditResult result = CategoryEdit::move(
+        m_core.tree, m_core.DownJobs, m_key, tvClass->currentKey(), m_commit,
+        chkMoveFile->isChecked(), [this](const QString &) { return MsgBox::askOverwrite(this); });
     if (!result.message.isEmpty()) {
         if (result.ok) {
-            EditBoxes::information(this, result.message);
+            MsgBox::information(this, result.message);
         } else {
-            EditBoxes::error(this, result.message);
+            MsgBox::error(this, result.message);
             return;
         }
     }

@@ -1,10 +1,10 @@
 #include "dialogs/frmClassNew.h"
 
-#include "core/AppCore.h"
 #include "dialogs/CategoryPicker.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/CategoryEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -56,9 +56,9 @@ void frmClassNew::updateDir() {
 
 void frmClassNew::create() {
     const EditResult result =
-        CategoryEdit::create(m_core, tvClass->currentKey(), txtClassName->text(), txtDir->text(),
-                             Check1->isChecked(), m_commit);
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+        CategoryEdit::create(m_core.tree, m_core.DownJobs, tvClass->currentKey(),
+                             txtClassName->text(), txtDir->text(), Check1->isChecked(), m_commit);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     if (!result.ok) {
         txtClassName->setFocus();
         return;

@@ -1,9 +1,9 @@
 #include "dialogs/frmClassP.h"
 
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/CategoryEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -37,9 +37,9 @@ frmClassP::frmClassP(AppCore &core, DbCommit commit, const QString &key, QWidget
 }
 
 void frmClassP::save() {
-    const EditResult result =
-        CategoryEdit::setProperties(m_core, m_key, txtClassName->text(), txtDir->text(), m_commit);
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+    const EditResult result = CategoryEdit::setProperties(m_core.tree, m_key, txtClassName->text(),
+                                                          txtDir->text(), m_commit);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     if (!result.ok) {
         txtClassName->setFocus();
         return;

@@ -1,9 +1,9 @@
 #include "dialogs/frmComment.h"
 
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/JobEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 #include <QPlainTextEdit>
@@ -25,8 +25,8 @@ frmComment::frmComment(AppCore &core, DbCommit commit, int job, QWidget *parent)
     grid->addWidget(cmdCancel, 1, 2);
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         const EditResult result =
-            JobEdit::setComment(m_core, m_job, txtComment->toPlainText(), m_commit);
-        if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+            JobEdit::setComment(m_core.DownJobs, m_job, txtComment->toPlainText(), m_commit);
+        if (!result.message.isEmpty()) MsgBox::information(this, result.message);
         accept();
     });
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

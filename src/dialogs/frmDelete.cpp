@@ -1,8 +1,8 @@
 #include "dialogs/frmDelete.h"
 
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -33,7 +33,8 @@ frmDelete::frmDelete(AppCore &core, DbCommit commit, JobEdit::DeleteKind kind, Q
 void frmDelete::remove() {
     const bool files =
         m_kind == JobEdit::DeleteKind::Unfinished ? Check1->isChecked() : Check2->isChecked();
-    const EditResult result = JobEdit::deleteJobs(m_core, m_kind, m_jobs, files, m_commit);
-    if (!result.message.isEmpty()) EditBoxes::error(this, result.message);
+    const EditResult result =
+        JobEdit::deleteJobs(m_core.DownJobs, m_core.lists, m_kind, m_jobs, files, m_commit);
+    if (!result.message.isEmpty()) MsgBox::error(this, result.message);
     accept();
 }

@@ -1,10 +1,10 @@
 #include "dialogs/frmMoveto.h"
 
-#include "core/AppCore.h"
 #include "dialogs/CategoryPicker.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "jobs/JobEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
 #include <QGridLayout>
 
@@ -45,8 +45,9 @@ void frmMoveto::showPath(const QString &key) {
 
 void frmMoveto::moveTo() {
     const EditResult result = JobEdit::moveJobs(
-        m_core, m_jobs, tvClass->currentKey(), m_shownKey, chkMoveFile->isChecked(),
-        [this](const QString &) { return EditBoxes::askOverwrite(this); }, m_commit);
-    if (!result.message.isEmpty()) EditBoxes::information(this, result.message);
+        m_core.tree, m_core.DownJobs, m_core.lists, m_jobs, tvClass->currentKey(), m_shownKey,
+        chkMoveFile->isChecked(), [this](const QString &) { return MsgBox::askOverwrite(this); },
+        m_commit);
+    if (!result.message.isEmpty()) MsgBox::information(this, result.message);
     accept();
 }

@@ -1,11 +1,11 @@
 #include "dialogs/frmNewDown1.h"
 
-#include "core/AppCore.h"
 #include "core/ProxyList.h"
 #include "dialogs/BatchPageControl.h"
-#include "ui/IconSet.h"
-#include "ui/MsgBox.h"
-#include "ui/PlaceDialog.h"
+#include "kit/IconSet.h"
+#include "kit/MsgBox.h"
+#include "kit/PlaceDialog.h"
+#include "session/AppCore.h"
 
 #include <QApplication>
 #include <QCheckBox>

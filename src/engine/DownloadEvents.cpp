@@ -1,11 +1,12 @@
 #include "engine/DownloadEvents.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
+#include "core/Settings.h"
 #include "engine/JobLog.h"
 #include "engine/RangeBook.h"
 #include "engine/RateLimiter.h"
 #include "engine/clsDownLoadJob.h"
+#include "jobs/JobTable.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -44,24 +45,22 @@ Moved moveToFinalName(const QString &from, const QString &to, QString *reason) {
 }
 } // namespace
 
-DownloadEvents::DownloadEvents(AppCore &core, JobLog &log, QObject *parent)
-    : QObject(parent), m_core(core), m_log(log),
-      m_limiter(new RateLimiter(&core.settings.SpeedLimit, this)) {
+DownloadEvents::DownloadEvents(EngineStores stores, JobLog &log, QObject *parent)
+    : QObject(parent), m_stores(stores), m_log(log),
+      m_limiter(new RateLimiter(&stores.settings.SpeedLimit, this)) {
     for (int slot = 1; slot <= kSlots; ++slot) {
-        SelectedPart[slot] = kWholeJob;
-        auto *job = new clsDownLoadJob(core, this);
+        auto *job = new clsDownLoadJob(stores, this);
         job->setRateLimiter(m_limiter);
         job->setObjectName(QStringLiteral("clsDownJob%1").arg(slot));
-        m_jobs[slot] = job;
+        m_slots[slot].job = job;
         connect(job, &clsDownLoadJob::UpDataState, this,
-                [this, slot](qint16 part, const QString &type, const QString &text) {
+                [this, slot](qint16 part, JobReport type, const QString &text) {
                     UpdateDownloadState(slot, part, type, text);
                 });
         connect(job, &clsDownLoadJob::FileCreation, this, [this, slot](qint64 done, qint64 total) {
             emit FileCreationProgress(slot, done, total);
         });
     }
-    SelectedPart[0] = kWholeJob;
 }
 
 DownloadEvents::~DownloadEvents() = default;
@@ -75,15 +74,16 @@ QString DownloadEvents::PercentText(qint64 received, qint64 total) {
 }
 
 int DownloadEvents::rowOfSlot(int slot) {
-    const ListRowModel &list = m_core.lvNowDown;
-    int &r = m_rowCache[slot];
-    if (r >= 0 && r < list.count() && list.row(r).key == SlotItem[slot]) return r;
-    r = list.rowOfKey(SlotItem[slot]);
+    const ListRowModel &list = m_stores.lists.lvNowDown;
+    Slot &s = m_slots[slot];
+    int &r = s.rowCache;
+    if (r >= 0 && r < list.count() && list.row(r).key == s.rowKey) return r;
+    r = list.rowOfKey(s.rowKey);
     return r;
 }
 
 void DownloadEvents::addLog(int slot, const QString &text, quint8 icon, int part) {
-    m_log.AddJobLog(m_core.lvNowDown, SlotItem[slot], text, icon, quint8(part));
+    m_log.AddJobLog(m_stores.lists.lvNowDown, m_slots[slot].rowKey, text, icon, quint8(part));
 }
 
 void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int part) {
@@ -99,7 +99,7 @@ void DownloadEvents::addLines(int slot, const QString &text, quint8 icon, int pa
     }
 }
 
-void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &type,
+void DownloadEvents::UpdateDownloadState(int slot, qint16 part, JobReport type,
                                          const QString &text) {
     if (slot < 1 || slot > kSlots) return;
     struct Depth {
@@ -108,40 +108,41 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
         ~Depth() { --n; }
     } depth(m_reportDepth);
     emit ReportReceived(slot, part, type, text);
-    clsDownLoadJob *job = m_jobs[slot];
-    const int index = SlotJob[slot];
+    clsDownLoadJob *job = m_slots[slot].job;
     job->CalcHaveDown();
     job->SaveDownState();
     const DownJobRecord &rec = job->Record();
 
     const int row = rowOfSlot(slot);
     if (row >= 0) {
-        ListRowModel &list = m_core.lvNowDown;
+        ListRowModel &list = m_stores.lists.lvNowDown;
         list.setSubItem(row, 2, QString::number(rec.TotalSize));
         list.setSubItem(row, 3, QString::number(rec.Received));
         if (rec.TotalSize >= 1) list.setSubItem(row, 4, PercentText(rec.Received, rec.TotalSize));
     }
 
-    const bool data = type == QLatin1String("DataArrival");
-    if (data) {
-        // the common case: no log line
-    } else if (type == QLatin1String("Connecting")) {
+    switch (type) {
+    case JobReport::DataArrival: // the common case: no log line
+        emit PartsRedraw(slot);
+        return;
+    case JobReport::Connecting:
         addLog(slot, QStringLiteral("Connecting:") + text, 1, part);
-        if (part == 1 && SelectedSlot == 0) {
-            SelectedSlot = slot;
-            emit PartsTreeRebuild(slot);
-        }
-    } else if (type == QLatin1String("Connected")) {
+        if (part == 1) emit PartsTreeRebuild(slot);
+        break;
+    case JobReport::Connected:
         addLog(slot, QStringLiteral("Connected:") + text, 2, part);
-    } else if (type == QLatin1String("Request")) {
+        break;
+    case JobReport::Request:
         addLog(slot, QStringLiteral("Send Request."), 100, part);
         addLines(slot, text, 3, part);
         addLog(slot, QStringLiteral("Waiting For Server Response..."), 100, part);
-    } else if (type == QLatin1String("Response")) {
+        break;
+    case JobReport::Response:
         addLog(slot, QStringLiteral("Reveive the Server Response.."), 100, part);
         addLines(slot, text, 4, part);
         addLog(slot, QStringLiteral("Start Receiving Date..."), 100, part);
-    } else if (type == QLatin1String("Close")) {
+        break;
+    case JobReport::Close:
         addLog(slot, QStringLiteral("This Part Receiving Data Complete."), 7, part);
         addLog(slot,
                text == QLatin1String("MeComplete")
@@ -149,45 +150,49 @@ void DownloadEvents::UpdateDownloadState(int slot, qint16 part, const QString &t
                    : QStringLiteral("The Connection Close by Server."),
                7, part);
         if (completionTest(slot)) return; // complete: its details are gone
-    } else if (type == QLatin1String("Autorename")) {
+        break;
+    case JobReport::Autorename:
         addLog(slot, QStringLiteral("File Exits , Auto Rename:") + text, 100, part);
-    } else if (type == QLatin1String("Cancel")) {
+        break;
+    case JobReport::ServerFileName:
+        if (row >= 0) m_stores.lists.lvNowDown.setSubItem(row, 1, text);
+        addLog(slot, QStringLiteral("File name given by the server: ") + text, 100, part);
+        break;
+    case JobReport::Cancel:
         addLog(slot,
                QStringLiteral("This Part ") + QString::number(part) +
                    QStringLiteral(" Cancel By Part ") + text,
                8, part);
-    } else if (type == QLatin1String("Redirect")) {
+        break;
+    case JobReport::Redirect:
         addLog(slot, QStringLiteral("Redirect link to other site:") + text, 8, part);
-    } else if (type == QLatin1String("RequestError")) {
+        break;
+    case JobReport::RequestError:
         addLog(slot, QStringLiteral("Request Url Error! ") + text, 8, part);
-        displayStep(slot, index, part, false);
-        ended(slot, StateError);
-        return;
-    } else if (type == QLatin1String("JobError")) {
-        addLog(slot, text, 8, part);
-        displayStep(slot, index, part, false);
-        ended(slot, StateError);
-        return;
-    } else if (type == QLatin1String("Restart") || type == QLatin1String("Retry")) {
-        addLog(slot, text, 100, part);
-    } else if (type == QLatin1String("TimeOut")) {
-        addLog(slot, text, 8, part);
-    }
-
-    displayStep(slot, index, part, data);
-}
-
-void DownloadEvents::displayStep(int slot, int index, int part, bool data) {
-    if (SelectedJob != index || index == 0) return;
-    if (data) {
-        if (SelectedPart[slot] == kWholeJob) emit PartsRedraw(slot);
-    } else if (SelectedPart[slot] == part) {
         emit LogListRebuild(slot, part);
+        ended(slot, StateError);
+        return;
+    case JobReport::JobError:
+        addLog(slot, text, 8, part);
+        emit LogListRebuild(slot, part);
+        ended(slot, StateError);
+        return;
+    case JobReport::Restart:
+    case JobReport::Retry:
+        addLog(slot, text, 100, part);
+        break;
+    case JobReport::TimeOut:
+        addLog(slot, text, 8, part);
+        break;
+    case JobReport::Error:
+    case JobReport::ReSumeTestError:
+        break; // not logged
     }
+    emit LogListRebuild(slot, part);
 }
 
 bool DownloadEvents::completionTest(int slot) {
-    const DownJobRecord &rec = m_jobs[slot]->Record();
+    const DownJobRecord &rec = m_slots[slot].job->Record();
     if (rec.TotalSize != rec.Received || rec.State == StateComplete ||
         !RangeBook::CoversWholeFile(rec))
         return false;
@@ -196,11 +201,11 @@ bool DownloadEvents::completionTest(int slot) {
 }
 
 void DownloadEvents::complete(int slot) {
-    clsDownLoadJob *job = m_jobs[slot];
-    const int index = SlotJob[slot];
+    clsDownLoadJob *job = m_slots[slot].job;
+    const int index = m_slots[slot].jobIndex;
     job->Finish(); // the file and any connection still open
     DownJobRecord &rec = job->Record();
-    if (m_core.settings.UseMQ == 1 && rec.SavePath.endsWith(QLatin1String("!mq"))) {
+    if (m_stores.settings.UseMQ == 1 && rec.SavePath.endsWith(QLatin1String("!mq"))) {
         const QString finalPath = rec.SavePath.chopped(3);
         QString reason;
         const Moved moved = moveToFinalName(rec.SavePath, finalPath, &reason);
@@ -210,7 +215,7 @@ void DownloadEvents::complete(int slot) {
             rec.State = StateError;
             rec.IsNew = kFalse;
             job->SaveDownState();
-            m_core.lists.SetStateIcon(SlotItem[slot], StateError);
+            m_stores.lists.SetStateIcon(m_slots[slot].rowKey, StateError);
             addLog(slot,
                    QStringLiteral("Cannot rename the file %1 to %2: %3")
                        .arg(rec.SavePath, finalPath, reason),
@@ -227,37 +232,34 @@ void DownloadEvents::complete(int slot) {
     const double seconds = std::floor(rec.TotalTime * 86400.0 + 1e-6);
     if (seconds > 0) rec.AverageSpeed = float(rec.TotalSize / seconds);
     job->SaveDownState();
-    m_core.lvNowDown.removeRowByKey(RowKey(index));
-    if (SelectedJob == index) {
-        SelectedJob = 0;
-        SelectedSlot = 0;
-        emit SelectionCleared();
-    }
-    if (m_core.settings.PopMessage == 1) emit JobMessage(QStringLiteral("Job complete.") + rec.Url);
+    m_stores.lists.lvNowDown.removeRowByKey(RowKey(index));
+    emit RowRemoved(index);
+    if (m_stores.settings.PopMessage == 1)
+        emit JobMessage(QStringLiteral("Job complete.") + rec.Url);
     job->Busy = false;
     emit JobFinished(index, StateComplete);
     if (!StartNextWaitingJob()) emit StatusBarRefresh();
 }
 
 void DownloadEvents::ended(int slot, int state) {
-    m_jobs[slot]->Busy = false;
-    emit JobFinished(SlotJob[slot], state);
+    m_slots[slot].job->Busy = false;
+    emit JobFinished(m_slots[slot].jobIndex, state);
     if (!StartNextWaitingJob()) emit StatusBarRefresh();
 }
 
 int DownloadEvents::BusySlots() const {
     int busy = 0;
     for (int slot = 1; slot <= kSlots; ++slot)
-        busy += m_jobs[slot]->Busy;
+        busy += m_slots[slot].job->Busy;
     return busy;
 }
 
 clsDownLoadJob *DownloadEvents::FindOneCls() {
     FoundSlot = 0;
     for (int slot = 1; slot <= kSlots; ++slot) {
-        if (slot <= m_core.settings.Maxjobs && !m_jobs[slot]->Busy) {
+        if (slot <= m_stores.settings.Maxjobs && !m_slots[slot].job->Busy) {
             FoundSlot = slot;
-            return m_jobs[slot];
+            return m_slots[slot].job;
         }
     }
     return nullptr;
@@ -265,39 +267,40 @@ clsDownLoadJob *DownloadEvents::FindOneCls() {
 
 clsDownLoadJob *DownloadEvents::FindSelectCls(int index) const {
     const int slot = SlotOfJob(index);
-    return slot ? m_jobs[slot] : nullptr;
+    return slot ? m_slots[slot].job : nullptr;
 }
 
 int DownloadEvents::FindSelectClsId(int index) const {
     for (int slot = 1; slot <= kSlots; ++slot)
-        if (SlotJob[slot] == index) return slot;
+        if (m_slots[slot].jobIndex == index) return slot;
     return 0;
 }
 
 int DownloadEvents::SlotOfJob(int index) const {
     for (int slot = 1; slot <= kSlots; ++slot)
-        if (index != 0 && SlotJob[slot] == index && m_jobs[slot]->Busy) return slot;
+        if (index != 0 && m_slots[slot].jobIndex == index && m_slots[slot].job->Busy) return slot;
     return 0;
 }
 
 void DownloadEvents::SaveCls() {
     for (int slot = 1; slot <= kSlots; ++slot)
-        if (m_jobs[slot]->Busy) m_jobs[slot]->Pause();
+        if (m_slots[slot].job->Busy) m_slots[slot].job->Pause();
 }
 
 void DownloadEvents::StartJobInSlot(int slot, int index) {
-    if (slot < 1 || slot > kSlots || !m_core.DownJobs.isValid(index)) return;
-    clsDownLoadJob *job = m_jobs[slot];
-    SlotJob[slot] = index;
-    SlotItem[slot] = RowKey(index);
-    m_startReceived[slot] = m_core.DownJobs[index].Received;
-    m_startClock[slot].start();
-    job->JobItem = SlotItem[slot];
+    if (slot < 1 || slot > kSlots || !m_stores.jobs.isValid(index)) return;
+    Slot &s = m_slots[slot];
+    clsDownLoadJob *job = s.job;
+    s.jobIndex = index;
+    s.rowKey = RowKey(index);
+    s.startReceived = m_stores.jobs[index].Received;
+    s.startClock.start();
+    job->JobItem = s.rowKey;
     job->Busy = true;
     emit SlotStarted(slot, index);
     job->Create(index);
     job->ReadDownState();
-    const quint32 ticket = ++m_startTicket[slot];
+    const quint32 ticket = ++s.startTicket;
     if (m_reportDepth == 0) {
         job->Start();
         return;
@@ -306,23 +309,22 @@ void DownloadEvents::StartJobInSlot(int slot, int index) {
     // stack, and Start lets events run (deferred deletes among them): the
     // connection opens once control is back in the event loop.
     QTimer::singleShot(0, job, [this, slot, job, ticket] {
-        if (m_startTicket[slot] == ticket && job->Busy) job->Start();
+        if (m_slots[slot].startTicket == ticket && job->Busy) job->Start();
     });
 }
 
 bool DownloadEvents::StartRule(int index) {
-    if (!m_core.DownJobs.isValid(index) || m_core.DownJobs[index].State != StateWaiting)
-        return false;
+    if (!m_stores.jobs.isValid(index) || m_stores.jobs[index].State != StateWaiting) return false;
     if (!FindOneCls()) return false;
     StartJobInSlot(FoundSlot, index);
     return true;
 }
 
 bool DownloadEvents::StartNextWaitingJob() {
-    for (int index = 1; index <= m_core.DownJobs.DownCount(); ++index) {
+    for (int index = 1; index <= m_stores.jobs.DownCount(); ++index) {
         // Only listed jobs run (their row carries the state icon and the log).
-        if (m_core.DownJobs[index].State != StateWaiting ||
-            m_core.lvNowDown.rowOfKey(RowKey(index)) < 0)
+        if (m_stores.jobs[index].State != StateWaiting ||
+            m_stores.lists.lvNowDown.rowOfKey(RowKey(index)) < 0)
             continue;
         if (!FindOneCls()) return false;
         StartJobInSlot(FoundSlot, index);
@@ -334,8 +336,9 @@ bool DownloadEvents::StartNextWaitingJob() {
 double DownloadEvents::LiveSpeed(int index) const {
     const int slot = SlotOfJob(index);
     if (slot == 0) return -1;
-    const qint64 ms = m_startClock[slot].elapsed();
-    const qint64 bytes = m_jobs[slot]->Record().Received - m_startReceived[slot];
+    const Slot &s = m_slots[slot];
+    const qint64 ms = s.startClock.elapsed();
+    const qint64 bytes = s.job->Record().Received - s.startReceived;
     return ms > 0 ? double(qMax<qint64>(0, bytes)) * 1000.0 / double(ms) : 0.0;
 }
 

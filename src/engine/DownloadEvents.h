@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EngineStores.h"
+#include "engine/JobReport.h"
 #include "jobs/JobLists.h"
 
 #include <QElapsedTimer>
@@ -10,34 +12,39 @@ class clsDownLoadJob;
 class JobLog;
 class JobTable;
 class RateLimiter;
-struct AppCore;
 
 // The owner of the eight download job slots. It receives every report of its
 // slot objects (UpdateDownloadState), keeps the job table and the job's row
 // in lvNowDown up to date, writes the job log, completes jobs and starts the
-// next waiting one. Windows observe it through its signals; `mq get` runs
-// through the same code without any window.
+// next waiting one. Windows observe it through its signals, and each window
+// picks what concerns the job it shows; `mq get` runs through the same code
+// without any window.
 class DownloadEvents : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSlots = 8;
-    static constexpr quint8 kWholeJob = 255; // SelectedPart: the job as a whole
 
-    DownloadEvents(AppCore &core, JobLog &log, QObject *parent = nullptr);
+    // One download slot: its job object and the job it runs or ran last.
+    struct Slot {
+        clsDownLoadJob *job = nullptr;
+        int jobIndex = 0;         // SlotJob: kept after the job has ended
+        QString rowKey;           // SlotItem: that job's row key in lvNowDown
+        int rowCache = 0;         // its row when last looked up
+        qint64 startReceived = 0; // Received when the slot started the job
+        QElapsedTimer startClock; // since the slot started the job
+        quint32 startTicket = 0;  // counts starts; a deferred Start checks it
+    };
+
+    DownloadEvents(EngineStores stores, JobLog &log, QObject *parent = nullptr);
     ~DownloadEvents() override;
 
-    clsDownLoadJob *clsDownJob(int slot) const { return m_jobs[slot]; } // slot 1..8
+    // Slots 1..8.
+    Slot &slot(int n) { return m_slots[n]; }
+    const Slot &slot(int n) const { return m_slots[n]; }
+    clsDownLoadJob *clsDownJob(int n) const { return m_slots[n].job; }
     JobLog &log() const { return m_log; }
 
-    // Slot tables: SlotJob (job index per slot), SlotItem (its row key in
-    // lvNowDown), the selection shown in the detail panel.
-    int SlotJob[kSlots + 1] = {};
-    QString SlotItem[kSlots + 1];
-    int SelectedSlot = 0;
-    int SelectedJob = 0;
-    quint8 SelectedPart[kSlots + 1];
-
-    void UpdateDownloadState(int slot, qint16 part, const QString &type, const QString &text);
+    void UpdateDownloadState(int slot, qint16 part, JobReport type, const QString &text);
 
     // The start sequence on one slot: SlotJob, SlotItem, JobItem, Busy,
     // Create, ReadDownState, Start.
@@ -81,14 +88,18 @@ signals:
     // The start sequence ran: job `index` in `slot`.
     void SlotStarted(int slot, int index);
     // Each report as it arrives, before it is handled.
-    void ReportReceived(int slot, qint16 part, const QString &type, const QString &text);
+    void ReportReceived(int slot, qint16 part, JobReport type, const QString &text);
     void JobFinished(int index, int state); // 4 complete, 5 error
     void JobMessage(const QString &text);   // "Job complete." + Url (PopMessage)
     void FileCreationProgress(int slot, qint64 done, qint64 total);
-    void PartsRedraw(int slot);              // redraw the parts picture
-    void LogListRebuild(int slot, int part); // rebuild the log list of that part
-    void PartsTreeRebuild(int slot);         // rebuild the parts tree
-    void SelectionCleared();                 // empty the tree, the log list and the picture
+    // For a window showing the slot's job: data arrived (the parts picture),
+    // a line was logged for `part` (its log list), part 1 is connecting (the
+    // parts tree).
+    void PartsRedraw(int slot);
+    void LogListRebuild(int slot, int part);
+    void PartsTreeRebuild(int slot);
+    // A completed job's row has left lvNowDown.
+    void RowRemoved(int index);
     void StatusBarRefresh();
 
 private:
@@ -96,17 +107,12 @@ private:
     void addLog(int slot, const QString &text, quint8 icon, int part);
     void addLines(int slot, const QString &text, quint8 icon, int part);
     bool completionTest(int slot); // true when the job completed
-    void displayStep(int slot, int index, int part, bool data);
     void complete(int slot);
     void ended(int slot, int state);
 
-    AppCore &m_core;
+    EngineStores m_stores;
     JobLog &m_log;
-    clsDownLoadJob *m_jobs[kSlots + 1] = {};
-    int m_rowCache[kSlots + 1] = {};
-    qint64 m_startReceived[kSlots + 1] = {};
-    QElapsedTimer m_startClock[kSlots + 1];
-    quint32 m_startTicket[kSlots + 1] = {};
+    Slot m_slots[kSlots + 1];
     int m_reportDepth = 0;  // UpdateDownloadState calls on the stack
     RateLimiter *m_limiter; // the speed limit of all slots together
 };

@@ -47,8 +47,13 @@ bool ParseUrl(DownJobRecord &record) {
     QString host;
     qint64 port = tls ? 443 : 80;
     if (colon >= 0) {
-        // The port is all of the text up to the "/": digits only.
-        const QString digits = hostPort.mid(colon + 1);
+        // The port is all of the text up to the "/": digits only, leading
+        // zeros read as browsers read them ("08080" is 8080).
+        const QString written = hostPort.mid(colon + 1);
+        int zeros = 0;
+        while (zeros + 1 < written.size() && written[zeros] == QLatin1Char('0'))
+            ++zeros;
+        const QString digits = written.mid(zeros);
         if (digits.isEmpty() || digits.size() > 5) return false;
         for (const QChar c : digits)
             if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
@@ -62,31 +67,33 @@ bool ParseUrl(DownJobRecord &record) {
     record.Host = host;
     record.Port = qint16(quint16(port));
     // Through a proxy an https request goes through a tunnel: origin form.
-    record.RequestPath = record.UseProxy && !tls ? kHttp + host + path : path;
+    record.RequestPath =
+        record.UseProxy && !tls
+            ? kHttp + QString::fromLatin1(HostValue(host, quint16(port), false)) + path
+            : path;
     record.RemoteName = url.mid(url.lastIndexOf(QLatin1Char('/')) + 1);
     record.FileName = record.RemoteName;
     return true;
 }
 
-QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding,
-                       const QString &ifRange) {
+QByteArray HostValue(const QString &host, quint16 port, bool tls) {
+    const bool v6 = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['));
+    const QByteArray name = v6 ? '[' + host.toLatin1() + ']' : host.toLatin1();
+    return port == (tls ? 443 : 80) ? name : name + ':' + QByteArray::number(port);
+}
+
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, const QString &ifRange) {
     QByteArray text;
     text.reserve(256);
     text += "GET " + record.RequestPath.toLatin1() + " HTTP/1.1\r\n";
     text += "Accept: */*\r\n";
-    if (withAcceptEncoding) text += "Accept -Encoding: gzip , deflate\r\n";
     text += "User-Agent: " + record.UserAgent.toLatin1() + "\r\n";
     if (!record.Cookies.isEmpty()) text += "Cookie: " + record.Cookies.toLatin1() + "\r\n";
-    text += "Host: " + record.Host.toLatin1() + "\r\n";
+    text += "Host: " + HostValue(record.Host, record.portNumber(), IsHttps(record.Url)) + "\r\n";
     if (pos > 0) text += "Range: bytes=" + QByteArray::number(pos) + "-\r\n";
     if (pos > 0 && !ifRange.isEmpty()) text += "If-Range: " + ifRange.toLatin1() + "\r\n";
     text += "Connection: close\r\n\r\n";
     return text;
-}
-
-bool IsBadRequest(const QString &header) {
-    return header.startsWith(QLatin1String("HTTP/1.1 400")) ||
-           header.startsWith(QLatin1String("HTTP/1.0 400"));
 }
 
 bool IsRangeNotSatisfiable(const QString &header) {

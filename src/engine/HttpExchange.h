@@ -16,17 +16,19 @@ bool IsHttps(const QString &url);
 // Splits record.Url into RequestPath, Host, Port, RemoteName and FileName.
 // Fails (fields untouched) without "http://" or a leading "https://", without a "/" behind the
 // host, with an empty host, or when the text between the host's ":" and the "/" is not a port of
-// digits from 1 to 65535 ("0080" is port 80).
+// digits from 1 to 65535, any number of leading zeros
+// included ("000080" is port 80).
 bool ParseUrl(DownJobRecord &record);
 
-// The request text for a connection whose part stands at `pos`. Some
-// servers (nginx since 1.21.1) refuse the header name with a space in
-// "Accept -Encoding"; `withAcceptEncoding` false leaves that line out.
+// The "Host:" value for `host` reached at `port`: "host" at the scheme's
+// default port (80, or 443 over TLS), else "host:port"; an IPv6 address in
+// brackets.
+QByteArray HostValue(const QString &host, quint16 port, bool tls);
+
+// The request text for a connection whose part stands at `pos`. It asks for
+// no content coding: a download wants the bytes as they are stored.
 // `ifRange`, when given, is sent as "If-Range: " with a range request.
-QByteArray RequestText(const DownJobRecord &record, qint32 pos, bool withAcceptEncoding = true,
-                       const QString &ifRange = QString());
-// Whether a response header is a "400" answer (the request was refused).
-bool IsBadRequest(const QString &header);
+QByteArray RequestText(const DownJobRecord &record, qint32 pos, const QString &ifRange = QString());
 // Whether it is a "416" answer (a range that starts at or beyond the end).
 bool IsRangeNotSatisfiable(const QString &header);
 

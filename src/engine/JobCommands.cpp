@@ -1,19 +1,20 @@
 #include "engine/JobCommands.h"
 
-#include "core/AppCore.h"
 #include "engine/DownloadEvents.h"
 #include "engine/clsDownLoadJob.h"
+#include "jobs/JobLists.h"
+#include "jobs/JobTable.h"
 
 #include <QStringList>
 
-JobCommands::JobCommands(AppCore &core, DownloadEvents &events, QObject *parent)
-    : QObject(parent), m_core(core), m_events(events) {}
+JobCommands::JobCommands(EngineStores stores, DownloadEvents &events, QObject *parent)
+    : QObject(parent), m_stores(stores), m_events(events) {}
 
 int JobCommands::jobOfRow(int row) const {
-    const ListRowModel &list = m_core.lvNowDown;
+    const ListRowModel &list = m_stores.lists.lvNowDown;
     if (row < 0 || row >= list.count() || list.row(row).key.isEmpty()) return 0;
     const int index = ListRowModel::leadingNumber(list.row(row).key);
-    return m_core.DownJobs.isValid(index) ? index : 0;
+    return m_stores.jobs.isValid(index) ? index : 0;
 }
 
 void JobCommands::startOrWait(int index) {
@@ -22,8 +23,8 @@ void JobCommands::startOrWait(int index) {
         m_events.StartJobInSlot(m_events.FoundSlot, index);
         return;
     }
-    m_core.DownJobs[index].State = StateWaiting;
-    m_core.lists.SetStateIcon(DownloadEvents::RowKey(index), StateWaiting);
+    m_stores.jobs[index].State = StateWaiting;
+    m_stores.lists.SetStateIcon(DownloadEvents::RowKey(index), StateWaiting);
     emit JobWaiting(index);
 }
 
@@ -37,8 +38,8 @@ void JobCommands::PauseJob(int row) {
     if (clsDownLoadJob *slot = m_events.FindSelectCls(index)) {
         slot->Pause();
     } else {
-        m_core.DownJobs[index].State = StatePaused;
-        m_core.lists.SetStateIcon(row, StatePaused);
+        m_stores.jobs[index].State = StatePaused;
+        m_stores.lists.SetStateIcon(row, StatePaused);
     }
     emit JobsPaused();
     m_events.StartNextWaitingJob();
@@ -47,24 +48,24 @@ void JobCommands::PauseJob(int row) {
 void JobCommands::StartAll() {
     // Keys first: a job that fails at once may take its row away meanwhile.
     QStringList keys;
-    for (int r = 0; r < m_core.lvNowDown.count(); ++r)
-        keys << m_core.lvNowDown.row(r).key;
+    for (int r = 0; r < m_stores.lists.lvNowDown.count(); ++r)
+        keys << m_stores.lists.lvNowDown.row(r).key;
     for (const QString &key : keys) {
-        const int index = jobOfRow(m_core.lvNowDown.rowOfKey(key));
-        if (index != 0 && m_core.DownJobs[index].State != StateRunning) startOrWait(index);
+        const int index = jobOfRow(m_stores.lists.lvNowDown.rowOfKey(key));
+        if (index != 0 && m_stores.jobs[index].State != StateRunning) startOrWait(index);
     }
 }
 
 void JobCommands::PauseAll() {
     m_events.SaveCls();
-    ListRowModel &list = m_core.lvNowDown;
+    ListRowModel &list = m_stores.lists.lvNowDown;
     for (int r = 0; r < list.count(); ++r) {
         const int index = jobOfRow(r);
         if (index == 0) continue;
-        qint32 &state = m_core.DownJobs[index].State;
+        qint32 &state = m_stores.jobs[index].State;
         if (state == StateRunning || state == StateWaiting) {
             state = StatePaused;
-            m_core.lists.SetStateIcon(r, StatePaused);
+            m_stores.lists.SetStateIcon(r, StatePaused);
         }
     }
     emit JobsPaused();

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "engine/EngineStores.h"
+
 #include <QObject>
 
 class DownloadEvents;
-struct AppCore;
 
 // The four download commands of the Jobs menu, its pop-up and the toolbar:
 // start or pause the job of one lvNowDown row, start or pause every job. A
@@ -12,7 +13,7 @@ struct AppCore;
 class JobCommands : public QObject {
     Q_OBJECT
 public:
-    JobCommands(AppCore &core, DownloadEvents &events, QObject *parent = nullptr);
+    JobCommands(EngineStores stores, DownloadEvents &events, QObject *parent = nullptr);
 
     // mnuJob_Begin: the job of row `row` of lvNowDown (nothing for no row).
     void StartJob(int row);
@@ -34,6 +35,6 @@ private:
     int jobOfRow(int row) const;
     void startOrWait(int index);
 
-    AppCore &m_core;
+    EngineStores m_stores;
     DownloadEvents &m_events;
 };

@@ -1,7 +1,7 @@
 #include "engine/JobLog.h"
 
-#include "core/OleDate.h"
-#include "jobs/ListRowModel.h"
+#include "base/ListRowModel.h"
+#include "base/OleDate.h"
 #include "jobs/ListTexts.h"
 
 JobLog::JobLog(QObject *parent) : QObject(parent) {

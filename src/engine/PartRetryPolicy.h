@@ -38,6 +38,8 @@ public:
 
     // Length of one "second" of the settings in milliseconds (tests shorten it).
     static int MsPerSecond;
+    // Milliseconds of `seconds` of the settings, for a timer.
+    static int Ms(int seconds) { return int(qMin<qint64>(qint64(seconds) * MsPerSecond, 1 << 30)); }
 
 private:
     int m_retries = 0;

@@ -1,6 +1,7 @@
 #include "engine/PartTransport.h"
 
 #include "engine/HttpExchange.h"
+#include "engine/SocketGraveyard.h"
 
 #include <QFile>
 #include <QSslConfiguration>
@@ -27,6 +28,23 @@ void ConnectReady(QTcpSocket *sock, QObject *context, std::function<void()> onRe
         QObject::connect(ssl, &QSslSocket::encrypted, context, std::move(onReady));
     else
         QObject::connect(sock, &QTcpSocket::connected, context, std::move(onReady));
+}
+
+namespace {
+std::function<void()> inScope(std::function<void()> handler) {
+    return [handler = std::move(handler)] {
+        SocketGraveyard::Scope scope;
+        handler();
+    };
+}
+} // namespace
+
+void Wire(QTcpSocket *sock, QObject *context, const SocketHandlers &on) {
+    ConnectReady(sock, context, inScope(on.ready));
+    if (on.readyRead)
+        QObject::connect(sock, &QTcpSocket::readyRead, context, inScope(on.readyRead));
+    QObject::connect(sock, &QTcpSocket::disconnected, context, inScope(on.disconnected));
+    QObject::connect(sock, &QTcpSocket::errorOccurred, context, inScope(on.error));
 }
 
 QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,

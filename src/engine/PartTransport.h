@@ -29,6 +29,13 @@ QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,
                    std::function<void(QString)> onTlsError);
 // `onReady` runs when the request may be sent.
 void ConnectReady(QTcpSocket *sock, QObject *context, std::function<void()> onReady);
+// What a socket's owner does on its events. Each runs inside a
+// SocketGraveyard scope, so a socket closed by it is deleted only afterwards;
+// an owner that reads on its own schedule leaves `readyRead` empty.
+struct SocketHandlers {
+    std::function<void()> ready, readyRead, disconnected, error;
+};
+void Wire(QTcpSocket *sock, QObject *context, const SocketHandlers &on);
 // Starts connecting.
 void Open(QTcpSocket *sock, const Target &target);
 // Whether a connection opened by Open may send its request now.

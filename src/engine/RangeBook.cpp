@@ -7,8 +7,9 @@ namespace RangeBook {
 
 void SplitRanges(DownJobRecord &record, qint32 size) {
     const int n = qBound(1, int(record.Parts), kMaxParts);
-    const qint32 length = size / n;
-    record.part(1).EndPos = length;
+    const qint32 from = qBound(0, record.part(1).Pos, size);
+    const qint32 length = (size - from) / n;
+    record.part(1).EndPos = from + length;
     for (int k = 2; k <= n; ++k) {
         PartRange &range = record.part(k);
         range.StartPos = record.part(k - 1).EndPos;

@@ -7,9 +7,11 @@
 // bytes as received. Parts 2..10 with StartPos 0 are cancelled or unused.
 namespace RangeBook {
 
-// Part ranges of a new job of `size` bytes split among record.Parts parts:
-// L = size / Parts; part k starts at (k - 1) * L, the last part ends at the
-// size. Part 1 keeps the whole file (EndPos = size) until the range test.
+// Part ranges of a new job of `size` bytes split among record.Parts parts.
+// What part 1 has already received stays its own and the rest is shared:
+// with P = part 1's position and L = (size - P) / Parts, part k >= 2 starts
+// at P + (k - 1) * L, the last part ends at the size. Part 1 keeps the whole
+// file (EndPos = size) until the range test.
 void SplitRanges(DownJobRecord &record, qint32 size);
 
 // Bytes received, from the ranges (the CalcHaveDown rule).

@@ -1,6 +1,6 @@
 #include "engine/frmCreateFile.h"
 
-#include "ui/PlaceDialog.h"
+#include "kit/PlaceDialog.h"
 
 #include <QProgressBar>
 #include <QVBoxLayout>

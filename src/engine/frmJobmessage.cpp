@@ -1,6 +1,6 @@
 #include "engine/frmJobmessage.h"
 
-#include "ui/PlaceDialog.h"
+#include "kit/PlaceDialog.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>

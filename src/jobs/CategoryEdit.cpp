@@ -1,10 +1,12 @@
 #include "jobs/CategoryEdit.h"
 
-#include "core/AppCore.h"
+#include "base/ListRowModel.h"
+#include "jobs/CategoryStore.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
 #include "jobs/FileMove.h"
 #include "jobs/JobEdit.h"
+#include "jobs/JobTable.h"
 #include "platform/Cp1252.h"
 
 #include <QSet>
@@ -68,11 +70,12 @@ QString proposedFolder(const QString &parentFolder, const QString &name, bool wi
     return FileMove::joinPath(parentFolder, name);
 }
 
-EditResult create(AppCore &core, const QString &parentKey, const QString &name,
-                  const QString &folder, bool makeFolder, const DbCommit &commit) {
+EditResult create(CategoryStore &tree, const JobTable &jobs, const QString &parentKey,
+                  const QString &name, const QString &folder, bool makeFolder,
+                  const DbCommit &commit) {
     const QString error = nameError(name);
     if (!error.isEmpty()) return EditResult::fail(error);
-    if (!isFilingNode(core.tree, parentKey))
+    if (!isFilingNode(tree, parentKey))
         return EditResult::fail(QStringLiteral("Please Chose Parent Category:"));
     if (Cp1252::decode(Cp1252::encode(folder)) != folder)
         return EditResult::fail(
@@ -81,64 +84,63 @@ EditResult create(AppCore &core, const QString &parentKey, const QString &name,
         const FileMove::Result made = FileMove::makeFolder(folder);
         if (!made.done()) return EditResult::fail(made.message);
     }
-    const QString key = newKey(core.tree, core.DownJobs, parentKey);
-    if (!core.tree.addNode(parentKey, key, name.trimmed(), QStringLiteral("5"), QStringLiteral("6"),
-                           folderTag(folder.trimmed())))
+    const QString key = newKey(tree, jobs, parentKey);
+    if (!tree.addNode(parentKey, key, name.trimmed(), QStringLiteral("5"), QStringLiteral("6"),
+                      folderTag(folder.trimmed())))
         return EditResult::fail(QStringLiteral("Can not add the category %1.").arg(name));
     EditResult result;
     result.key = key;
     return committed(result, commit);
 }
 
-EditResult move(AppCore &core, const QString &key, const QString &targetKey, const DbCommit &commit,
-                bool moveFiles, const FileMove::AskOverwrite &ask) {
-    if (key == TreeKey::Downloaded || key == targetKey || !core.tree.contains(key)) return {};
-    if (!isUserCategory(core.tree, key))
+EditResult move(CategoryStore &tree, JobTable &jobs, const QString &key, const QString &targetKey,
+                const DbCommit &commit, bool moveFiles, const FileMove::AskOverwrite &ask) {
+    if (key == TreeKey::Downloaded || key == targetKey || !tree.contains(key)) return {};
+    if (!isUserCategory(tree, key))
         return EditResult::fail(QStringLiteral("Error!\nCan not Move this Category!"));
-    if (!isFilingNode(core.tree, targetKey))
+    if (!isFilingNode(tree, targetKey))
         return EditResult::fail(QStringLiteral("Please choose a category below \"Downloaded\"."));
-    for (const CategoryStore::Node *p = core.tree.find(targetKey); p; p = p->parent)
+    for (const CategoryStore::Node *p = tree.find(targetKey); p; p = p->parent)
         if (p->key == key)
             return EditResult::fail(
                 QStringLiteral("Can not move a category into its own sub category!"));
-    if (core.tree.find(key)->parent->key == targetKey) return {};
-    if (!core.tree.moveNode(key, targetKey))
+    if (tree.find(key)->parent->key == targetKey) return {};
+    if (!tree.moveNode(key, targetKey))
         return EditResult::fail(QStringLiteral("Can not move this category."));
     EditResult result;
     if (moveFiles) {
-        const QString folder = core.tree.find(targetKey)->tag;
-        for (int i = 1; i <= core.DownJobs.DownCount(); ++i)
-            if (core.DownJobs[i].CategoryKey == key && core.DownJobs[i].State == StateComplete)
-                JobEdit::moveJobFile(core.DownJobs[i], folder, ask, result);
+        const QString folder = tree.find(targetKey)->tag;
+        for (int i = 1; i <= jobs.DownCount(); ++i)
+            if (jobs[i].CategoryKey == key && jobs[i].State == StateComplete)
+                JobEdit::moveJobFile(jobs[i], folder, ask, result);
     }
     return committed(result, commit);
 }
 
-EditResult setProperties(AppCore &core, const QString &key, const QString &name,
+EditResult setProperties(CategoryStore &tree, const QString &key, const QString &name,
                          const QString &folder, const DbCommit &commit) {
-    if (!core.tree.contains(key))
-        return EditResult::fail(QStringLiteral("No category is selected."));
+    if (!tree.contains(key)) return EditResult::fail(QStringLiteral("No category is selected."));
     const QString error = nameError(name);
     if (!error.isEmpty()) return EditResult::fail(error);
     if (Cp1252::decode(Cp1252::encode(folder)) != folder)
         return EditResult::fail(
             QStringLiteral("The folder contains characters that can not be saved: %1").arg(folder));
-    core.tree.setText(key, name.trimmed());
-    core.tree.setTag(key, folderTag(folder.trimmed()));
+    tree.setText(key, name.trimmed());
+    tree.setTag(key, folderTag(folder.trimmed()));
     return committed({}, commit);
 }
 
-EditResult remove(AppCore &core, const QString &key, const DbCommit &commit) {
-    const CategoryStore::Node *node = core.tree.find(key);
+EditResult remove(CategoryStore &tree, JobTable &jobs, ListRowModel &haveDown, const QString &key,
+                  const DbCommit &commit) {
+    const CategoryStore::Node *node = tree.find(key);
     if (!node) return EditResult::fail(kCannotDelete);
-    if (!node->parent || node->parent->key == TreeKey::Root || !isUserCategory(core.tree, key))
+    if (!node->parent || node->parent->key == TreeKey::Root || !isUserCategory(tree, key))
         return EditResult::fail(kCannotDelete);
-    JobTable &jobs = core.DownJobs;
     for (int i = 1; i <= jobs.DownCount(); ++i)
         if (jobs[i].CategoryKey == key && jobs[i].State == StateComplete)
             jobs[i].CategoryKey = TreeKey::Recely;
-    core.lists.lvHaveDown.clear();
-    core.tree.removeNode(key);
+    haveDown.clear();
+    tree.removeNode(key);
     return committed({}, commit);
 }
 

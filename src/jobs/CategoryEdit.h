@@ -5,10 +5,10 @@
 
 #include <QString>
 
-struct AppCore;
 struct DbCommit;
 class CategoryStore;
 class JobTable;
+class ListRowModel;
 
 // The rules of the category dialogs: new, move, properties, delete. Each
 // command changes the tree and the job table and writes the job database at
@@ -36,21 +36,24 @@ QString folderTag(const QString &folder);
 // "Create": a child of `parentKey` named `name` with the folder `folder`,
 // which is created first when `makeFolder` is set and it does not exist.
 // Returns the new key in `key`.
-EditResult create(AppCore &core, const QString &parentKey, const QString &name,
-                  const QString &folder, bool makeFolder, const DbCommit &commit);
+EditResult create(CategoryStore &tree, const JobTable &jobs, const QString &parentKey,
+                  const QString &name, const QString &folder, bool makeFolder,
+                  const DbCommit &commit);
 // Moves a category (with its sub-tree) below `targetKey`. "Downloaded" and
 // a move onto the node itself change nothing; a move into its own sub-tree or
 // below a node that is not a filing node is refused. With `moveFiles` the
 // files of the category's complete jobs move into the target's folder.
-EditResult move(AppCore &core, const QString &key, const QString &targetKey, const DbCommit &commit,
-                bool moveFiles = false, const FileMove::AskOverwrite &ask = {});
+EditResult move(CategoryStore &tree, JobTable &jobs, const QString &key, const QString &targetKey,
+                const DbCommit &commit, bool moveFiles = false,
+                const FileMove::AskOverwrite &ask = {});
 // "OK" of the properties: the name as the node's text, the folder as its tag.
-EditResult setProperties(AppCore &core, const QString &key, const QString &name,
+EditResult setProperties(CategoryStore &tree, const QString &key, const QString &name,
                          const QString &folder, const DbCommit &commit);
 // Deletes a category with its sub-tree: its complete jobs go to "Recely",
-// lvHaveDown is emptied. Direct children of the root and the fixed nodes are
+// `haveDown` (lvHaveDown) is emptied. Direct children of the root and the fixed nodes are
 // refused with "Error!" and "Can not Delete this Category!".
-EditResult remove(AppCore &core, const QString &key, const DbCommit &commit);
+EditResult remove(CategoryStore &tree, JobTable &jobs, ListRowModel &haveDown, const QString &key,
+                  const DbCommit &commit);
 
 // Jobs whose category key names no node of the tree (their category was
 // deleted) are filed under "Downloaded"; returns how many.

@@ -1,13 +1,14 @@
 #include "jobs/CategoryTree.h"
 
-#include "core/AppCore.h"
+#include "base/AppPaths.h"
+#include "jobs/CategoryStore.h"
 
 #include <QDir>
 
 namespace {
 
-bool english(const AppCore &core) {
-    return core.paths.AppLanguage == QLatin1String("English");
+bool english(const AppPaths &paths) {
+    return paths.AppLanguage == QLatin1String("English");
 }
 
 void addFixedNode(CategoryStore &tree, const QString &parent, const QString &key,
@@ -38,11 +39,11 @@ void AddFixedNodes(CategoryStore &tree, const QString &folder) {
     tree.setAllTags(folder);
 }
 
-bool BuildDefaultTree(AppCore &core, const JobDbIo &io) {
-    if (!english(core)) return false;
-    const QString folder = core.paths.DownloadFolder;
+bool BuildDefaultTree(CategoryStore &tree, const JobTable &jobs, const AppPaths &paths,
+                      const JobDbIo &io) {
+    if (!english(paths)) return false;
+    const QString folder = paths.DownloadFolder;
     if (!folder.isEmpty() && !QDir(folder).exists()) QDir().mkpath(folder);
-    CategoryStore &tree = core.tree;
     addFixedHead(tree);
     const struct {
         const char *key, *text;
@@ -52,19 +53,18 @@ bool BuildDefaultTree(AppCore &core, const JobDbIo &io) {
                      QString::fromLatin1(category.text), QStringLiteral("5"), QStringLiteral("6"));
     addRecycle(tree);
     tree.setAllTags(folder);
-    return io.save(tree, core.DownJobs, core.paths.JobDbPath, nullptr);
+    return io.save(tree, jobs, paths.JobDbPath, nullptr);
 }
 
-DbLoadResult BuildFixedTree(AppCore &core, const JobDbIo &io) {
-    if (!english(core)) return {};
-    CategoryStore &tree = core.tree;
+DbLoadResult BuildFixedTree(CategoryStore &tree, JobTable &jobs, const AppPaths &paths,
+                            const JobDbIo &io) {
+    if (!english(paths)) return {};
     tree.clear();
-    AddFixedNodes(tree, core.paths.DownloadFolder);
-    return io.load(tree, core.DownJobs, core.paths.JobDbPath);
+    AddFixedNodes(tree, paths.DownloadFolder);
+    return io.load(tree, jobs, paths.JobDbPath);
 }
 
-void AddHistoryBranch(AppCore &core) {
-    CategoryStore &tree = core.tree;
+void AddHistoryBranch(CategoryStore &tree) {
     tree.addNode({}, TreeKey::History, QStringLiteral("History"), QStringLiteral("History"),
                  QStringLiteral("History"));
     for (const QString &key : {TreeKey::Today, TreeKey::ThisWeek, TreeKey::ThisMonth, TreeKey::All})

@@ -4,8 +4,9 @@
 
 #include <QString>
 
-struct AppCore;
+struct AppPaths;
 class CategoryStore;
+class JobTable;
 
 // Keys of the fixed nodes of the category tree.
 namespace TreeKey {
@@ -26,7 +27,8 @@ inline const QString All = QStringLiteral("All");
 // with the four default categories, gives every node the download folder as
 // its tag and writes the job database. Returns whether the write succeeded.
 // Does nothing (and returns false) unless AppLanguage is "English".
-bool BuildDefaultTree(AppCore &core, const JobDbIo &io = {});
+bool BuildDefaultTree(CategoryStore &tree, const JobTable &jobs, const AppPaths &paths,
+                      const JobDbIo &io = {});
 
 // The fixed nodes a job database is loaded into ("MoorQuill", "NowSearch",
 // "NowDownLoad", "Downloaded", "Recely"), each tagged with the folder.
@@ -34,10 +36,11 @@ void AddFixedNodes(CategoryStore &tree, const QString &folder);
 
 // Later runs: clears the tree, adds the fixed nodes, tags them with the
 // download folder and loads the job database into the tree and DownJobs.
-DbLoadResult BuildFixedTree(AppCore &core, const JobDbIo &io = {});
+DbLoadResult BuildFixedTree(CategoryStore &tree, JobTable &jobs, const AppPaths &paths,
+                            const JobDbIo &io = {});
 
 // The second root "History" with "Today", "This Week", "This Month", "All".
-void AddHistoryBranch(AppCore &core);
+void AddHistoryBranch(CategoryStore &tree);
 
 // The age limit in days of a history node, 0 for any other key.
 int historyDaysOf(const QString &key);

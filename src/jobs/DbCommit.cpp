@@ -1,11 +1,9 @@
 #include "jobs/DbCommit.h"
 
-#include "core/AppCore.h"
-
 QString DbCommit::operator()() const {
     QString error;
-    if (core.paths.JobDbPath.isEmpty() || !io.save) return {};
-    if (io.save(core.tree, core.DownJobs, core.paths.JobDbPath, &error)) return {};
+    if (dbPath.isEmpty() || !io.save) return {};
+    if (io.save(tree, jobs, dbPath, &error)) return {};
     return QStringLiteral("Can not write %1: %2")
-        .arg(core.paths.JobDbPath, error.isEmpty() ? QStringLiteral("unknown error") : error);
+        .arg(dbPath, error.isEmpty() ? QStringLiteral("unknown error") : error);
 }

@@ -4,13 +4,16 @@
 
 #include <QString>
 
-struct AppCore;
+class CategoryStore;
+class JobTable;
 
-// Writes the job database of `core` at once after an editing command, so
-// that a crash never loses the change (the writer replaces the file through
-// a temporary file).
+// Writes the job database at once after an editing command, so that a crash
+// never loses the change (the writer replaces the file through a temporary
+// file). Nothing is written while `dbPath` is empty.
 struct DbCommit {
-    AppCore &core;
+    const CategoryStore &tree;
+    const JobTable &jobs;
+    const QString &dbPath;
     JobDbIo io;
 
     // Empty on success, else a message naming the file and the reason.

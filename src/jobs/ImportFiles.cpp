@@ -1,9 +1,10 @@
 #include "jobs/ImportFiles.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "jobs/CategoryEdit.h"
+#include "jobs/CategoryStore.h"
 #include "jobs/DbCommit.h"
+#include "jobs/JobTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,12 +47,12 @@ DownJobRecord importRecord(const QString &categoryKey, const QString &savePath, 
     return r;
 }
 
-EditResult importItems(AppCore &core, const QString &categoryKey, const QVector<Item> &items,
-                       bool move, const FileMove::AskOverwrite &ask, const DbCommit &commit,
-                       QVector<int> *added) {
-    if (!core.tree.contains(categoryKey))
+EditResult importItems(const CategoryStore &tree, JobTable &table, const QString &categoryKey,
+                       const QVector<Item> &items, bool move, const FileMove::AskOverwrite &ask,
+                       const DbCommit &commit, QVector<int> *added) {
+    if (!tree.contains(categoryKey))
         return EditResult::fail(QStringLiteral("No category %1.").arg(categoryKey));
-    const QString folder = core.tree.find(categoryKey)->tag;
+    const QString folder = tree.find(categoryKey)->tag;
     EditResult result;
     for (const Item &item : items) {
         const QFileInfo info(item.path);
@@ -64,7 +65,7 @@ EditResult importItems(AppCore &core, const QString &categoryKey, const QVector<
                 QStringLiteral("The file is too large to be listed: %1").arg(item.path));
             continue;
         }
-        if (core.DownJobs.isFull()) {
+        if (table.isFull()) {
             result.addMessage(QStringLiteral("The job list is full: %1").arg(item.path));
             continue;
         }
@@ -81,7 +82,7 @@ EditResult importItems(AppCore &core, const QString &categoryKey, const QVector<
                 path = target;
             }
         }
-        const int index = core.DownJobs.add(
+        const int index = table.add(
             importRecord(categoryKey, path, info.size(), item.url, item.comment, OleDate::now()));
         if (added) added->append(index);
         result.changed = true;

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QVector>
 
-struct AppCore;
+class CategoryStore;
+class JobTable;
 struct DbCommit;
 struct DownJobRecord;
 
@@ -46,8 +47,8 @@ DownJobRecord importRecord(const QString &categoryKey, const QString &savePath, 
 // missing, too large, or cannot be moved adds no job and is named in the
 // message; an existing target is overwritten only when `ask` says yes. The
 // job database is written once at the end. `added` receives the new jobs.
-EditResult importItems(AppCore &core, const QString &categoryKey, const QVector<Item> &items,
-                       bool move, const FileMove::AskOverwrite &ask, const DbCommit &commit,
-                       QVector<int> *added = nullptr);
+EditResult importItems(const CategoryStore &tree, JobTable &table, const QString &categoryKey,
+                       const QVector<Item> &items, bool move, const FileMove::AskOverwrite &ask,
+                       const DbCommit &commit, QVector<int> *added = nullptr);
 
 } // namespace ImportFiles

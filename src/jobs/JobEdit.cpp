@@ -1,9 +1,11 @@
 #include "jobs/JobEdit.h"
 
-#include "core/AppCore.h"
 #include "jobs/CategoryEdit.h"
+#include "jobs/CategoryStore.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
+#include "jobs/JobLists.h"
+#include "jobs/JobTable.h"
 #include "jobs/ListTexts.h"
 
 #include <QFileInfo>
@@ -24,22 +26,22 @@ QString jobFileName(const DownJobRecord &job) {
 
 } // namespace
 
-EditResult moveJobs(AppCore &core, const QVector<int> &jobs, const QString &targetKey,
-                    const QString &shownKey, bool moveFiles, const FileMove::AskOverwrite &ask,
-                    const DbCommit &commit) {
+EditResult moveJobs(const CategoryStore &tree, JobTable &table, JobLists &lists,
+                    const QVector<int> &jobs, const QString &targetKey, const QString &shownKey,
+                    bool moveFiles, const FileMove::AskOverwrite &ask, const DbCommit &commit) {
     if (targetKey == shownKey) return {};
-    if (!CategoryEdit::isFilingNode(core.tree, targetKey) && targetKey != TreeKey::Recely)
+    if (!CategoryEdit::isFilingNode(tree, targetKey) && targetKey != TreeKey::Recely)
         return EditResult::fail(QStringLiteral("Please choose a category below \"Downloaded\"."));
-    const QString folder = core.tree.find(targetKey)->tag;
+    const QString folder = tree.find(targetKey)->tag;
     EditResult result;
     bool any = false;
     for (int index : jobs) {
-        if (!core.DownJobs.isValid(index)) continue;
-        DownJobRecord &job = core.DownJobs[index];
+        if (!table.isValid(index)) continue;
+        DownJobRecord &job = table[index];
         if (job.CategoryKey == targetKey) continue;
         if (moveFiles && !moveJobFile(job, folder, ask, result)) continue; // the job stays
         job.CategoryKey = targetKey;
-        core.lists.lvHaveDown.removeRowByKey(JobLists::haveDownKey(index));
+        lists.lvHaveDown.removeRowByKey(JobLists::haveDownKey(index));
         any = true;
     }
     if (any) commitTo(result, commit);
@@ -59,9 +61,9 @@ bool moveJobFile(DownJobRecord &job, const QString &folder, const FileMove::AskO
     return true;
 }
 
-EditResult setComment(AppCore &core, int job, const QString &comment, const DbCommit &commit) {
-    if (!core.DownJobs.isValid(job)) return EditResult::fail(QStringLiteral("No job is selected."));
-    core.DownJobs[job].Comment = comment;
+EditResult setComment(JobTable &table, int job, const QString &comment, const DbCommit &commit) {
+    if (!table.isValid(job)) return EditResult::fail(QStringLiteral("No job is selected."));
+    table[job].Comment = comment;
     EditResult result;
     commitTo(result, commit);
     return result;
@@ -76,13 +78,13 @@ bool deleteAsks(DeleteKind kind) {
     return kind != DeleteKind::ToRecycle;
 }
 
-EditResult deleteJobs(AppCore &core, DeleteKind kind, const QVector<int> &jobs, bool deleteFiles,
-                      const DbCommit &commit) {
+EditResult deleteJobs(JobTable &table, JobLists &lists, DeleteKind kind, const QVector<int> &jobs,
+                      bool deleteFiles, const DbCommit &commit) {
     EditResult result;
     bool any = false;
     for (int index : jobs) {
-        if (!core.DownJobs.isValid(index)) continue;
-        DownJobRecord &job = core.DownJobs[index];
+        if (!table.isValid(index)) continue;
+        DownJobRecord &job = table[index];
         if (job.CategoryKey == TreeKey::RecelyReally) continue;
         if (kind == DeleteKind::Unfinished) {
             if (job.State == StateComplete) continue;
@@ -108,8 +110,8 @@ EditResult deleteJobs(AppCore &core, DeleteKind kind, const QVector<int> &jobs, 
             job.CategoryKey = TreeKey::RecelyReally;
             job.State = StateComplete;
         }
-        core.lists.lvNowDown.removeRowByKey(JobLists::nowDownKey(index));
-        core.lists.lvHaveDown.removeRowByKey(JobLists::haveDownKey(index));
+        lists.lvNowDown.removeRowByKey(JobLists::nowDownKey(index));
+        lists.lvHaveDown.removeRowByKey(JobLists::haveDownKey(index));
         any = true;
     }
     if (!result.message.isEmpty()) result.ok = false;
@@ -128,14 +130,15 @@ FileMove::Result outputFile(const JobTable &jobs, int job, const QString &folder
     return FileMove::copyFile(source, outputTarget(source, folder), ask);
 }
 
-EditResult rename(AppCore &core, int job, const QString &newName, const DbCommit &commit) {
-    if (!core.DownJobs.isValid(job)) return EditResult::fail(QStringLiteral("No job is selected."));
+EditResult rename(JobTable &table, JobLists &lists, int job, const QString &newName,
+                  const DbCommit &commit) {
+    if (!table.isValid(job)) return EditResult::fail(QStringLiteral("No job is selected."));
     const QString name = newName.trimmed();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return EditResult::fail(QStringLiteral("Please Input FileName First!"));
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return EditResult::fail(QStringLiteral("A file name can not contain \"/\" or \"\\\"."));
-    DownJobRecord &record = core.DownJobs[job];
+    DownJobRecord &record = table[job];
     const QString folder = QFileInfo(record.SavePath).absolutePath();
     const QString target = FileMove::joinPath(folder, name);
     if (target == record.SavePath) return {};
@@ -146,10 +149,10 @@ EditResult rename(AppCore &core, int job, const QString &newName, const DbCommit
     record.SavePath = target;
     record.FileName = name;
     EditResult result;
-    const int row = core.lists.lvHaveDown.rowOfKey(JobLists::haveDownKey(job));
+    const int row = lists.lvHaveDown.rowOfKey(JobLists::haveDownKey(job));
     if (row >= 0) {
-        core.lists.lvHaveDown.setText(row, name);
-        core.lists.lvHaveDown.setSubItem(row, 2, target);
+        lists.lvHaveDown.setText(row, name);
+        lists.lvHaveDown.setSubItem(row, 2, target);
     }
     commitTo(result, commit);
     return result;

@@ -6,8 +6,9 @@
 #include <QString>
 #include <QVector>
 
-struct AppCore;
 struct DbCommit;
+class CategoryStore;
+class JobLists;
 class JobTable;
 class ListRowModel;
 struct DownJobRecord;
@@ -21,9 +22,9 @@ namespace JobEdit {
 // removes their rows from lvHaveDown. Nothing happens when the target is the
 // category shown (`shownKey`). With `moveFiles` each file moves into the
 // target's folder first; a file that cannot move keeps its job where it was.
-EditResult moveJobs(AppCore &core, const QVector<int> &jobs, const QString &targetKey,
-                    const QString &shownKey, bool moveFiles, const FileMove::AskOverwrite &ask,
-                    const DbCommit &commit);
+EditResult moveJobs(const CategoryStore &tree, JobTable &table, JobLists &lists,
+                    const QVector<int> &jobs, const QString &targetKey, const QString &shownKey,
+                    bool moveFiles, const FileMove::AskOverwrite &ask, const DbCommit &commit);
 
 // Moves a job's file into `folder` under its own name and points the record
 // at it; false (the record unchanged, the reason added to `result` when
@@ -33,7 +34,7 @@ bool moveJobFile(DownJobRecord &job, const QString &folder, const FileMove::AskO
                  EditResult &result);
 
 // "&Comment...": stores the comment of a job.
-EditResult setComment(AppCore &core, int job, const QString &comment, const DbCommit &commit);
+EditResult setComment(JobTable &table, int job, const QString &comment, const DbCommit &commit);
 
 // What "&Delete" does in views 2 and 3.
 enum class DeleteKind {
@@ -48,8 +49,8 @@ bool deleteAsks(DeleteKind kind);
 // Deletes the jobs as the kind says, removes their rows and writes the job
 // database. Running jobs are refused (their records stay); a file that cannot
 // be deleted leaves its job unchanged.
-EditResult deleteJobs(AppCore &core, DeleteKind kind, const QVector<int> &jobs, bool deleteFiles,
-                      const DbCommit &commit);
+EditResult deleteJobs(JobTable &table, JobLists &lists, DeleteKind kind, const QVector<int> &jobs,
+                      bool deleteFiles, const DbCommit &commit);
 
 // "&Output File To...": the target for a job's file in `folder`.
 QString outputTarget(const QString &savePath, const QString &folder);
@@ -60,7 +61,8 @@ FileMove::Result outputFile(const JobTable &jobs, int job, const QString &folder
 
 // "&Rename...": renames a completed job's file on disk and in its record.
 // Names with '/' and names that exist are refused.
-EditResult rename(AppCore &core, int job, const QString &newName, const DbCommit &commit);
+EditResult rename(JobTable &table, JobLists &lists, int job, const QString &newName,
+                  const DbCommit &commit);
 
 // "&Find..." / "Find &Next": the first row after `afterRow` (wrapping) whose
 // job's file name, URL or comment contains `text` (any case); -1 when none.

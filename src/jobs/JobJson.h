@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/JsonOut.h"
+#include "base/JsonOut.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/DownJobRecord.h"
 

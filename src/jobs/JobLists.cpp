@@ -130,6 +130,7 @@ void JobLists::ShowCompletedInfo(int job) {
                               {"Complete Size", QString::number(rec.Received)},
                               {"Url", rec.Url},
                               {"Comment", rec.Comment}});
+    if (completedInfoShown) completedInfoShown(job, lvHaveDownInfo);
 }
 
 QVector<QPair<QString, QString>> JobLists::runningInfo(int job) const {

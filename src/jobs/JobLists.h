@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/ListRowModel.h"
+#include "base/ListRowModel.h"
 
 #include <QString>
 #include <functional>
@@ -32,6 +32,8 @@ public:
     std::function<double(int job)> liveSpeed;
     // Lists one part's log lines of a job into the given list.
     std::function<void(int job, int part, ListRowModel &list)> partLog;
+    // Adds rows of its own below a completed job's information.
+    std::function<void(int job, ListRowModel &list)> completedInfoShown;
     // Lists a search job's log lines into the given list.
     std::function<void(int search, ListRowModel &list)> searchLog;
 

@@ -1,6 +1,6 @@
 #include "jobs/ListTexts.h"
 
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 
 #include <QLocale>
 #include <cmath>

@@ -49,9 +49,15 @@ void MainView::selectNowDownJob(int job) {
 void MainView::selectCompletedJob(int job) {
     if (!m_jobs.isValid(job)) return;
     const QString path = m_jobs[job].SavePath;
-    if (path.endsWith(QLatin1String(".swf"), Qt::CaseInsensitive) && QFileInfo::exists(path))
-        emit movieRequested(path);
+    if (path.endsWith(QLatin1String(".swf"), Qt::CaseInsensitive) && QFileInfo::exists(path)) {
+        const QString problem = movieProblem ? movieProblem(job) : QString();
+        if (problem.isEmpty())
+            emit movieRequested(path);
+        else
+            emit movieRefused(path, problem);
+    }
     m_lists.ShowCompletedInfo(job);
+    emit completedJobSelected(job);
 }
 
 void MainView::selectDetailNode(const QString &key) {

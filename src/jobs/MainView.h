@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class JobLists;
 class JobTable;
@@ -25,6 +26,9 @@ public:
     // The detail page each slot 1..8 showed last (0 information, -1 chart,
     // k part k's log); selecting the slot's job shows it again.
     int SlotPage[9] = {};
+    // Why a movie cannot be played (a damaged file), empty when it can; set
+    // by the movie library.
+    std::function<QString(int job)> movieProblem;
     QString selectedNodeKey() const { return m_nodeKey; }
 
     // The tree's node-click handling. `now` is the day count the history
@@ -32,8 +36,9 @@ public:
     void selectNode(const QString &key, double now);
     // A lvNowDown row was clicked (its job index), or 0 when no row is selected.
     void selectNowDownJob(int job);
-    // A lvHaveDown row was clicked: its information is shown; a ".swf" file
-    // that exists is handed to the player.
+    // A lvHaveDown row was chosen (clicked, or reached with the keyboard or a
+    // command): its information is shown; a ".swf" file that exists is
+    // handed to the player, unless it is damaged.
     void selectCompletedJob(int job);
     // The detail tree's node with this key was chosen ("PicDraw" or "<k>Jet").
     void selectDetailNode(const QString &key);
@@ -54,6 +59,10 @@ signals:
     // The detail panel shows 0 the information list, -1 the chart, k a part's log.
     void detailPageChanged(int page);
     void movieRequested(const QString &path);
+    // A damaged movie was chosen: the player says why instead of playing it.
+    void movieRefused(const QString &path, const QString &problem);
+    // A completed job was chosen.
+    void completedJobSelected(int job);
     void selectedJobProgressed(int job);
 
 private:

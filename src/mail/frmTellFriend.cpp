@@ -1,8 +1,8 @@
 #include "mail/frmTellFriend.h"
 
+#include "kit/MsgBox.h"
+#include "kit/PlaceDialog.h"
 #include "mail/SmtpDialogue.h"
-#include "ui/MsgBox.h"
-#include "ui/PlaceDialog.h"
 #include "update/UpdateConfig.h"
 
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "mail/modMXQuery.h"
 
-#include "core/HostPort.h"
+#include "base/HostPort.h"
 #include "mail/MxQueryError.h"
 
 #include <QEventLoop>

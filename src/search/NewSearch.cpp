@@ -1,10 +1,10 @@
 #include "search/NewSearch.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "search/SearchSlot.h"
+#include "search/SearchTable.h"
 
-int AddNewSearch(AppCore &core, SearchSlot &slot, const NewSearchValues &values) {
+int AddNewSearch(SearchTable &searches, SearchSlot &slot, const NewSearchValues &values) {
     SearchJobRecord rec;
     rec.Url = values.url;
     rec.EnteredUrl = values.url;
@@ -38,7 +38,7 @@ int AddNewSearch(AppCore &core, SearchSlot &slot, const NewSearchValues &values)
     t.FileOpen = kFalse;
     t.CreateTime = OleDate::now();
 
-    const int index = core.SearchJobs.add(rec);
+    const int index = searches.add(rec);
     if (index != 0) slot.AddSearchToList(index);
     return index;
 }

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 
 class SearchSlot;
-struct AppCore;
+class SearchTable;
 
 // What the new-job dialog (page search mode) and `mq search` gather for a
 // new page search.
@@ -27,4 +27,4 @@ struct NewSearchValues {
 // AddNewSearch: appends one search record built from `values` and lists it
 // (AddSearchToList starts it when it waits and the slot is free). Returns
 // its index, or 0 when the search table is full.
-int AddNewSearch(AppCore &core, SearchSlot &slot, const NewSearchValues &values);
+int AddNewSearch(SearchTable &searches, SearchSlot &slot, const NewSearchValues &values);

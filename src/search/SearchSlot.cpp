@@ -1,9 +1,11 @@
 #include "search/SearchSlot.h"
 
-#include "core/AppCore.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobLog.h"
+#include "jobs/JobLists.h"
 #include "jobs/ListTexts.h"
+#include "jobs/MainView.h"
+#include "search/SearchTable.h"
 #include "search/SearchUrl.h"
 #include "search/clsDownHtml.h"
 
@@ -21,25 +23,26 @@ void appendLogRow(ListRowModel &list, const JobLogRow &line) {
 }
 } // namespace
 
-SearchSlot::SearchSlot(AppCore &core, JobLog &log, QObject *parent)
-    : QObject(parent), m_core(core), m_log(log), m_search(new clsDownHtml(core, this)) {
+SearchSlot::SearchSlot(SearchStores stores, MainView &view, JobLog &log, QObject *parent)
+    : QObject(parent), m_stores(stores), m_view(view), m_log(log),
+      m_search(new clsDownHtml(stores, this)) {
     m_search->addSearchToList = [this](int index) { AddSearchToList(index); };
     connect(m_search, &clsDownHtml::UpdataState, this, &SearchSlot::onUpdataState);
     connect(m_search, &clsDownHtml::DownComplete, this, [this] {
         if (!CurrentSearchItem.isEmpty()) m_search->Fenxi();
     });
     connect(m_search, &clsDownHtml::FenXiComplete, this, &SearchSlot::onFenXiComplete);
-    m_core.lists.searchLog = [this](int search, ListRowModel &list) {
-        const int row = m_core.lists.lvDownHtml.rowOfKey(RowKey(search));
+    m_stores.lists.searchLog = [this](int search, ListRowModel &list) {
+        const int row = m_stores.lists.lvDownHtml.rowOfKey(RowKey(search));
         if (row < 0) return;
         for (const JobLogRow &line :
-             m_log.LookSearchLogLv(m_core.lists.lvDownHtml.row(row).tag, 0, 0))
+             m_log.LookSearchLogLv(m_stores.lists.lvDownHtml.row(row).tag, 0, 0))
             appendLogRow(list, line);
     };
 }
 
 SearchSlot::~SearchSlot() {
-    m_core.lists.searchLog = nullptr;
+    m_stores.lists.searchLog = nullptr;
 }
 
 bool SearchSlot::Busy() const {
@@ -48,17 +51,17 @@ bool SearchSlot::Busy() const {
 
 bool SearchSlot::HasWork() const {
     if (m_search->Busy) return true;
-    for (int i = 1; i <= m_core.SearchJobs.SearchCount(); ++i)
-        if (m_core.SearchJobs[i].State == SearchWaiting) return true;
+    for (int i = 1; i <= m_stores.searches.SearchCount(); ++i)
+        if (m_stores.searches[i].State == SearchWaiting) return true;
     return false;
 }
 
 // ---- the list --------------------------------------------------------------
 
 void SearchSlot::AddSearchToList(int index) {
-    if (!m_core.SearchJobs.isValid(index)) return;
-    const SearchJobRecord &rec = m_core.SearchJobs[index];
-    ListRowModel &list = m_core.lists.lvDownHtml;
+    if (!m_stores.searches.isValid(index)) return;
+    const SearchJobRecord &rec = m_stores.searches[index];
+    ListRowModel &list = m_stores.lists.lvDownHtml;
     const int row = list.addRow(RowKey(index), {}, rec.State == SearchPaused ? kPause : kWaitfor);
     if (row < 0) return;
     const QString name = FileNameFromUrl(rec.Url);
@@ -77,35 +80,35 @@ void SearchSlot::AddSearchToList(int index) {
 }
 
 int SearchSlot::currentRow() const {
-    return CurrentSearchItem.isEmpty() ? -1 : m_core.lists.lvDownHtml.rowOfKey(CurrentSearchItem);
+    return CurrentSearchItem.isEmpty() ? -1 : m_stores.lists.lvDownHtml.rowOfKey(CurrentSearchItem);
 }
 
 void SearchSlot::setColumn(int column, const QString &text) {
     const int row = currentRow();
-    if (row >= 0) m_core.lists.lvDownHtml.setSubItem(row, column, text);
+    if (row >= 0) m_stores.lists.lvDownHtml.setSubItem(row, column, text);
 }
 
 void SearchSlot::addToColumn(int column, int amount) {
     const int row = currentRow();
     if (row < 0) return;
-    ListRowModel &list = m_core.lists.lvDownHtml;
+    ListRowModel &list = m_stores.lists.lvDownHtml;
     list.setSubItem(row, column, QString::number(list.subItem(row, column).toInt() + amount));
 }
 
 void SearchSlot::setIcon(const QString &key, const QString &icon) {
-    ListRowModel &list = m_core.lists.lvDownHtml;
+    ListRowModel &list = m_stores.lists.lvDownHtml;
     const int row = list.rowOfKey(key);
     if (row >= 0) list.setIconKey(row, icon);
 }
 
 void SearchSlot::addLog(const QString &text, quint8 icon) {
-    const int number = m_log.AddJobLog(m_core.lists.lvDownHtml, CurrentSearchItem, text, icon, 0);
+    const int number = m_log.AddJobLog(m_stores.lists.lvDownHtml, CurrentSearchItem, text, icon, 0);
     // The log list of the selected search follows it line by line.
-    if (CurrentSearchIndex == m_core.view.SelectedSearchIndex) {
+    if (CurrentSearchIndex == m_view.SelectedSearchIndex) {
         const QVector<JobLogRow> rows =
             m_log.LookSearchLogLv(QString::number(number) + QLatin1Char(','), 0, 0);
         for (const JobLogRow &line : rows)
-            appendLogRow(m_core.lists.lvHaveDownHtml, line);
+            appendLogRow(m_stores.lists.lvHaveDownHtml, line);
     }
 }
 
@@ -144,8 +147,8 @@ void SearchSlot::onUpdataState(const QString &type, const QString &info) {
     } else if (type == QLatin1String("DataArrival")) {
         setColumn(kStateColumn, QStringLiteral("Receive Data"));
         const int index = ListRowModel::leadingNumber(CurrentSearchItem);
-        if (!m_core.SearchJobs.isValid(index)) return;
-        const SearchJobRecord &rec = m_core.SearchJobs[index];
+        if (!m_stores.searches.isValid(index)) return;
+        const SearchJobRecord &rec = m_stores.searches[index];
         setColumn(kSizeColumn, QString::number(rec.TotalSize));
         setColumn(kCompleteColumn, QString::number(rec.Received));
         if (rec.TotalSize > 0)
@@ -185,7 +188,7 @@ void SearchSlot::onFenXiComplete() {
     addLog(QStringLiteral("Anlyliz Complete"), 100);
     const int index = CurrentSearchIndex;
     const int state =
-        m_core.SearchJobs.isValid(index) ? m_core.SearchJobs[index].State : int(SearchError);
+        m_stores.searches.isValid(index) ? m_stores.searches[index].State : int(SearchError);
     setIcon(CurrentSearchItem,
             state == SearchError ? QStringLiteral("Error") : QStringLiteral("Ok"));
     m_search->Busy = false;
@@ -196,7 +199,7 @@ void SearchSlot::onFenXiComplete() {
 // A search that cannot run is marked failed and gives the slot up.
 void SearchSlot::fail(const QString &reason) {
     const int index = CurrentSearchIndex;
-    if (m_core.SearchJobs.isValid(index)) m_core.SearchJobs[index].State = SearchError;
+    if (m_stores.searches.isValid(index)) m_stores.searches[index].State = SearchError;
     setColumn(kStateColumn, QStringLiteral("Error"));
     addLog(reason, kRedLine);
     setIcon(CurrentSearchItem, QStringLiteral("Error"));
@@ -220,8 +223,8 @@ void SearchSlot::run(int index) {
         if (m_search->Create(CurrentSearchIndex, &error) && m_search->Start()) break;
         if (error.isEmpty()) error = QStringLiteral("The search could not be started.");
         fail(error);
-        for (int i = 1; i <= m_core.SearchJobs.SearchCount() && !m_search->Busy; ++i)
-            if (m_core.SearchJobs[i].State == SearchWaiting) {
+        for (int i = 1; i <= m_stores.searches.SearchCount() && !m_search->Busy; ++i)
+            if (m_stores.searches[i].State == SearchWaiting) {
                 next = i;
                 break;
             }
@@ -231,8 +234,8 @@ void SearchSlot::run(int index) {
 
 bool SearchSlot::StartNextWaiting() {
     if (m_search->Busy) return false;
-    for (int i = 1; i <= m_core.SearchJobs.SearchCount(); ++i)
-        if (m_core.SearchJobs[i].State == SearchWaiting) {
+    for (int i = 1; i <= m_stores.searches.SearchCount(); ++i)
+        if (m_stores.searches[i].State == SearchWaiting) {
             run(i);
             return true;
         }
@@ -242,9 +245,9 @@ bool SearchSlot::StartNextWaiting() {
 // ---- commands --------------------------------------------------------------
 
 void SearchSlot::StartSearchJob(int index) {
-    if (!m_core.SearchJobs.isValid(index)) return;
+    if (!m_stores.searches.isValid(index)) return;
     if (m_search->Busy) {
-        m_core.SearchJobs[index].State = SearchWaiting;
+        m_stores.searches[index].State = SearchWaiting;
         setIcon(RowKey(index), kWaitfor);
         return;
     }
@@ -254,20 +257,20 @@ void SearchSlot::StartSearchJob(int index) {
 void SearchSlot::PauseSearchJob() {
     if (m_search->Busy) {
         m_search->Pause();
-        if (m_core.SearchJobs.isValid(CurrentSearchIndex))
-            m_core.SearchJobs[CurrentSearchIndex].State = SearchPaused;
+        if (m_stores.searches.isValid(CurrentSearchIndex))
+            m_stores.searches[CurrentSearchIndex].State = SearchPaused;
         setIcon(CurrentSearchItem, kPause);
     }
     StartNextWaiting();
 }
 
 void SearchSlot::StartAllSearchJobs() {
-    for (int i = 1; i <= m_core.SearchJobs.SearchCount(); ++i) {
-        if (m_core.SearchJobs[i].State != SearchPaused) continue;
+    for (int i = 1; i <= m_stores.searches.SearchCount(); ++i) {
+        if (m_stores.searches[i].State != SearchPaused) continue;
         if (!m_search->Busy) {
             run(i);
         } else {
-            m_core.SearchJobs[i].State = SearchWaiting;
+            m_stores.searches[i].State = SearchWaiting;
             setIcon(RowKey(i), kWaitfor);
         }
     }
@@ -275,11 +278,11 @@ void SearchSlot::StartAllSearchJobs() {
 
 void SearchSlot::PauseAllSearchJobs() {
     if (m_search->Busy) m_search->Pause();
-    ListRowModel &list = m_core.lists.lvDownHtml;
+    ListRowModel &list = m_stores.lists.lvDownHtml;
     for (int r = 0; r < list.count(); ++r) {
         const int index = ListRowModel::leadingNumber(list.row(r).key);
-        if (!m_core.SearchJobs.isValid(index)) continue;
-        qint32 &state = m_core.SearchJobs[index].State;
+        if (!m_stores.searches.isValid(index)) continue;
+        qint32 &state = m_stores.searches[index].State;
         if (state == SearchRunning || state == SearchWaiting) {
             state = SearchPaused;
             list.setIconKey(r, kPause);
@@ -290,7 +293,7 @@ void SearchSlot::PauseAllSearchJobs() {
 void SearchSlot::DeleteSearchJobs(const QList<int> &indexes) {
     bool freed = false;
     for (int index : indexes) {
-        if (!m_core.SearchJobs.isValid(index)) continue;
+        if (!m_stores.searches.isValid(index)) continue;
         if (m_search->Busy && index == CurrentSearchIndex) {
             // The running search stops first; its slot goes to the next one.
             m_search->Pause();
@@ -298,9 +301,9 @@ void SearchSlot::DeleteSearchJobs(const QList<int> &indexes) {
             CurrentSearchIndex = 0;
             freed = true;
         }
-        m_core.SearchJobs[index].State = SearchFree;
-        m_core.lists.lvDownHtml.removeRowByKey(RowKey(index));
-        if (m_core.view.SelectedSearchIndex == index) m_core.view.selectSearchJob(0);
+        m_stores.searches[index].State = SearchFree;
+        m_stores.lists.lvDownHtml.removeRowByKey(RowKey(index));
+        if (m_view.SelectedSearchIndex == index) m_view.selectSearchJob(0);
     }
     if (freed) StartNextWaiting();
 }

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "search/SearchStores.h"
+
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
 
 class JobLog;
+class MainView;
 class clsDownHtml;
-struct AppCore;
 
 // The search slot: runs the page search jobs one at a time through its one
 // clsDownHtml, keeps each job's row in lvDownHtml (key "<index>Key") and its
@@ -17,7 +19,8 @@ struct AppCore;
 class SearchSlot : public QObject {
     Q_OBJECT
 public:
-    SearchSlot(AppCore &core, JobLog &log, QObject *parent = nullptr);
+    // `view` tells which search's log is shown.
+    SearchSlot(SearchStores stores, MainView &view, JobLog &log, QObject *parent = nullptr);
     ~SearchSlot() override;
 
     clsDownHtml &search() const { return *m_search; }
@@ -64,7 +67,8 @@ private:
     void setIcon(const QString &key, const QString &icon);
     int currentRow() const;
 
-    AppCore &m_core;
+    SearchStores m_stores;
+    MainView &m_view;
     JobLog &m_log;
     clsDownHtml *m_search;
     QSet<QString> m_links; // distinct links of the running search

@@ -1,5 +1,6 @@
 #include "search/SearchUrl.h"
 
+#include "engine/HttpExchange.h"
 #include "platform/Cp1252.h"
 #include "search/ScriptScan.h"
 #include "search/SearchJobRecord.h"
@@ -176,6 +177,10 @@ QString SaveName(const QUrl &url) {
     return fileNameText(name);
 }
 
+QString SegmentName(const QByteArray &encodedSegment) {
+    return fileNameText(decodeSegment(encodedSegment));
+}
+
 bool IsSwf(const QString &url) {
     return ScriptScan::EndsInSwf(url);
 }
@@ -193,11 +198,12 @@ QByteArray RequestText(const SearchJobRecord &record) {
     QByteArray text;
     text += "GET " + record.RequestPath.toLatin1() + " HTTP/1.1\r\n";
     text += "Accept: */*\r\n";
-    // TLS servers are today's servers, which refuse a header name with a
-    // space: an https:// request leaves that line out.
-    if (!IsTls(record)) text += "Accept -Encoding: gzip , deflate\r\n";
+    // The answer is decoded whatever coding of these it uses.
+    text += "Accept-Encoding: gzip, deflate, br\r\n";
     text += "User-Agent: MoorQuill1.0\r\n";
-    text += "Host: " + record.Host.toLatin1() + "\r\n";
+    text +=
+        "Host: " + HttpExchange::HostValue(DialHost(record), record.portNumber(), IsTls(record)) +
+        "\r\n";
     text += "Connection: close\r\n";
     text += "\r\n";
     return text;

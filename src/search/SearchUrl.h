@@ -49,6 +49,9 @@ QString Resolve(const SearchJobRecord &record, const QString &url);
 // percent-encoded.
 QString SaveName(const QUrl &url);
 
+// One percent-encoded path segment as a file name, by the rules of SaveName.
+QString SegmentName(const QByteArray &encodedSegment);
+
 // Whether an address names a movie by its path ("x.swf", "x.swf?v=1").
 bool IsSwf(const QString &url);
 
@@ -58,8 +61,8 @@ bool IsTls(const SearchJobRecord &record);
 // The host to dial: Host without a ":port" written in it.
 QString DialHost(const SearchJobRecord &record);
 
-// The page request, byte for byte (an https:// one without the
-// "Accept -Encoding" line).
+// The page request, byte for byte. It accepts the content codings the
+// fetch decodes (gzip, deflate, br).
 QByteArray RequestText(const SearchJobRecord &record);
 
 } // namespace SearchUrl

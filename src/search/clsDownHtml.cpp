@@ -1,12 +1,14 @@
 #include "search/clsDownHtml.h"
 
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "engine/HttpExchange.h"
 #include "engine/PartTransport.h"
 #include "engine/SocketGraveyard.h"
+#include "jobs/JobLists.h"
+#include "jobs/JobTable.h"
 #include "search/PageScan.h"
 #include "search/PageText.h"
+#include "search/SearchTable.h"
 #include "search/SearchUrl.h"
 
 #include <QCoreApplication>
@@ -18,10 +20,12 @@
 
 namespace {
 constexpr qint64 kBlockSize = 512 * 1024;
+static_assert(clsDownHtml::kMaxHeader == HttpAnswer::kMaxHeader);
 const QString kDeletedForGood = QStringLiteral("Recely_Really");
 } // namespace
 
-clsDownHtml::clsDownHtml(AppCore &core, QObject *parent) : QObject(parent), m_core(core) {}
+clsDownHtml::clsDownHtml(SearchStores stores, QObject *parent)
+    : QObject(parent), m_stores(stores) {}
 
 clsDownHtml::~clsDownHtml() {
     closeSock();
@@ -34,7 +38,7 @@ bool clsDownHtml::report(const QString &type, const QString &info) {
 }
 
 void clsDownHtml::writeBack() {
-    if (m_core.SearchJobs.isValid(m_index)) m_core.SearchJobs[m_index] = m_rec;
+    if (m_stores.searches.isValid(m_index)) m_stores.searches[m_index] = m_rec;
 }
 
 void clsDownHtml::closeSock() {
@@ -49,11 +53,11 @@ void clsDownHtml::closeSock() {
 // ---- creating, starting, pausing -------------------------------------------
 
 bool clsDownHtml::Create(int index, QString *error) {
-    if (!m_core.SearchJobs.isValid(index)) {
+    if (!m_stores.searches.isValid(index)) {
         if (error) *error = QStringLiteral("There is no search job %1.").arg(index);
         return false;
     }
-    SearchJobRecord copy = m_core.SearchJobs[index];
+    SearchJobRecord copy = m_stores.searches[index];
     if (!SearchUrl::ParseSearchUrl(copy, error)) return false;
     ++m_run; // whatever ran before is over
     closeSock();
@@ -65,17 +69,15 @@ bool clsDownHtml::Create(int index, QString *error) {
 }
 
 bool clsDownHtml::Start() {
-    if (!m_core.SearchJobs.isValid(m_index)) return false;
+    if (!m_stores.searches.isValid(m_index)) return false;
     closeSock();
     const quint32 run = ++m_run;
     Busy = true;
     m_page.clear();
     m_text.clear();
     m_isText = false;
-    m_collected.clear();
-    m_header.clear();
-    m_headerLength = 0;
-    m_status.clear();
+    m_answer.reset();
+    m_charset.clear();
     m_requested = false;
     const bool proxy = m_rec.UseProxy != 0;
     PartTransport::Target target;
@@ -90,22 +92,9 @@ bool clsDownHtml::Start() {
                                              [this](const QString &reason) { tlsFailed(reason); });
     sock->setReadBufferSize(kBlockSize);
     m_sock = sock;
-    PartTransport::ConnectReady(sock, this, [this, sock] {
-        SocketGraveyard::Scope scope;
-        onConnected(sock);
-    });
-    connect(sock, &QTcpSocket::readyRead, this, [this, sock] {
-        SocketGraveyard::Scope scope;
-        onReadyRead(sock);
-    });
-    connect(sock, &QTcpSocket::disconnected, this, [this, sock] {
-        SocketGraveyard::Scope scope;
-        onDisconnected(sock);
-    });
-    connect(sock, &QTcpSocket::errorOccurred, this, [this, sock] {
-        SocketGraveyard::Scope scope;
-        onError(sock);
-    });
+    PartTransport::Wire(sock, this,
+                        {[this, sock] { onConnected(sock); }, [this, sock] { onReadyRead(sock); },
+                         [this, sock] { onDisconnected(sock); }, [this, sock] { onError(sock); }});
     const QString host = proxy ? m_rec.ProxyHost : target.host;
     const quint16 port = proxy ? target.proxyPort : target.port;
     m_headerPending = true;
@@ -120,8 +109,8 @@ void clsDownHtml::Pause() {
     ++m_run;
     Busy = false;
     m_rec.State = SearchPaused;
-    const int row = m_core.lists.lvDownHtml.rowOfKey(ItemKey);
-    if (row >= 0) m_core.lists.lvDownHtml.setIconKey(row, QStringLiteral("Pause"));
+    const int row = m_stores.lists.lvDownHtml.rowOfKey(ItemKey);
+    if (row >= 0) m_stores.lists.lvDownHtml.setIconKey(row, QStringLiteral("Pause"));
     closeSock();
 }
 
@@ -187,56 +176,68 @@ void clsDownHtml::tlsFailed(const QString &reason) {
     });
 }
 
-bool clsDownHtml::takeHeader(bool closing) {
-    int length = HttpExchange::HeaderLength(m_collected);
-    if (length < 0) {
-        if (!closing && m_collected.size() < kMaxHeader) return true; // more to come
-        length = 0;
-    }
+bool clsDownHtml::takeHeader(const QByteArray &chunk, bool closing) {
+    QByteArray rest;
+    if (!m_answer.collect(chunk.constData(), chunk.size(), closing, &rest)) return true;
     m_headerPending = false;
-    const QByteArray block = std::move(m_collected);
-    m_collected = QByteArray();
-    m_header = QString::fromLatin1(block.constData(), length);
-    m_headerLength = length;
-    m_status = HttpExchange::GetStatusCode(m_header);
-    if (!report(QStringLiteral("Response"), m_header)) return false;
-    if (m_status != QLatin1String("200")) {
+    const QString &header = m_answer.header();
+    if (!report(QStringLiteral("Response"), header)) return false;
+    if (m_answer.status() != QLatin1String("200")) {
         closeSock();
         m_rec.State = SearchError;
         writeBack();
-        if (!report(QStringLiteral("RequestError"), m_status)) return false;
+        if (!report(QStringLiteral("RequestError"), m_answer.status())) return false;
         emit DownComplete();
         return false;
     }
-    const qint64 size = HttpExchange::LeadingNumber(HttpExchange::GetContentLength(m_header));
+    if (!m_answer.startBody(true)) {
+        failed(m_answer.error());
+        return false;
+    }
+    m_charset = m_answer.charset();
+    // A coded or chunked page tells no size ahead.
+    const qint64 size =
+        m_answer.plain() ? HttpExchange::LeadingNumber(HttpExchange::GetContentLength(header)) : 0;
     m_rec.TotalSize = qint32(qMin<qint64>(size, std::numeric_limits<qint32>::max()));
-    m_page = block.mid(length);
-    return true;
+    m_rec.Received = 0;
+    m_page.clear();
+    return takeBody(rest);
 }
 
 bool clsDownHtml::takeChunk(const QByteArray &chunk, bool closing) {
-    qint64 body = chunk.size();
-    qint64 before = m_rec.Received;
-    if (m_headerPending) {
-        m_collected.append(chunk);
-        if (!takeHeader(closing)) return false;
-        if (m_headerPending) return true;
-        body = m_page.size();
-        before = 0;
-    } else {
-        m_page.append(chunk);
-    }
-    const bool cut = m_page.size() > kMaxPage;
-    if (cut) {
-        body -= m_page.size() - kMaxPage;
-        m_page.truncate(kMaxPage);
-    }
-    m_rec.Received = qint32(qMin<qint64>(before + body, std::numeric_limits<qint32>::max()));
+    if (m_headerPending) return takeHeader(chunk, closing);
+    return takeBody(chunk);
+}
+
+bool clsDownHtml::takeBody(const QByteArray &bytes) {
+    const qsizetype before = m_page.size();
+    bool cut = false;
+    const bool whole =
+        m_answer.body(bytes.constData(), bytes.size(), [this, &cut](const char *data, qint64 size) {
+            m_page.append(data, qsizetype(size));
+            cut = m_page.size() > kMaxPage;
+            return !cut;
+        });
+    if (cut) m_page.truncate(kMaxPage);
+    const qint64 body = m_page.size() - before;
+    m_rec.Received =
+        qint32(qMin<qint64>(m_rec.Received + body, std::numeric_limits<qint32>::max()));
     writeBack();
     if (!report(QStringLiteral("DataArrival"), QString::number(body))) return false;
-    if (!cut) return true;
+    if (!whole && !cut) {
+        failed(m_answer.error());
+        return false;
+    }
+    if (cut) {
+        closeSock();
+        if (!report(QStringLiteral("PageCut"), QString::number(kMaxPage))) return false;
+        emit DownComplete();
+        return false;
+    }
+    if (!m_answer.complete()) return true;
+    // The body's own end: the server may keep the connection open.
     closeSock();
-    if (!report(QStringLiteral("PageCut"), QString::number(kMaxPage))) return false;
+    if (!report(QStringLiteral("Close"), QStringLiteral("ByServer"))) return false;
     emit DownComplete();
     return false;
 }
@@ -249,6 +250,7 @@ void clsDownHtml::SetPage(const SearchJobRecord &record, const QByteArray &page)
     m_index = 0;
     m_rec = record;
     m_page = page;
+    m_charset.clear();
     m_text.clear();
     m_isText = false;
 }
@@ -262,7 +264,7 @@ void clsDownHtml::SetPageText(const SearchJobRecord &record, const QString &text
 void clsDownHtml::Fenxi() {
     const int phases =
         PageScan::Movies | PageScan::Frames | (m_rec.Depth > 0 ? PageScan::Links : 0);
-    if (!scanText(m_isText ? m_text : PageText::Decode(m_page), phases)) return;
+    if (!scanText(m_isText ? m_text : PageText::Decode(m_page, m_charset), phases)) return;
     if (m_rec.State != SearchError) m_rec.State = SearchAnalysed;
     writeBack();
     emit FenXiComplete();
@@ -301,7 +303,7 @@ bool clsDownHtml::scanText(const QString &text, int phases) {
 }
 
 bool clsDownHtml::isKnownMovie(const QString &url) {
-    const JobTable &jobs = m_core.DownJobs;
+    const JobTable &jobs = m_stores.jobs;
     if (!m_knownValid || m_knownCount != jobs.DownCount()) {
         m_known.clear();
         for (int i = 1; i <= jobs.DownCount(); ++i)
@@ -313,7 +315,7 @@ bool clsDownHtml::isKnownMovie(const QString &url) {
 }
 
 int clsDownHtml::freeJobRecord() const {
-    const JobTable &jobs = m_core.DownJobs;
+    const JobTable &jobs = m_stores.jobs;
     for (int i = 1; i <= jobs.DownCount(); ++i)
         if (jobs[i].State == StateFree) return i;
     return 0;
@@ -334,18 +336,18 @@ bool clsDownHtml::recordMovie(const QString &url) {
     const DownJobRecord job = movieJob(url, m_rec.JobTemplate.SavePath);
     int index = freeJobRecord();
     if (index != 0) {
-        m_core.DownJobs[index] = job;
+        m_stores.jobs[index] = job;
         // A free record may still have a row from its former job.
-        m_core.lvNowDown.removeRowByKey(JobLists::nowDownKey(index));
+        m_stores.lists.lvNowDown.removeRowByKey(JobLists::nowDownKey(index));
         m_knownValid = false;
     } else {
-        index = m_core.DownJobs.add(job);
+        index = m_stores.jobs.add(job);
         if (index == 0) return report(QStringLiteral("JobTableFull"), url);
-        m_knownCount = m_core.DownJobs.DownCount();
+        m_knownCount = m_stores.jobs.DownCount();
     }
     m_known.insert(url);
     const quint32 run = m_run;
-    m_core.lists.AddJobToList(index);
+    m_stores.lists.AddJobToList(index);
     if (run != m_run) return false;
     return report(QStringLiteral("Found Flash"), QStringLiteral("Url=") + url);
 }
@@ -364,14 +366,14 @@ void clsDownHtml::addSwfJob(const QString &url) {
     job.Parts = 5;
     job.IsNew = kTrue;
     job.FileOpen = kFalse;
-    const int index = m_core.DownJobs.add(job);
+    const int index = m_stores.jobs.add(job);
     if (index == 0) {
         report(QStringLiteral("JobTableFull"), url);
         return;
     }
     m_known.insert(url);
-    m_knownCount = m_core.DownJobs.DownCount();
-    m_core.lists.AddJobToList(index);
+    m_knownCount = m_stores.jobs.DownCount();
+    m_stores.lists.AddJobToList(index);
 }
 
 void clsDownHtml::AddNowSearch(const QString &url) {
@@ -386,7 +388,7 @@ void clsDownHtml::AddNowSearch(const QString &url) {
 // A frame's page is searched at this page's depth, once per address and
 // depth, so frames that show each other end.
 void clsDownHtml::addFrameSearch(const QString &url) {
-    const SearchTable &searches = m_core.SearchJobs;
+    const SearchTable &searches = m_stores.searches;
     for (int i = 1; i <= searches.SearchCount(); ++i)
         if (searches[i].Url == url && searches[i].Depth >= m_rec.Depth) return;
     addChildSearch(url, m_rec.Depth);
@@ -399,7 +401,7 @@ void clsDownHtml::addChildSearch(const QString &url, int depth) {
     child.State = SearchWaiting;
     child.TotalSize = 0;
     child.Received = 0;
-    const int index = m_core.SearchJobs.add(child);
+    const int index = m_stores.searches.add(child);
     if (index == 0) {
         report(QStringLiteral("SearchTableFull"), url);
         return;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/HttpAnswer.h"
 #include "search/SearchJobRecord.h"
+#include "search/SearchStores.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -9,7 +11,6 @@
 #include <functional>
 
 class QTcpSocket;
-struct AppCore;
 
 // The page search object: fetches one page over HTTP or HTTPS, then (Fenxi) turns
 // the Flash movies in it into download jobs and its links into further
@@ -28,7 +29,7 @@ public:
     // The analysis lets events run whenever this much time has passed.
     static constexpr int kYieldMs = 10;
 
-    explicit clsDownHtml(AppCore &core, QObject *parent = nullptr);
+    explicit clsDownHtml(SearchStores stores, QObject *parent = nullptr);
     ~clsDownHtml() override;
 
     bool Busy = false;
@@ -70,8 +71,8 @@ private:
     void tlsFailed(const QString &reason);
     // False when the run ended inside (a report, a cut, a failed status).
     bool takeChunk(const QByteArray &chunk, bool closing);
-    bool takeHeader(bool closing);
-    bool endFetch();
+    bool takeHeader(const QByteArray &chunk, bool closing);
+    bool takeBody(const QByteArray &bytes); // decoded into the page
     bool scanText(const QString &text, int phases);
     bool recordMovie(const QString &url);
     bool isKnownMovie(const QString &url);
@@ -82,18 +83,16 @@ private:
     DownJobRecord movieJob(const QString &url, const QString &folder) const;
     int freeJobRecord() const;
 
-    AppCore &m_core;
+    SearchStores m_stores;
     SearchJobRecord m_rec;
     int m_index = 0;
     quint32 m_run = 0;
     QTcpSocket *m_sock = nullptr;
     bool m_headerPending = false;
     bool m_requested = false;
-    QString m_tlsError;     // the certificate was refused: the fetch ends
-    QByteArray m_collected; // first chunks until the header is whole
-    QString m_header;
-    int m_headerLength = 0;
-    QString m_status;
+    QString m_tlsError; // the certificate was refused: the fetch ends
+    HttpAnswer m_answer;
+    QByteArray m_charset; // named by the answer's Content-Type
     QByteArray m_page;
     QString m_text; // the page as text, when it was given as text
     bool m_isText = false;

@@ -1,9 +1,9 @@
 #include "ui/CategoryTreePanel.h"
 
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/MainView.h"
-#include "ui/IconKeyProxy.h"
+#include "kit/IconKeyProxy.h"
 
 #include <QIdentityProxyModel>
 

@@ -1,7 +1,8 @@
 #include "ui/DownInfoPanel.h"
 
-#include "core/AppCore.h"
-#include "ui/LogBandProxy.h"
+#include "engine/JobLog.h"
+#include "kit/LogBandProxy.h"
+#include "session/AppCore.h"
 #include "ui/PartsChart.h"
 #include "ui/ReportList.h"
 #include "ui/Resizer.h"
@@ -37,7 +38,7 @@ DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : QWidget(parent), 
     }
     // The log list: rows on their icon's colour band, the newest line selected.
     QTreeView *log = m_response[1];
-    log->setModel(new LogBandProxy(log->model(), log));
+    log->setModel(new LogBandProxy(log->model(), &JobLog::BandColour, log));
     log->setAlternatingRowColors(false);
     log->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(log->model(), &QAbstractItemModel::rowsInserted, log, [log] {
@@ -62,6 +63,7 @@ DownInfoPanel::DownInfoPanel(AppCore &core, QWidget *parent) : QWidget(parent), 
     connect(&core.view, &MainView::detailPageChanged, this, &DownInfoPanel::showPage);
     connect(&core.view, &MainView::selectedJobProgressed, this, &DownInfoPanel::refresh);
     connect(&core.view, &MainView::detailJobChanged, this, [this](int job) {
+        m_job = job;
         if (job == 0)
             m_chart->blank();
         else

@@ -22,6 +22,8 @@ public:
     // 0 the information list, -1 the chart, k the log of part k.
     void showPage(int page);
     int page() const { return m_page; }
+    // The job whose details are shown, 0 when none.
+    int job() const { return m_job; }
     // Redraws the chart and the information list of the selected job.
     void refresh();
 
@@ -33,4 +35,5 @@ private:
     QWidget *m_chartPage;
     PartsChart *m_chart;
     int m_page = 0;
+    int m_job = 0;
 };

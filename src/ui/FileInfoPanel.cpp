@@ -1,7 +1,7 @@
 #include "ui/FileInfoPanel.h"
 
-#include "core/AppCore.h"
-#include "ui/IconSet.h"
+#include "kit/IconSet.h"
+#include "session/AppCore.h"
 #include "ui/ReportList.h"
 
 #include <QHBoxLayout>
@@ -43,8 +43,18 @@ FileInfoPanel::FileInfoPanel(AppCore &core, QToolBar *tbOper, QWidget *parent) :
     player->setPixmap(IconSet::icon(QStringLiteral("Play")).pixmap(48, 48));
     player->setStyleSheet(QStringLiteral("#flash1 { background: #20262e; border-radius: 3px; }"));
     player->resize(360, 200);
-    m_info = makeReportList(QStringLiteral("lvHaveDownInfo"), &core.lists.lvHaveDownInfo, {120},
-                            m_resizer4);
+    auto *side = new QWidget(m_resizer4);
+    side->setObjectName(QStringLiteral("picInfoSide"));
+    auto *column = new QVBoxLayout(side);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_info =
+        makeReportList(QStringLiteral("lvHaveDownInfo"), &core.lists.lvHaveDownInfo, {120}, side);
+    column->addWidget(m_info, 1);
+    m_picture = new QLabel(side);
+    m_picture->setObjectName(QStringLiteral("picMovie"));
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->hide();
+    column->addWidget(m_picture);
     m_info->setSelectionMode(QAbstractItemView::SingleSelection);
     m_info->header()->setSectionsClickable(false); // a flat header
 }

@@ -1,6 +1,6 @@
 #include "ui/JobListPanel.h"
 
-#include "core/AppCore.h"
+#include "session/AppCore.h"
 #include "ui/ReportList.h"
 
 #include <QTreeView>

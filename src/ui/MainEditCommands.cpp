@@ -1,8 +1,5 @@
 #include "ui/MainEditCommands.h"
 
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "dialogs/frmAddPbf.h"
 #include "dialogs/frmAddPf.h"
 #include "dialogs/frmClassD.h"
@@ -14,10 +11,13 @@
 #include "dialogs/frmMoveto.h"
 #include "jobs/EditRules.h"
 #include "jobs/JobEdit.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "kit/PlaceDialog.h"
+#include "session/AppCore.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
-#include "ui/PlaceDialog.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -30,8 +30,8 @@
 
 MainEditCommands::MainEditCommands(AppCore &core, JobDbIo io, MainMenus &menus,
                                    CategoryTreePanel &tree, JobListPanel &lists, QWidget *window)
-    : QObject(window), m_core(core), m_commit{core, std::move(io)}, m_menus(menus), m_tree(tree),
-      m_lists(lists), m_window(window) {
+    : QObject(window), m_core(core), m_commit(core.dbCommit(std::move(io))), m_menus(menus),
+      m_tree(tree), m_lists(lists), m_window(window) {
     connectCategoryCommands();
     connectJobCommands();
     connectFindCommands();
@@ -89,9 +89,9 @@ void MainEditCommands::refreshCompleted() {
 void MainEditCommands::report(const QString &message, bool error) {
     if (message.isEmpty()) return;
     if (error)
-        EditBoxes::error(m_window, message);
+        MsgBox::error(m_window, message);
     else
-        EditBoxes::information(m_window, message);
+        MsgBox::information(m_window, message);
 }
 
 QString MainEditCommands::newCategory(QWidget *parent, const QString &selectedKey) {
@@ -152,7 +152,8 @@ void MainEditCommands::deleteSelected() {
         PlaceDialog(&dialog);
         dialog.exec();
     } else {
-        const EditResult result = JobEdit::deleteJobs(m_core, kind, jobs, false, m_commit);
+        const EditResult result =
+            JobEdit::deleteJobs(m_core.DownJobs, m_core.lists, kind, jobs, false, m_commit);
         report(result.message, !result.ok);
     }
     if (view == 2) m_core.view.selectNowDownJob(0);
@@ -180,9 +181,8 @@ void MainEditCommands::connectJobCommands() {
         const QString folder = DialogKit::browseFolder(m_window, {});
         if (folder.isEmpty()) return;
         const FileMove::Result copied =
-            JobEdit::outputFile(m_core.DownJobs, job, folder, [this](const QString &) {
-                return EditBoxes::askOverwrite(m_window);
-            });
+            JobEdit::outputFile(m_core.DownJobs, job, folder,
+                                [this](const QString &) { return MsgBox::askOverwrite(m_window); });
         report(copied.message, copied.outcome == FileMove::Outcome::Failed);
     });
     on("mnuEdit_Rename", [this] {
@@ -193,7 +193,8 @@ void MainEditCommands::connectJobCommands() {
             m_window, QStringLiteral("Rename"), QStringLiteral("File Name"), QLineEdit::Normal,
             FileMove::fileNameOf(m_core.DownJobs[job].SavePath), &ok);
         if (!ok) return;
-        const EditResult result = JobEdit::rename(m_core, job, name, m_commit);
+        const EditResult result =
+            JobEdit::rename(m_core.DownJobs, m_core.lists, job, name, m_commit);
         report(result.message, !result.ok);
     });
     on("mnuEdit_Browse", [this] {

@@ -2,22 +2,22 @@
 
 #include "browser/BrowserMenuRegistration.h"
 #include "browser/BrowserScanChannel.h"
-#include "core/AppCore.h"
+#include "kit/MsgBox.h"
 #include "platform/RegistryStore.h"
+#include "session/AppCore.h"
 #include "ui/MainMenus.h"
 #include "ui/MainTopWindow.h"
-#include "ui/MsgBox.h"
-#include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QStatusBar>
 
-MainHandOff::MainHandOff(frmMain &window, AppCore &core)
-    : QObject(&window), m_window(window), m_flow(core, window.addCommands()->NewJobMode, this) {
+MainHandOff::MainHandOff(AppCore &core, MainMenus &menus, MainAddCommands &add, QMainWindow &window)
+    : QObject(&window), m_window(window), m_flow(core.scan, add.NewJobMode, this) {
     setObjectName(QStringLiteral("MainHandOff"));
     m_text1 = new QLineEdit(&window);
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -27,16 +27,14 @@ MainHandOff::MainHandOff(frmMain &window, AppCore &core)
     connect(&m_flow, &HandOffFlow::refused, this,
             [this](const QString &reason) { m_window.statusBar()->showMessage(reason, 8000); });
 
-    MainAddCommands *add = window.addCommands();
-    connect(add, &MainAddCommands::dialogClosed, &m_flow, &HandOffFlow::dialogClosed);
-    m_flow.dialogOpen = [add] { return add->dialogOpen(); };
-    m_flow.openDialog = [add](const HandOffDialog &request) { add->openHandOff(request); };
+    connect(&add, &MainAddCommands::dialogClosed, &m_flow, &HandOffFlow::dialogClosed);
+    m_flow.dialogOpen = [&add] { return add.isDialogOpen(); };
+    m_flow.openDialog = [&add](const HandOffDialog &request) { add.openHandOff(request); };
     m_flow.mainMinimised = [this] { return m_window.isMinimized(); };
-    m_flow.toggleTopWindow = [this] {
-        m_window.menus()->action(QStringLiteral("mnuView_Pop"))->trigger();
-    };
+    QAction *pop = menus.action(QStringLiteral("mnuView_Pop"));
+    m_flow.toggleTopWindow = [pop] { pop->trigger(); };
     m_scan = new BrowserScanChannel(this);
-    m_top = new MainTopWindow(window, core, m_flow, m_scan);
+    m_top = new MainTopWindow(core, menus, window, m_flow, m_scan);
     if (!core.paths.SettingsPath.isEmpty())
         m_appFolder = QFileInfo(core.paths.SettingsPath).absolutePath();
 }

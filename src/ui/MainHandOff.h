@@ -5,18 +5,21 @@
 #include <QObject>
 
 class BrowserScanChannel;
+class MainAddCommands;
+class MainMenus;
 class MainTopWindow;
 class QLineEdit;
-class frmMain;
+class QMainWindow;
 struct AppCore;
 
 // The main window's side of a browser hand-off: the hidden text field Text1
 // (mirroring the flow's text), the flow's Timer1 and its hooks into the
-// new-job dialog, the drop window's toggle and the window state.
+// new-job dialog (through `add`), the drop window's toggle and the window
+// state.
 class MainHandOff : public QObject {
     Q_OBJECT
 public:
-    MainHandOff(frmMain &window, AppCore &core);
+    MainHandOff(AppCore &core, MainMenus &menus, MainAddCommands &add, QMainWindow &window);
 
     // Keeps the message's links, cookies and user agent for the dialog and
     // puts its text into Text1 (queued while the dialog is open).
@@ -34,7 +37,7 @@ public:
     void registerBrowserMenu();
 
 private:
-    frmMain &m_window;
+    QMainWindow &m_window;
     HandOffFlow m_flow;
     QLineEdit *m_text1 = nullptr;
     MainTopWindow *m_top = nullptr;

@@ -64,6 +64,7 @@ MainMenus::MainMenus(QMenuBar *bar, QWidget *owner) : QObject(owner), m_owner(ow
     edit->addSeparator();
     add(edit, "mnuEdit_OpenF", "Open Downloaded &File", false);
     add(edit, "mnuEdit_OpenD", "Open &Downloaded Directory", false);
+    add(edit, "mnuEdit_Refetch", "Download &Again", false);
     add(edit, "mnuEdit_Browse", "&Browse Referer Page", false);
 
     QMenu *view = addMenu(bar, "mnuView", "&View");
@@ -71,6 +72,7 @@ MainMenus::MainMenus(QMenuBar *bar, QWidget *owner) : QObject(owner), m_owner(ow
     add(view, "mnuView_ToolBar", "&ToolBar", true, true)->setChecked(true);
     add(view, "mnuView_State", "&State", true, true)->setChecked(true);
     add(view, "mnuView_Pic", "&Play Bar", true, true)->setChecked(true);
+    add(view, "mnuView_Thumbs", "T&humbnails", true, true);
     add(view, "mnuView_Pop", "Top Window", false, true);
 
     QMenu *job = addMenu(bar, "mnuJob", "&Jobs");

@@ -1,6 +1,6 @@
 #include "ui/MainToolbars.h"
 
-#include "ui/IconSet.h"
+#include "kit/IconSet.h"
 
 #include <QAction>
 #include <QToolBar>

@@ -3,28 +3,27 @@
 #include "browser/HandOffFlow.h"
 #include "browser/WindowPicker.h"
 #include "browser/frmTop.h"
-#include "core/AppCore.h"
 #include "platform/RegistryStore.h"
+#include "session/AppCore.h"
 #include "ui/MainMenus.h"
-#include "ui/frmMain.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
+#include <QMainWindow>
 #include <QScreen>
 #include <QTimer>
 
 const QString MainTopWindow::kPlaceKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\MoorQuill\\Top Window");
 
-MainTopWindow::MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow, ScanChannel *scan)
-    : QObject(&window), m_window(window), m_core(core), m_flow(flow), m_scan(scan) {
+MainTopWindow::MainTopWindow(AppCore &core, MainMenus &menus, QMainWindow &window,
+                             HandOffFlow &flow, ScanChannel *scan)
+    : QObject(&window), m_core(core), m_menus(menus), m_window(window), m_flow(flow), m_scan(scan) {
     setObjectName(QStringLiteral("MainTopWindow"));
-    MainMenus *menus = window.menus();
-    QAction *view = menus->action(QStringLiteral("mnuView_Pop"));
-    QAction *pop = menus->action(QStringLiteral("popMain_Pop"));
+    QAction *view = menus.action(QStringLiteral("mnuView_Pop"));
+    QAction *pop = menus.action(QStringLiteral("popMain_Pop"));
     view->setEnabled(true);
     pop->setEnabled(true);
     // popMain_Pop runs mnuView_Pop (frmMain); the View entry's new check
@@ -43,12 +42,12 @@ MainTopWindow::~MainTopWindow() {
     delete m_top;
 }
 
-frmTop *MainTopWindow::window() const {
+frmTop *MainTopWindow::dropWindow() const {
     return m_top;
 }
 
 void MainTopWindow::showAtStart() {
-    QAction *view = m_window.menus()->action(QStringLiteral("mnuView_Pop"));
+    QAction *view = m_menus.action(QStringLiteral("mnuView_Pop"));
     if (view->isChecked())
         setShown(true);
     else
@@ -65,12 +64,12 @@ void MainTopWindow::setShown(bool shown) {
 void MainTopWindow::load() {
     if (!m_top) {
         m_top = new frmTop;
-        connect(m_top, &frmTop::popupWanted, this, &MainTopWindow::showPopup);
+        connect(m_top, &frmTop::popupWanted, this, &MainTopWindow::popupWanted);
         connect(m_top, &frmTop::faceDoubleClicked, this, &MainTopWindow::toggleMain);
         connect(m_top, &frmTop::textDropped, &m_flow, &HandOffFlow::drop);
         // Image2 picks a browser window, whose page the extension scans; a
         // list found goes over through Timer1.
-        auto *picker = new WindowPicker(m_top->Image2, m_core, m_top.data());
+        auto *picker = new WindowPicker(m_top->Image2, m_core.scan, m_top.data());
         picker->setPictures(m_top->Image3, m_top->Image4);
         picker->setMainWindow(&m_window, &m_core.SavedMainState);
         picker->setScanChannel(m_scan);
@@ -110,16 +109,6 @@ void MainTopWindow::savePlace() {
     if (!store.createKey(kPlaceKey)) return;
     store.setNumber(kPlaceKey, QStringLiteral("Left"), m_top->x());
     store.setNumber(kPlaceKey, QStringLiteral("Top"), m_top->y());
-}
-
-void MainTopWindow::showPopup(const QPoint &globalPos) {
-    MainMenus *menus = m_window.menus();
-    menus->apply(jobMenuRules(m_core.DownJobs, m_window.selectionFacts()));
-    menus->action(QStringLiteral("popMain_BeginAll"))
-        ->setEnabled(menus->action(QStringLiteral("mnuJob_AllBegin"))->isEnabled());
-    menus->action(QStringLiteral("popMain_PauseAll"))
-        ->setEnabled(menus->action(QStringLiteral("mnuJob_AllPause"))->isEnabled());
-    menus->menu(QStringLiteral("popMain"))->popup(globalPos);
 }
 
 void MainTopWindow::toggleMain() {

@@ -5,8 +5,9 @@
 #include <QString>
 
 class HandOffFlow;
+class MainMenus;
+class QMainWindow;
 class ScanChannel;
-class frmMain;
 class frmTop;
 struct AppCore;
 
@@ -19,26 +20,31 @@ class MainTopWindow : public QObject {
     Q_OBJECT
 public:
     // `scan` (may be null) is how the picker asks the browsers for pages.
-    MainTopWindow(frmMain &window, AppCore &core, HandOffFlow &flow, ScanChannel *scan = nullptr);
+    MainTopWindow(AppCore &core, MainMenus &menus, QMainWindow &window, HandOffFlow &flow,
+                  ScanChannel *scan = nullptr);
     ~MainTopWindow() override;
 
     // Shown when the main window loads, both entries checked.
     void showAtStart();
-    frmTop *window() const; // null while unloaded
+    frmTop *dropWindow() const; // null while unloaded
 
     // The registry key holding the window's place ("Left", "Top").
     static const QString kPlaceKey;
+
+signals:
+    // The face was right-clicked: popMain, its entries enabled, at `globalPos`.
+    void popupWanted(const QPoint &globalPos);
 
 private:
     void setShown(bool shown);
     void load();
     void unload();
-    void showPopup(const QPoint &globalPos);
     void toggleMain();
     void savePlace();
 
-    frmMain &m_window;
     AppCore &m_core;
+    MainMenus &m_menus;
+    QMainWindow &m_window;
     HandOffFlow &m_flow;
     ScanChannel *m_scan;
     QPointer<frmTop> m_top;

@@ -1,7 +1,7 @@
 #include "ui/ReportList.h"
 
-#include "jobs/ListRowModel.h"
-#include "ui/IconKeyProxy.h"
+#include "base/ListRowModel.h"
+#include "kit/IconKeyProxy.h"
 #include "ui/Resizer.h"
 
 #include <QHeaderView>

@@ -1,26 +1,23 @@
 #include "ui/frmMain.h"
 
-#include "core/AppCore.h"
-#include "core/OptionsLogic.h"
-#include "core/frmOption.h"
-#include "engine/DownloadEvents.h"
-#include "engine/JobCommands.h"
-#include "engine/JobDbAutoSave.h"
-#include "engine/JobLog.h"
+#include "dialogs/frmOption.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
+#include "kit/IconSet.h"
 #include "platform/AppFolder.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
+#include "session/AppCore.h"
+#include "session/DownloadSession.h"
 #include "ui/CategoryTreePanel.h"
-#include "ui/DoneNotifier.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/FileInfoPanel.h"
-#include "ui/IconSet.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainEditCommands.h"
 #include "ui/MainHandOff.h"
 #include "ui/MainMenus.h"
+#include "ui/MainMovies.h"
+#include "ui/MainSearchCommands.h"
 #include "ui/MainToolbars.h"
 #include "ui/MainTopWindow.h"
 #include "ui/ReportList.h"
@@ -34,7 +31,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -71,14 +67,19 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     connectView();
     connectCommands();
     connectEngine();
-    connect(m_events.get(), &DownloadEvents::JobFinished, new DoneNotifier(m_core.DownJobs, *this),
-            &DoneNotifier::jobFinished);
     connectSearch();
     m_edit = new MainEditCommands(m_core, m_io, *m_menus, *m_tree, *m_lists, this);
-    m_edit->deleteSearchJobs = [this] { m_search->DeleteSearchJobs(selectedSearches()); };
+    m_edit->deleteSearchJobs = [this] {
+        m_search->DeleteSearchJobs(m_searchCommands->selectedSearches());
+    };
     connectHelp();
-    m_moviePanel = new frmMainPlayer(*this, m_core);
-    m_add = new MainAddCommands(*this, m_core);
+    connectPlayer();
+    m_movies = new MainMovies(m_core, *events(), *jobLog(), *m_menus, *m_lists, *m_fileInfo, this);
+    m_add = new MainAddCommands(m_core, *m_menus, *m_toolbars, *this);
+    connect(m_add, &MainAddCommands::jobsAdded, this, &frmMain::EnabledTb);
+    connect(m_add, &MainAddCommands::optionsWanted, this, [this](int tab) {
+        if (openOptions) openOptions(tab);
+    });
     connectNewJobSources();
     connectHandOff();
     setMinimumSize(640, 460);
@@ -89,20 +90,7 @@ frmMain::frmMain(AppCore &core, JobDbIo io, QWidget *parent)
     };
 }
 
-frmMain::~frmMain() {
-    // The slots stop before the lists and windows they report to go away;
-    // the lists keep no hook into this window.
-    JobLists &lists = m_core.lists;
-    lists.startRule = nullptr;
-    lists.jobListed = nullptr;
-    lists.slotOfJob = nullptr;
-    lists.liveSpeed = nullptr;
-    lists.partLog = nullptr;
-    m_search.reset();
-    m_autoSave.reset();
-    m_commands.reset();
-    m_events.reset();
-}
+frmMain::~frmMain() = default;
 
 QLabel *frmMain::statusPanel(int n) const {
     return n >= 1 && n <= 2 ? m_statusPanel[n - 1] : nullptr;
@@ -252,14 +240,29 @@ void frmMain::connectCommands() {
     }
     connect(m_toolbars, &MainToolbars::mainClicked, this, &frmMain::runToolbarKey);
     connect(m_toolbars, &MainToolbars::operClicked, this, &frmMain::runOperKey);
-    connect(m_tray, &TrayIcon::menuShown, this, [this] {
-        updateMenu(QStringLiteral("mnuJob"));
-        for (const char *entry : {"BeginAll", "PauseAll"})
-            m_menus->action(QStringLiteral("popMain_") + QLatin1String(entry))
-                ->setEnabled(m_menus
-                                 ->action(entry[0] == 'B' ? QStringLiteral("mnuJob_AllBegin")
-                                                          : QStringLiteral("mnuJob_AllPause"))
-                                 ->isEnabled());
+    connect(m_tray, &TrayIcon::menuShown, this, &frmMain::enablePopMain);
+}
+
+void frmMain::enablePopMain() {
+    updateMenu(QStringLiteral("mnuJob"));
+    for (const char *entry : {"BeginAll", "PauseAll"})
+        m_menus->action(QStringLiteral("popMain_") + QLatin1String(entry))
+            ->setEnabled(m_menus
+                             ->action(entry[0] == 'B' ? QStringLiteral("mnuJob_AllBegin")
+                                                      : QStringLiteral("mnuJob_AllPause"))
+                             ->isEnabled());
+}
+
+void frmMain::connectPlayer() {
+    m_moviePanel = new frmMainPlayer(
+        m_core, {*m_menus, *m_toolbars, *m_lists, *m_fileInfo, *m_resizer2, *m_statusPanel[1]},
+        this);
+    playMovie = [this](const QString &path) { m_moviePanel->loadMovie(path); };
+    connect(m_moviePanel, &frmMainPlayer::selectionStepped, this, &frmMain::EnabledTb);
+    // The size the upper list is given back follows the user's dragging.
+    connect(m_resizer2, &Resizer::SizeChanged, this, [this] {
+        if (TrackUpperListSize && m_resizer2->Control1Visible())
+            m_resizer2->Tag = QString::number(m_resizer2->Control1Size());
     });
 }
 
@@ -277,8 +280,8 @@ SelectionFacts frmMain::selectionFacts() const {
         const QModelIndexList rows = list->selectionModel()->selectedRows();
         f.hasSelection = !rows.isEmpty();
         if (view.CurrentView == 1)
-            for (int index : selectedSearches())
-                f.selectedSearchRunning.append(searchRuns(index));
+            for (int index : m_searchCommands->selectedSearches())
+                f.selectedSearchRunning.append(m_searchCommands->searchRuns(index));
     }
     return f;
 }
@@ -323,7 +326,9 @@ void frmMain::showPopup(const QString &name, const QPoint &globalPos) {
         for (const auto &pair : copies)
             m_menus->action(pair[0])->setEnabled(m_menus->action(pair[1])->isEnabled());
     } else if (name == QLatin1String("popHTML")) {
-        enableSearchPopup();
+        updateMenu(QStringLiteral("mnuJob"));
+        updateMenu(QStringLiteral("mnuEdit"));
+        m_searchCommands->copyPopupEntries();
     } else if (name == QLatin1String("mnuEdit")) {
         updateMenu(name);
     }
@@ -407,17 +412,12 @@ void frmMain::load() {
     m_tray->AddTrayIcon(this, m_menus->menu(QStringLiteral("popMain")));
     m_tray->SetTrayTip(windowTitle());
     // 2. The download slots were created with the window (connectEngine).
-    // 3. First run or loading the database, 4. the history branch.
-    DbLoadResult loaded;
-    if (!QFile::exists(m_core.paths.JobDbPath))
-        BuildDefaultTree(m_core, m_io);
-    else
-        loaded = BuildFixedTree(m_core, m_io);
+    // 3. First run or loading the database (jobs saved while running were
+    // not paused: they continue as paused jobs), 4. the history branch.
+    const DbLoadResult loaded = m_session->loadDatabase(DownloadSession::Missing::DefaultTree);
     // Jobs of a deleted category are filed under "Downloaded" rather than hidden.
     CategoryEdit::adoptOrphanJobs(m_core.tree, m_core.DownJobs);
-    // Jobs saved while running were not paused: they continue as paused jobs.
-    DownloadEvents::LoadAsPaused(m_core.DownJobs);
-    AddHistoryBranch(m_core);
+    AddHistoryBranch(m_core.tree);
     m_tree->expandAll();
     // 5. The root is selected first; it changes nothing.
     m_tree->selectKey(QStringLiteral("MoorQuill"));
@@ -430,9 +430,9 @@ void frmMain::load() {
     // 11. "Downloaded" and its list.
     m_tree->selectKey(TreeKey::Downloaded);
     // 12. Every job not complete goes to lvNowDown.
-    m_core.lists.ListUnfinishedJobs();
+    m_session->listUnfinishedJobs();
     // 13. The settings, read and normalised through the options logic.
-    loadSettingsAtStartup(m_core.paths.SettingsPath, m_core.settings);
+    m_session->loadSettings();
     // 14. Shown, minimised with StartMin.
     if (m_core.settings.StartMin == 1)
         showMinimized();
@@ -440,7 +440,8 @@ void frmMain::load() {
         show();
     m_handOff->registerBrowserMenu();
     reportDamagedDatabase(loaded);
-    m_loaded = true;
+    // A job added from now on reaches the database soon.
+    m_session->saveListedJobs();
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
@@ -486,7 +487,8 @@ void frmMain::connectNewJobSources() {
         QWidget *parent = QApplication::activeModalWidget();
         m_edit->newCategory(parent ? parent : this, m_tree->currentKey());
     };
-    m_add->setAddNewSearch(
-        [this](const NewSearchValues &values) { AddNewSearch(m_core, *m_search, values); });
+    m_add->setAddNewSearch([this](const NewSearchValues &values) {
+        AddNewSearch(m_core.SearchJobs, *m_search, values);
+    });
     newDownload = [this](const QString &url) { m_add->openNewJob(1, url); };
 }

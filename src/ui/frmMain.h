@@ -13,6 +13,8 @@ struct HandOffMessage;
 struct PageScanResult;
 class CategoryTreePanel;
 class DownloadEvents;
+class DownloadSession;
+class HandOffServer;
 class JobCommands;
 class JobDbAutoSave;
 class JobLog;
@@ -24,6 +26,8 @@ class JobListPanel;
 class MainEditCommands;
 class MainAddCommands;
 class MainHandOff;
+class MainMovies;
+class MainSearchCommands;
 class frmSaveSwfto;
 class MainMenus;
 class MainToolbars;
@@ -50,10 +54,6 @@ public:
         openOptions;                // the options dialog on tab 0..2 (frmOption by default)
     std::function<void()> pauseAll; // pauses every job before closing
     std::function<void(const QString &path)> playMovie;
-    // "Process Web Page File": the page file to analyse (empty: cancelled)
-    // and the address its relative links resolve against (empty: cancelled).
-    std::function<QString()> chooseWebPageFile;
-    std::function<QString(const QString &suggested)> askPageAddress;
     // "DownLoad Now!" of the update check: a new download of this address.
     std::function<void(const QString &url)> newDownload;
     // While true, Resizer2 remembers the upper list's size as the user drags it.
@@ -82,15 +82,22 @@ public:
     TrayIcon *tray() const { return m_tray; }
     Resizer *resizer2() const { return m_resizer2; }
     frmMainPlayer *moviePanel() const { return m_moviePanel; }
-    DownloadEvents *events() const { return m_events.get(); }
-    JobLog *jobLog() const { return m_log.get(); }
-    JobCommands *jobCommands() const { return m_commands.get(); }
-    JobDbAutoSave *autoSave() const { return m_autoSave.get(); }
+    DownloadSession &session() const { return *m_session; }
+    MainMovies *movies() const { return m_movies; }
+    DownloadEvents *events() const;
+    JobLog *jobLog() const;
+    JobCommands *jobCommands() const;
+    JobDbAutoSave *autoSave() const;
     SearchSlot *searchSlot() const { return m_search.get(); }
+    MainSearchCommands *searchCommands() const { return m_searchCommands; }
     frmCreateFile *createFileWindow() const { return m_createFile; }
     frmJobmessage *jobMessageWindow(); // created when first needed
     QLabel *statusPanel(int n) const;
     MainHandOff *handOff() const { return m_handOff; } // frmMainHandOff.cpp
+
+    // Hand-offs and page scans from the browsers arrive through `server`,
+    // which also carries the picker's scans to the extension's ports.
+    void listenTo(HandOffServer *server); // frmMainHandOff.cpp
 
 public slots:
     // A hand-off from the browser: its text goes into Text1, the rest waits
@@ -112,12 +119,10 @@ private:
     void connectHelp();   // frmMainHelp.cpp
     void connectJobCommands();
     void connectNewJobSources();
-    void connectHandOff();               // frmMainHandOff.cpp
-    void connectSearch();                // frmMainSearch.cpp
-    QList<int> selectedSearches() const; // search jobs of the selected lvDownHtml rows
-    bool searchRuns(int index) const;
-    void enableSearchPopup();
-    void connectPageFile();
+    void connectHandOff(); // frmMainHandOff.cpp
+    void connectPlayer();
+    void enablePopMain(); // popMain's job entries, as the tray and the drop window show it
+    void connectSearch(); // frmMainEngine.cpp
     int selectedNowDownRow() const;
     void connectView();
     void showPanes(int view);
@@ -134,11 +139,9 @@ private:
 
     AppCore &m_core;
     JobDbIo m_io;
-    std::unique_ptr<JobLog> m_log;
-    std::unique_ptr<DownloadEvents> m_events; // the eight download slots
-    std::unique_ptr<JobCommands> m_commands;
-    std::unique_ptr<JobDbAutoSave> m_autoSave;
-    std::unique_ptr<SearchSlot> m_search; // the search slot
+    std::unique_ptr<DownloadSession> m_session; // the engine's run
+    std::unique_ptr<SearchSlot> m_search;       // the search slot (ends before the session)
+    MainSearchCommands *m_searchCommands = nullptr;
     frmCreateFile *m_createFile = nullptr;
     frmJobmessage *m_jobMessage = nullptr;
     MainMenus *m_menus = nullptr;
@@ -159,7 +162,7 @@ private:
     QLabel *m_statusPanel[2] = {nullptr, nullptr};
     QTimer *m_timer3 = nullptr;
     frmMainPlayer *m_moviePanel = nullptr;
+    MainMovies *m_movies = nullptr;
     bool m_damageReported = false;
     bool m_closing = false;
-    bool m_loaded = false; // the load sequence has ended
 };

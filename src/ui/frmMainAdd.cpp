@@ -4,13 +4,12 @@
 #include "ui/frmMainAdd.h"
 
 #include "browser/HandOffFlow.h"
-#include "core/AppCore.h"
 #include "dialogs/DownloadList.h"
 #include "dialogs/frmNewDown1.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
-#include "ui/MsgBox.h"
-#include "ui/frmMain.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -20,6 +19,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -48,8 +48,9 @@ const QStringList &MainAddCommands::unbuiltCommands() {
     return names;
 }
 
-MainAddCommands::MainAddCommands(frmMain &window, AppCore &core)
-    : QObject(&window), m_window(window), m_core(core) {
+MainAddCommands::MainAddCommands(AppCore &core, MainMenus &menus, MainToolbars &toolbars,
+                                 QMainWindow &window)
+    : QObject(&window), m_core(core), m_menus(menus), m_toolbars(toolbars), m_window(window) {
     setObjectName(QStringLiteral("MainAddCommands"));
     runDialog = [](frmNewDown1 &dialog) { return dialog.exec(); };
     askSaveFile = [this](const QString &title, const QString &start, const QString &filters) {
@@ -77,15 +78,14 @@ void MainAddCommands::markUnbuilt() {
 void MainAddCommands::setAddNewSearch(std::function<void(const NewSearchValues &)> add) {
     m_addNewSearch = std::move(add);
     const bool on = bool(m_addNewSearch);
-    m_window.menus()->action(QStringLiteral("mnuJob_NewS"))->setEnabled(on);
-    QAction *button =
-        m_window.toolbars()->button(m_window.toolbars()->tbMain(), QStringLiteral("AddSearch"));
+    m_menus.action(QStringLiteral("mnuJob_NewS"))->setEnabled(on);
+    QAction *button = m_toolbars.button(m_toolbars.tbMain(), QStringLiteral("AddSearch"));
     button->setProperty("unbuilt", !on);
     button->setEnabled(on);
 }
 
 void MainAddCommands::connectMenus() {
-    MainMenus *menus = m_window.menus();
+    MainMenus *menus = &m_menus;
     const std::pair<const char *, int> entries[] = {
         {"mnuJob_New", 1}, {"mnuJob_NewS", 2}, {"mnuJob_New1", 3}};
     for (const auto &entry : entries) {
@@ -117,7 +117,6 @@ void MainAddCommands::connectMenus() {
 }
 
 void MainAddCommands::setShortcuts() {
-    MainMenus *menus = m_window.menus();
     const std::pair<const char *, QKeySequence> keys[] = {
         {"mnuJob_New", QKeySequence(QKeySequence::New)},
         {"mnuJob_NewS", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
@@ -129,7 +128,7 @@ void MainAddCommands::setShortcuts() {
         {"mnuOption1", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
         {"mnuFile_Exit", QKeySequence(Qt::CTRL | Qt::Key_Q)}};
     for (const auto &key : keys)
-        menus->action(QString::fromLatin1(key.first))->setShortcut(key.second);
+        m_menus.action(QString::fromLatin1(key.first))->setShortcut(key.second);
 }
 
 void MainAddCommands::status(const QString &text) {
@@ -144,7 +143,7 @@ QVector<int> MainAddCommands::runNewJob(frmNewDown1 &dialog) {
     if (!added.isEmpty()) {
         status(added.size() == 1 ? QStringLiteral("1 download job added.")
                                  : QStringLiteral("%1 download jobs added.").arg(added.size()));
-        m_window.EnabledTb();
+        emit jobsAdded();
     }
     emit dialogClosed();
     return added;
@@ -154,8 +153,7 @@ NewJobHooks MainAddCommands::dialogHooks() {
     NewJobHooks hooks;
     hooks.newCategory = newCategory;
     hooks.addNewSearch = m_addNewSearch;
-    if (m_window.openOptions)
-        hooks.proxyOptions = [this] { m_window.openOptions(1); }; // the Proxy Server page
+    hooks.proxyOptions = [this] { emit optionsWanted(1); }; // the Proxy Server page
     return hooks;
 }
 

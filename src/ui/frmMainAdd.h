@@ -9,18 +9,21 @@
 struct AppCore;
 struct HandOffDialog;
 struct NewJobHooks;
+class MainMenus;
+class MainToolbars;
 class QAction;
-class frmMain;
+class QMainWindow;
 class frmNewDown1;
 
 // The main window's way in for new jobs: the Jobs menu's three "Add" entries
 // and their toolbar buttons, Ctrl+V and dropped URLs (mode 1 with the URL),
 // the download list's export and import, and the keyboard shortcuts of the
-// menus. Commands that are not built yet stay disabled.
+// menus. Commands that are not built yet stay disabled. It reports back to
+// the window by signals.
 class MainAddCommands : public QObject {
     Q_OBJECT
 public:
-    MainAddCommands(frmMain &window, AppCore &core);
+    MainAddCommands(AppCore &core, MainMenus &menus, MainToolbars &toolbars, QMainWindow &window);
 
     int NewJobMode = 1; // the mode the dialog opens in
 
@@ -47,7 +50,7 @@ public:
     // referer, comment, the browser's user agent and cookies (mode 4: the
     // page's links in ListView1).
     QVector<int> openHandOff(const HandOffDialog &request);
-    bool dialogOpen() const { return m_dialogOpen; }
+    bool isDialogOpen() const { return m_dialogOpen; }
     // Ctrl+V: the clipboard's URL into mode 1; false when it holds none.
     bool pasteUrl();
     void exportList(); // mnuFile_Export
@@ -58,7 +61,9 @@ public:
     static const QStringList &unbuiltCommands();
 
 signals:
-    void dialogClosed(); // the new-job dialog has closed, whoever opened it
+    void dialogClosed();         // the new-job dialog has closed, whoever opened it
+    void jobsAdded();            // the dialog added jobs (before dialogClosed)
+    void optionsWanted(int tab); // the dialog asks for the options on `tab`
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,8 +76,10 @@ private:
     NewJobHooks dialogHooks();
     void status(const QString &text);
 
-    frmMain &m_window;
     AppCore &m_core;
+    MainMenus &m_menus;
+    MainToolbars &m_toolbars;
+    QMainWindow &m_window;
     std::function<void(const NewSearchValues &)> m_addNewSearch;
     QAction *m_paste = nullptr;
     QString m_lastExportPath; // remembered while the program runs

@@ -1,16 +1,21 @@
-// The main window's side of the download engine: the eight slots, the hooks
-// of the job lists and the detail panel following the selected job.
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+// The main window's side of the download engine and the page search: its
+// session, the job commands of the menus, the detail panel following the
+// selected job and the search slot.
+#include "base/OleDate.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobCommands.h"
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "engine/frmCreateFile.h"
 #include "engine/frmJobmessage.h"
+#include "search/SearchSlot.h"
+#include "session/AppCore.h"
+#include "session/DownloadSession.h"
+#include "ui/DoneNotifier.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
+#include "ui/MainSearchCommands.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
@@ -23,69 +28,58 @@ frmJobmessage *frmMain::jobMessageWindow() {
     return m_jobMessage;
 }
 
+DownloadEvents *frmMain::events() const {
+    return &m_session->events();
+}
+
+JobLog *frmMain::jobLog() const {
+    return &m_session->log();
+}
+
+JobCommands *frmMain::jobCommands() const {
+    return &m_session->commands();
+}
+
+JobDbAutoSave *frmMain::autoSave() const {
+    return &m_session->autoSave();
+}
+
 void frmMain::connectEngine() {
-    m_log = std::make_unique<JobLog>();
-    m_events = std::make_unique<DownloadEvents>(m_core, *m_log);
+    m_session = std::make_unique<DownloadSession>(m_core, m_io);
     m_createFile = new frmCreateFile(this);
-    DownloadEvents *events = m_events.get();
-    JobLists &lists = m_core.lists;
-    MainView &view = m_core.view;
-
-    lists.startRule = [events](int job, int) { events->StartRule(job); };
-    lists.slotOfJob = [events](int job) { return events->SlotOfJob(job); };
-    lists.liveSpeed = [events](int job) { return events->LiveSpeed(job); };
-    lists.partLog = [this](int job, int part, ListRowModel &list) {
-        const int row = m_core.lvNowDown.rowOfKey(DownloadEvents::RowKey(job));
-        if (row < 0) return;
-        const QString &tag = m_core.lvNowDown.row(row).tag;
-        for (const JobLogRow &line : m_log->LookSearchLogLv(tag, part, 0)) {
-            const int r = list.addRow({}, line.timeText, line.iconKey);
-            list.setSubItem(r, 1, line.text);
-            list.setTag(r, QString::number(line.icon));
-        }
-    };
-    m_commands = std::make_unique<JobCommands>(m_core, *events);
-    m_autoSave = std::make_unique<JobDbAutoSave>(*events, [this] {
-        QString error;
-        return m_io.save(m_core.tree, m_core.DownJobs, m_core.paths.JobDbPath, &error);
-    });
-    connect(m_commands.get(), &JobCommands::JobsPaused, m_autoSave.get(), &JobDbAutoSave::saveSoon);
-    pauseAll = [this] { m_commands->PauseAll(); };
-    // A job added after the load reaches the database soon.
-    lists.jobListed = [this](int) {
-        if (m_loaded) m_autoSave->saveSoon();
-    };
+    DownloadEvents *events = &m_session->events();
+    pauseAll = [this] { m_session->commands().PauseAll(); };
     connectJobCommands();
+    connect(events, &DownloadEvents::JobFinished, new DoneNotifier(m_core.DownJobs, *this),
+            &DoneNotifier::jobFinished);
 
-    // The selection the engine's display step looks at follows the view.
-    connect(&view, &MainView::detailJobChanged, events, [this, events](int job) {
-        events->SelectedJob = job;
-        events->SelectedSlot = job != 0 ? m_core.view.SelectedSlot : 0;
-    });
-    connect(&view, &MainView::detailPageChanged, events, [this, events](int page) {
-        const int slot = m_core.view.SelectedSlot;
-        if (slot >= 1 && slot <= DownloadEvents::kSlots)
-            events->SelectedPart[slot] = page > 0 ? quint8(page) : DownloadEvents::kWholeJob;
-    });
     connect(events, &DownloadEvents::SlotStarted, this, [this](int slot, int job) {
         m_core.view.SlotPage[slot] = 0; // a new job starts on its information list
         // A selected job that starts shows its details at once.
         if (job == m_core.view.SelectedJob && m_core.view.SelectedSlot == 0)
             m_core.view.selectNowDownJob(job);
     });
-    connect(events, &DownloadEvents::PartsRedraw, this,
-            [this, events](int slot) { m_core.view.jobProgressed(events->SlotJob[slot]); });
+    // The detail panel follows the reports of the job it shows: the picture
+    // and the information list, or the log of the part on show.
+    connect(events, &DownloadEvents::PartsRedraw, this, [this, events](int slot) {
+        const int job = events->slot(slot).jobIndex;
+        if (job != 0 && job == m_downInfo->job() && m_downInfo->page() <= 0)
+            m_core.view.jobProgressed(job);
+    });
     connect(events, &DownloadEvents::LogListRebuild, this, [this, events](int slot, int part) {
-        const int job = events->SlotJob[slot];
-        if (job != 0 && job == m_core.view.SelectedJob && m_downInfo->page() == part)
+        const int job = events->slot(slot).jobIndex;
+        if (job != 0 && job == m_downInfo->job() && m_downInfo->page() == part)
             m_core.lists.ShowPartLog(job, part);
     });
+    // A selected job shown without details gets its parts tree as it connects.
     connect(events, &DownloadEvents::PartsTreeRebuild, this, [this, events](int slot) {
-        const int job = events->SlotJob[slot];
-        if (job != 0 && job == m_core.view.SelectedJob) m_core.lists.FillDetailTree(job);
+        const int job = events->slot(slot).jobIndex;
+        if (job != 0 && m_downInfo->job() == 0 && job == m_core.view.SelectedJob)
+            m_core.lists.FillDetailTree(job);
     });
-    connect(events, &DownloadEvents::SelectionCleared, this,
-            [this] { m_core.view.selectNowDownJob(0); });
+    connect(events, &DownloadEvents::RowRemoved, this, [this](int job) {
+        if (job == m_downInfo->job()) m_core.view.selectNowDownJob(0);
+    });
     connect(events, &DownloadEvents::StatusBarRefresh, this, [this] {
         statusPanel(1)->setText(QStringLiteral("MoorQuill ") + m_core.paths.AppVersion);
     });
@@ -109,7 +103,7 @@ int frmMain::selectedNowDownRow() const {
 
 void frmMain::connectJobCommands() {
     // The pop-up entries and the toolbar buttons trigger these menu entries.
-    JobCommands *commands = m_commands.get();
+    JobCommands *commands = &m_session->commands();
     const std::pair<const char *, std::function<void()>> entries[] = {
         {"mnuJob_Begin", [this, commands] { commands->StartJob(selectedNowDownRow()); }},
         {"mnuJob_Pause", [this, commands] { commands->PauseJob(selectedNowDownRow()); }},
@@ -123,4 +117,11 @@ void frmMain::connectJobCommands() {
                     EnabledTb();
                 });
     }
+}
+
+void frmMain::connectSearch() {
+    m_search = std::make_unique<SearchSlot>(m_core.search(), m_core.view, m_session->log());
+    m_searchCommands = new MainSearchCommands(m_core, *m_search, *m_menus, *m_lists, *this);
+    connect(m_searchCommands, &MainSearchCommands::searchesChanged, this, &frmMain::EnabledTb);
+    connect(m_searchCommands, &MainSearchCommands::statusText, m_statusPanel[1], &QLabel::setText);
 }

@@ -1,10 +1,10 @@
 // The main window's Help menu: the update check, the home page and the
 // tell-a-friend mailer (also on the tray's pop-up menu).
-#include "core/AppCore.h"
 #include "mail/frmTellFriend.h"
 #include "mail/modMXQuery.h"
 #include "platform/AppFolder.h"
 #include "platform/RegistryStore.h"
+#include "session/AppCore.h"
 #include "ui/MainMenus.h"
 #include "ui/frmMain.h"
 #include "update/UpdateConfig.h"

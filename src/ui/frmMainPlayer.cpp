@@ -1,16 +1,16 @@
 #include "ui/frmMainPlayer.h"
 
-#include "core/AppCore.h"
+#include "player/MoviePlayer.h"
+#include "player/MoviePlayerLoader.h"
+#include "session/AppCore.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
-#include "ui/MoviePlayer.h"
-#include "ui/MoviePlayerLoader.h"
 #include "ui/Resizer.h"
-#include "ui/frmMain.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -20,10 +20,10 @@
 #include <QToolButton>
 #include <QTreeView>
 
-frmMainPlayer::frmMainPlayer(frmMain &main, AppCore &core)
-    : QObject(&main), createPlayer(loadMoviePlayer), m_main(main), m_core(core) {
+frmMainPlayer::frmMainPlayer(AppCore &core, const Places &places, QObject *parent)
+    : QObject(parent), createPlayer(loadMoviePlayer), m_core(core), m_places(places) {
     setObjectName(QStringLiteral("frmMainPlayer"));
-    m_slider = main.fileInfo()->findChild<QSlider *>(QStringLiteral("Slider1"));
+    m_slider = places.fileInfo.findChild<QSlider *>(QStringLiteral("Slider1"));
     m_slider->setRange(0, 0);
     // Pressing stops following; releasing follows again; a scroll by the user
     // (never the refresh's own setValue) seeks and plays.
@@ -53,8 +53,7 @@ frmMainPlayer::frmMainPlayer(frmMain &main, AppCore &core)
     connect(m_timer2, &QTimer::timeout, this, &frmMainPlayer::FollowTick);
     m_timer2->start();
 
-    main.playMovie = [this](const QString &path) { loadMovie(path); };
-    MainMenus *menus = main.menus();
+    MainMenus *menus = &places.menus;
     auto on = [this, menus](const char *name, std::function<void()> run) {
         connect(menus->action(QString::fromLatin1(name)), &QAction::triggered, this,
                 [run] { run(); });
@@ -65,14 +64,9 @@ frmMainPlayer::frmMainPlayer(frmMain &main, AppCore &core)
     on("mnuOption_PorSwf", [this] { runKey(QStringLiteral("Last")); });
     on("mnuOption_NextSwf", [this] { runKey(QStringLiteral("Next")); });
     on("mnuOption_ViewSwf", [this] { runKey(QStringLiteral("FullS")); });
-    connect(main.toolbars(), &MainToolbars::operClicked, this, &frmMainPlayer::runKey);
-
-    // The size the upper list is given back follows the user's dragging.
-    Resizer *r2 = main.resizer2();
-    connect(r2, &Resizer::SizeChanged, this, [this, r2] {
-        if (m_main.TrackUpperListSize && r2->Control1Visible())
-            r2->Tag = QString::number(r2->Control1Size());
-    });
+    connect(&places.toolbars, &MainToolbars::operClicked, this, &frmMainPlayer::runKey);
+    // A damaged movie is not played: what played before stops.
+    connect(&core.view, &MainView::movieRefused, this, [this] { runKey(QStringLiteral("Stop")); });
 }
 
 void frmMainPlayer::runKey(const QString &key) {
@@ -93,7 +87,7 @@ void frmMainPlayer::runKey(const QString &key) {
 
 void frmMainPlayer::loadMovie(const QString &path) {
     if (!m_player) {
-        QWidget *place = m_main.fileInfo()->playerPlace();
+        QWidget *place = m_places.fileInfo.playerPlace();
         m_player = createPlayer ? createPlayer(place) : nullptr;
         if (!m_player) return;
         auto *fill = new QVBoxLayout(place);
@@ -127,10 +121,9 @@ void frmMainPlayer::FollowTick() {
         position =
             QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
     }
-    m_main.statusPanel(2)->setText(movie + QLatin1Char(' ') + position);
+    m_places.status.setText(QFileInfo(movie).fileName() + QLatin1Char(' ') + position);
     const bool ended = movieEnded();
-    if (ended && !m_ended &&
-        m_main.menus()->action(QStringLiteral("mnuOption_Auto"))->isChecked()) {
+    if (ended && !m_ended && m_places.menus.action(QStringLiteral("mnuOption_Auto"))->isChecked()) {
         m_ended = true;
         stepMovie(1);
     }
@@ -161,7 +154,7 @@ void frmMainPlayer::seek() {
 }
 
 void frmMainPlayer::stepMovie(int delta) {
-    QTreeView *list = m_main.lists()->lvHaveDown();
+    QTreeView *list = m_places.lists.lvHaveDown();
     QItemSelectionModel *selection = list->selectionModel();
     const QModelIndexList rows = selection->selectedRows();
     if (rows.isEmpty()) return;
@@ -174,21 +167,20 @@ void frmMainPlayer::stepMovie(int delta) {
     const QModelIndex next = list->model()->index(target, 0);
     selection->setCurrentIndex(next,
                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ScrollList();
-    m_core.view.selectCompletedJob(m_main.lists()->completedJobAt(next));
-    m_main.EnabledTb();
+    ScrollList(); // the new current row is chosen (and played) as the selection moves
+    emit selectionStepped();
 }
 
 void frmMainPlayer::ScrollList() {
-    QTreeView *list = m_main.lists()->lvHaveDown();
+    QTreeView *list = m_places.lists.lvHaveDown();
     const int count = list->model()->rowCount();
     if (list->isVisible() && count >= 2) list->scrollTo(list->model()->index(count - 2, 0));
 }
 
 void frmMainPlayer::FullScreen() {
-    MainMenus *menus = m_main.menus();
-    Resizer *r2 = m_main.resizer2();
-    Resizer *r4 = m_main.fileInfo()->resizer4();
+    MainMenus *menus = &m_places.menus;
+    Resizer *r2 = &m_places.upperSplit;
+    Resizer *r4 = m_places.fileInfo.resizer4();
     const bool entering = !IsFullScreen;
     // Entering hides each bar that is shown; leaving shows each that is hidden.
     for (const char *name : {"mnuView_ToolBar", "mnuView_State", "mnuView_Tree"}) {
@@ -196,9 +188,9 @@ void frmMainPlayer::FullScreen() {
         if (toggle->isChecked() == entering) toggle->trigger();
     }
     const bool upperShown =
-        r2->Control1Visible() && m_main.lists()->currentWidget() == m_main.lists()->lvHaveDown();
+        r2->Control1Visible() && m_places.lists.currentWidget() == m_places.lists.lvHaveDown();
     if (entering ? upperShown : !r2->Control1Visible())
-        emit m_main.toolbars()->operClicked(QStringLiteral("lvD"));
+        emit m_places.toolbars.operClicked(QStringLiteral("lvD"));
     r4->setControl2Visible(!entering);
     IsFullScreen = entering;
 }

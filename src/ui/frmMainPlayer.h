@@ -4,12 +4,17 @@
 #include <functional>
 
 struct AppCore;
+class FileInfoPanel;
+class JobListPanel;
+class MainMenus;
+class MainToolbars;
 class MoviePlayer;
+class QLabel;
 class QSlider;
 class QTimer;
 class QToolButton;
 class QWidget;
-class frmMain;
+class Resizer;
 
 // The main window's movie player panel: loads a clicked finished movie into
 // `flash1`, keeps `Slider1` and the status text in step with it (`Timer2`),
@@ -18,7 +23,16 @@ class frmMain;
 class frmMainPlayer : public QObject {
     Q_OBJECT
 public:
-    frmMainPlayer(frmMain &main, AppCore &core);
+    // The parts of the main window the panel works with.
+    struct Places {
+        MainMenus &menus;
+        MainToolbars &toolbars;
+        JobListPanel &lists;
+        FileInfoPanel &fileInfo;
+        Resizer &upperSplit; // Resizer2: the job lists above the lower panes
+        QLabel &status;      // the status bar's second panel
+    };
+    frmMainPlayer(AppCore &core, const Places &places, QObject *parent);
 
     // Makes the player in its place; the player library by default, a
     // stand-in in tests. May return nullptr (no player: movies do not play).
@@ -39,14 +53,17 @@ public:
     void stepMovie(int delta);
     void FullScreen();
 
+signals:
+    void selectionStepped(); // stepMovie moved the selection of lvHaveDown
+
 private:
     void runKey(const QString &key);
     void seek();
     void ScrollList();
     bool movieEnded();
 
-    frmMain &m_main;
     AppCore &m_core;
+    Places m_places;
     MoviePlayer *m_player = nullptr;
     QSlider *m_slider;
     QToolButton *m_mute;

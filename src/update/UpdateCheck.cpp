@@ -1,5 +1,6 @@
 #include "update/UpdateCheck.h"
 
+#include "engine/HttpExchange.h"
 #include "engine/PartTransport.h"
 #include "update/UpdateConfig.h"
 
@@ -27,9 +28,9 @@ void UpdateCheck::closeSocket() {
     sock->deleteLater();
 }
 
-QByteArray UpdateCheck::RequestText(const QString &host) {
+QByteArray UpdateCheck::RequestText(const QString &host, quint16 port, bool overTls) {
     return "GET /newmoorquill.txt HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\nHost: " +
-           host.toLatin1() + "\r\nConnection: close\r\n\r\n";
+           HttpExchange::HostValue(host, port, overTls) + "\r\nConnection: close\r\n\r\n";
 }
 
 QString UpdateCheck::ErrorText(int number, const QString &description) {
@@ -56,6 +57,7 @@ int UpdateCheck::ErrorNumber(int qtSocketError) {
 void UpdateCheck::Start(const QString &host, quint16 port, const QString &appVersion) {
     closeSocket();
     m_host = host;
+    m_port = port;
     m_appVersion = appVersion;
     m_verdict = UpdateVerdict();
     UpdateResponse.clear();
@@ -79,7 +81,7 @@ void UpdateCheck::Start(const QString &host, quint16 port, const QString &appVer
     sock->setProxy(QNetworkProxy::NoProxy);
     PartTransport::ConnectReady(sock, this, [this, sock] {
         setLabel(UpdateText::connected());
-        sock->write(RequestText(m_host));
+        sock->write(RequestText(m_host, m_port, tls));
         UpdateResponse.clear();
     });
     connect(sock, &QTcpSocket::readyRead, this,

@@ -23,7 +23,8 @@ public:
     // Connects to host:port and starts the check.
     void Start(const QString &host, quint16 port, const QString &appVersion);
     // The request, byte for byte.
-    static QByteArray RequestText(const QString &host);
+    // "Host:" carries the port when it is not the scheme's default.
+    static QByteArray RequestText(const QString &host, quint16 port = 80, bool overTls = false);
     // "Error:" + number + description for a socket error.
     static QString ErrorText(int number, const QString &description);
     // The number of a socket error: the Winsock number of the same failure
@@ -50,6 +51,7 @@ private:
     QTcpSocket *m_socket = nullptr;
     QTimer *m_timer;
     QString m_host;
+    quint16 m_port = 80;
     QString m_appVersion;
     QString m_label;
     UpdateVerdict m_verdict;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/HostPort.h"
+#include "base/HostPort.h"
 
 #include <QString>
 

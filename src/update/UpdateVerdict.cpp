@@ -1,6 +1,6 @@
 #include "update/UpdateVerdict.h"
 
-#include "core/NumberText.h"
+#include "base/NumberText.h"
 
 #include <QRegularExpression>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "update/frmCheckNew.h"
 
-#include "ui/PlaceDialog.h"
+#include "kit/PlaceDialog.h"
 #include "update/UpdateCheck.h"
 
 #include <QApplication>

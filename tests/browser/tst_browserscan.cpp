@@ -16,12 +16,11 @@
 #include "common/HelperProcess.h"
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
-#include "dialogs/EditBoxes.h"
 #include "dialogs/frmNewDown1.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 #include "ui/MainHandOff.h"
 #include "ui/MainTopWindow.h"
-#include "ui/MsgBox.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -106,9 +105,9 @@ void tst_BrowserScan::initTestCase() {
     m_channel = m_window->handOff()->scanChannel();
     m_channel->listenTo(m_server);
     connect(m_server, &HandOffServer::pageScanned, m_window.get(), &frmMain::receivePageScan);
-    MsgBox::setHandler([this](QWidget *, const QString &text) { m_boxes << text; });
-    EditBoxes::setHandler([this](EditBoxes::Kind, const QString &text) {
+    MsgBox::setHandler([this](MsgBox::Kind kind, const QString &text) {
         m_boxes << text;
+        if (kind == MsgBox::Kind::Plain) return false;
         return m_answers.isEmpty() ? false : m_answers.takeFirst();
     });
     // The new-job dialog is modal: noted and cancelled.
@@ -151,7 +150,6 @@ void tst_BrowserScan::cleanupTestCase() {
     m_chromium.stop(); // first: its hosts talk to the server
     m_dialogWatch.stop();
     MsgBox::setHandler({});
-    EditBoxes::setHandler({});
     m_window.reset();
     delete m_server;
 }
@@ -171,7 +169,7 @@ void tst_BrowserScan::pickerListsAndSavesMovies() {
     // The drop window as the program shows it at start; its picker pressed,
     // moved onto the browser's page and released.
     m_window->handOff()->topWindow()->showAtStart();
-    frmTop *top = m_window->handOff()->topWindow()->window();
+    frmTop *top = m_window->handOff()->topWindow()->dropWindow();
     QVERIFY(top);
     top->move(1100, 100);
     QVERIFY(QTest::qWaitForWindowExposed(top));
@@ -181,7 +179,7 @@ void tst_BrowserScan::pickerListsAndSavesMovies() {
     QTRY_COMPARE(top->Image2->cursor().shape(), Qt::CrossCursor); // the press arrived
     QVERIFY(xdotool({"mousemove", "400", "300"}));
     QVERIFY(xdotool({"mousemove", "500", "400"}));
-    QTRY_COMPARE_WITH_TIMEOUT(m_core.FoundCount, 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_core.scan.FoundCount, 2, 10000);
     QVERIFY(xdotool({"mouseup", "1"}));
 
     // Through Timer1 the save dialog lists both, in the page's order.
@@ -190,7 +188,7 @@ void tst_BrowserScan::pickerListsAndSavesMovies() {
     QCOMPARE(rows(), (QStringList{m_cached, m_notCached}));
     QCOMPARE(dialog->Label1->text(),
              QStringLiteral("Moorquill total have found 2 Flash files in Ie window."));
-    QCOMPARE(m_core.FoundBrowser, QStringLiteral("chromium"));
+    QCOMPARE(m_core.scan.FoundBrowser, QStringLiteral("chromium"));
 
     // The cached movie: copied byte for byte as a finished job.
     dialog->ListView1->setCurrentRow(0);
@@ -229,7 +227,7 @@ void tst_BrowserScan::menuEntryScansThePage() {
     QVERIFY(xdotool({"key", "s"}));
     QTRY_VERIFY_WITH_TIMEOUT(saveDialog() && saveDialog()->isVisible(), 10000);
     QCOMPARE(rows(), (QStringList{m_cached, m_notCached}));
-    QCOMPARE(m_core.FoundCount, 0);
+    QCOMPARE(m_core.scan.FoundCount, 0);
 }
 
 QTEST_MAIN(tst_BrowserScan)

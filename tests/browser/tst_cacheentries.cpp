@@ -6,7 +6,6 @@
 #include "common/TestFiles.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <brotli/encode.h>
@@ -333,13 +332,10 @@ void TestCacheEntries::hostileFolder() {
     }
     QVERIFY(writeFileBytes(dir.filePath("fffffffffffffff3_0"),
                            W::chromium(kChromiumKey, "the movie", okHead(9))));
-    QElapsedTimer timer;
-    timer.start();
     BrowserCache cache(CacheFolders::fromDirs({dir.path()}));
     QVERIFY(cache.IsInCache(QString::fromLatin1(kUrl)));
     QCOMPARE(cache.entry().path, dir.filePath("fffffffffffffff3_0"));
     QVERIFY(!cache.IsInCache("http://missing.test/a.swf"));
-    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestCacheEntries)

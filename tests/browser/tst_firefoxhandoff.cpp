@@ -9,8 +9,8 @@
 #include "common/FaultHttpServer.h"
 #include "common/HelperProcess.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
 #include "dialogs/frmNewDown1.h"
+#include "session/AppCore.h"
 #include "ui/MainHandOff.h"
 #include "ui/frmMain.h"
 

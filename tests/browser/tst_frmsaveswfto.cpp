@@ -3,10 +3,10 @@
 #include "browser/CacheSave.h"
 #include "browser/frmSaveSwfto.h"
 #include "common/EditFixture.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
-#include "ui/FakePlayer.h"
-#include "ui/MsgBox.h"
+#include "common/JobFields.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
+#include "player/FakePlayer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -37,21 +37,20 @@ struct Rig {
         writeFileBytes(
             cacheDir.filePath("00000000000000aa_0"),
             CacheEntryWriter::chromium(key, kMovie, "HTTP/1.1 200 OK\nContent-Length: 9\n"));
-        MsgBox::setHandler([this](QWidget *, const QString &text) { boxes << text; });
-        EditBoxes::setHandler([this](EditBoxes::Kind, const QString &text) {
+        MsgBox::setHandler([this](MsgBox::Kind kind, const QString &text) {
             boxes << text;
+            if (kind == MsgBox::Kind::Plain) return false;
             return answers.isEmpty() ? false : answers.takeFirst();
         });
     }
     ~Rig() {
         MsgBox::setHandler({});
-        EditBoxes::setHandler({});
         DialogKit::setBrowseHandler({});
         delete dialog;
     }
     frmSaveSwfto &open(const QStringList &found) {
-        f.core.FoundMovies = found;
-        f.core.FoundCount = int(found.size());
+        f.core.scan.FoundMovies = found;
+        f.core.scan.FoundCount = int(found.size());
         showFoundMovies(f.core, dialog, [this] {
             auto *d = new frmSaveSwfto(
                 f.core, f.commit(),
@@ -105,8 +104,8 @@ void TestFrmSaveSwfto::opensWithTheScanList() {
     QVERIFY(d.isVisible());
     QCOMPARE(d.Label1->text(), QString("Moorquill total have found 4 Flash files in Ie window."));
     QCOMPARE(r.rows(), (QStringList{kCached, kMissing, kCached, "http://a.test/x.swf"}));
-    QCOMPARE(r.f.core.FoundCount, 0);
-    QVERIFY(r.f.core.FoundMovies.isEmpty());
+    QCOMPARE(r.f.core.scan.FoundCount, 0);
+    QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
     QVERIFY(!showFoundMovies(r.f.core, r.dialog, [] { return nullptr; })); // nothing waits
     for (const char *name :
          {"ListView1", "myFlash1", "Slider1", "txtRename", "txtSaveAs1", "txtComment", "cmbClass1",
@@ -151,13 +150,11 @@ void TestFrmSaveSwfto::savesCachedMovieAsFinishedJob() {
     QCOMPARE(r.rows(), QStringList{kMissing});
     QCOMPARE(r.saved.size(), 1);
     const DownJobRecord &job = r.f.core.DownJobs[r.saved.first()];
-    QCOMPARE(job.State, int(StateComplete));
-    QCOMPARE(job.CategoryKey, QString("101k"));
-    QCOMPARE(job.SavePath, target);
-    QCOMPARE(job.Comment, QString("from the page"));
-    QCOMPARE(job.TotalSize, qint32(kMovie.size()));
-    QCOMPARE(job.Received, qint32(kMovie.size()));
-    QVERIFY(job.Url.isEmpty());
+    COMPARE_FIELDS(job, QString("{'State': 4, 'CategoryKey': '101k', 'SavePath': '%1', 'Url': '',"
+                                "'Comment': 'from the page', 'TotalSize': %2, 'Received': %2}")
+                            .arg(target)
+                            .arg(kMovie.size())
+                            .toUtf8());
     QVERIFY(job.CreateTime > 0);
     // The job database on disk holds it.
     const auto saved = r.f.reload();
@@ -255,8 +252,8 @@ void TestFrmSaveSwfto::laterScanAppendsWithoutDuplicates() {
     r.open({kMissing, kCached, kMissing, "http://b.test/c.swf"});
     QCOMPARE(r.dialog.data(), first);
     QCOMPARE(r.rows(), (QStringList{kCached, kCached, kMissing, "http://b.test/c.swf"}));
-    QCOMPARE(r.f.core.FoundCount, 0);
-    QVERIFY(r.f.core.FoundMovies.isEmpty());
+    QCOMPARE(r.f.core.scan.FoundCount, 0);
+    QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
     QCOMPARE(first->Label1->text(),
              QString("Moorquill total have found 4 Flash files in Ie window."));
 }

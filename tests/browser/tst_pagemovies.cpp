@@ -1,5 +1,5 @@
 #include "browser/PageMovies.h"
-#include "core/AppCore.h"
+#include "session/FoundMovieList.h"
 
 #include <QtTest>
 
@@ -122,13 +122,13 @@ void TestPageMovies::hostileElements() {
 }
 
 void TestPageMovies::storeScanReplacesList() {
-    AppCore core;
-    core.FoundMovies = QStringList{"old"};
-    core.FoundCount = 1;
-    QCOMPARE(PageMovies::storeScan(core, {"http://a.test/p", {embed("x.swf"), embed("y.swf")}}), 2);
-    QCOMPARE(core.FoundMovies, (QStringList{"http://a.test/x.swf", "http://a.test/y.swf"}));
-    QCOMPARE(PageMovies::storeScan(core, {"about:blank", {embed("x.swf")}}), 0);
-    QVERIFY(core.FoundMovies.isEmpty());
+    FoundMovieList scan;
+    scan.FoundMovies = QStringList{"old"};
+    scan.FoundCount = 1;
+    QCOMPARE(PageMovies::storeScan(scan, {"http://a.test/p", {embed("x.swf"), embed("y.swf")}}), 2);
+    QCOMPARE(scan.FoundMovies, (QStringList{"http://a.test/x.swf", "http://a.test/y.swf"}));
+    QCOMPARE(PageMovies::storeScan(scan, {"about:blank", {embed("x.swf")}}), 0);
+    QVERIFY(scan.FoundMovies.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPageMovies)

@@ -5,7 +5,7 @@
 #include "browser/WindowPicker.h"
 #include "browser/frmDragMessage.h"
 #include "common/X11TestDisplay.h"
-#include "core/AppCore.h"
+#include "session/AppCore.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -95,8 +95,8 @@ void TestWindowPicker::initTestCase() {
 
 void TestWindowPicker::init() {
     m_saved = -1;
-    m_core.FoundCount = 0;
-    m_core.FoundMovies.clear();
+    m_core.scan.FoundCount = 0;
+    m_core.scan.FoundMovies.clear();
     m_channel = new FakeChannel;
     m_top = new QWidget(nullptr, Qt::FramelessWindowHint);
     m_top->setGeometry(20, 20, 120, 60);
@@ -114,7 +114,7 @@ void TestWindowPicker::init() {
     m_main->setGeometry(20, 900, 100, 60);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_top));
-    m_picker = new WindowPicker(m_image2, m_core);
+    m_picker = new WindowPicker(m_image2, m_core.scan);
     QVERIFY(m_picker->isAvailable());
     m_picker->setPictures(m_image3, m_image4);
     m_picker->setMainWindow(m_main, &m_saved);
@@ -199,8 +199,8 @@ void TestWindowPicker::dropOnPage() {
         QCOMPARE(message->pos(), at + QPoint(16, 16));
         QCOMPARE(m_picker->highlight()->geometry(), kChromium);
     }
-    QCOMPARE(m_core.FoundCount, found);
-    QCOMPARE(int(m_core.FoundMovies.size()), found);
+    QCOMPARE(m_core.scan.FoundCount, found);
+    QCOMPARE(int(m_core.scan.FoundMovies.size()), found);
 
     release();
     QCOMPARE(handOver.size(), found > 0 ? 1 : 0);
@@ -228,7 +228,7 @@ void TestWindowPicker::rescansOnlyAfterLeaving() {
     QTRY_VERIFY(!message->isVisible());
     QVERIFY(!m_picker->highlight()->isVisible());
     QCOMPARE(m_channel->requests.size(), 1);
-    QCOMPARE(m_core.FoundCount, 2); // the last page's list still waits
+    QCOMPARE(m_core.scan.FoundCount, 2); // the last page's list still waits
     // Back: scanned again.
     moveTo(centre(kChromium));
     QTRY_COMPARE(m_channel->requests.size(), 2);
@@ -247,7 +247,7 @@ void TestWindowPicker::staleAnswersIgnored() {
     QTRY_COMPARE(m_channel->requests.size(), 2);
     QCOMPARE(m_channel->requests[1].target.pid, 4243);
     m_channel->answer(0); // the first window answers after the pointer left it
-    QCOMPARE(m_core.FoundCount, 0);
+    QCOMPARE(m_core.scan.FoundCount, 0);
     QVERIFY(!m_picker->dragMessage()->isVisible());
     QVERIFY(!m_picker->highlight()->isVisible());
     // Back to the first window: its old answer arrives again and is dropped,
@@ -256,14 +256,14 @@ void TestWindowPicker::staleAnswersIgnored() {
     QTRY_COMPARE(m_channel->requests.size(), 3);
     m_channel->answer(1);
     m_channel->answer(0);
-    QCOMPARE(m_core.FoundCount, 0);
+    QCOMPARE(m_core.scan.FoundCount, 0);
     m_channel->answer(2);
-    QCOMPARE(m_core.FoundCount, 2);
+    QCOMPARE(m_core.scan.FoundCount, 2);
     QCOMPARE(m_picker->dragMessage()->Label1->text(),
              QString("Moorquill have found 2 Flash files in this IE window."));
     QCOMPARE(m_picker->highlight()->geometry(), kChromium);
     m_channel->answer(2); // answered twice: no harm
-    QCOMPARE(m_core.FoundCount, 2);
+    QCOMPARE(m_core.scan.FoundCount, 2);
     release();
 }
 
@@ -279,12 +279,12 @@ void TestWindowPicker::dropWaitsForOutstandingScan() {
     QCOMPARE(handOver.size(), 0);
     m_channel->answer(0);
     QCOMPARE(handOver.size(), 1);
-    QCOMPARE(m_core.FoundCount, 2);
+    QCOMPARE(m_core.scan.FoundCount, 2);
     QVERIFY(!m_picker->dragMessage()->isVisible()); // the drag is over
     QVERIFY(!m_picker->highlight()->isVisible());
 
     // A page that never answers: the drop ends at the deadline, with no list.
-    m_core.FoundCount = 0;
+    m_core.scan.FoundCount = 0;
     pressOnPicker();
     moveTo(centre(kChromium2));
     QTRY_COMPARE(m_channel->requests.size(), 2);
@@ -296,12 +296,12 @@ void TestWindowPicker::dropWaitsForOutstandingScan() {
     QTRY_VERIFY(!m_picker->dropWaiting());
     m_channel->answer(2); // too late
     QCOMPARE(handOver.size(), 1);
-    QCOMPARE(m_core.FoundCount, 0);
+    QCOMPARE(m_core.scan.FoundCount, 0);
 }
 
 void TestWindowPicker::inertWithoutX11() {
     QLabel image2;
-    WindowPicker picker(&image2, m_core, std::make_unique<X11Windows>(":4711"));
+    WindowPicker picker(&image2, m_core.scan, std::make_unique<X11Windows>(":4711"));
     QVERIFY(!picker.isAvailable());
     QVERIFY(image2.toolTip().contains("\"Scan this page for Flash movies\""));
     picker.setMainWindow(m_main, &m_saved);

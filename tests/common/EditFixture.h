@@ -5,10 +5,10 @@
 // the sub-category 101k1 "Short") and "MTV" (102k), and helpers that add jobs
 // and read the database back from the file.
 #include "common/TestFiles.h"
-#include "core/AppCore.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
 #include "jobs/JobDatabase.h"
+#include "session/AppCore.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -27,7 +27,7 @@ public:
         core.tree.addNode("Downloaded", "102k", "MTV", "5", "6", folder("down/mtv"));
     }
 
-    DbCommit commit() { return DbCommit{core, {}}; }
+    DbCommit commit() { return core.dbCommit(); }
 
     // A folder below the temporary folder, created, with a trailing '/'.
     QString folder(const QString &name) {

@@ -107,11 +107,8 @@ void FaultHttpServer::serve(QTcpSocket *sock, const QByteArray &request) {
         sock->disconnectFromHost();
         return;
     }
-    if (m_resources.value(path).strictHeaderNames && request.contains("\r\nAccept -Encoding:")) {
-        header = "HTTP/1.1 400 Bad Request\r\nContent-Length: 11\r\n";
-        body = "bad request";
-    } else if (m_resources.value(path).failTimes > 0 &&
-               m_fails[path]++ < m_resources.value(path).failTimes) {
+    if (m_resources.value(path).failTimes > 0 &&
+        m_fails[path]++ < m_resources.value(path).failTimes) {
         const Resource &r = m_resources[path];
         header = r.failStatus + "\r\nContent-Length: 4\r\n";
         if (!r.retryAfter.isEmpty()) header += "Retry-After: " + r.retryAfter + "\r\n";

@@ -21,21 +21,20 @@ public:
     struct Resource {
         QByteArray body;
         QByteArray status = "HTTP/1.1 200 OK";
-        QByteArray location;            // sent as "Location: ..." when not empty
-        bool ranges = true;             // answer "Range: bytes=N-" with 206
-        bool contentLength = true;      // send Content-Length
-        qint64 dropAfter = -1;          // close after this many body bytes (each connection)
-        int dropTimes = -1;             // how many connections drop (-1: all)
-        int chunk = 0;                  // bytes per write (0: all at once)
-        int intervalMs = 0;             // pause between writes
-        bool stall = false;             // send the header, then nothing
-        int headerPieces = 1;           // send the header in this many writes
-        int rangeFailFrom = 0;          // range requests from this byte on get "200" (0: off)
-        bool strictHeaderNames = false; // "400" for a header name with a space
-        bool endless = false;           // send the body again and again until the client closes
-        QByteArray raw;                 // when set: the whole response as it is, then close
-        bool dropPerRange = false;      // count dropTimes for each range start apart
-        QByteArray failStatus;          // answer the first failTimes requests with this
+        QByteArray location;       // sent as "Location: ..." when not empty
+        bool ranges = true;        // answer "Range: bytes=N-" with 206
+        bool contentLength = true; // send Content-Length
+        qint64 dropAfter = -1;     // close after this many body bytes (each connection)
+        int dropTimes = -1;        // how many connections drop (-1: all)
+        int chunk = 0;             // bytes per write (0: all at once)
+        int intervalMs = 0;        // pause between writes
+        bool stall = false;        // send the header, then nothing
+        int headerPieces = 1;      // send the header in this many writes
+        int rangeFailFrom = 0;     // range requests from this byte on get "200" (0: off)
+        bool endless = false;      // send the body again and again until the client closes
+        QByteArray raw;            // when set: the whole response as it is, then close
+        bool dropPerRange = false; // count dropTimes for each range start apart
+        QByteArray failStatus;     // answer the first failTimes requests with this
         int failTimes = 0;
         QByteArray retryAfter; // sent as "Retry-After: ..." with failStatus
         QByteArray etag;       // sent as "ETag: ..."; an If-Range naming another gets "200"

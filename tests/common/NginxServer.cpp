@@ -8,7 +8,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-NginxServer::NginxServer(const QString &extraLocationConfig) : m_extra(extraLocationConfig) {
+NginxServer::NginxServer(const QString &extraConfig, Program program)
+    : m_program(program), m_extra(extraConfig) {
     QDir(m_dir.path()).mkpath(QStringLiteral("www"));
     QDir(m_dir.path()).mkpath(QStringLiteral("logs"));
     QDir(m_dir.path()).mkpath(QStringLiteral("tmp"));
@@ -22,10 +23,26 @@ NginxServer::~NginxServer() {
     }
 }
 
-QString NginxServer::binary() {
-    for (const char *path : {"/usr/sbin/nginx", "/usr/bin/nginx"})
-        if (QFileInfo(QLatin1String(path)).isExecutable()) return QLatin1String(path);
-    return QStandardPaths::findExecutable(QStringLiteral("nginx"));
+QString NginxServer::binary(Program program) {
+    const QString name = program == Nginx ? QStringLiteral("nginx") : QStringLiteral("lighttpd");
+    for (const QString &dir : {QStringLiteral("/usr/sbin/"), QStringLiteral("/usr/bin/")})
+        if (QFileInfo(dir + name).isExecutable()) return dir + name;
+    return QStandardPaths::findExecutable(name);
+}
+
+QString NginxServer::lighttpdConfig() const {
+    QString conf = QStringLiteral("server.document-root = \"%1/www\"\nserver.bind = \"127.0.0.1\"\n"
+                                  "server.port = %2\nserver.errorlog = \"%1/logs/error.log\"\n"
+                                  "index-file.names = (\"index.html\")\n"
+                                  "mimetype.assign = (\".html\" => \"text/html\", \".swf\" => "
+                                  "\"application/x-shockwave-flash\")\n")
+                       .arg(m_dir.path())
+                       .arg(m_port);
+    if (!m_cert.isEmpty())
+        conf += QStringLiteral("server.modules += (\"mod_openssl\")\nssl.engine = \"enable\"\n"
+                               "ssl.pemfile = \"%1\"\nssl.privkey = \"%2\"\n")
+                    .arg(m_cert, m_key);
+    return conf + m_extra + QLatin1Char('\n');
 }
 
 QString NginxServer::url(const QString &file) const {
@@ -67,12 +84,19 @@ bool NginxServer::start(QString *error) {
                                   : QStringLiteral("    ssl_certificate %1;\n    "
                                                    "ssl_certificate_key %2;\n")
                                         .arg(m_cert, m_key));
-    QFile file(d + QStringLiteral("/nginx.conf"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(conf.toUtf8()) < 0) return false;
+    const bool nginx = m_program == Nginx;
+    QFile file(d + (nginx ? QStringLiteral("/nginx.conf") : QStringLiteral("/lighttpd.conf")));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write((nginx ? conf : lighttpdConfig()).toUtf8()) < 0)
+        return false;
     file.close();
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(binary(), {QStringLiteral("-p"), d, QStringLiteral("-c"), file.fileName(),
-                               QStringLiteral("-e"), d + QStringLiteral("/logs/stderr.log")});
+    if (nginx)
+        m_process.start(binary(), {QStringLiteral("-p"), d, QStringLiteral("-c"), file.fileName(),
+                                   QStringLiteral("-e"), d + QStringLiteral("/logs/stderr.log")});
+    else
+        m_process.start(binary(Lighttpd),
+                        {QStringLiteral("-D"), QStringLiteral("-f"), file.fileName()});
     if (!m_process.waitForStarted(5000)) return false;
     // Ready when it accepts a connection.
     const QDeadlineTimer deadline(10000);

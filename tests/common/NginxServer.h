@@ -4,16 +4,18 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// nginx from the system serving a folder on 127.0.0.1 at a free port, with a
-// configuration generated in a temporary folder. available() is false when
-// the nginx binary is missing.
+// nginx (or lighttpd) from the system serving a folder on 127.0.0.1 at a
+// free port, with a configuration generated in a temporary folder.
+// available() is false when the server's binary is missing.
 class NginxServer {
 public:
-    explicit NginxServer(const QString &extraLocationConfig = QString());
+    enum Program { Nginx, Lighttpd };
+    // `extraConfig`: nginx directives of "location /", or lighttpd lines.
+    explicit NginxServer(const QString &extraConfig = QString(), Program program = Nginx);
     ~NginxServer();
 
-    static QString binary(); // empty when not installed
-    bool available() const { return !binary().isEmpty(); }
+    static QString binary(Program program = Nginx); // empty when not installed
+    bool available() const { return !binary(m_program).isEmpty(); }
     // Serve over TLS with this certificate chain and key (PEM files); url()
     // then gives https:// addresses.
     void setTls(const QString &certFile, const QString &keyFile) {
@@ -28,6 +30,9 @@ public:
     bool put(const QString &file, const QByteArray &bytes) const;
 
 private:
+    QString lighttpdConfig() const;
+
+    Program m_program;
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;

@@ -1,5 +1,7 @@
 #include "common/SwfWriter.h"
 
+#include "base/SwfMovie.h"
+
 #include <QtEndian>
 #include <lzma.h>
 #include <zlib.h>
@@ -43,10 +45,10 @@ QByteArray tag(int code, const QByteArray &data) {
     return u16(code << 6 | 0x3f) + length + data;
 }
 
-QByteArray square(int side) {
+QByteArray square(int side, quint32 colour) {
     QByteArray d = u16(1) + rect(side, side);
     d += QByteArray("\x01\x00", 2); // one solid fill style
-    d += QByteArray("\xff\xd0\x40", 3);
+    d += QByteArray(1, char(colour >> 16)) + char(colour >> 8) + char(colour);
     d += '\0'; // no line styles
     Bits b;
     b.put(1, 4);        // fill bits
@@ -80,6 +82,24 @@ QByteArray place(bool first, int x, int y) {
     return d + m.bytes();
 }
 
+QByteArray record(int code, const QByteArray &payload) {
+    return QByteArray(1, char(code)) + u16(int(payload.size())) + payload;
+}
+
+// ConstantPool of the names, then GetURL(name, "_level<n>") for each.
+QByteArray loadActions(const QStringList &names) {
+    QByteArray pool = u16(int(names.size()));
+    for (const QString &name : names)
+        pool += name.toUtf8() + '\0';
+    QByteArray code = record(0x88, pool);
+    for (int i = 0; i < names.size(); ++i) {
+        const int level = i + 1 == names.size() ? 0 : 5 + i;
+        code +=
+            record(0x83, names[i].toUtf8() + '\0' + "_level" + QByteArray::number(level) + '\0');
+    }
+    return code + '\0';
+}
+
 QByteArray lzmaRaw(const QByteArray &in, QByteArray *props) {
     lzma_options_lzma options;
     lzma_lzma_preset(&options, 6);
@@ -101,6 +121,27 @@ QByteArray lzmaRaw(const QByteArray &in, QByteArray *props) {
     return out;
 }
 
+// The 8-byte header (signature set here) and the body stored as `how` says.
+QByteArray packed(QByteArray head, const QByteArray &body, char how) {
+    head[0] = how;
+    if (how == 'C') {
+        uLongf size = compressBound(uLong(body.size()));
+        QByteArray out(int(size), '\0');
+        compress2(reinterpret_cast<Bytef *>(out.data()), &size,
+                  reinterpret_cast<const Bytef *>(body.constData()), uLong(body.size()), 9);
+        out.resize(int(size));
+        return head + out;
+    }
+    if (how == 'Z') {
+        QByteArray props;
+        const QByteArray out = lzmaRaw(body, &props);
+        QByteArray length(4, '\0');
+        qToLittleEndian(quint32(out.size()), length.data());
+        return head + length + props + out;
+    }
+    return head + body;
+}
+
 } // namespace
 
 QByteArray makeSwf(const SwfRecipe &recipe) {
@@ -112,37 +153,32 @@ QByteArray makeSwf(const SwfRecipe &recipe) {
         body += tag(69, QByteArray(recipe.actionScript3 ? "\x08\0\0\0" : "\0\0\0\0", 4));
     const quint32 c = recipe.background;
     body += tag(9, QByteArray(1, char(c >> 16)) + char(c >> 8) + char(c));
-    if (!recipe.actionScript3) body += tag(2, square(side));
+    body += recipe.extraTags;
+    if (!recipe.actionScript3) body += tag(2, square(side, recipe.foreground));
     for (int f = 1; f <= recipe.frames; ++f) {
         if (!recipe.actionScript3) {
             const int x = recipe.frames > 1 ? (w - side) * (f - 1) / (recipe.frames - 1) : 0;
             body += tag(26, place(f == 1, x, (h - side) / 2));
         }
+        if (f == 1 && !recipe.loads.isEmpty()) body += tag(12, loadActions(recipe.loads));
         if (f == recipe.stopFrame) body += tag(12, QByteArray("\x07\x00", 2));
         body += tag(1, {});
     }
     body += u16(0);
 
     QByteArray head(8, '\0');
-    head[0] = recipe.compression;
     head[1] = 'W';
     head[2] = 'S';
     head[3] = char(recipe.version);
     qToLittleEndian(quint32(8 + body.size()), head.data() + 4);
-    if (recipe.compression == 'C') {
-        uLongf size = compressBound(uLong(body.size()));
-        QByteArray packed(int(size), '\0');
-        compress2(reinterpret_cast<Bytef *>(packed.data()), &size,
-                  reinterpret_cast<const Bytef *>(body.constData()), uLong(body.size()), 9);
-        packed.resize(int(size));
-        return head + packed;
-    }
-    if (recipe.compression == 'Z') {
-        QByteArray props;
-        const QByteArray packed = lzmaRaw(body, &props);
-        QByteArray length(4, '\0');
-        qToLittleEndian(quint32(packed.size()), length.data());
-        return head + length + props + packed;
-    }
-    return head + body;
+    return packed(head, body, recipe.compression);
+}
+
+QByteArray swfTag(int code, const QByteArray &data) {
+    return tag(code, data);
+}
+
+QByteArray recompressSwf(const QByteArray &movie, char compression) {
+    const QByteArray plain = uncompressedSwf(movie);
+    return plain.isEmpty() ? QByteArray() : packed(plain.left(8), plain.mid(8), compression);
 }

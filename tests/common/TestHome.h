@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 
 // A fresh application folder for one test: MOORQUILL_HOME points at a new
-// temporary folder for the lifetime of the object.
+// temporary folder, and XDG_CACHE_HOME at its "cache" folder (the movie
+// library's entries and pictures), for the lifetime of the object.
 class TestHome {
 public:
     TestHome();
@@ -14,5 +15,5 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previous;
+    QByteArray m_previous, m_previousCache;
 };

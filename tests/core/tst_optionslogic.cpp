@@ -1,5 +1,5 @@
+#include "base/NumberText.h"
 #include "common/TestFiles.h"
-#include "core/NumberText.h"
 #include "core/OptionsLogic.h"
 
 #include <QFile>
@@ -119,33 +119,6 @@ private slots:
         Settings again;
         loadSettingsAtStartup(path(), again);
         QCOMPARE(readFileBytes(path()), once);
-    }
-
-    void largeProxyListsLoadQuickly_data() {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("proxynum");
-        QTest::newRow("8000 entries") << 8000 << 8000;
-        QTest::newRow("Proxynum 32767, no entries") << 0 << 32767;
-    }
-    void largeProxyListsLoadQuickly() {
-        QFETCH(int, entries);
-        QFETCH(int, proxynum);
-        QByteArray file = "[Proxy]\r\nProxynum=" + QByteArray::number(proxynum) + "\r\n";
-        QByteArray expected = "Proxynum=" + QByteArray::number(entries) + "\r\nDefault=0\r\n";
-        for (int i = 1; i <= entries; ++i) {
-            const QByteArray entry =
-                QByteArray::number(i) + "=p" + QByteArray::number(i) + ":81\r\n";
-            file += entry;
-            expected += entry;
-        }
-        QVERIFY(writeFileBytes(path(), file));
-        QElapsedTimer clock;
-        clock.start();
-        Settings s;
-        loadSettingsAtStartup(path(), s);
-        // Linear work takes well under a second; the former quadratic search took 20 s and more.
-        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(readFileBytes(path()), normalised(kDefaultGeneral, expected, kDefaultOther));
     }
 
     void readValuesAsTheDialogShowsThem() {

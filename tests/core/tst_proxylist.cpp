@@ -1,6 +1,6 @@
+#include "base/clsIniFile.h"
 #include "common/TestFiles.h"
 #include "core/ProxyList.h"
-#include "core/clsIniFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,5 @@
 // The download list file: export bytes and what an import reads.
+#include "common/TestData.h"
 #include "common/TestFiles.h"
 #include "dialogs/DownloadList.h"
 #include "jobs/JobTable.h"
@@ -6,39 +7,31 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-DownJobRecord job(const QString &key, const QString &url) {
-    DownJobRecord r;
-    r.CategoryKey = key;
-    r.Url = url;
-    return r;
-}
-} // namespace
-
 class TestDownloadList : public QObject {
     Q_OBJECT
 private slots:
     void export_ownJobsInTableOrder() {
         JobTable jobs;
-        jobs.add(job("101k", "http://h/c.swf"));
-        jobs.add(job("101k101k", "http://h/sub.swf")); // a sub-category
-        jobs.add(job("101k", "http://h/a b.swf"));
-        jobs.add(job("102k", "http://h/other.swf"));
-        jobs.add(job(
-            "101k", QString::fromUtf8("http://h/\xC3\xA9t\xC3\xA9-\xE2\x82\xAC-\xE4\xB8\xAD.swf")));
+        jobs.add(testJob("101k", 0, "http://h/c.swf"));
+        jobs.add(testJob("101k101k", 0, "http://h/sub.swf")); // a sub-category
+        jobs.add(testJob("101k", 0, "http://h/a b.swf"));
+        jobs.add(testJob("102k", 0, "http://h/other.swf"));
+        jobs.add(
+            testJob("101k", 0,
+                    QString::fromUtf8("http://h/\xC3\xA9t\xC3\xA9-\xE2\x82\xAC-\xE4\xB8\xAD.swf")));
         QCOMPARE(
             DownloadList::exportBytes(jobs, "101k"),
             QByteArray("http://h/c.swf\r\nhttp://h/a b.swf\r\nhttp://h/\xE9t\xE9-\x80-?.swf\r\n"));
         // Jobs that sit only in sub-categories give an empty list.
         JobTable sub;
-        sub.add(job("101k101k", "http://h/x.swf"));
+        sub.add(testJob("101k101k", 0, "http://h/x.swf"));
         QCOMPARE(DownloadList::exportBytes(sub, "101k"), QByteArray());
     }
 
     void export_replacesFileAndReportsFailure() {
         QTemporaryDir dir;
         JobTable jobs;
-        jobs.add(job("k", "http://h/1"));
+        jobs.add(testJob("k", 0, "http://h/1"));
         const QString path = dir.filePath("list.lst");
         QVERIFY(writeFileBytes(path, QByteArray(1000, 'x')));
         QString error;

@@ -2,7 +2,6 @@
 // the records, the tree, the lists, the job database and the files are checked.
 #include "common/EditFixture.h"
 #include "dialogs/CategoryPicker.h"
-#include "dialogs/EditBoxes.h"
 #include "dialogs/frmAddPbf.h"
 #include "dialogs/frmAddPf.h"
 #include "dialogs/frmClassD.h"
@@ -13,6 +12,7 @@
 #include "dialogs/frmDelete.h"
 #include "dialogs/frmMoveto.h"
 #include "jobs/CategoryEdit.h"
+#include "kit/MsgBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,16 +27,16 @@ namespace {
 // Records every box and answers questions with `answer`.
 struct Boxes {
     QStringList texts;
-    QList<EditBoxes::Kind> kinds;
+    QList<MsgBox::Kind> kinds;
     bool answer = false;
     Boxes() {
-        EditBoxes::setHandler([this](EditBoxes::Kind kind, const QString &text) {
+        MsgBox::setHandler([this](MsgBox::Kind kind, const QString &text) {
             kinds << kind;
             texts << text;
             return answer;
         });
     }
-    ~Boxes() { EditBoxes::setHandler({}); }
+    ~Boxes() { MsgBox::setHandler({}); }
 };
 
 void click(QAbstractButton *button) {
@@ -97,7 +97,7 @@ private slots:
         frmClassMoveto dialog(f.core, f.commit(), "101k");
         dialog.tvClass->selectKey("101k1");
         click(dialog.cmdOK);
-        QCOMPARE(boxes.kinds, QList<EditBoxes::Kind>{EditBoxes::Kind::Error});
+        QCOMPARE(boxes.kinds, QList<MsgBox::Kind>{MsgBox::Kind::Error});
         QCOMPARE(f.core.tree.find("101k")->parent->key, QString("Downloaded"));
         dialog.tvClass->selectKey("102k");
         dialog.chkMoveFile->setChecked(true);
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(saved->tree.find("102k")->tag, QString("/music/"));
     }
 
-    // The refusal of a fixed node is driven from the main window's menu.
+    // The refusal of a fixed node is a rule of CategoryEdit (tst_jobedit).
     void classD_categoryDeleted() {
         EditFixture f;
         Boxes boxes;
@@ -243,7 +243,9 @@ private slots:
         EditFixture f;
         frmAddPf dialog(f.core, f.commit(), "101k");
         dialog.newCategory = [&](QWidget *, const QString &parent) {
-            return CategoryEdit::create(f.core, parent, "Fresh", "/fresh", false, f.commit()).key;
+            return CategoryEdit::create(f.core.tree, f.core.DownJobs, parent, "Fresh", "/fresh",
+                                        false, f.commit())
+                .key;
         };
         click(dialog.cmdClass);
         QCOMPARE(dialog.cmbClass->currentData().toString(), QString("101k2"));

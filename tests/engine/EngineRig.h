@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/AppCore.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobLog.h"
 #include "engine/clsDownLoadJob.h"
+#include "session/AppCore.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -33,12 +33,12 @@ struct EngineRig {
 
     // A fresh core around the same folder and job table (like a restart).
     void reset() {
-        events = std::make_unique<DownloadEvents>(core, log);
+        events = std::make_unique<DownloadEvents>(core.engine(), log);
         core.settings.Maxjobs = 1;
         for (int slot = 1; slot <= DownloadEvents::kSlots; ++slot)
             QObject::connect(events->clsDownJob(slot), &clsDownLoadJob::UpDataState, events.get(),
-                             [this, slot](qint16 part, const QString &type, const QString &text) {
-                                 reports.append({slot, part, type, text});
+                             [this, slot](qint16 part, JobReport type, const QString &text) {
+                                 reports.append({slot, part, reportName(type), text});
                              });
         finished = std::make_unique<QSignalSpy>(events.get(), &DownloadEvents::JobFinished);
     }

@@ -26,7 +26,7 @@ private slots:
         good("plain", "http://host/a/b.swf", false, "host", 80, "/a/b.swf", "b.swf");
         good("port", "http://a.b:8080/x/y.swf", false, "a.b", 8080, "/x/y.swf", "y.swf");
         good("proxy absolute form", "http://host:8080/a.swf", true, "host", 8080,
-             "http://host/a.swf", "a.swf");
+             "http://host:8080/a.swf", "a.swf");
         good("spaces trimmed", "  http://h/x.swf  ", false, "h", 80, "/x.swf", "x.swf");
         good("case of scheme", "HTTP://h/x", false, "h", 80, "/x", "x");
         good("trailing slash", "http://h/dir/", false, "h", 80, "/dir/", "");
@@ -34,6 +34,8 @@ private slots:
         good("port 1", "http://h:1/x", false, "h", 1, "/x", "x");
         // The port is all the text up to the "/"; the path starts at the "/".
         good("port with leading zeros", "http://h:0080/x.swf", false, "h", 80, "/x.swf", "x.swf");
+        good("port with many leading zeros", "http://h:0000008080/x", false, "h", 8080, "/x", "x");
+        bad("port of zeros", "http://h:0000/x");
         bad("letters behind the port", "http://h:80abc/x");
         bad("sign in the port", "http://h:+80/x");
         bad("second colon", "http://h:80:81/x");
@@ -76,9 +78,8 @@ private slots:
     void requestText_data() {
         QTest::addColumn<int>("pos");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray head =
-            "GET /a/b.swf HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
-            "User-Agent: UA 1.0\r\nHost: h.example\r\n";
+        const QByteArray head = "GET /a/b.swf HTTP/1.1\r\nAccept: */*\r\n"
+                                "User-Agent: UA 1.0\r\nHost: h.example:8080\r\n";
         QTest::newRow("no range at 0") << 0 << head + "Connection: close\r\n\r\n";
         QTest::newRow("open range")
             << 123456 << head + "Range: bytes=123456-\r\nConnection: close\r\n\r\n";

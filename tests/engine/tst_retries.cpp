@@ -1,7 +1,7 @@
 #include "common/FaultHttpServer.h"
+#include "engine/ConnectionWatch.h"
 #include "engine/EngineRig.h"
 #include "engine/PartRetryPolicy.h"
-#include "engine/PartTimers.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -76,27 +76,27 @@ private slots:
 
     void connectTimeoutFires() {
         PartRetryPolicy::MsPerSecond = 20;
-        PartTimers timers;
-        QSignalSpy spy(&timers, &PartTimers::timedOut);
-        timers.setLimits(1, 3);
-        timers.watchConnect(4);
+        ConnectionWatch watch;
+        QSignalSpy spy(&watch, &ConnectionWatch::timedOut);
+        watch.setLimits(1, 3);
+        watch.watchConnect();
         QVERIFY(spy.wait(2000));
-        QCOMPARE(spy.at(0).at(0).toInt(), 4);
-        QCOMPARE(spy.at(0).at(1).toBool(), true);
+        QCOMPARE(spy.at(0).at(0).toBool(), true);
+        QCOMPARE(spy.at(0).at(1).toInt(), 1);
         // Activity keeps a receiving connection alive; silence ends it.
-        timers.watchReceive(2);
+        watch.watchReceive();
         QElapsedTimer clock;
         clock.start();
         qint64 last = 0;
         while (clock.elapsed() < 120) {
-            timers.activity(2);
+            watch.activity();
             last = clock.elapsed();
             QTest::qWait(10);
         }
         QCOMPARE(spy.count(), 1);
         QVERIFY(spy.wait(2000));
-        QCOMPARE(spy.at(1).at(0).toInt(), 2);
-        QCOMPARE(spy.at(1).at(1).toBool(), false);
+        QCOMPARE(spy.at(1).at(0).toBool(), false);
+        QCOMPARE(spy.at(1).at(1).toInt(), 3);
         QVERIFY(clock.elapsed() - last >= 60);
     }
 
@@ -185,8 +185,8 @@ private slots:
         EngineRig rig;
         setRetries(rig, 3, 1, 5, 5);
         QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
-                         [&server, port](qint16, const QString &type, const QString &) {
-                             if (type == QLatin1String("Retry") && !server.isListening())
+                         [&server, port](qint16, JobReport type, const QString &) {
+                             if (type == JobReport::Retry && !server.isListening())
                                  server.listen(QHostAddress::LocalHost, port);
                          });
         const int index = rig.run(url, 4);

@@ -8,7 +8,7 @@
 namespace {
 struct Rig : EngineRig {
     FaultHttpServer server;
-    JobCommands commands{core, *events};
+    JobCommands commands{core.engine(), *events};
     Rig() {
         server.serve("/stall.swf", 4096);
         server.resource("/stall.swf").stall = true;
@@ -77,8 +77,8 @@ private slots:
 
     void findSelectCls() {
         Rig rig;
-        rig.events->SlotJob[2] = 5;
-        rig.events->SlotJob[4] = 5;
+        rig.events->slot(2).jobIndex = 5;
+        rig.events->slot(4).jobIndex = 5;
         QCOMPARE(rig.events->FindSelectClsId(5), 2);
         QCOMPARE(rig.events->FindSelectClsId(6), 0);
         QCOMPARE(rig.events->FindSelectCls(5), nullptr); // SlotJob is kept after the job ends
@@ -92,14 +92,14 @@ private slots:
         const int first = rig.list("/quick.swf", 3);
         const int second = rig.list("/stall.swf", 3);
         const int third = rig.list("/stall.swf", 3);
-        QCOMPARE(rig.events->SlotJob[1], first);
-        QCOMPARE(rig.events->SlotJob[2], second);
+        QCOMPARE(rig.events->slot(1).jobIndex, first);
+        QCOMPARE(rig.events->slot(2).jobIndex, second);
         QVERIFY(rig.busy(1) && rig.busy(2) && !rig.busy(3));
         QCOMPARE(rig.state(third), 3);
         QVERIFY(rig.finished->wait(5000));
         QCOMPARE(rig.finished->first().at(0).toInt(), first);
         QCOMPARE(rig.state(first), 4);
-        QCOMPARE(rig.events->SlotJob[1], third);
+        QCOMPARE(rig.events->slot(1).jobIndex, third);
         QVERIFY(rig.busy(1));
         QCOMPARE(rig.state(third), 1);
     }
@@ -116,7 +116,7 @@ private slots:
         QVERIFY(!rig.busy(2));
         QCOMPARE(rig.state(waiting), 3);
         rig.commands.PauseJob(rig.row(1)); // slot 1 is free and within Maxjobs
-        QCOMPARE(rig.events->SlotJob[1], waiting);
+        QCOMPARE(rig.events->slot(1).jobIndex, waiting);
         QCOMPARE(rig.state(waiting), 1);
         QVERIFY(rig.busy(3));
     }
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(rig.events->BusySlots(), 0);
         rig.core.settings.Maxjobs = 1;
         QVERIFY(rig.events->StartNextWaitingJob());
-        QCOMPARE(rig.events->SlotJob[1], 4);
+        QCOMPARE(rig.events->slot(1).jobIndex, 4);
         QVERIFY(!rig.events->StartNextWaitingJob()); // at most one per call; no slot left
         QCOMPARE(rig.state(9), 3);
     }
@@ -143,7 +143,7 @@ private slots:
         QVector<int> paused;
         for (int i = 0; i < 3; ++i)
             paused << rig.list("/stall.swf", 2);
-        QCOMPARE(rig.events->SlotJob[1], running);
+        QCOMPARE(rig.events->slot(1).jobIndex, running);
         QSignalSpy waiting(&rig.commands, &JobCommands::JobWaiting);
         rig.commands.StartAll();
         QCOMPARE(waiting.count(), 3);
@@ -152,7 +152,7 @@ private slots:
             QCOMPARE(rig.icon(index), QString("Waitfor"));
         }
         QVERIFY(rig.finished->wait(5000));
-        QCOMPARE(rig.events->SlotJob[1], paused[0]);
+        QCOMPARE(rig.events->slot(1).jobIndex, paused[0]);
         QCOMPARE(rig.state(paused[0]), 1);
         QCOMPARE(rig.state(paused[1]), 3);
     }
@@ -166,11 +166,11 @@ private slots:
         rig.commands.PauseJob(rig.row(a)); // holds no slot: state and icon only
         QCOMPARE(rig.state(a), 2);
         QCOMPARE(rig.icon(a), QString("Pause"));
-        QCOMPARE(rig.events->SlotJob[1], running);
+        QCOMPARE(rig.events->slot(1).jobIndex, running);
         QCOMPARE(rig.state(b), 3);
         rig.core.settings.Maxjobs = 2; // a slot is free now: the next waiting job takes it
         rig.commands.PauseJob(rig.row(a));
-        QCOMPARE(rig.events->SlotJob[2], b);
+        QCOMPARE(rig.events->slot(2).jobIndex, b);
         QCOMPARE(rig.state(b), 1);
         rig.commands.PauseJob(-1); // no selection: nothing
         rig.commands.PauseJob(rig.core.lvNowDown.count());

@@ -1,10 +1,11 @@
+#include "base/ListRowModel.h"
+#include "common/TestData.h"
 #include "common/TestFiles.h"
 #include "jobs/CategoryStore.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
 #include "jobs/JobJson.h"
 #include "jobs/JobTable.h"
-#include "jobs/ListRowModel.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -61,11 +62,7 @@ void baseTree(CategoryStore &tree) {
 }
 
 DownJobRecord job(const QString &key, const QString &url) {
-    DownJobRecord j;
-    j.CategoryKey = key;
-    j.Url = url;
-    j.State = 4;
-    return j;
+    return testJob(key, 4, url, {});
 }
 
 // A job with a distinct value in every field.
@@ -384,32 +381,6 @@ private slots:
         JobTable back;
         QVERIFY(!ReadJobDatabase(t, back, bytes).damaged);
         QCOMPARE(back[1].Url.size(), 65535);
-    }
-
-    void manyCategoriesLoadQuickly() {
-        // 30,000 below "Downloaded", 2,000 more one level deeper.
-        Bytes file;
-        for (int i = 0; i < 30000; ++i)
-            file.text("Downloaded").text("c" + QByteArray::number(i)).text("n").text("f");
-        for (int i = 0; i < 2000; ++i)
-            file.text("c" + QByteArray::number(i * 7))
-                .text("s" + QByteArray::number(i))
-                .text("m")
-                .text("");
-        file.text("0").text("0").text("end").text("end");
-        QElapsedTimer clock;
-        clock.start();
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
-        const DbLoadResult r = ReadJobDatabase(tree, jobs, file.data);
-        const QByteArray saved = JobDatabaseBytes(tree, jobs);
-        // Linear work takes well under a second; the former key search took 35 s.
-        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(r.categories, 32000);
-        QVERIFY(!r.damaged);
-        QCOMPARE(tree.indexOf("s1999").parent(), tree.indexOf("c13993"));
-        QCOMPARE(tree.indexOf("c29999").row(), 29999);
     }
 
     void deepCategoryChainRoundTrips() {

@@ -58,8 +58,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, valid);
         EditFixture f;
-        const EditResult r =
-            CategoryEdit::create(f.core, "101k", name, f.folder("x"), false, f.commit());
+        const EditResult r = CategoryEdit::create(f.core.tree, f.core.DownJobs, "101k", name,
+                                                  f.folder("x"), false, f.commit());
         QCOMPARE(r.ok, valid);
         QCOMPARE(f.reload()->tree.contains("101k2"), valid);
         if (!valid) QVERIFY(!r.message.isEmpty());
@@ -80,8 +80,8 @@ private slots:
     void createMakesFolderAndSavesAtOnce() {
         EditFixture f;
         const QString folder = f.dir.filePath("new/deep");
-        const EditResult r =
-            CategoryEdit::create(f.core, "101k1", "Deep", folder, true, f.commit());
+        const EditResult r = CategoryEdit::create(f.core.tree, f.core.DownJobs, "101k1", "Deep",
+                                                  folder, true, f.commit());
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(r.key, QString("101k11"));
         QVERIFY(QFileInfo(folder).isDir());
@@ -101,7 +101,8 @@ private slots:
         EditFixture f;
         EditFixture::file(f.dir.filePath("file"), "x");
         const QString path = folder.startsWith('/') ? folder : f.dir.filePath(folder);
-        const EditResult r = CategoryEdit::create(f.core, "101k", "X", path, true, f.commit());
+        const EditResult r =
+            CategoryEdit::create(f.core.tree, f.core.DownJobs, "101k", "X", path, true, f.commit());
         QVERIFY(!r.ok);
         QVERIFY2(r.message.contains(path), qPrintable(r.message));
         QVERIFY(!f.core.tree.contains("101k2"));
@@ -127,7 +128,8 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(QString, parentAfter);
         EditFixture f;
-        const EditResult r = CategoryEdit::move(f.core, key, target, f.commit());
+        const EditResult r =
+            CategoryEdit::move(f.core.tree, f.core.DownJobs, key, target, f.commit());
         QCOMPARE(r.ok, ok);
         QCOMPARE(f.core.tree.find(key)->parent->key, parentAfter);
         QCOMPARE(QFile::exists(f.core.paths.JobDbPath), r.changed);
@@ -144,7 +146,8 @@ private slots:
         EditFixture f;
         const int job = f.addJob("Downloaded", StateComplete, "/x");
         const int before = f.core.tree.preOrder().size();
-        const EditResult r = CategoryEdit::remove(f.core, key, f.commit());
+        const EditResult r = CategoryEdit::remove(f.core.tree, f.core.DownJobs,
+                                                  f.core.lists.lvHaveDown, key, f.commit());
         QVERIFY(!r.ok);
         QCOMPARE(r.message, QString("Error!\nCan not Delete this Category!"));
         QCOMPARE(f.core.tree.preOrder().size(), before);
@@ -158,7 +161,9 @@ private slots:
         const int sub = f.addJob("101k1", StateComplete, "/c");
         f.core.lists.FillCompletedList("101k", 0, 0);
         QCOMPARE(f.core.lists.lvHaveDown.count(), 1);
-        QVERIFY(CategoryEdit::remove(f.core, "101k", f.commit()).ok);
+        QVERIFY(CategoryEdit::remove(f.core.tree, f.core.DownJobs, f.core.lists.lvHaveDown, "101k",
+                                     f.commit())
+                    .ok);
         QCOMPARE(f.core.lists.lvHaveDown.count(), 0);
         QVERIFY(!f.core.tree.contains("101k") && !f.core.tree.contains("101k1"));
         auto saved = f.reload();
@@ -180,14 +185,17 @@ private slots:
 
         auto kind = JobEdit::deleteKindFor(3, "101k");
         QVERIFY(!JobEdit::deleteAsks(kind));
-        QVERIFY(JobEdit::deleteJobs(f.core, kind, {job}, true, f.commit()).ok);
+        QVERIFY(
+            JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, kind, {job}, true, f.commit()).ok);
         QCOMPARE(f.core.lists.lvHaveDown.count(), 1); // the other job's row stays
         QCOMPARE(keyOf(f.reload()->jobs, job), QString("Recely"));
         QVERIFY(QFile::exists(path)); // to the recycle node the file stays
 
         kind = JobEdit::deleteKindFor(3, "Recely");
         QVERIFY(JobEdit::deleteAsks(kind));
-        QVERIFY(JobEdit::deleteJobs(f.core, kind, {job, other}, true, f.commit()).ok);
+        QVERIFY(
+            JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, kind, {job, other}, true, f.commit())
+                .ok);
         QVERIFY(!QFile::exists(path));
         QCOMPARE(f.core.DownJobs[job].CategoryKey, QString("Recely_Really"));
         QCOMPARE(f.core.DownJobs[other].CategoryKey, QString("101k")); // not in the recycle node
@@ -204,7 +212,7 @@ private slots:
         rec.Url = QStringLiteral("http://h/a/");
         rec.JobTemplate.State = StateWaiting;
         QVERIFY(SearchUrl::ParseSearchUrl(rec));
-        clsDownHtml search(f.core);
+        clsDownHtml search(f.core.search());
         const QByteArray page =
             "<embed src=\"m.swf\" type=\"application/x-shockwave-flash\"></embed>";
         auto scan = [&] {
@@ -212,12 +220,13 @@ private slots:
             search.Fenxi();
             return int(f.core.DownJobs.DownCount());
         };
-        QVERIFY(
-            JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::ToRecycle, {job}, false, f.commit())
-                .ok);
+        QVERIFY(JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::ToRecycle,
+                                    {job}, false, f.commit())
+                    .ok);
         QCOMPARE(scan(), 1); // in the recycle node: still known
-        QVERIFY(
-            JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::ForGood, {job}, false, f.commit()).ok);
+        QVERIFY(JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::ForGood,
+                                    {job}, false, f.commit())
+                    .ok);
         QCOMPARE(scan(), 2); // deleted for good: made again
         QCOMPARE(f.core.DownJobs[2].Url, QString("http://h/a/m.swf"));
         QCOMPARE(f.core.DownJobs[2].State, int(StateWaiting));
@@ -230,8 +239,9 @@ private slots:
         const int running = f.addJob("101k", StateRunning, f.dir.filePath("r.swf"));
         f.core.lists.AddJobToList(waiting);
         f.core.lists.AddJobToList(running);
-        const EditResult r = JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::Unfinished,
-                                                 {waiting, running}, true, f.commit());
+        const EditResult r =
+            JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::Unfinished,
+                                {waiting, running}, true, f.commit());
         QVERIFY(!r.ok);
         QVERIFY(r.message.contains("running"));
         QCOMPARE(f.core.DownJobs[waiting].State, int(StateComplete));
@@ -248,8 +258,8 @@ private slots:
         const QString path = f.folder("busy.swf");
         EditFixture::file(path + "inner", "x");
         const int job = f.addJob("Recely", StateComplete, path);
-        const EditResult r =
-            JobEdit::deleteJobs(f.core, JobEdit::DeleteKind::ForGood, {job}, true, f.commit());
+        const EditResult r = JobEdit::deleteJobs(
+            f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::ForGood, {job}, true, f.commit());
         QVERIFY(!r.ok);
         QVERIFY2(r.message.contains("busy.swf"), qPrintable(r.message));
         QCOMPARE(f.core.DownJobs[job].CategoryKey, QString("Recely"));
@@ -259,7 +269,8 @@ private slots:
         EditFixture f;
         const int job = f.addJob("101k", StateComplete, "/a");
         f.core.lists.FillCompletedList("101k", 0, 0);
-        const EditResult r = JobEdit::moveJobs(f.core, {job}, "101k", "101k", true, {}, f.commit());
+        const EditResult r = JobEdit::moveJobs(f.core.tree, f.core.DownJobs, f.core.lists, {job},
+                                               "101k", "101k", true, {}, f.commit());
         QVERIFY(r.ok && !r.changed);
         QCOMPARE(f.core.lists.lvHaveDown.count(), 1);
         QVERIFY(!QFile::exists(f.core.paths.JobDbPath));
@@ -275,8 +286,8 @@ private slots:
         f.core.lists.FillCompletedList("101k", 0, 0);
         int asked = 0;
         const EditResult r = JobEdit::moveJobs(
-            f.core, {ja, jb}, "102k", "101k", true, [&](const QString &) { return ++asked, false; },
-            f.commit());
+            f.core.tree, f.core.DownJobs, f.core.lists, {ja, jb}, "102k", "101k", true,
+            [&](const QString &) { return ++asked, false; }, f.commit());
         QCOMPARE(asked, 1);
         const QString moved = f.dir.filePath("down/mtv/a.swf");
         QCOMPARE(readFileBytes(moved), kBody); // copied across file systems
@@ -325,7 +336,7 @@ private slots:
         const QString src = EditFixture::file(f.dir.filePath("a.swf"), "a");
         EditFixture::file(f.dir.filePath("taken.swf"), "t");
         const int job = f.addJob("101k", StateComplete, src);
-        QCOMPARE(JobEdit::rename(f.core, job, name, f.commit()).ok, ok);
+        QCOMPARE(JobEdit::rename(f.core.DownJobs, f.core.lists, job, name, f.commit()).ok, ok);
         QCOMPARE(QFile::exists(src), !ok);
         QCOMPARE(f.core.DownJobs[job].SavePath, ok ? f.dir.filePath(name) : src);
         if (ok) QCOMPARE(f.reload()->jobs[job].SavePath, f.dir.filePath(name));
@@ -365,10 +376,12 @@ private slots:
         const QString stay = EditFixture::file(f.dir.filePath("in/stay.swf"), "12345");
         const QString go = EditFixture::file(m_other.filePath("go.swf"), kBody);
         QVector<int> added;
-        EditResult r = ImportFiles::importItems(f.core, "101k", {{stay, "http://r/", "c"}}, false,
-                                                {}, f.commit(), &added);
+        EditResult r =
+            ImportFiles::importItems(f.core.tree, f.core.DownJobs, "101k",
+                                     {{stay, "http://r/", "c"}}, false, {}, f.commit(), &added);
         QVERIFY(r.ok);
-        r = ImportFiles::importItems(f.core, "102k", {{go, {}, {}}}, true, {}, f.commit(), &added);
+        r = ImportFiles::importItems(f.core.tree, f.core.DownJobs, "102k", {{go, {}, {}}}, true, {},
+                                     f.commit(), &added);
         QVERIFY2(r.ok, qPrintable(r.message));
         QCOMPARE(added.size(), 2);
         auto saved = f.reload();
@@ -396,7 +409,7 @@ private slots:
         EditResult r;
         {
             FullDisk full(4096);
-            r = ImportFiles::importItems(f.core, "102k",
+            r = ImportFiles::importItems(f.core.tree, f.core.DownJobs, "102k",
                                          {{fine, {}, {}},
                                           {clash, {}, {}},
                                           {big, {}, {}},
@@ -424,8 +437,8 @@ private slots:
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
         }
         f.core.tree.setTag("102k", folder);
-        const EditResult r =
-            ImportFiles::importItems(f.core, "102k", {{src, {}, {}}}, true, {}, f.commit());
+        const EditResult r = ImportFiles::importItems(f.core.tree, f.core.DownJobs, "102k",
+                                                      {{src, {}, {}}}, true, {}, f.commit());
         QVERIFY(!r.ok);
         QVERIFY2(r.message.contains("ro.swf") || r.message.contains(folder.chopped(1)),
                  qPrintable(r.message));

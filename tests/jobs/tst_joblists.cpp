@@ -1,9 +1,9 @@
+#include "base/OleDate.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
-#include "core/OleDate.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/ListTexts.h"
 #include "jobs/MenuRules.h"
+#include "session/AppCore.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -63,10 +63,10 @@ private slots:
             if (path != core.paths.JobDbPath) return false;
             return tree.contains("104k");
         };
-        QVERIFY(BuildDefaultTree(core, io));
+        QVERIFY(BuildDefaultTree(core.tree, core.DownJobs, core.paths, io));
         QCOMPARE(saves, 1);
         QVERIFY(QDir(core.paths.DownloadFolder).exists());
-        AddHistoryBranch(core);
+        AddHistoryBranch(core.tree);
         QCOMPARE(keysOf(core.tree),
                  QStringList({"MoorQuill", "NowSearch", "NowDownLoad", "Downloaded", "101k", "102k",
                               "103k", "104k", "Recely", "History", "Today", "This Week",
@@ -99,7 +99,7 @@ private slots:
             r.jobs = 1;
             return r;
         };
-        const DbLoadResult r = BuildFixedTree(core, io);
+        const DbLoadResult r = BuildFixedTree(core.tree, core.DownJobs, core.paths, io);
         QCOMPARE(r.categories, 2);
         QCOMPARE(keysOf(core.tree), QStringList({"MoorQuill", "NowSearch", "NowDownLoad",
                                                  "Downloaded", "101k", "101k1", "Recely"}));
@@ -116,8 +116,8 @@ private slots:
         io.save = [&](const CategoryStore &, const JobTable &, const QString &, QString *) {
             return saved = true;
         };
-        QVERIFY(!BuildDefaultTree(core, io));
-        BuildFixedTree(core, io);
+        QVERIFY(!BuildDefaultTree(core.tree, core.DownJobs, core.paths, io));
+        BuildFixedTree(core.tree, core.DownJobs, core.paths, io);
         QVERIFY(!saved);
         QCOMPARE(core.tree.rowCount(), 0);
     }

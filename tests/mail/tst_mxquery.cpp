@@ -1,9 +1,8 @@
 // The MX lookup: the query bytes, the answer walk over crafted and hostile
-// replies, the DNS configuration, and lookups against a scripted responder,
-// dnsmasq and `mq mx`.
+// replies, the DNS configuration, and lookups against a scripted responder
+// and dnsmasq (`mq mx` is tested with the other mq commands).
 #include "common/DnsResponder.h"
 #include "common/HelperProcess.h"
-#include "common/MqRunner.h"
 #include "common/TestFiles.h"
 #include "mail/DnsMessage.h"
 #include "mail/MxQueryError.h"
@@ -306,29 +305,6 @@ private slots:
         mx.serverPortAllowed = true;
         QCOMPARE(mx.MXQuery(QStringLiteral("mail.test")), QStringLiteral("mx-a.mail.test"));
         QCOMPARE(hostsText(mx.MxHosts), QStringLiteral("mx-a.mail.test/10 mx-b.mail.test/20"));
-    }
-
-    void mqMx_printsHostsAndStatus() {
-        DnsResponder server;
-        server.setScript(kDomain, {replyFor(kDomain, {mxRec(20, labels("mx2.example.test")),
-                                                      mxRec(10, labels("mx1.example.test"))}),
-                                   {},
-                                   false});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("MOORQUILL_DNS_SERVER"), server.server());
-        MqRunner found;
-        QCOMPARE(found.run({"mx", kDomain}, env), 0);
-        QCOMPARE(
-            found.out().trimmed(),
-            QByteArray("{\"best\":\"mx1.example.test\",\"hosts\":[{\"host\":\"mx1.example.test\","
-                       "\"preference\":10},"
-                       "{\"host\":\"mx2.example.test\",\"preference\":20}]}"));
-        MqRunner none;
-        QCOMPARE(none.run({"mx", "nomx.test", "--dns", server.server()}), 2);
-        QCOMPARE(none.out().trimmed(), QByteArray("{\"best\":\"\",\"hosts\":[]}"));
-        MqRunner bad;
-        QCOMPARE(bad.run({"mx", "a.bc", "--dns", server.server()}), 1);
-        QVERIFY(bad.err().contains("No Valid Domain Specified"));
     }
 
 private:

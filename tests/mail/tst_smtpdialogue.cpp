@@ -2,7 +2,6 @@
 // replies in pieces, silence), a real SMTP server (aiosmtpd) and `mq mail`.
 #include "common/DnsResponder.h"
 #include "common/HelperProcess.h"
-#include "common/MqRunner.h"
 #include "common/SmtpSink.h"
 #include "common/TestFiles.h"
 #include "mail/DnsMessage.h"
@@ -191,31 +190,6 @@ private slots:
                                 "Hello,\\r\\n\\.dot line\\r\\n\\.\\r\\nbye\\r\\n(\\r\\n)?$"));
         QVERIFY2(shape.match(QString::fromLatin1(received)).hasMatch(), received);
         QCOMPARE(QDir(server.dir()).entryList({"message-*.eml"}).size(), 1);
-    }
-
-    void mqMail_printsStatusLines() {
-        const QString body =
-            QDir::temp().filePath(QStringLiteral("mq-mail-body-%1.txt").arg(m_port));
-        QVERIFY(writeFileBytes(body, "Line one\n.two\n"));
-        MqRunner run;
-        QStringList common{"mail", "--from", kFrom, "--to", kTo, "--subject", "Test"};
-        common << "--body-file" << body << "--dns" << m_dns->server() << "--smtp-port"
-               << QString::number(m_port);
-        QCOMPARE(run.run(common), 0);
-        const QList<QByteArray> lines = run.out().trimmed().split('\n');
-        QCOMPARE(lines.first(), QByteArray("Resolve the email server address..."));
-        QCOMPARE(lines.last(), QByteArray("Message send succeed"));
-        QVERIFY(m_sink->message.contains("Subject: Test\r\n\r\nLine one\r\n..two\r\n"));
-        QFile::remove(body);
-
-        // Nothing listens on the port any more: the greeting never comes.
-        const QString closedPort = QString::number(m_port);
-        m_sink->close();
-        MqRunner refused;
-        QCOMPARE(refused.run({"mail", "--from", kFrom, "--to", kTo, "--dns", m_dns->server(),
-                              "--smtp-port", closedPort}),
-                 2);
-        QVERIFY(refused.out().endsWith("Can't connect the email server...\n"));
     }
 
 private:

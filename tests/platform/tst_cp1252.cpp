@@ -10,7 +10,11 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("ascii") << QStringLiteral("abc") << QByteArray("abc");
         QTest::newRow("latin1") << QStringLiteral("é ü") << QByteArray("\xe9 \xfc");
-        QTest::newRow("euro and quotes") << QStringLiteral("€ “x”") << QByteArray("\x80 \x93x\x94");
+        // Every defined byte of 0x80..0x9F, against the published table.
+        QTest::newRow("0x80..0x9F")
+            << QStringLiteral("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ")
+            << QByteArray("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c\x8e"
+                          "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9a\x9b\x9c\x9e\x9f");
         QTest::newRow("empty") << QString() << QByteArray();
     }
     void roundTrip() {

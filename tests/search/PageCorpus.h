@@ -11,7 +11,11 @@
 namespace PageCorpus {
 
 inline QString folder() {
+#ifdef MQ_PAGE_CORPUS
+    return QStringLiteral(MQ_PAGE_CORPUS); // a test outside tests/search
+#else
     return QFINDTESTDATA("pages");
+#endif
 }
 
 inline QStringList pages() {
@@ -34,6 +38,25 @@ inline QStringList expected(const QString &page, const QString &site) {
                         QLatin1Char(' ') + f[3];
     }
     return rows;
+}
+
+// What a search of `page` at `site` lists: each movie of the page and of the
+// pages its frames show, as "address<TAB>folder/name".
+inline QStringList searchLines(const QString &page, const QString &site, const QString &folder) {
+    QStringList lines, queue{page}, seen;
+    while (!queue.isEmpty()) {
+        const QString next = queue.takeFirst();
+        seen << next;
+        for (const QString &row : expected(next, site)) {
+            const QStringList f = row.split(QLatin1Char(' '));
+            if (f[0] == QLatin1String("movie"))
+                lines << f[1] + QLatin1Char('\t') + folder + QLatin1Char('/') +
+                             row.section(QLatin1Char(' '), 2);
+            else if (!seen.contains(f[1].mid(site.size())))
+                queue << f[1].mid(site.size());
+        }
+    }
+    return lines;
 }
 
 } // namespace PageCorpus

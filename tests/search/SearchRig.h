@@ -1,11 +1,11 @@
 #pragma once
 
 #include "common/FaultHttpServer.h"
-#include "core/AppCore.h"
 #include "engine/JobLog.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
 #include "search/clsDownHtml.h"
+#include "session/AppCore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,7 +30,7 @@ struct SearchRig {
     std::unique_ptr<QSignalSpy> ended;
 
     SearchRig() {
-        slot = std::make_unique<SearchSlot>(core, log);
+        slot = std::make_unique<SearchSlot>(core.search(), core.view, log);
         QObject::connect(slot.get(), &SearchSlot::Reported, slot.get(),
                          [this](int index, const QString &type, const QString &info) {
                              reports.append({index, type, info});
@@ -55,7 +55,7 @@ struct SearchRig {
         v.saveFolder = dir.path();
         v.parts = 3;
         v.userAgent = QStringLiteral("UA");
-        return AddNewSearch(core, *slot, v);
+        return AddNewSearch(core.SearchJobs, *slot, v);
     }
 
     int addJob(const QString &url, const QString &category, int state) {

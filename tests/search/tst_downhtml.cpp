@@ -1,4 +1,6 @@
 #include "SearchRig.h"
+#include "common/JobFields.h"
+#include "common/TestData.h"
 
 #include "search/SearchUrl.h"
 
@@ -12,9 +14,6 @@ const QByteArray kObject =
     "<PARAM NAME=movie VALUE=\"intro.swf\"><EMBED src=\"intro.swf\" "
     "type=\"application/x-shockwave-flash\"></EMBED></OBJECT>";
 
-QByteArray embed(const QByteArray &src) {
-    return "<embed src=\"" + src + "\" type=\"application/x-shockwave-flash\"></embed>";
-}
 } // namespace
 
 class tst_DownHtml : public QObject {
@@ -31,7 +30,7 @@ private slots:
         QCOMPARE(rig.server.requests.size(), 1);
         QCOMPARE(
             rig.server.requests[0],
-            QByteArray("GET /a/ HTTP/1.1\r\nAccept: */*\r\nAccept -Encoding: gzip , deflate\r\n"
+            QByteArray("GET /a/ HTTP/1.1\r\nAccept: */*\r\nAccept-Encoding: gzip, deflate, br\r\n"
                        "User-Agent: MoorQuill1.0\r\nHost: ") +
                 hp.toLatin1() + "\r\nConnection: close\r\n\r\n");
         QCOMPARE(rig.types(1), (QStringList{"Connecting", "Connected", "Request", "Response",
@@ -51,7 +50,7 @@ private slots:
                                       "Send Request.",
                                       "GET /a/ HTTP/1.1",
                                       "Accept: */*",
-                                      "Accept -Encoding: gzip , deflate",
+                                      "Accept-Encoding: gzip, deflate, br",
                                       "User-Agent: MoorQuill1.0",
                                       "Host: " + hp,
                                       "Connection: close",
@@ -71,14 +70,12 @@ private slots:
         // The object's movie became a job; the same movie in the EMBED is a duplicate.
         QCOMPARE(int(rig.core.DownJobs.DownCount()), 1);
         const DownJobRecord &job = rig.core.DownJobs[1];
-        QCOMPARE(job.Url, movie);
-        QCOMPARE(job.FileName, QStringLiteral("intro.swf"));
-        QCOMPARE(job.SavePath, rig.dir.path() + QStringLiteral("/intro.swf"));
-        QCOMPARE(job.CategoryKey, QStringLiteral("Flash"));
-        QCOMPARE(job.State, int(StateWaiting));
-        QCOMPARE(int(job.Parts), 3);
-        QCOMPARE(job.UserAgent, QStringLiteral("UA"));
-        QCOMPARE(job.Referer, rig.server.url(QStringLiteral("/a/")));
+        COMPARE_FIELDS(job, QString("{'Url': '%1', 'FileName': 'intro.swf', 'SavePath': '%2',"
+                                    "'CategoryKey': 'Flash', 'State': 3, 'Parts': 3,"
+                                    "'UserAgent': 'UA', 'Referer': '%3'}")
+                                .arg(movie, rig.dir.path() + "/intro.swf",
+                                     rig.server.url(QStringLiteral("/a/")))
+                                .toUtf8());
         QVERIFY(rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown")) >= 0);
     }
 
@@ -330,7 +327,7 @@ private slots:
 
     void pauseDuringAnalysis_keepsWhatWasRecorded() {
         AppCore core;
-        clsDownHtml search(core);
+        clsDownHtml search(core.search());
         SearchJobRecord rec;
         rec.Url = QStringLiteral("http://h/a/");
         rec.JobTemplate.State = StateWaiting;
@@ -357,12 +354,12 @@ private slots:
         v.proxyHost = QStringLiteral("127.0.0.1");
         v.proxyPort = rig.server.port();
         v.saveFolder = rig.dir.path();
-        AddNewSearch(rig.core, *rig.slot, v);
+        AddNewSearch(rig.core.SearchJobs, *rig.slot, v);
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.reports.first().info, QStringLiteral("127.0.0.1:%1").arg(rig.server.port()));
         QCOMPARE(rig.server.requests.value(0),
                  QByteArray("GET http://pages.invalid:81/p/ HTTP/1.1\r\nAccept: */*\r\n"
-                            "Accept -Encoding: gzip , deflate\r\nUser-Agent: MoorQuill1.0\r\n"
+                            "Accept-Encoding: gzip, deflate, br\r\nUser-Agent: MoorQuill1.0\r\n"
                             "Host: pages.invalid:81\r\nConnection: close\r\n\r\n"));
         // Addresses resolve against the page's host, port included.
         QCOMPARE(rig.core.DownJobs[1].Url, QStringLiteral("http://pages.invalid:81/p/m.swf"));

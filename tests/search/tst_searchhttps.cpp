@@ -3,15 +3,13 @@
 // with its reason.
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
+#include "common/TestData.h"
 #include "search/SearchRig.h"
 
 #include <QSslError>
 #include <QtTest>
 
 namespace {
-QByteArray embed(const QByteArray &src) {
-    return "<embed src=\"" + src + "\" type=\"application/x-shockwave-flash\"></embed>";
-}
 const QByteArray kPage = "<html>" + embed("intro.swf") + embed("/root/top.swf") + "</html>";
 } // namespace
 

@@ -167,9 +167,11 @@ private slots:
         rec.Url = QStringLiteral("https://h/a/p.htm");
         rec.UseProxy = -1;
         QVERIFY(SearchUrl::ParseSearchUrl(rec));
-        QCOMPARE(SearchUrl::RequestText(rec),
-                 QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nUser-Agent: MoorQuill1.0\r\n"
-                            "Host: h\r\nConnection: close\r\n\r\n"));
+        QCOMPARE(
+            SearchUrl::RequestText(rec),
+            QByteArray("GET /a/p.htm HTTP/1.1\r\nAccept: */*\r\nAccept-Encoding: gzip, deflate, "
+                       "br\r\nUser-Agent: MoorQuill1.0\r\nHost: h\r\nConnection: "
+                       "close\r\n\r\n"));
     }
 };
 

@@ -4,7 +4,8 @@
 // through counting stand-ins, and the clicks the main-window tests share.
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
+#include "session/AppCore.h"
+#include "ui/MainMovies.h"
 #include "ui/frmMain.h"
 
 #include <QTreeView>
@@ -44,6 +45,7 @@ struct MainWindowFixture {
             return loadResult;
         };
         w = std::make_unique<frmMain>(core, io);
+        w->movies()->createThumbnailer = nullptr; // no web engine in these tests
         return *w;
     }
     frmMain &open(Fill fill = {}) {

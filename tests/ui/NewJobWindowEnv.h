@@ -5,9 +5,9 @@
 // (Cancel by default). Message boxes are collected instead of shown.
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
 #include "dialogs/frmNewDown1.h"
-#include "ui/MsgBox.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 
@@ -32,7 +32,10 @@ struct NewJobWindowEnv {
         core.paths.DownloadFolder = home.file("mydown") + '/';
         QDir().mkpath(home.file("mydown"));
         writeFileBytes(core.paths.JobDbPath, {});
-        previous = MsgBox::setHandler([this](QWidget *, const QString &t) { messages << t; });
+        previous = MsgBox::setHandler([this](MsgBox::Kind, const QString &t) {
+            messages << t;
+            return false;
+        });
         QGuiApplication::clipboard()->clear();
     }
     ~NewJobWindowEnv() {

@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
+#include "base/OleDate.h"
 #include "common/TestFiles.h"
-#include "core/AppCore.h"
-#include "core/OleDate.h"
-#include "core/frmOption.h"
+#include "dialogs/frmOption.h"
 #include "jobs/CategoryTree.h"
+#include "session/AppCore.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/JobListPanel.h"
@@ -133,61 +133,33 @@ private slots:
         QTEST(texts(w.lists()->lvHaveDown()), "files");
     }
 
-    void panesFollowTheView() {
-        MainWindowFixture env;
-        frmMain &w = env.open(sampleDatabase);
-        auto *lower = env.find<QStackedWidget>("picLower");
-        QSignalSpy panes(&env.core.view, &MainView::panesChanged);
-        w.tvNa()->selectKey("NowDownLoad");
-        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvNowDown());
-        QCOMPARE(lower->currentWidget()->objectName(), QString("picDownInfo"));
-        // A second click on the same node runs the handling but moves nothing.
-        QSignalSpy disabled(&env.core.view, &MainView::selectionToolsDisabled);
-        const QRect node = w.tvNa()->visualRect(w.tvNa()->viewIndexOf("NowDownLoad"));
-        QTest::mouseClick(w.tvNa()->viewport(), Qt::LeftButton, {}, node.center());
-        QCOMPARE(disabled.count(), 1);
-        QCOMPARE(panes.count(), 1);
-        w.tvNa()->selectKey("NowSearch");
-        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvDownHtml());
-        QCOMPARE(lower->currentWidget()->objectName(), QString("lvHaveDownHtml"));
-        w.tvNa()->selectKey("MoorQuill");
-        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvDownHtml());
-        w.tvNa()->selectKey("101k");
-        QCOMPARE(lower->currentWidget()->objectName(), QString("picFileInfo"));
-        QCOMPARE(panes.count(), 3);
-    }
-
-    void toolbarFollowsTheSelection() {
+    // The view and menu rules are MainView's and MenuRules' (tst_joblists);
+    // here the panes, the toolbar and the file information follow them.
+    void panesAndToolbarFollowTheSelection() {
         MainWindowFixture env;
         frmMain &w = env.open(sampleDatabase);
         QCOMPARE(env.core.DownJobs[1].State, qint16(2)); // saved while running: loads paused
-        env.core.DownJobs[1].State = 1;                  // as if it had been started
+        auto *lower = env.find<QStackedWidget>("picLower");
         MainToolbars *tb = w.toolbars();
-        QCOMPARE(tb->imageOf(tb->tbMain(), "Homepage"), QString("Home"));
-        QCOMPARE(tb->imageOf(tb->tbMain(), "AddNewJobB"), QString("AddNewJobB"));
         QCOMPARE(tb->imageOf(tb->tbOper(), "Exchange"), QString("Exchange1"));
         auto enabled = [&](const char *key) { return tb->button(tb->tbMain(), key)->isEnabled(); };
-        // A button whose command is not built yet stays disabled.
-        auto built = [](const char *key) {
-            return !MainAddCommands::unbuiltCommands().contains(QStringLiteral("tbMain_") + key);
-        };
         for (const QString &key : selectionButtonKeys())
             QVERIFY2(!tb->button(tb->tbMain(), key)->isEnabled(), qPrintable(key));
         w.tvNa()->selectKey("NowDownLoad");
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvNowDown());
+        QCOMPARE(lower->currentWidget()->objectName(), QString("picDownInfo"));
         clickRow(w.lists()->lvNowDown(), 1); // the paused job
         QCOMPARE(env.core.view.SelectedJob, 2);
-        QVERIFY(enabled("Start"));
-        QVERIFY(!enabled("Pause"));
-        QVERIFY(enabled("AllStart") && enabled("AllPause"));
-        QVERIFY(enabled("Delete") == built("Delete") && !enabled("Openfile"));
-        clickRow(w.lists()->lvNowDown(), 0); // the running job
-        QVERIFY(!enabled("Start") && enabled("Pause") && !enabled("Delete"));
+        QVERIFY(enabled("Start") && !enabled("Pause") && enabled("AllStart"));
+        w.tvNa()->selectKey("NowSearch");
+        QCOMPARE(w.lists()->currentWidget(), w.lists()->lvDownHtml());
+        QCOMPARE(lower->currentWidget()->objectName(), QString("lvHaveDownHtml"));
         // A finished file: its information and the file buttons.
         w.tvNa()->selectKey("101k");
+        QCOMPARE(lower->currentWidget()->objectName(), QString("picFileInfo"));
         QVERIFY(!enabled("Openfile"));
         clickRow(w.lists()->lvHaveDown(), 0);
-        QVERIFY(enabled("Openfile") && enabled("Opendir") &&
-                enabled("Comment") == built("Comment"));
+        QVERIFY(enabled("Openfile") && enabled("Opendir"));
         QTreeView *info = w.fileInfo()->lvHaveDownInfo();
         QCOMPARE(texts(info).first(), QString("Create Time"));
         QCOMPARE(texts(info, 1).at(4), QString("2048"));
@@ -220,27 +192,6 @@ private slots:
         QCOMPARE(detail->model()->rowCount(), 0);
         QCOMPARE(env.find<QTimer>("Timer3")->isActive(), false);
         QVERIFY(chart->isBlank());
-    }
-
-    void chartTiles_data() {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<int>("state");
-        QTest::newRow("received by part 1") << 0 << 99 << 2;
-        QTest::newRow("part 1 not there yet") << 200 << 299 << 1;
-        QTest::newRow("across received and not") << 150 << 250 << 1;
-        QTest::newRow("received by part 2") << 500 << 600 << 2;
-        QTest::newRow("beyond every part") << 1000 << 1100 << 0;
-    }
-    void chartTiles() {
-        DownJobRecord r;
-        r.Parts = 2;
-        r.part(1) = {0, 200, 499};
-        r.part(2) = {500, 700, 999};
-        r.TotalSize = 2000;
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QTEST(PartsChart::tileState(r, from, to), "state");
     }
 
     void treeToggleRemembersItsWidth() {
@@ -355,16 +306,6 @@ private slots:
         QCOMPARE(w.findChildren<QMessageBox *>("msgDamagedDatabase").size(), 1);
         QVERIFY(env.core.tree.contains("101k")); // what was read is kept
         QVERIFY(env.core.tree.contains("All"));
-    }
-
-    void optionsReachTheHook() {
-        MainWindowFixture env(false);
-        frmMain &w = env.open();
-        QVector<int> tabs;
-        w.openOptions = [&](int tab) { tabs << tab; };
-        env.find<QAction>("mnuOption_Skin")->trigger();
-        w.toolbars()->button(w.toolbars()->tbMain(), "Option")->trigger();
-        QCOMPARE(tabs, QVector<int>({2, 0}));
     }
 
     void skinsOpensTheOptionsDialogOnItsOtherTab() {

@@ -1,16 +1,16 @@
 // The editing commands of the main window: Edit menu enabling as it opens,
-// delete to the recycle node and for good, delete in the list of jobs in
-// progress, the tree's pop-up and the category delete of a fixed node.
+// delete to the recycle node and for good, and of search jobs, the tree's
+// pop-up. The rules themselves are CategoryEdit's and JobEdit's (tst_jobedit).
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
-#include "core/AppCore.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/EditBoxes.h"
 #include "dialogs/frmDelete.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
+#include "kit/DialogKit.h"
+#include "kit/MsgBox.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
+#include "session/AppCore.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
@@ -82,14 +82,14 @@ private slots:
         QVERIFY(SaveJobDatabase(tree, jobs, m_core.paths.JobDbPath));
         m_w = std::make_unique<frmMain>(m_core);
         m_w->load();
-        EditBoxes::setHandler([](EditBoxes::Kind, const QString &text) {
+        MsgBox::setHandler([](MsgBox::Kind, const QString &text) {
             qWarning("box: %s", qPrintable(text));
             return false;
         });
     }
     void cleanupTestCase() {
         m_w.reset();
-        EditBoxes::setHandler({});
+        MsgBox::setHandler({});
     }
 
     void editMenuFollowsSelection() {
@@ -106,28 +106,6 @@ private slots:
         emit m_w->menus()->menu("popTree")->aboutToShow();
         QVERIFY(action("popTree_AddPf")->isEnabled());
         QVERIFY(action("mnuFile_AddNew")->isEnabled());
-    }
-
-    void outputFileToAsksBeforeOverwriting() {
-        const QString out = m_home.file("out");
-        QVERIFY(QDir().mkpath(out));
-        QVERIFY(writeFileBytes(out + "/a.swf", "mine"));
-        auto oldBrowse = DialogKit::setBrowseHandler([out](const QString &) { return out; });
-        QStringList asked;
-        bool answer = false;
-        auto oldBoxes = EditBoxes::setHandler([&](EditBoxes::Kind, const QString &text) {
-            asked << text;
-            return answer;
-        });
-        action("mnuEdit_Output")->trigger();
-        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("mine"));
-        answer = true;
-        action("mnuEdit_Output")->trigger();
-        QCOMPARE(readFileBytes(out + "/a.swf"), QByteArray("abc"));
-        QCOMPARE(asked, QStringList(2, "File existed! Do you want to overwrite it?"));
-        QCOMPARE(readFileBytes(m_file), QByteArray("abc"));
-        EditBoxes::setHandler(oldBoxes);
-        DialogKit::setBrowseHandler(oldBrowse);
     }
 
     void deleteToRecycleThenForGood() {
@@ -148,25 +126,13 @@ private slots:
         QCOMPARE(saved().DownCount(), 1); // only the paused job is left
     }
 
-    void deleteJobInProgress() {
-        m_w->tvNa()->selectKey("NowDownLoad");
-        QCOMPARE(m_core.lists.lvNowDown.count(), 1);
-        selectRow(2, 0);
-        openMenu("mnuEdit");
-        QVERIFY(action("mnuEdit_Del")->isEnabled());
-        onNextDialog<frmDelete>([](frmDelete *d) { d->cmdDelete->click(); });
-        action("mnuEdit_Del")->trigger();
-        QCOMPARE(m_core.lists.lvNowDown.count(), 0);
-        QCOMPARE(saved().DownCount(), 0);
-    }
-
     void deleteSearchJobsInViewOne() {
         NewSearchValues v;
         v.manual = true; // paused: nothing is fetched
         v.categoryKey = "101k";
         v.url = "http://127.0.0.1:9/a.htm";
-        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 1);
-        QCOMPARE(AddNewSearch(m_core, *m_w->searchSlot(), v), 2);
+        QCOMPARE(AddNewSearch(m_core.SearchJobs, *m_w->searchSlot(), v), 1);
+        QCOMPARE(AddNewSearch(m_core.SearchJobs, *m_w->searchSlot(), v), 2);
         m_w->tvNa()->selectKey("NowSearch");
         QTreeView *list = m_w->lists()->lvDownHtml();
         list->selectAll();
@@ -176,26 +142,6 @@ private slots:
         QCOMPARE(m_core.lists.lvDownHtml.count(), 0);
         QCOMPARE(int(m_core.SearchJobs[1].State), 0);
         QCOMPARE(int(m_core.SearchJobs[2].State), 0);
-    }
-
-    void fixedCategoryIsNotDeleted() {
-        QStringList texts;
-        auto old = EditBoxes::setHandler([&](EditBoxes::Kind kind, const QString &text) {
-            texts << (kind == EditBoxes::Kind::Error ? "error: " : "") + text;
-            return false;
-        });
-        m_w->tvNa()->selectKey("Downloaded");
-        openMenu("mnuFile");
-        QVERIFY(action("mnuFile_Class_D")->isEnabled());
-        QTimer::singleShot(0, [] {
-            QWidget *d = QApplication::activeModalWidget();
-            QVERIFY(d && d->objectName() == "frmClassD");
-            d->findChild<QPushButton *>("cmdOK")->click();
-        });
-        action("mnuFile_Class_D")->trigger();
-        EditBoxes::setHandler(old);
-        QCOMPARE(texts, QStringList{"error: Error!\nCan not Delete this Category!"});
-        QVERIFY(m_core.tree.contains("Downloaded"));
     }
 };
 

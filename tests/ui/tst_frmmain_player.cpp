@@ -1,12 +1,14 @@
 #include "MainWindowFixture.h"
-#include "core/OleDate.h"
+#include "base/ListRowModel.h"
+#include "base/OleDate.h"
+#include "common/SwfWriter.h"
+#include "player/FakePlayer.h"
+#include "player/MoviePlayer.h"
 #include "ui/CategoryTreePanel.h"
-#include "ui/FakePlayer.h"
 #include "ui/FileInfoPanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
 #include "ui/MainToolbars.h"
-#include "ui/MoviePlayer.h"
 #include "ui/Resizer.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainPlayer.h"
@@ -22,6 +24,12 @@
 #include <memory>
 
 namespace {
+QByteArray movie(int frames) {
+    SwfRecipe r;
+    r.frames = frames;
+    return makeSwf(r);
+}
+
 struct Window : MainWindowFixture {
     FakePlayer *player = nullptr;
     int created = 0;
@@ -29,18 +37,18 @@ struct Window : MainWindowFixture {
     // Finished jobs: a.swf (120 frames), b.swf (40), c.zip, d.swf (60),
     // e.swf (missing), f.swf (damaged).
     frmMain &open() {
-        const char *const files[][2] = {{"a.swf", "frames 120"}, {"b.swf", "frames 40"},
-                                        {"c.zip", "PK"},         {"d.swf", "frames 60"},
-                                        {"e.swf", nullptr},      {"f.swf", "FWS?"}};
+        const QList<QPair<QString, QByteArray>> files = {
+            {"a.swf", movie(120)}, {"b.swf", movie(40)}, {"c.zip", "PK"},
+            {"d.swf", movie(60)},  {"e.swf", {}},        {"f.swf", "FWS?"}};
         create([this, files](CategoryStore &, JobTable &jobs) {
             for (const auto &f : files) {
                 DownJobRecord r;
                 r.CategoryKey = QStringLiteral("Downloaded");
                 r.State = 4;
-                r.FileName = f[0];
-                r.SavePath = home.file(f[0]);
-                if (f[1]) writeFileBytes(r.SavePath, f[1]);
-                r.Url = QStringLiteral("http://127.0.0.1/") + f[0];
+                r.FileName = f.first;
+                r.SavePath = home.file(f.first);
+                if (!f.second.isEmpty()) writeFileBytes(r.SavePath, f.second);
+                r.Url = QStringLiteral("http://127.0.0.1/") + f.first;
                 r.CreateTime = OleDate::now();
                 jobs.add(r);
             }
@@ -101,7 +109,7 @@ private slots:
         env.player->frame = 37;
         panel->FollowTick();
         QCOMPARE(slider->value(), 37);
-        QCOMPARE(w.statusPanel(2)->text(), env.path("a.swf") + " 37/120");
+        QCOMPARE(w.statusPanel(2)->text(), QString("a.swf 37/120"));
         QVERIFY(env.player->gotos.isEmpty()); // the refresh does not seek
         // Pressed: the slider stays where the user holds it.
         emit slider->sliderPressed();
@@ -150,15 +158,41 @@ private slots:
         QCOMPARE(now, movie.isEmpty() ? before : env.path(qPrintable(movie)));
     }
 
-    void steppingWithoutSelectionDoesNothing() {
+    // The player follows the keyboard; a damaged movie is not played: the
+    // player's place, the information and the Edit menu say so, and it can
+    // be fetched again.
+    void keyboardMovesThePlayer_damagedMovieSaysWhy() {
         Window env;
         frmMain &w = env.open();
-        for (const char *name : {"mnuOption_NextSwf", "mnuOption_PorSwf"}) {
-            emit w.menus()->menu("mnuOption")->aboutToShow();
-            w.menus()->action(name)->trigger();
-        }
-        QCOMPARE(env.selectedRow(), -1);
-        QCOMPARE(env.created, 0);
+        w.show();
+        env.click(0);
+        QTreeView *list = env.list();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(env.player->Movie(), env.path("b.swf"));
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(env.selectedRow(), 5);
+        QVERIFY(env.player->Movie().isEmpty());
+        auto *notice = w.findChild<QLabel *>("lblMovieNotice");
+        QVERIFY(notice->isVisible());
+        QVERIFY2(notice->text().startsWith("This movie is damaged: "), qPrintable(notice->text()));
+        const ListRowModel &info = env.core.lists.lvHaveDownInfo;
+        QCOMPARE(info.row(8).text, QString("Movie"));
+        QVERIFY(info.subItem(8, 1).startsWith("Damaged: "));
+        emit w.menus()->menu("mnuEdit")->aboutToShow();
+        QVERIFY(w.menus()->action("mnuEdit_Refetch")->isEnabled());
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(env.player->Movie(), env.path("a.swf"));
+        QVERIFY(!notice->isVisible());
+        emit w.menus()->menu("mnuEdit")->aboutToShow();
+        QVERIFY(!w.menus()->action("mnuEdit_Refetch")->isEnabled());
+        // Fetched again: the damaged file is kept aside, the job waits.
+        QTest::keyClick(list, Qt::Key_End);
+        emit w.menus()->menu("mnuEdit")->aboutToShow();
+        w.menus()->action("mnuEdit_Refetch")->trigger();
+        QCOMPARE(list->model()->rowCount(), 5);
+        QVERIFY(QFile::exists(env.path("f.swf.damaged")));
+        QVERIFY(env.core.DownJobs[6].State != StateComplete);
     }
 
     void operateEntriesFollowTheViewButtonsAlwaysAct() {
@@ -219,24 +253,6 @@ private slots:
         QCOMPARE(w.toolbars()->imageOf(w.toolbars()->tbOper(), "lvD"), QString("lvD1"));
     }
 
-    void upperListSizeIsRemembered() {
-        Window env;
-        frmMain &w = env.open();
-        w.show();
-        Resizer *r2 = w.resizer2();
-        env.operKey("lvD");
-        QVERIFY(!r2->Control1Visible());
-        env.operKey("lvD");
-        QVERIFY(r2->Control1Visible());
-        QVERIFY(w.TrackUpperListSize);
-        r2->setControl1Size(Resizer::toTwips(150));
-        const QString dragged = QString::number(r2->Control1Size());
-        QCOMPARE(r2->Tag, dragged);
-        env.operKey("lvD");
-        env.operKey("lvD");
-        QCOMPARE(QString::number(r2->Control1Size()), dragged);
-    }
-
     void autoPlayStepsAtTheEnd() {
         Window env;
         frmMain &w = env.open();
@@ -254,18 +270,6 @@ private slots:
         panel->FollowTick();
         QCOMPARE(env.player->Movie(), env.path("b.swf"));
         QCOMPARE(env.selectedRow(), 1);
-    }
-
-    void muteReachesThePlayer() {
-        Window env;
-        frmMain &w = env.open();
-        auto *mute = w.findChild<QAbstractButton *>("cmdMute");
-        QVERIFY(mute);
-        mute->click(); // before any player: remembered
-        env.click(0);
-        QVERIFY(env.player->muted);
-        mute->click();
-        QVERIFY(!env.player->muted);
     }
 };
 

@@ -5,23 +5,24 @@
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
 #include "ui/MainMenus.h"
+#include "ui/MainSearchCommands.h"
 #include "ui/MainToolbars.h"
 #include "ui/frmMain.h"
 
-#include <QContextMenuEvent>
 #include <QMenu>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 #include <memory>
 
-// The search list of the main window driven through the Job menu, the
-// popHTML pop-up and the toolbar, against the local page server.
+// The search list of the main window driven through the Job menu and the
+// toolbar against the local page server (the slot's own rules are tested on
+// clsDownHtml), and a saved page processed from the File menu.
 
 class TestFrmMainSearch : public QObject {
     Q_OBJECT
 private slots:
-    void commandsThroughMenuPopupAndToolbar() {
+    void commandsThroughMenuAndToolbar() {
         MainWindowFixture env;
         TestHome &home = env.home;
         AppCore &core = env.core;
@@ -43,27 +44,15 @@ private slots:
             QWidget *button = tb->tbMain()->widgetForAction(tb->button(tb->tbMain(), key));
             QTest::mouseClick(button, Qt::LeftButton);
         };
-        auto popup = [&](int row) {
-            QTreeView *list = w.lists()->lvDownHtml();
-            clickRow(list, row, 2);
-            const QPoint at = list->visualRect(list->model()->index(row, 2)).center();
-            QContextMenuEvent e(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-            QApplication::sendEvent(list->viewport(), &e);
-            QMenu *pop = menus->menu("popHTML");
-            if (!QTest::qWaitFor([pop] { return pop->isVisible(); })) return false;
-            pop->hide();
-            return true;
-        };
-
         w.tvNa()->selectKey("NowSearch");
         NewSearchValues v;
         v.manual = true;
         v.categoryKey = "101k";
         v.saveFolder = home.file("mydown");
         v.url = server.url("/s.htm");
-        QCOMPARE(AddNewSearch(core, *slot, v), 1);
+        QCOMPARE(AddNewSearch(core.SearchJobs, *slot, v), 1);
         v.url = server.url("/ok.htm");
-        QCOMPARE(AddNewSearch(core, *slot, v), 2);
+        QCOMPARE(AddNewSearch(core.SearchJobs, *slot, v), 2);
         QCOMPARE(icon(0), QString("Pause"));
         QTreeView *list = w.lists()->lvDownHtml();
 
@@ -86,13 +75,9 @@ private slots:
         QVERIFY2(shown.contains("Send Request.") && shown.contains("HTTP/1.1 200 OK"),
                  qPrintable(shown.join('|')));
 
-        // popHTML on the running row: no delete; on the other row: start waits.
-        QVERIFY(popup(0));
-        QVERIFY(!menus->action("popDelete1")->isEnabled());
-        QVERIFY(popup(1));
-        QVERIFY(menus->action("popStart1")->isEnabled());
-        QVERIFY(menus->action("popDelete1")->isEnabled());
-        menus->action("popStart1")->trigger();
+        // A second search waits for the slot.
+        clickRow(list, 1, 2);
+        menus->action("mnuJob_Begin1")->trigger();
         QCOMPARE(state(2), 3);
         QCOMPARE(icon(1), QString("Waitfor"));
 
@@ -105,24 +90,13 @@ private slots:
         QTRY_COMPARE(state(2), 8);
         QCOMPARE(icon(1), QString("Ok"));
         QCOMPARE(core.DownJobs[1].Url, server.url("/a.swf"));
-        clickTool("AllStart");
-        QCOMPARE(state(1), 1);
-        clickTool("AllPause");
-        QCOMPARE(state(1), 2);
-        QVERIFY(!slot->Busy());
-
-        // Delete Search Job frees the record and removes the row.
-        QVERIFY(popup(1));
-        menus->action("popDelete1")->trigger();
-        QCOMPARE(state(2), 0);
-        QCOMPARE(core.lists.lvDownHtml.count(), 1);
 
         // Process Web Page File: the address is suggested from <base href>.
         const QString file = home.file("saved.htm");
         writeFileBytes(file, "<base href=\"http://h/x/\"><embed src=m.swf flash></embed>");
         QString suggested;
-        w.chooseWebPageFile = [&] { return file; };
-        w.askPageAddress = [&](const QString &s) {
+        w.searchCommands()->chooseWebPageFile = [&] { return file; };
+        w.searchCommands()->askPageAddress = [&](const QString &s) {
             suggested = s;
             return s;
         };

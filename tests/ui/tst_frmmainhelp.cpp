@@ -6,12 +6,12 @@
 #include "common/FaultHttpServer.h"
 #include "common/SmtpSink.h"
 #include "dialogs/frmNewDown1.h"
+#include "kit/MsgBox.h"
 #include "mail/DnsMessage.h"
 #include "mail/SmtpDialogue.h"
 #include "mail/frmTellFriend.h"
 #include "mail/modMXQuery.h"
 #include "ui/MainMenus.h"
-#include "ui/MsgBox.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainAdd.h"
 #include "update/frmCheckNew.h"
@@ -125,7 +125,10 @@ private slots:
         frmTellFriend dialog(mx);
         QStringList boxes;
         const MsgBox::Handler previous =
-            MsgBox::setHandler([&boxes](QWidget *, const QString &text) { boxes << text; });
+            MsgBox::setHandler([&boxes](MsgBox::Kind, const QString &text) {
+                boxes << text;
+                return false;
+            });
         dialog.txtFrom->clear();
         dialog.cmdSend->click();
         dialog.txtFrom->setText(QStringLiteral("me@home.test"));

@@ -92,7 +92,9 @@ private slots:
         QCOMPARE(server.requests.size(), 1);
         QCOMPARE(server.requests.first(),
                  QByteArray("GET /newmoorquill.txt HTTP/1.1\r\nAccept: */*\r\n"
-                            "User-Agent: MoorQuill1.0\r\nHost: 127.0.0.1\r\n"
+                            "User-Agent: MoorQuill1.0\r\nHost: 127.0.0.1:" +
+                            QByteArray::number(server.port()) +
+                            "\r\n"
                             "Connection: close\r\n\r\n"));
         QCOMPARE(labels, (QStringList{"Connect to the internet...", "Connect Success!",
                                       "Check Complete.", kNewer}));

@@ -4,13 +4,13 @@
 //   mq_player_tool loads HOME K     K movies clicked one after another: the time from
 //                                   each click to its first frame, and the memory
 // The player library and Ruffle are found through MQ_PLAYER_LIBRARY and MQ_RUFFLE_DIR.
+#include "base/OleDate.h"
 #include "common/SwfWriter.h"
-#include "core/AppCore.h"
-#include "core/OleDate.h"
 #include "jobs/CategoryTree.h"
+#include "player/MoviePlayer.h"
+#include "session/AppCore.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/JobListPanel.h"
-#include "ui/MoviePlayer.h"
 #include "ui/frmMain.h"
 #include "ui/frmMainPlayer.h"
 
@@ -38,7 +38,7 @@ int writeDatabase(const QString &home, int count) {
     core.paths = AppPaths::forFolder(home);
     core.paths.DownloadFolder = home + QStringLiteral("/mydown/");
     QDir().mkpath(core.paths.DownloadFolder);
-    BuildDefaultTree(core);
+    BuildDefaultTree(core.tree, core.DownJobs, core.paths);
     const quint32 colours[] = {0x2f6fb0, 0xb0562f, 0x3c9a55, 0x7a4bb0};
     for (int i = 1; i <= count; ++i) {
         DownJobRecord r;

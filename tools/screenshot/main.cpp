@@ -2,10 +2,10 @@
 // Usage: mq_screenshot OUT.png WIDTH HEIGHT [NODE_KEY] [ROW]
 //        mq_screenshot OUT.png WIDTH HEIGHT --new-job MODE   (the "Add New Job" dialog)
 // Runs in a fresh temporary application folder; nothing of the user's is read.
-#include "core/AppCore.h"
-#include "core/OleDate.h"
+#include "base/OleDate.h"
 #include "dialogs/frmNewDown1.h"
 #include "jobs/CategoryTree.h"
+#include "session/AppCore.h"
 #include "ui/CategoryTreePanel.h"
 #include "ui/DownInfoPanel.h"
 #include "ui/JobListPanel.h"

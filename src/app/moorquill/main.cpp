@@ -1,14 +1,12 @@
 #include "CommandLine.h"
-#include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
 #include "browser/HandOffSocket.h"
 #include "browser/NativeHostManifests.h"
-#include "core/AppCore.h"
+#include "kit/MsgBox.h"
 #include "platform/AppFolder.h"
 #include "platform/MallocTuning.h"
-#include "ui/MainHandOff.h"
-#include "ui/MsgBox.h"
+#include "session/AppCore.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -69,10 +67,7 @@ int main(int argc, char *argv[]) {
     frmMain window(core);
     QObject::connect(&handOffs, &HandOffServer::showRequested, &window,
                      [&window] { bringToFront(window); });
-    QObject::connect(&handOffs, &HandOffServer::handOff, &window, &frmMain::receiveHandOff);
-    // The extension's ports answer the picker's scans; its menu sends pages.
-    window.handOff()->scanChannel()->listenTo(&handOffs);
-    QObject::connect(&handOffs, &HandOffServer::pageScanned, &window, &frmMain::receivePageScan);
+    window.listenTo(&handOffs);
     window.load();
     // The browsers find the host through manifests rewritten at every start.
     const QString host = QCoreApplication::applicationDirPath() + QStringLiteral("/moorquill-host");

@@ -12,6 +12,9 @@ struct MqCommandInfo {
     const char *name;
     const char *usage; // one line for `mq --help`
     MqCommandFn run;
+    // The command makes its own application object (one with windows):
+    // it runs before `mq` makes its own.
+    bool ownApplication = false;
 };
 
 // Registers a command; used through MQ_COMMAND in a cmd_*.cpp file.
@@ -19,8 +22,8 @@ bool registerMqCommand(const MqCommandInfo &info);
 
 #define MQ_COMMAND_CONCAT2(a, b) a##b
 #define MQ_COMMAND_CONCAT(a, b) MQ_COMMAND_CONCAT2(a, b)
-#define MQ_COMMAND(name, usage, fn)                                                               \
-    static const bool MQ_COMMAND_CONCAT(mqCommandRegistered_, __LINE__) =                         \
+#define MQ_COMMAND(name, usage, fn)                                                                \
+    static const bool MQ_COMMAND_CONCAT(mqCommandRegistered_, __LINE__) =                          \
         registerMqCommand(MqCommandInfo{name, usage, fn})
 
 // Prints "mq: <message>" to stderr and returns status.

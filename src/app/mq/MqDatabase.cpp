@@ -1,8 +1,8 @@
 #include "app/mq/MqDatabase.h"
 
-#include "core/AppCore.h"
 #include "jobs/CategoryTree.h"
 #include "platform/AppFolder.h"
+#include "session/AppCore.h"
 
 #include <QFileInfo>
 
@@ -11,11 +11,12 @@ QString openMqDatabase(AppCore &core, const QString &path) {
     core.paths.JobDbPath = path;
     core.paths.DownloadFolder = defaultDownloadFolder();
     if (!QFileInfo::exists(path)) {
-        if (!BuildDefaultTree(core)) return QStringLiteral("cannot write %1").arg(path);
+        if (!BuildDefaultTree(core.tree, core.DownJobs, core.paths))
+            return QStringLiteral("cannot write %1").arg(path);
         return {};
     }
     if (!QFileInfo(path).isFile()) return QStringLiteral("%1: not a job database").arg(path);
-    const DbLoadResult loaded = BuildFixedTree(core);
+    const DbLoadResult loaded = BuildFixedTree(core.tree, core.DownJobs, core.paths);
     if (loaded.damaged) return QStringLiteral("damaged database %1: %2").arg(path, loaded.error);
     return {};
 }

@@ -2,12 +2,12 @@
 // (one per URL, or a generated batch) and saves the job database.
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
-#include "core/AppCore.h"
 #include "core/OptionsLogic.h"
 #include "dialogs/BatchUrls.h"
 #include "dialogs/NewJobRules.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
+#include "session/AppCore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -82,7 +82,7 @@ int runAdd(const QStringList &args) {
     if (const int status = parseArgs(args, o)) return status;
     AppCore core;
     core.paths.JobDbPath = QFileInfo(o.db).absoluteFilePath();
-    const DbLoadResult loaded = BuildFixedTree(core);
+    const DbLoadResult loaded = BuildFixedTree(core.tree, core.DownJobs, core.paths);
     if (loaded.damaged)
         return mqFail(QStringLiteral("add: %1: %2 (nothing added)").arg(o.db, loaded.error));
 

@@ -3,10 +3,10 @@
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqDatabase.h"
 #include "app/mq/MqOutput.h"
-#include "core/AppCore.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
+#include "session/AppCore.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ int run(const QStringList &args) {
     AppCore core;
     const QString error = openMqDatabase(core, o.db);
     if (!error.isEmpty()) return mqFail(QStringLiteral("category: ") + error);
-    const DbCommit commit{core, {}};
+    const DbCommit commit = core.dbCommit();
     if (verb == QLatin1String("list")) return list(core);
     if (verb == QLatin1String("add")) {
         if (o.parent.isEmpty() || !o.hasName)
@@ -82,8 +82,8 @@ int run(const QStringList &args) {
                      : CategoryEdit::proposedFolder(
                            core.tree.find(o.parent) ? core.tree.find(o.parent)->tag : QString(),
                            o.name, o.mkdir);
-        const EditResult result =
-            CategoryEdit::create(core, o.parent, o.name, folder, o.mkdir, commit);
+        const EditResult result = CategoryEdit::create(core.tree, core.DownJobs, o.parent, o.name,
+                                                       folder, o.mkdir, commit);
         if (result.ok) printLine(result.key.toUtf8());
         return finish(result);
     }
@@ -94,14 +94,16 @@ int run(const QStringList &args) {
     if (verb == QLatin1String("move")) {
         if (!core.tree.contains(o.to))
             return mqFail(QStringLiteral("category move: no category %1").arg(o.to));
-        return finish(CategoryEdit::move(core, o.key, o.to, commit));
+        return finish(CategoryEdit::move(core.tree, core.DownJobs, o.key, o.to, commit));
     }
     if (verb == QLatin1String("set")) {
         const CategoryStore::Node *node = core.tree.find(o.key);
-        return finish(CategoryEdit::setProperties(core, o.key, o.hasName ? o.name : node->text,
+        return finish(CategoryEdit::setProperties(core.tree, o.key, o.hasName ? o.name : node->text,
                                                   o.hasDir ? o.dir : node->tag, commit));
     }
-    if (verb == QLatin1String("delete")) return finish(CategoryEdit::remove(core, o.key, commit));
+    if (verb == QLatin1String("delete"))
+        return finish(
+            CategoryEdit::remove(core.tree, core.DownJobs, core.lists.lvHaveDown, o.key, commit));
     return mqFail(QString::fromLatin1(kUsage));
 }
 } // namespace

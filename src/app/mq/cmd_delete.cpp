@@ -2,10 +2,10 @@
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqDatabase.h"
-#include "core/AppCore.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/DbCommit.h"
 #include "jobs/JobEdit.h"
+#include "session/AppCore.h"
 
 namespace {
 constexpr int kSomeFailed = 2;
@@ -34,7 +34,7 @@ int run(const QStringList &args) {
     const QString error = openMqDatabase(core, db);
     if (!error.isEmpty()) return mqFail(QStringLiteral("delete: ") + error);
     QStringList problems;
-    const DbCommit commit{core, {}};
+    const DbCommit commit = core.dbCommit();
     for (int index : indexes) {
         if (!core.DownJobs.isValid(index)) {
             problems.append(QStringLiteral("no job %1").arg(index));
@@ -46,7 +46,8 @@ int run(const QStringList &args) {
         const JobEdit::DeleteKind kind = job.State != StateComplete
                                              ? JobEdit::DeleteKind::Unfinished
                                              : JobEdit::deleteKindFor(3, job.CategoryKey);
-        const EditResult result = JobEdit::deleteJobs(core, kind, {index}, files, commit);
+        const EditResult result =
+            JobEdit::deleteJobs(core.DownJobs, core.lists, kind, {index}, files, commit);
         if (!result.message.isEmpty()) problems.append(result.message);
     }
     if (!problems.isEmpty())

@@ -4,15 +4,17 @@
 #include "app/mq/MqOutput.h"
 #include "app/mq/NetArgs.h"
 #include "app/mq/SignalWatch.h"
-#include "core/AppCore.h"
-#include "core/OleDate.h"
-#include "core/OptionsLogic.h"
+#include "base/OleDate.h"
 #include "engine/DownloadEvents.h"
 #include "engine/HttpExchange.h"
+#include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "engine/clsDownLoadJob.h"
-#include "jobs/CategoryTree.h"
-#include "jobs/JobDatabase.h"
+#include "movies/MovieCheck.h"
+#include "movies/MovieLibrary.h"
+#include "movies/MovieRefetch.h"
+#include "session/AppCore.h"
+#include "session/DownloadSession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +29,7 @@ namespace {
 struct GetOptions {
     QString url, dir, name, referer, userAgent, proxy, ini, db;
     int parts = 0;
+    int job = 0; // --job: a job of the database, fetched again
     NetArgs net;
     bool events = false, log = false;
 };
@@ -69,6 +72,11 @@ int parseArgs(const QStringList &args, GetOptions &o) {
             ok = cursor.value(o.ini);
         } else if (a == QLatin1String("--db")) {
             ok = cursor.value(o.db);
+        } else if (a == QLatin1String("--job")) {
+            QString v;
+            ok = cursor.value(v);
+            o.job = v.toInt(&ok);
+            if (ok && o.job < 1) return mqFail(QStringLiteral("get: --job takes a job number"));
         } else if (a == QLatin1String("--events")) {
             o.events = true;
         } else if (a == QLatin1String("--log")) {
@@ -80,18 +88,45 @@ int parseArgs(const QStringList &args, GetOptions &o) {
         }
         if (!ok) return mqFail(QStringLiteral("get: %1 needs a value").arg(a));
     }
-    if (o.url.isEmpty()) return mqFail(QStringLiteral("get: no URL given"));
+    if (o.job && o.db.isEmpty()) return mqFail(QStringLiteral("get: --job needs --db"));
+    if (o.url.isEmpty() && !o.job) return mqFail(QStringLiteral("get: no URL given"));
     return 0;
 }
 
-// The job to run: a job of the database with this URL that is not complete,
-// or a new one appended to the table.
+// Whether a finished job's movie is damaged (checked now if need be).
+bool damagedMovie(const DownJobRecord &rec) {
+    return rec.State == StateComplete && MovieLibrary::isMovie(rec.SavePath) &&
+           MovieCheck::complete(MovieCache(), rec.SavePath, false).damaged();
+}
+
+// The job to run: the job --job names, a job of the database with this URL
+// that is not complete or whose movie is damaged (fetched again), or a new
+// one appended to the table. 0 with a message when --job cannot be run.
 int findOrAddJob(AppCore &core, const GetOptions &o) {
+    if (o.job) {
+        if (!core.DownJobs.isValid(o.job)) {
+            mqFail(QStringLiteral("get: there is no job %1").arg(o.job));
+            return 0;
+        }
+        DownJobRecord &rec = core.DownJobs[o.job];
+        if (rec.State == StateComplete && !damagedMovie(rec)) {
+            mqFail(QStringLiteral("get: job %1 is complete and whole").arg(o.job));
+            return 0;
+        }
+        if (rec.State == StateComplete) {
+            const QString error = prepareRefetch(rec);
+            if (!error.isEmpty()) {
+                mqFail(QStringLiteral("get: ") + error);
+                return 0;
+            }
+        }
+        return o.job;
+    }
     for (int index = 1; index <= core.DownJobs.DownCount(); ++index) {
-        const DownJobRecord &rec = core.DownJobs[index];
-        if (rec.Url == o.url && rec.State != StateComplete &&
-            rec.CategoryKey != QLatin1String("Recely_Really"))
-            return index;
+        DownJobRecord &rec = core.DownJobs[index];
+        if (rec.Url != o.url || rec.CategoryKey == QLatin1String("Recely_Really")) continue;
+        if (rec.State != StateComplete) return index;
+        if (damagedMovie(rec) && prepareRefetch(rec).isEmpty()) return index;
     }
     DownJobRecord rec;
     rec.CategoryKey = QStringLiteral("Downloaded");
@@ -125,34 +160,34 @@ int runGet(const QStringList &args) {
     GetOptions o;
     if (const int status = parseArgs(args, o)) return status;
 
+    // The job database (its validators beside it) and the settings of the run.
     AppCore core;
-    if (!o.ini.isEmpty()) loadSettingsAtStartup(o.ini, core.settings);
+    if (!o.db.isEmpty()) core.paths.JobDbPath = QFileInfo(o.db).absoluteFilePath();
+    core.paths.SettingsPath = o.ini;
+    DownloadSession session(core);
+    if (!o.ini.isEmpty()) session.loadSettings();
     if (o.net.limit >= 0) core.settings.SpeedLimit = o.net.limit;
     core.settings.Maxjobs = 1; // this job only
-    AddFixedNodes(core.tree, {});
-    if (!o.db.isEmpty() && QFileInfo::exists(o.db)) {
-        const DbLoadResult loaded = LoadJobDatabase(core.tree, core.DownJobs, o.db);
-        if (loaded.damaged) mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
-        DownloadEvents::LoadAsPaused(core.DownJobs);
-    }
+    const DbLoadResult loaded = session.loadDatabase(DownloadSession::Missing::FixedNodes);
+    if (loaded.damaged) mqFail(QStringLiteral("get: %1: %2").arg(o.db, loaded.error), 0);
     const int index = findOrAddJob(core, o);
+    if (index == 0) return 1;
     core.DownJobs[index].State = StateWaiting;
-    core.lists.AddJobToList(index); // no slot yet: only listed
 
-    JobLog log;
-    DownloadEvents events(core, log);
+    JobLog &log = session.log();
+    DownloadEvents &events = session.events();
     clsDownLoadJob *job = events.clsDownJob(1);
-    auto saveDb = [&] {
-        QString error;
-        if (!o.db.isEmpty() && !SaveJobDatabase(core.tree, core.DownJobs, o.db, &error))
-            mqFail(QStringLiteral("get: cannot save %1: %2").arg(o.db, error), 0);
-    };
+    QObject::connect(&session.autoSave(), &JobDbAutoSave::Saved, &events, [&](bool ok) {
+        if (!ok)
+            mqFail(QStringLiteral("get: cannot save %1: %2").arg(o.db, session.lastSaveError()), 0);
+    });
 
     if (o.events)
         QObject::connect(&events, &DownloadEvents::ReportReceived, &events,
-                         [](int, qint16 part, const QString &type, const QString &text) {
-                             printLine("{\"part\":" + QByteArray::number(part) + ",\"type\":" +
-                                       jsonString(type) + ",\"text\":" + jsonString(text) + "}");
+                         [](int, qint16 part, JobReport type, const QString &text) {
+                             printLine("{\"part\":" + QByteArray::number(part) +
+                                       ",\"type\":" + jsonString(reportName(type)) +
+                                       ",\"text\":" + jsonString(text) + "}");
                          });
     if (o.log)
         QObject::connect(&log, &JobLog::Added, &events,
@@ -165,8 +200,8 @@ int runGet(const QStringList &args) {
     if (bar)
         QObject::connect(
             job, &clsDownLoadJob::UpDataState, &events,
-            [&](qint16, const QString &type, const QString &) {
-                if (type != QLatin1String("DataArrival") || sinceDraw.elapsed() < 200) return;
+            [&](qint16, JobReport type, const QString &) {
+                if (type != JobReport::DataArrival || sinceDraw.elapsed() < 200) return;
                 sinceDraw.restart();
                 const DownJobRecord &rec = job->Record();
                 const double done = rec.Received, total = rec.TotalSize;
@@ -183,25 +218,35 @@ int runGet(const QStringList &args) {
 
     QEventLoop loop;
     int result = -1;
-    QObject::connect(&events, &DownloadEvents::JobFinished, &loop,
-                     [&](int finishedIndex, int state) {
-                         if (finishedIndex != index) return;
-                         saveDb();
-                         result = state == StateComplete ? 0 : 2;
-                         loop.exit(result);
-                     });
+    QObject::connect(
+        &events, &DownloadEvents::JobFinished, &loop, [&](int finishedIndex, int state) {
+            if (finishedIndex != index) return;
+            result = state == StateComplete ? 0 : 2;
+            const DownJobRecord &rec = core.DownJobs[index];
+            if (result == 0 && MovieLibrary::isMovie(rec.SavePath)) {
+                // The download is complete either way; a damaged movie says
+                // so in the log and on stderr.
+                const MovieEntry movie = MovieCheck::complete(MovieCache(), rec.SavePath, true);
+                if (movie.damaged()) {
+                    const QString line = MovieLibrary::damageLine(movie.facts.problem);
+                    log.Add(line, 8, 1);
+                    mqFail(QStringLiteral("get: %1: %2").arg(rec.SavePath, line), 0);
+                }
+            }
+            loop.exit(result);
+        });
 
     // SIGINT/SIGTERM: pause, save, exit 3.
     SignalWatch watch([&] {
         if (result >= 0) return;
         job->Pause();
-        saveDb();
+        session.save();
         result = 3;
         loop.exit(3);
     });
     if (!watch.ok()) return mqFail(QStringLiteral("get: cannot create a pipe"));
 
-    events.StartJobInSlot(1, index);
+    core.lists.AddJobToList(index); // starts it in slot 1
     const int status = result >= 0 ? result : loop.exec();
     if (bar) std::fputs("\n", stderr);
     const DownJobRecord &rec = core.DownJobs[index];
@@ -209,6 +254,7 @@ int runGet(const QStringList &args) {
         mqFail(QStringLiteral("get: the job ended with an error: %1")
                    .arg(log.JobLogCount() ? log.entry(log.JobLogCount()).text : QString()),
                0);
+
     else if (status == 0 && !o.events && !o.log)
         std::fprintf(stderr, "%s\n", qPrintable(rec.SavePath));
     return status;
@@ -217,7 +263,7 @@ int runGet(const QStringList &args) {
 } // namespace
 
 MQ_COMMAND("get",
-           "get URL [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
+           "get URL|--job N [--parts N] [--dir FOLDER] [--name FILENAME] [--referer URL] "
            "[--user-agent TEXT] [--proxy HOST:PORT] [--ini FILE] [--ca-file FILE] [--limit KIB] "
            "[--db FILE] [--events] [--log]",
            runGet);

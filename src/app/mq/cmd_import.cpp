@@ -3,9 +3,9 @@
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqDatabase.h"
 #include "app/mq/MqOutput.h"
-#include "core/AppCore.h"
 #include "jobs/DbCommit.h"
 #include "jobs/ImportFiles.h"
+#include "session/AppCore.h"
 
 #include <QFileInfo>
 
@@ -52,8 +52,8 @@ int run(const QStringList &args) {
         }
     }
     QVector<int> added;
-    const EditResult result =
-        ImportFiles::importItems(core, category, items, move, {}, DbCommit{core, {}}, &added);
+    const EditResult result = ImportFiles::importItems(core.tree, core.DownJobs, category, items,
+                                                       move, {}, core.dbCommit(), &added);
     for (int job : added)
         printLine(core.DownJobs[job].SavePath.toUtf8());
     if (!result.message.isEmpty())

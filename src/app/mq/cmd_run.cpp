@@ -6,14 +6,12 @@
 #include "app/mq/MqOutput.h"
 #include "app/mq/NetArgs.h"
 #include "app/mq/SignalWatch.h"
-#include "core/AppCore.h"
-#include "core/OptionsLogic.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobCommands.h"
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
-#include "jobs/CategoryTree.h"
-#include "jobs/JobDatabase.h"
+#include "session/AppCore.h"
+#include "session/DownloadSession.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -79,38 +77,36 @@ int runRun(const QStringList &args) {
     core.paths.SettingsPath =
         !o.ini.isEmpty() ? o.ini
                          : QFileInfo(o.db).absoluteDir().filePath(QStringLiteral("set.ini"));
-    JobLog log;
-    DownloadEvents events(core, log);
-    JobCommands commands(core, events);
-    core.lists.startRule = [&events](int job, int) { events.StartRule(job); };
+    DownloadSession session(core);
+    JobLog &log = session.log();
+    DownloadEvents &events = session.events();
+    JobCommands &commands = session.commands();
+    JobDbAutoSave &autoSave = session.autoSave();
 
     // Start-up: the database, jobs listed while Maxjobs is still 0, settings.
-    const DbLoadResult loaded = BuildFixedTree(core);
+    const DbLoadResult loaded = session.loadDatabase(DownloadSession::Missing::FixedNodes);
     if (loaded.damaged)
         mqFail(
             QStringLiteral("run: %1: %2 (continuing with what was read)").arg(o.db, loaded.error),
             0);
-    DownloadEvents::LoadAsPaused(core.DownJobs);
-    core.lists.ListUnfinishedJobs();
-    loadSettingsAtStartup(core.paths.SettingsPath, core.settings);
+    session.listUnfinishedJobs();
+    session.loadSettings();
     if (o.net.limit >= 0) core.settings.SpeedLimit = o.net.limit;
     // A Maxjobs outside 1..8 would leave every job waiting for ever.
     core.settings.Maxjobs = qint16(qBound(1, int(core.settings.Maxjobs), DownloadEvents::kSlots));
 
-    JobDbAutoSave autoSave(events, [&] {
-        QString error;
-        if (SaveJobDatabase(core.tree, core.DownJobs, core.paths.JobDbPath, &error)) return true;
-        mqFail(QStringLiteral("run: cannot save %1: %2").arg(o.db, error), 0);
-        return false;
-    });
     autoSave.setInterval(int(o.saveEvery * 1000));
+    QObject::connect(&autoSave, &JobDbAutoSave::Saved, &events, [&](bool ok) {
+        if (!ok)
+            mqFail(QStringLiteral("run: cannot save %1: %2").arg(o.db, session.lastSaveError()), 0);
+    });
 
     if (o.events) {
-        QObject::connect(
-            &events, &DownloadEvents::ReportReceived, &events,
-            [&events](int slot, qint16 part, const QString &type, const QString &text) {
-                printLine(eventJson(slot, events.SlotJob[slot], part, type, text));
-            });
+        QObject::connect(&events, &DownloadEvents::ReportReceived, &events,
+                         [&events](int slot, qint16 part, JobReport type, const QString &text) {
+                             printLine(eventJson(slot, events.slot(slot).jobIndex, part,
+                                                 reportName(type), text));
+                         });
         QObject::connect(&events, &DownloadEvents::SlotStarted, &events,
                          [&core](int slot, int job) {
                              printLine(eventJson(slot, job, 0, QStringLiteral("SlotStart"),
@@ -147,7 +143,7 @@ int runRun(const QStringList &args) {
             const int job = ListRowModel::leadingNumber(core.lvNowDown.row(r).key);
             if (core.DownJobs.isValid(job) && core.DownJobs[job].State == StateWaiting) return;
         }
-        autoSave.saveNow();
+        session.save();
         result = failed ? 2 : 0;
         loop.exit(result);
     };
@@ -159,7 +155,7 @@ int runRun(const QStringList &args) {
     SignalWatch watch([&] {
         if (result >= 0) return;
         commands.PauseAll();
-        autoSave.saveNow();
+        session.save();
         result = 3;
         loop.exit(3);
     });

@@ -5,16 +5,19 @@
 #include "app/mq/ArgCursor.h"
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
+#include "app/mq/NetArgs.h"
 #include "app/mq/SignalWatch.h"
-#include "core/AppCore.h"
 #include "core/OptionsLogic.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobCommands.h"
+#include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/JobDatabase.h"
 #include "search/NewSearch.h"
 #include "search/SearchSlot.h"
+#include "session/AppCore.h"
+#include "session/DownloadSession.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -50,6 +53,8 @@ int parseArgs(const QStringList &args, SearchOptions &o) {
             ok = cursor.value(o.db);
         } else if (a == QLatin1String("--ini")) {
             ok = cursor.value(o.ini);
+        } else if (a == QLatin1String("--ca-file")) {
+            if (const int status = takeCaFile(cursor, QStringLiteral("search"))) return status;
         } else if (a == QLatin1String("--events")) {
             o.events = true;
         } else if (a == QLatin1String("--download")) {
@@ -81,14 +86,14 @@ bool prepareCore(AppCore &core, const SearchOptions &o) {
         memory.save = [](const CategoryStore &, const JobTable &, const QString &, QString *) {
             return true;
         };
-        BuildDefaultTree(core, memory);
+        BuildDefaultTree(core.tree, core.DownJobs, core.paths, memory);
     } else {
         core.paths.JobDbPath = QFileInfo(o.db).absoluteFilePath();
         if (!QFileInfo(o.db).isFile()) {
-            if (!BuildDefaultTree(core))
+            if (!BuildDefaultTree(core.tree, core.DownJobs, core.paths))
                 return mqFail(QStringLiteral("search: cannot create %1").arg(o.db)) == 0;
         } else {
-            const DbLoadResult loaded = BuildFixedTree(core);
+            const DbLoadResult loaded = BuildFixedTree(core.tree, core.DownJobs, core.paths);
             if (loaded.damaged)
                 mqFail(QStringLiteral("search: %1: %2 (continuing with what was read)")
                            .arg(o.db, loaded.error),
@@ -135,10 +140,15 @@ int runSearch(const QStringList &args) {
         v.proxyPort = quint16(port);
     }
 
-    JobLog log;
-    SearchSlot slot(core, log);
+    // The jobs the searches find wait until --download starts them.
+    DownloadSession session(core);
+    session.holdStarts(true);
+    DownloadEvents &events = session.events();
+    JobCommands &commands = session.commands();
+    SearchSlot slot(core.search(), core.view, session.log());
     QList<int> made; // download jobs the searches listed
-    core.lists.jobListed = [&made](int job) { made.append(job); };
+    const QMetaObject::Connection listed = QObject::connect(
+        &session, &DownloadSession::JobListed, &slot, [&made](int job) { made.append(job); });
     int firstState = -1;
     QObject::connect(&slot, &SearchSlot::SearchEnded, &slot, [&](int index, int state) {
         if (firstState < 0) firstState = state;
@@ -152,19 +162,15 @@ int runSearch(const QStringList &args) {
                              printLine(reportJson(index, type, info));
                          });
 
-    auto save = [&] {
-        QString error;
-        if (o.db.isEmpty() ||
-            SaveJobDatabase(core.tree, core.DownJobs, core.paths.JobDbPath, &error))
-            return true;
-        mqFail(QStringLiteral("search: cannot save %1: %2").arg(o.db, error), 0);
-        return false;
-    };
+    QObject::connect(&session.autoSave(), &JobDbAutoSave::Saved, &slot, [&](bool ok) {
+        if (!ok)
+            mqFail(QStringLiteral("search: cannot save %1: %2").arg(o.db, session.lastSaveError()),
+                   0);
+    });
+    auto save = [&session] { return session.save(); };
 
     QEventLoop loop;
     int result = -1;
-    DownloadEvents events(core, log);
-    JobCommands commands(core, events);
     SignalWatch watch([&] {
         if (result >= 0) return;
         slot.PauseAllSearchJobs();
@@ -181,17 +187,18 @@ int runSearch(const QStringList &args) {
     };
     QObject::connect(&slot, &SearchSlot::SearchEnded, &loop,
                      [&] { QTimer::singleShot(0, &loop, searchesDone); });
-    if (AddNewSearch(core, slot, v) == 0) return mqFail(QStringLiteral("search: no room"));
+    if (AddNewSearch(core.SearchJobs, slot, v) == 0)
+        return mqFail(QStringLiteral("search: no room"));
     QTimer::singleShot(0, &loop, searchesDone);
     loop.exec();
     if (result >= 0) return result;
-    core.lists.jobListed = nullptr;
+    QObject::disconnect(listed);
 
     if (!save()) result = 1;
     if (o.download) {
         core.settings.Maxjobs =
             qint16(qBound(1, int(core.settings.Maxjobs), DownloadEvents::kSlots));
-        core.lists.startRule = [&events](int job, int) { events.StartRule(job); };
+        session.holdStarts(false);
         auto downloadsDone = [&] {
             if (events.BusySlots() > 0) return;
             for (int job : made)
@@ -203,7 +210,6 @@ int runSearch(const QStringList &args) {
         commands.StartAll();
         QTimer::singleShot(0, &loop, downloadsDone);
         loop.exec();
-        core.lists.startRule = nullptr;
         if (result >= 0) return result;
         if (!save()) result = 1;
     }
@@ -219,5 +225,5 @@ int runSearch(const QStringList &args) {
 
 MQ_COMMAND("search",
            "search URL [--depth D] [--dir FOLDER] [--category KEY] [--proxy HOST:PORT] [--db FILE] "
-           "[--ini FILE] [--events] [--download]",
+           "[--ini FILE] [--ca-file FILE] [--events] [--download]",
            runSearch);

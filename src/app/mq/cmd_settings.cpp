@@ -1,9 +1,9 @@
 #include "app/mq/MqCommand.h"
 
+#include "base/clsIniFile.h"
 #include "core/OptionsLogic.h"
 #include "core/ProxyList.h"
 #include "core/SettingsJson.h"
-#include "core/clsIniFile.h"
 
 #include <QFileInfo>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "app/mq/MqCommand.h"
 #include "app/mq/MqOutput.h"
 #include "app/mq/NetArgs.h"
-#include "core/AppPaths.h"
+#include "base/AppPaths.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateConfig.h"
 

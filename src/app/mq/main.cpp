@@ -36,6 +36,15 @@ int mqFail(const QString &message, int status) {
 
 int main(int argc, char *argv[]) {
     tuneMallocForStreaming();
+    if (argc >= 2) {
+        const auto own = registry().find(argv[1]);
+        if (own != registry().end() && own->second.ownApplication) {
+            QStringList args;
+            for (int i = 2; i < argc; ++i)
+                args << QString::fromLocal8Bit(argv[i]);
+            return own->second.run(args);
+        }
+    }
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) return usage(1);

@@ -1,0 +1,151 @@
+// `mq search`, `mq get` and the window's page search against nginx and
+// lighttpd as they serve the web: gzip and chunked pages, https, a redirect
+// built from the Host header on a port of its own, a movie stored gzipped.
+#include "PageCorpus.h"
+#include "SearchRig.h"
+#include "browser/CacheEntryWriter.h"
+#include "common/MqRunner.h"
+#include "common/NginxServer.h"
+#include "common/TestCerts.h"
+#include "common/TestFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+// nginx as sites run it: pages gzipped (and so sent chunked), a moved
+// folder redirected by the Host header, movies stored gzipped.
+const QString kNginxSite =
+    QStringLiteral("gzip on; gzip_types *; gzip_min_length 1;\n"
+                   "location /old/ { return 301 $scheme://$http_host/new/m.swf; }\n"
+                   "location /gz/ { gzip_static always; }");
+
+} // namespace
+
+class tst_RealServers : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        if (NginxServer::binary().isEmpty() || NginxServer::binary(NginxServer::Lighttpd).isEmpty())
+            QSKIP("nginx or lighttpd is not installed");
+        if (!TestCerts::available()) QSKIP("openssl is not installed");
+        QString error;
+        QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
+        for (const bool tls : {false, true})
+            for (const NginxServer::Program program : {NginxServer::Nginx, NginxServer::Lighttpd}) {
+                auto server = std::make_unique<NginxServer>(
+                    program == NginxServer::Nginx ? kNginxSite : QString(), program);
+                if (tls) m_certs.serveTls(*server, QStringLiteral("srv"));
+                for (const QString &page : PageCorpus::pages())
+                    server->put("corpus/" + page, PageCorpus::bytes(page));
+                server->put(QStringLiteral("site/index.html"),
+                            "<object data=\"m.swf\" type=\"application/x-shockwave-flash\">"
+                            "</object>");
+                server->put(QStringLiteral("site/m.swf"), m_movie);
+                server->put(QStringLiteral("new/m.swf"), m_movie);
+                server->put(QStringLiteral("gz/m.swf.gz"),
+                            CacheEntryWriter::zlibCompress(m_movie, 31));
+                QVERIFY2(server->start(&error), qPrintable(error));
+                m_servers.push_back(std::move(server));
+            }
+    }
+
+    // Every page of the corpus, gzipped and chunked by nginx, gives what the
+    // table expects (the searches run side by side).
+    void corpusGzippedAndChunked() {
+        QTemporaryDir dir;
+        const QString site = m_servers[0]->url(QStringLiteral("corpus/"));
+        const QStringList pages = PageCorpus::pages();
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (const QString &page : pages) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(MqRunner::binary(),
+                               {"search", site + page, "--dir", dir.filePath(page)});
+        }
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            QProcess &run = *runs[size_t(i)];
+            QVERIFY(run.waitForFinished(30000));
+            QCOMPARE(run.exitCode(), 0);
+            QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+                     PageCorpus::searchLines(pages[i], site, dir.filePath(pages[i])));
+        }
+    }
+
+    void searchAndGet_data() {
+        QTest::addColumn<int>("server");
+        QTest::newRow("nginx, http") << 0;
+        QTest::newRow("lighttpd, http") << 1;
+        QTest::newRow("nginx, https") << 2;
+        QTest::newRow("lighttpd, https") << 3;
+    }
+
+    void searchAndGet() {
+        QFETCH(int, server);
+        const NginxServer &web = *m_servers[server];
+        QTemporaryDir dir;
+        const QStringList ca{"--ca-file", m_certs.path(QStringLiteral("ca-good.pem"))};
+        MqRunner search;
+        QCOMPARE(
+            search.run(
+                QStringList{"search", web.url(QStringLiteral("site/")), "--dir", dir.path()} + ca),
+            0);
+        const QString movie = web.url(QStringLiteral("site/m.swf"));
+        QCOMPARE(QString::fromUtf8(search.out()).trimmed(), movie + '\t' + dir.filePath("m.swf"));
+        MqRunner get;
+        QCOMPARE(get.run(QStringList{"get", movie, "--parts", "4", "--dir", dir.path()} + ca), 0);
+        QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
+    }
+
+    // nginx answers with $http_host: the port must be in "Host:".
+    void hostRedirectOnItsOwnPort() {
+        QTemporaryDir dir;
+        MqRunner get;
+        QCOMPARE(get.run({"get", m_servers[0]->url(QStringLiteral("old/m.swf")), "--dir",
+                          dir.path(), "--name", "m.swf"}),
+                 0);
+        QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
+    }
+
+    void gzippedMovieSavedDecoded() {
+        QTemporaryDir dir;
+        MqRunner get;
+        QCOMPARE(get.run({"get", m_servers[0]->url(QStringLiteral("gz/m.swf")), "--parts", "5",
+                          "--dir", dir.path()}),
+                 0);
+        QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
+    }
+
+    // The window's page search reads every gzipped, chunked page of the
+    // corpus the same way (a search slot of its own for each page).
+    void windowSearch_data() {
+        QTest::addColumn<QString>("page");
+        for (const QString &page : PageCorpus::pages())
+            QTest::newRow(qPrintable(page)) << page;
+    }
+    void windowSearch() {
+        QFETCH(QString, page);
+        SearchRig rig;
+        const QString site = m_servers[0]->url(QStringLiteral("corpus/"));
+        rig.add(site + page);
+        QVERIFY(rig.waitIdle());
+        QString answer;
+        for (const SearchRig::Report &r : rig.reports)
+            if (r.type == QLatin1String("Response") && answer.isEmpty()) answer = r.info;
+        QVERIFY2(answer.contains("Content-Encoding: gzip") && answer.contains("chunked"),
+                 qPrintable(answer));
+        QStringList found;
+        for (int i = 1; i <= rig.core.DownJobs.DownCount(); ++i)
+            found << rig.core.DownJobs[i].Url + '\t' + rig.core.DownJobs[i].SavePath;
+        QCOMPARE(found, PageCorpus::searchLines(page, site, rig.dir.path()));
+    }
+
+private:
+    TestCerts m_certs;
+    std::vector<std::unique_ptr<NginxServer>> m_servers; // nginx, lighttpd; then over TLS
+    const QByteArray m_movie = FaultHttpServer::pattern(400000);
+};
+
+QTEST_GUILESS_MAIN(tst_RealServers)
+#include "tst_realservers.moc"
