@@ -71,21 +71,6 @@ private slots:
         QCOMPARE(r.urls, urls);
         QCOMPARE(r.skipped, skipped);
     }
-
-    void parse_hundredThousandLines() {
-        QByteArray bytes;
-        for (int i = 0; i < 100000; ++i)
-            bytes += "http://h/f" + QByteArray::number(i) + ".swf\n";
-        QTemporaryDir dir;
-        QVERIFY(writeFileBytes(dir.filePath("big.lst"), bytes));
-        DownloadList::ReadResult r;
-        QString error;
-        QVERIFY(DownloadList::readFile(dir.filePath("big.lst"), &r, &error));
-        QCOMPARE(r.urls.size(), 100000);
-        QCOMPARE(r.urls.last(), QString("http://h/f99999.swf"));
-        QVERIFY(!DownloadList::readFile(dir.filePath("none.lst"), &r, &error));
-        QVERIFY(error.contains("none.lst"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDownloadList)

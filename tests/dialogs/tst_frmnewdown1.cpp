@@ -1,13 +1,250 @@
-// The new-job dialog driven through its widgets, offscreen: pre-fill, the
-// editing rules, OK in each mode and the records it stores.
-#include "NewJobDialogEnv.h"
+// The new-job dialog: its rules (NewJobRules) called directly, then the
+// dialog driven through its widgets once per mode, offscreen.
+#include "base/OleDate.h"
+#include "base/clsIniFile.h"
 #include "common/JobFields.h"
+#include "common/TestData.h"
+#include "common/TestFiles.h"
+#include "common/TestHome.h"
+#include "core/ProxyList.h"
+#include "dialogs/NewJobRules.h"
+#include "dialogs/frmNewDown1.h"
+#include "jobs/CategoryTree.h"
+#include "kit/MsgBox.h"
+#include "session/AppCore.h"
 
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTreeWidget>
 #include <QtTest>
+#include <memory>
+
+using namespace NewJobRules;
+
+namespace {
+QStringList tabTexts(const QTabBar *bar) {
+    QStringList out;
+    for (int i = 0; i < bar->count(); ++i)
+        out << bar->tabText(i);
+    return out;
+}
+
+// Three categories, a proxy entry and settings of its own; boxes collected.
+struct Env {
+    TestHome home;
+    AppCore core;
+    QStringList messages;
+    MsgBox::Handler previous;
+    std::unique_ptr<frmNewDown1> dialog;
+    NewJobHooks hooks;
+
+    Env() {
+        core.paths = AppPaths::forFolder(home.path());
+        core.paths.DownloadFolder = home.file("mydown") + '/';
+        AddFixedNodes(core.tree, core.paths.DownloadFolder);
+        core.tree.addNode("Downloaded", "101k", "Cartoon", "5", "6", home.file("cartoon") + '/');
+        core.tree.addNode("101k", "101k101k", "Short", "5", "6", home.file("short") + '/');
+        core.tree.addNode("Downloaded", "102k", "Music", "5", "6", home.file("music") + '/');
+        core.settings.Parts = 3;
+        core.settings.Useragent = "MQ agent";
+        clsIniFile ini;
+        ini.IniFileName = core.paths.SettingsPath;
+        writeProxyEntries(ini, {{"proxy.local", "3128"}});
+        previous = MsgBox::setHandler([this](MsgBox::Kind, const QString &t) {
+            messages << t;
+            return false;
+        });
+        QGuiApplication::clipboard()->clear();
+    }
+    ~Env() {
+        dialog.reset();
+        MsgBox::setHandler(previous);
+    }
+    frmNewDown1 &open(int mode, const QString &preset = {}) {
+        dialog = std::make_unique<frmNewDown1>(core, mode, hooks);
+        dialog->PresetUrl = preset;
+        dialog->show();
+        return *dialog;
+    }
+    void ok() { QTest::mouseClick(dialog->cmdNewJobOk, Qt::LeftButton); }
+};
+} // namespace
 
 class TestFrmNewDown1 : public QObject {
     Q_OBJECT
 private slots:
+    void names_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("rename");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("query") << "http://h/d/m.swf?id=5"
+                               << "m.swf"
+                               << "m.swf?id=5";
+        QTest::newRow("backslash") << "http://h/d\\c.swf"
+                                   << "c.swf"
+                                   << "c.swf";
+        QTest::newRow("no slash") << "movie.swf"
+                                  << ""
+                                  << "";
+        QTest::newRow("blanks kept") << "http://h/my movie.swf"
+                                     << "my movie.swf"
+                                     << "my movie.swf";
+    }
+    void names() {
+        QFETCH(QString, url);
+        QTEST(renameFromUrl(url), "rename");
+        QTEST(fileNameFromUrl(url), "fileName");
+    }
+
+    // What paste, drop and the clipboard pre-fill take as an address.
+    void webUrl_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("trimmed") << "  http://h/a.swf\n"
+                                 << "http://h/a.swf";
+        QTest::newRow("any case, https") << "HTTPS://h/a"
+                                         << "HTTPS://h/a";
+        QTest::newRow("first line only") << "http://h/1\nhttp://h/2"
+                                         << "http://h/1";
+        QTest::newRow("ftp refused") << "ftp://h/a.swf"
+                                     << "";
+        QTest::newRow("words refused") << "just words"
+                                       << "";
+        QTest::newRow("link on line 2") << "see\nhttp://h/a"
+                                        << "";
+    }
+    void webUrl() {
+        QFETCH(QString, text);
+        QTEST(webUrlOf(text), "url");
+    }
+
+    void urlWarning_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("overwrite");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("fine") << "http://h/new.swf" << false << "";
+        QTest::newRow("no host and path") << "www.h.org/a.swf" << false << "cannot split";
+        QTest::newRow("blanks") << "http://h/a b.swf" << false << "blanks";
+        QTest::newRow("existing, renamed") << "http://h/old.swf" << false << "number added";
+        QTest::newRow("existing, overwritten") << "http://h/old.swf" << true << "overwritten";
+    }
+    void urlWarning() {
+        QFETCH(QString, url);
+        QFETCH(bool, overwrite);
+        QFETCH(QString, words);
+        TestHome home;
+        QVERIFY(writeFileBytes(home.file("old.swf"), "x"));
+        const QString text = NewJobRules::urlWarning(url, home.file(renameFromUrl(url)), overwrite);
+        QCOMPARE(text.isEmpty(), words.isEmpty());
+        QVERIFY2(text.contains(words), qPrintable(text));
+    }
+
+    void record_data() {
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<int>("proxy");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("immediate, direct") << 7 << false << 0 << 7;
+        QTest::newRow("manual, proxy") << 3 << true << 1 << 3;
+        QTest::newRow("parts clamped low") << 0 << false << 0 << 1;
+        QTest::newRow("parts clamped high") << 99 << false << 0 << 10;
+    }
+    void record() {
+        QFETCH(int, parts);
+        QFETCH(bool, manual);
+        QFETCH(int, proxy);
+        JobOptions o;
+        o.categoryKey = "101k";
+        o.saveFolder = "/c/";
+        o.parts = parts;
+        o.manual = manual;
+        o.proxyIndex = proxy;
+        o.proxyText = proxy ? "proxy.local:3128" : kDirectConnection;
+        o.userAgent = "MQ agent";
+        o.login = true;
+        o.userName = "ann";
+        o.password = "secret";
+        o.referer = "http://h/page.htm";
+        o.comment = QString::fromUtf8("caf\xC3\xA9");
+        o.cookies = "sid=1";
+        const DownJobRecord r = newJobRecord(o, "http://h/m.swf?v=2", "m.swf", 45000.5);
+        COMPARE_FIELDS(r, "{'Url': 'http://h/m.swf?v=2', 'Referer': 'http://h/page.htm',"
+                          "'FileName': 'm.swf', 'SavePath': '/c/m.swf', 'CategoryKey': '101k',"
+                          "'Comment': 'caf\xC3\xA9', 'UserAgent': 'MQ agent', 'UseLogin': -1,"
+                          "'UserName': 'ann', 'Password': 'secret', 'IsNew': -1, 'FileOpen': 0}");
+        QCOMPARE(r.Cookies, QString("sid=1"));
+        QTEST(int(r.Parts), "stored");
+        QCOMPARE(int(r.State), manual ? StatePaused : StateWaiting);
+        QCOMPARE(r.ProxyHost, proxy ? QString("proxy.local") : QString());
+        QCOMPARE(int(r.ProxyPort), proxy ? 3128 : 0);
+        QCOMPARE(r.CreateTime, 45000.5);
+    }
+
+    // Batch and link jobs are named after their URL, query included; links
+    // beyond the table's last job are refused, and the user told how many.
+    void addingManyJobs() {
+        Env env;
+        JobOptions o;
+        o.categoryKey = "102k";
+        o.saveFolder = env.home.file("music/");
+        Added a = AddBatFile(env.core, o, {"http://h/d\\c1.swf?s=1", "http://h/c3.swf"});
+        QCOMPARE(a.jobs, (QVector<int>{1, 2}));
+        QCOMPARE(env.core.DownJobs[1].SavePath, env.home.file("music/c1.swf?s=1"));
+        QCOMPARE(env.core.lvNowDown.count(), 2);
+        a = AddLinkJobs(env.core, o, {{"http://h/a.swf", "First"}});
+        QCOMPARE(env.core.DownJobs[3].Comment, QString("First"));
+        while (env.core.DownJobs.DownCount() < 32764)
+            env.core.DownJobs.add(testJob("101k", StateComplete, "http://h/old.swf"));
+        QVector<LinkEntry> links;
+        for (int i = 0; i < 5; ++i)
+            links.append({QStringLiteral("http://h/f%1.swf").arg(i), {}});
+        a = AddLinkJobs(env.core, o, links);
+        QCOMPARE(a.jobs.size(), 3);
+        QCOMPARE(env.core.DownJobs[32767].Url, QString("http://h/f2.swf"));
+        QVERIFY2(a.message.contains("2 of 5"), qPrintable(a.message));
+    }
+
+    void searchRequest() {
+        JobOptions o;
+        o.categoryKey = "102k";
+        o.saveFolder = "/music/";
+        o.manual = true;
+        o.proxyIndex = 1;
+        o.proxyText = "proxy.local:3128";
+        NewSearchValues v;
+        QString message;
+        QVERIFY(newSearchRequest(o, "http://h/page.htm", 1, &v, &message));
+        QCOMPARE(v.url, QString("http://h/page.htm"));
+        QCOMPARE(v.depth, qint16(1));
+        QVERIFY(v.manual && v.useProxy);
+        QCOMPARE(v.proxyPort, quint16(3128));
+        QCOMPARE(v.saveFolder, QString("/music/"));
+        QCOMPARE(v.parts, qint16(5));
+        o.proxyText = "proxy.local:http";
+        QVERIFY(!newSearchRequest(o, "http://h/page.htm", 1, &v, &message));
+        QVERIFY(!message.isEmpty());
+    }
+
+    // The categories with their folders; a chosen folder ends in "/".
+    void categoriesInTreeOrder() {
+        Env env;
+        QStringList got;
+        for (const CategoryChoice &c : categoryChoices(env.core.tree))
+            got << c.key + ':' + QString::number(c.depth) + ':' + c.folder.section('/', -2, -2);
+        QCOMPARE(got, QStringList({"101k:0:cartoon", "101k101k:1:short", "102k:0:music"}));
+        QCOMPARE(folderWithSeparator("/picked"), QString("/picked/"));
+    }
+
+    // The dialog: its pages per mode and the defaults it takes from the settings.
     void layoutPerMode_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QStringList>("subTabs");
@@ -18,38 +255,25 @@ private slots:
         QTest::newRow("batch") << 3 << QStringList{" Generate Url ", " Save Option "} << "picUrl";
         QTest::newRow("links") << 4 << QStringList{" Select Url ", " Save Option "} << "picSelect";
     }
-
     void layoutPerMode() {
         QFETCH(int, mode);
-        QFETCH(QStringList, subTabs);
         QFETCH(QString, page);
-        NewJobDialogEnv env;
+        Env env;
         env.hooks.addNewSearch = [](const NewSearchValues &) {};
         frmNewDown1 &d = env.open(mode);
-        QCOMPARE(d.windowTitle(), QString("Add New Job"));
         QCOMPARE(d.mode(), qMax(1, mode));
         QStringList main{"Add Single File", "Add Page Search", "Add Batch File"};
         if (mode == 4) main << "Add Page Links Download";
         QCOMPARE(tabTexts(d.TabStrip1), main);
-        QCOMPARE(tabTexts(d.Tab2), subTabs);
+        QTEST(tabTexts(d.Tab2), "subTabs");
         QCOMPARE(d.picPages->currentWidget()->objectName(), page);
-        // The defaults come from the settings.
         QCOMPARE(d.cmbNum1->currentText(), QString("3"));
         QCOMPARE(d.cmbUserAgent1->currentText(), QString("MQ agent"));
-        QCOMPARE(d.cmbProxy->itemText(0), QString("Direct Connection"));
         QCOMPARE(d.cmbProxy1->itemText(1), QString("proxy.local:3128"));
         QVERIFY(d.Option2->isChecked() && d.OpSearch1->isChecked());
-        // The save option page on the second sub tab.
-        if (mode >= 2) {
-            d.Tab2->setCurrentIndex(1);
-            QCOMPARE(d.picPages->currentWidget(), d.picSave);
-        }
-        // Another main tab changes the mode.
         d.TabStrip1->setCurrentIndex(2);
         QCOMPARE(d.mode(), 3);
-        QCOMPARE(tabTexts(d.Tab2, true), QStringList({"Url", "Save"}));
-        // Unset hooks leave their buttons disabled.
-        QVERIFY(!d.cmdClass1->isEnabled() && !d.cmdProxy->isEnabled());
+        QVERIFY(!d.cmdClass1->isEnabled() && !d.cmdProxy->isEnabled()); // hooks unset
     }
 
     void clipboardPrefill_data() {
@@ -63,208 +287,89 @@ private slots:
         QTest::newRow("handed over wins")
             << "http://h/clip" << QString("http://h/given") << 1 << "http://h/given";
     }
-
     void clipboardPrefill() {
         QFETCH(QString, clipboard);
         QFETCH(QString, preset);
         QFETCH(int, mode);
-        QFETCH(QString, expected);
-        NewJobDialogEnv env;
+        Env env;
         QGuiApplication::clipboard()->setText(clipboard);
         frmNewDown1 &d = env.open(mode, preset);
         QLineEdit *box = mode == 3 ? d.txtBatUrl : d.txtUrl;
-        QCOMPARE(box->text(), expected);
+        QTEST(box->text(), "expected");
         QCOMPARE(d.focusWidget(), box);
     }
 
-    void renameFollowsUrl_data() {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("rename");
-        QTest::newRow("query") << "http://h/d/movie.swf?id=5&x=y" << QString("movie.swf");
-        QTest::newRow("backslash") << "http://h/d\\clip.swf" << QString("clip.swf");
-        QTest::newRow("no slash") << "movie.swf" << QString();
-        QTest::newRow("folder") << "http://h/d/" << QString();
-        QTest::newRow("blanks kept") << "http://h/my movie.swf" << QString("my movie.swf");
-    }
-
-    void renameFollowsUrl() {
-        QFETCH(QString, url);
-        QFETCH(QString, rename);
-        NewJobDialogEnv env;
-        frmNewDown1 &d = env.open(1);
-        QTest::keyClicks(d.txtUrl, url);
-        QCOMPARE(d.txtRename->text(), rename);
-        QCOMPARE(d.PresetUrl, url);
-    }
-
-    void emptyUrl_refusedWithMessage() {
-        NewJobDialogEnv env;
-        env.hooks.addNewSearch = [](const NewSearchValues &) { QFAIL("no search expected"); };
+    // Mode 1: typed values reach the stored job; an empty URL is refused.
+    void singleJob() {
+        Env env;
         frmNewDown1 &d = env.open(1);
         env.ok();
-        QCOMPARE(env.messages, QStringList{"please input download url !"});
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(0));
+        QCOMPARE(env.messages, QStringList{kNeedDownloadUrl});
         QVERIFY(d.isVisible());
-        QCOMPARE(d.focusWidget(), d.txtUrl);
-        d.TabStrip1->setCurrentIndex(1);
-        env.ok();
-        QCOMPARE(env.messages.last(), QString("please input Search url !"));
-        QVERIFY(d.isVisible());
-    }
-
-    void addNewJob_storesEveryField_data() {
-        QTest::addColumn<bool>("manual");
-        QTest::addColumn<int>("proxy");
-        QTest::newRow("immediate, direct") << false << 0;
-        QTest::newRow("manual, proxy") << true << 1;
-    }
-
-    void addNewJob_storesEveryField() {
-        QFETCH(bool, manual);
-        QFETCH(int, proxy);
-        NewJobDialogEnv env;
-        frmNewDown1 &d = env.open(1);
         QTest::keyClicks(d.txtUrl, "http://h/d/movie.swf?v=2");
+        QCOMPARE(d.txtRename->text(), QString("movie.swf"));
         QTest::keyClicks(d.txtRef, "http://h/page.htm");
-        d.txtComment->insert(QString::fromUtf8("caf\xC3\xA9")); // keyClicks takes ASCII only
-        d.cmbClass1->setCurrentIndex(1);                        // "Short", below "Cartoon"
+        d.cmbClass1->setCurrentIndex(1); // "Short", below "Cartoon"
         d.cmbNum1->setCurrentIndex(6);
-        d.cmbProxy1->setCurrentIndex(proxy);
+        d.cmbProxy1->setCurrentIndex(1);
         d.chkLoginServer1->setChecked(true);
         QTest::keyClicks(d.txtUsername1, "ann");
-        QTest::keyClicks(d.txtPassword1, "secret");
-        (manual ? d.Option3 : d.Option2)->setChecked(true);
-        const double before = OleDate::now();
-        env.ok();
-        QVERIFY(!d.isVisible());
-        QVERIFY(d.PresetUrl.isEmpty());
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(1));
-        const DownJobRecord &r = env.core.DownJobs[1];
-        COMPARE_FIELDS(r, "{'Url': 'http://h/d/movie.swf?v=2', 'Referer': 'http://h/page.htm',"
-                          "'FileName': 'movie.swf', 'CategoryKey': '101k101k', 'Parts': 7,"
-                          "'Comment': 'caf\xC3\xA9', 'UserAgent': 'MQ agent', 'UseLogin': -1,"
-                          "'UserName': 'ann', 'Password': 'secret', 'IsNew': -1, 'FileOpen': 0}");
-        COMPARE_FIELDS(r,
-                       QString("{'UseProxy': %1, 'ProxyHost': '%2', 'ProxyPort': %3, 'State': %4}")
-                           .arg(proxy ? kTrue : kFalse)
-                           .arg(proxy ? "proxy.local" : "")
-                           .arg(proxy ? 3128 : 0)
-                           .arg(manual ? StatePaused : StateWaiting)
-                           .toUtf8());
-        QCOMPARE(r.SavePath, env.home.file("short/movie.swf"));
-        QVERIFY(r.CreateTime >= before && r.CreateTime <= OleDate::now());
-        QCOMPARE(env.core.lvNowDown.count(), 1);
-        QCOMPARE(env.core.lvNowDown.row(0).key, QString("1NowDown"));
-    }
-
-    void enterIsOk_escapeIsCancel() {
-        NewJobDialogEnv env;
-        frmNewDown1 &d = env.open(1, "http://h/a.swf");
-        QTest::keyClick(d.txtUrl, Qt::Key_Return);
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(1));
-        frmNewDown1 &again = env.open(1, "http://h/b.swf");
-        QTest::keyClick(again.txtUrl, Qt::Key_Escape);
-        QCOMPARE(again.result(), int(QDialog::Rejected));
-        QVERIFY(!again.isVisible());
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(1));
-    }
-
-    void tabOrderFollowsLayout() {
-        NewJobDialogEnv env;
-        env.hooks.newCategory = [] {};
-        env.hooks.proxyOptions = [] {};
-        frmNewDown1 &d = env.open(1);
-        d.chkLoginServer1->setChecked(true);
-        QStringList visited;
-        for (int i = 0; i < 19 && d.focusWidget(); ++i) {
-            visited << d.focusWidget()->objectName();
-            QTest::keyClick(d.focusWidget(), Qt::Key_Tab);
-        }
-        QCOMPARE(visited.join(' '),
-                 QString("txtUrl txtRef txtRename txtComment cmbClass1 cmdClass1 txtSaveAs1 "
-                         "cmdDlg1 cmbNum1 cmbProxy1 cmdProxy1 chkLoginServer1 txtUsername1 "
-                         "txtPassword1 cmbUserAgent1 Option2 Option3 cmdNewJobOk cmdCancle"));
-    }
-
-    void categoryChoosesFolder_andLoginEnablesBoxes() {
-        NewJobDialogEnv env;
-        int created = 0;
-        env.hooks.newCategory = [&] {
-            ++created;
-            env.core.tree.addNode("Downloaded", "103k", "New one", "5", "6", "/n/");
-        };
-        env.hooks.chooseFolder = [](QWidget *, const QString &title, const QString &) {
-            return title == "Browsing" ? QString("/picked") : QString();
-        };
-        frmNewDown1 &d = env.open(3);
-        QCOMPARE(d.txtSaveAs->text(), env.home.file("cartoon") + '/');
-        d.cmbClass->setCurrentIndex(2);
-        QCOMPARE(d.txtSaveAs->text(), env.home.file("music") + '/');
-        QVERIFY(d.cmdClass->isEnabled());
-        QTest::mouseClick(d.cmdClass, Qt::LeftButton);
-        QCOMPARE(created, 1);
-        QCOMPARE(d.cmbClass->count(), 4);
-        QCOMPARE(d.cmbClass->currentData().toString(), QString("102k")); // kept
-        QTest::mouseClick(d.cmdDlg, Qt::LeftButton);
-        QCOMPARE(d.txtSaveAs->text(), QString("/picked/"));
-        QVERIFY(!d.txtUserName->isEnabled());
-        d.chkLoginServer->setChecked(true);
-        QVERIFY(d.txtUserName->isEnabled() && d.txtPassWord->isEnabled());
-        d.chkLoginServer->setChecked(false);
-        QVERIFY(!d.txtPassWord->isEnabled());
-    }
-
-    void warningLine_data() {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("overwrite");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("fine") << "http://h/new.swf" << false << "";
-        QTest::newRow("no host and path") << "www.h.org/a.swf" << false << "cannot split";
-        QTest::newRow("existing, renamed") << "http://h/old.swf" << false << "number added";
-        QTest::newRow("existing, overwritten") << "http://h/old.swf" << true << "overwritten";
-    }
-
-    void warningLine() {
-        QFETCH(QString, url);
-        QFETCH(bool, overwrite);
-        QFETCH(QString, words);
-        NewJobDialogEnv env;
-        env.core.settings.Fileexits = overwrite;
-        QDir().mkpath(env.home.file("cartoon"));
-        QVERIFY(writeFileBytes(env.home.file("cartoon/old.swf"), "x"));
-        frmNewDown1 &d = env.open(1);
-        QTest::keyClicks(d.txtUrl, url);
-        QCOMPARE(d.lblUrlWarning->text().isEmpty(), words.isEmpty());
-        QVERIFY2(d.lblUrlWarning->text().contains(words), qPrintable(d.lblUrlWarning->text()));
-        // The job can still be added.
-        env.ok();
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(1));
-    }
-
-    void search_handsRequestOver() {
-        NewJobDialogEnv env;
-        QVector<NewSearchValues> got;
-        env.hooks.addNewSearch = [&](const NewSearchValues &r) { got.append(r); };
-        frmNewDown1 &d = env.open(2, "http://h/page.htm");
-        QCOMPARE(d.txtSearchUrl->text(), QString("http://h/page.htm"));
-        d.OpSearch2->setChecked(true);
-        QCOMPARE(d.searchDepth(), 1);
-        d.Tab2->setCurrentIndex(1);
-        d.cmbClass->setCurrentIndex(2);
         d.Option3->setChecked(true);
         env.ok();
+        QVERIFY(!d.isVisible());
+        COMPARE_FIELDS(env.core.DownJobs[1],
+                       "{'Url': 'http://h/d/movie.swf?v=2', 'Referer': 'http://h/page.htm',"
+                       "'CategoryKey': '101k101k', 'Parts': 7, 'UseLogin': -1,"
+                       "'UserName': 'ann', 'ProxyPort': 3128, 'State': 2}");
+        QCOMPARE(env.core.DownJobs[1].SavePath, env.home.file("short/movie.swf"));
+        QCOMPARE(env.core.lvNowDown.count(), 1);
+    }
+
+    // Mode 3: the generated list, one entry deleted, the rest become jobs.
+    void batchJobs() {
+        Env env;
+        frmNewDown1 &d = env.open(3);
+        QTest::keyClicks(d.txtBatUrl, "http://h/c*.swf");
+        d.txtN1->setText("1");
+        d.txtN2->setText("3");
+        QTest::mouseClick(d.cmdCreateUrl, Qt::LeftButton);
+        QCOMPARE(d.List1->count(), 3);
+        QTest::mouseClick(d.List1->viewport(), Qt::LeftButton, {},
+                          d.List1->visualItemRect(d.List1->item(1)).center());
+        QTest::mouseClick(d.cmdListDel, Qt::LeftButton);
+        d.Tab2->setCurrentIndex(1);
+        d.cmbClass->setCurrentIndex(2);
+        env.ok();
+        QVERIFY(!d.isVisible());
+        QCOMPARE(env.core.DownJobs.DownCount(), qint16(2));
+        QCOMPARE(env.core.DownJobs[2].Url, QString("http://h/c3.swf"));
+        QCOMPARE(env.core.DownJobs[2].SavePath, env.home.file("music/c3.swf"));
+    }
+
+    // Mode 4: checked rows become jobs in the category given.
+    void linkJobs() {
+        Env env;
+        frmNewDown1 &d = env.open(4);
+        d.setLinks({{"http://h/a.swf", "First"}, {"http://h/b.swf", ""}, {"http://h/c.swf", ""}},
+                   2);
+        d.selectCategory("102k");
+        QVERIFY(d.lblSelectNote->text().contains("2 lines were skipped"));
+        d.ListView1->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+        env.ok();
+        QCOMPARE(env.core.DownJobs.DownCount(), qint16(2));
+        QCOMPARE(env.core.DownJobs[1].Comment, QString("First"));
+        QCOMPARE(env.core.DownJobs[2].SavePath, env.home.file("music/c.swf"));
+    }
+
+    // Mode 2 hands a search request over; without the hook its tab is off.
+    void searchHandedOver() {
+        Env env;
+        QVector<NewSearchValues> got;
+        env.hooks.addNewSearch = [&](const NewSearchValues &r) { got.append(r); };
+        env.open(2, "http://h/page.htm");
+        env.ok();
         QCOMPARE(got.size(), 1);
-        const NewSearchValues &r = got[0];
-        QCOMPARE(r.url, QString("http://h/page.htm"));
-        QCOMPARE(r.depth, qint16(1));
-        QVERIFY(r.manual);
-        QVERIFY(!r.useProxy);
-        QCOMPARE(r.categoryKey, QString("102k"));
-        QCOMPARE(r.saveFolder, env.home.file("music") + '/');
-        QCOMPARE(r.parts, qint16(5));
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(0));
-        // Without the hook the search tab is off.
+        QCOMPARE(got[0].url, QString("http://h/page.htm"));
         env.hooks.addNewSearch = nullptr;
         QVERIFY(!env.open(1).TabStrip1->isTabEnabled(1));
     }

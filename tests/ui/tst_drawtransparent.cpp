@@ -54,24 +54,6 @@ private slots:
         QCOMPARE(pic, before); // the picture is left as it was
     }
 
-    void allTransparentLeavesTargetUnchanged() {
-        QImage t = target();
-        t.setPixel(3, 3, kInk);
-        const QImage before = t.copy();
-        QImage pic(5, 5, QImage::Format_RGB32);
-        pic.fill(qRgb(0, 255, 0));
-        DrawTransparent(t, pic, 1, 1, QColor(0, 255, 0));
-        QCOMPARE(t, before);
-    }
-
-    void otherTransparentColour() {
-        QImage t = target();
-        DrawTransparent(t, picture(), 0, 0, QColor(kInk));
-        QCOMPARE(t.pixel(0, 0), qRgb(255, 255, 255));
-        QCOMPARE(t.pixel(1, 1), kBack);
-        QCOMPARE(t.pixel(3, 2), qRgb(0, 0, 0));
-    }
-
     void pixelPositionsWhateverTheScale() {
         QImage t = target();
         t.setDevicePixelRatio(2.0);
