@@ -93,8 +93,9 @@ private slots:
         QCOMPARE(rec.SavePath, paused.SavePath);
         QCOMPARE(rec.TotalSize, qint32(fresh.size()));
         QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(fresh));
+        // A "200" to the continuing range request starts the file again too.
         QCOMPARE(rig.logTexts().count(QStringLiteral("File changed on server, restart")),
-                 newSize ? 1 : 0);
+                 newSize || !ranges ? 1 : 0);
         // The continuing request names the file it continues.
         if (!oldTag.isEmpty())
             QVERIFY(server.requests.value(0).contains("\r\nIf-Range: " + oldTag + "\r\n"));
