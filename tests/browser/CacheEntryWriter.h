@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QtEndian>
+#include <brotli/encode.h>
 #include <zlib.h>
 
 // Entry files in the two browsers' cache formats, for tests that need a cache
@@ -76,6 +77,17 @@ inline QByteArray zlibCompress(const QByteArray &data, int windowBits) {
     deflate(&s, Z_FINISH);
     out.resize(qsizetype(s.total_out));
     deflateEnd(&s);
+    return out;
+}
+
+// The same with brotli ("br"); the test links libbrotlienc.
+inline QByteArray brotliCompress(const QByteArray &data) {
+    size_t size = BrotliEncoderMaxCompressedSize(size_t(data.size()));
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    BrotliEncoderCompress(5, 22, BROTLI_MODE_GENERIC, size_t(data.size()),
+                          reinterpret_cast<const uint8_t *>(data.constData()), &size,
+                          reinterpret_cast<uint8_t *>(out.data()));
+    out.resize(qsizetype(size));
     return out;
 }
 

@@ -139,6 +139,21 @@ void tst_HandOffJson::refused_data() {
                                       QByteArray(HandOffJson::MaxTextChars + 1, 'u') +
                                       "\",\"elements\":[]}")
                                   << "url";
+    QTest::newRow("element not an object")
+        << QByteArray(R"({"type":"scanresult","id":1,"url":"h","elements":["EMBED"]})")
+        << "not an object";
+    QTest::newRow("id as text") << QByteArray(
+                                       R"({"type":"scanresult","id":"1","url":"h","elements":[]})")
+                                << "id";
+    QTest::newRow("outer HTML too long")
+        << (R"({"type":"scanresult","id":1,"url":"h","elements":[{"tagName":"EMBED","outerHTML":")" +
+            QByteArray(HandOffJson::MaxTextChars + 1, 'x') + "\"}]}")
+        << "outerHTML";
+    QByteArray many = R"({"type":"scanresult","id":1,"url":"h","elements":[)";
+    for (int i = 0; i <= HandOffJson::MaxElements; ++i)
+        many += QByteArray(i ? "," : "") + R"({"tagName":"EMBED","src":"a.swf"})";
+    QTest::newRow("too many elements") << many + "]}"
+                                       << "more than";
     QTest::newRow("over the limit")
         << (QByteArray(R"({"type":"handoff","text":")") + QByteArray(HandOffJson::MaxBytes, 'a') +
             QByteArray(R"("})"))

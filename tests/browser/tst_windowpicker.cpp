@@ -161,15 +161,10 @@ void TestWindowPicker::dropOnPage_data() {
     QTest::newRow("https, maximized main window")
         << std::optional(page("https://a.test/p", 1)) << true
         << "Moorquill have found 1 Flash files in this IE window." << 1;
-    QTest::newRow("upper-case scheme")
-        << std::optional(page("HTTP://A.TEST/", 3)) << false
-        << "Moorquill have found 3 Flash files in this IE window." << 3;
     QTest::newRow("no movies") << std::optional(page("http://a.test/", 0)) << true
                                << "No Flash file in this IE window." << 0;
     QTest::newRow("local file") << std::optional(page("file:///tmp/p.html", 2)) << false
                                 << QString() << 0;
-    QTest::newRow("ftp page") << std::optional(page("ftp://a.test/p.html", 2)) << false << QString()
-                              << 0;
     QTest::newRow("page unknown") << std::optional<PageScanResult>() << true << QString() << 0;
 }
 

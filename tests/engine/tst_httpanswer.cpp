@@ -7,28 +7,17 @@
 #include "engine/HttpAnswer.h"
 
 #include <QtTest>
-#include <brotli/encode.h>
 
 namespace {
 QByteArray deflated(const QByteArray &data, int windowBits) {
     return CacheEntryWriter::zlibCompress(data, windowBits);
 }
 
-QByteArray brotli(const QByteArray &data) {
-    size_t size = BrotliEncoderMaxCompressedSize(size_t(data.size()));
-    QByteArray out(qsizetype(size), Qt::Uninitialized);
-    BrotliEncoderCompress(5, 22, BROTLI_MODE_GENERIC, size_t(data.size()),
-                          reinterpret_cast<const uint8_t *>(data.constData()), &size,
-                          reinterpret_cast<uint8_t *>(out.data()));
-    out.resize(qsizetype(size));
-    return out;
-}
-
 QByteArray encoded(const QByteArray &data, const QByteArray &coding) {
     if (coding == "gzip") return deflated(data, 31);
     if (coding == "deflate") return deflated(data, 15);
     if (coding == "raw deflate") return deflated(data, -15);
-    if (coding == "br") return brotli(data);
+    if (coding == "br") return CacheEntryWriter::brotliCompress(data);
     return data;
 }
 
@@ -164,7 +153,7 @@ private slots:
         QTest::newRow("gzip, chunked")
             << QByteArray("Transfer-Encoding: chunked\r\nContent-Encoding: gzip\r\n")
             << chunkedWire(deflated(movie, 31)) << QString();
-        const QByteArray br = brotli(movie);
+        const QByteArray br = CacheEntryWriter::brotliCompress(movie);
         QTest::newRow("br with its coded length")
             << "Content-Encoding: br\r\nContent-Length: " + QByteArray::number(br.size()) + "\r\n"
             << br << QString();

@@ -1,38 +1,74 @@
-// A job paused and continued: after a restart, before the first answer,
-// during a stall, loaded as paused, and with every part already there.
+// A job paused and continued: after a restart (the file on the server kept
+// or replaced), before the first answer, during a stall, loaded as paused,
+// and with every part already there.
 #include "common/FaultHttpServer.h"
-#include "common/JobFields.h"
 #include "common/TestFiles.h"
 #include "engine/EngineRig.h"
-#include "engine/FilePreallocator.h"
 #include "engine/RangeBook.h"
+#include "engine/ResumeValidator.h"
 
 #include <QTcpServer>
 #include <QtTest>
 
 using Resource = FaultHttpServer::Resource;
-Q_DECLARE_METATYPE(Resource)
 
 class TestJobPause : public QObject {
     Q_OBJECT
 private slots:
-    void pauseAndContinueAfterRestart_data() {
-        QTest::addColumn<int>("parts");
-        QTest::addColumn<bool>("rangesOnContinue");
-        QTest::newRow("1 part") << 1 << true;
-        QTest::newRow("4 parts") << 4 << true;
-        QTest::newRow("server drops ranges meanwhile") << 3 << false;
+    void sameSize_data() {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("same");
+        const QString head = "HTTP/1.1 206 P\r\n";
+        QTest::newRow("equal") << head + "Content-Range: bytes 5-9/10\r\n\r\n" << true;
+        QTest::newRow("other") << head + "Content-Range: bytes 5-10/11\r\n\r\n" << false;
+        QTest::newRow("unknown total") << head + "Content-Range: bytes 5-9/*\r\n\r\n" << true;
+        QTest::newRow("absent") << head + "\r\n" << true;
+        QTest::newRow("only in another field") << head + "X-Content-Range: bytes 0-1/2\r\n\r\n"
+                                               << true;
     }
 
-    void pauseAndContinueAfterRestart() {
+    void sameSize() {
+        QFETCH(QString, header);
+        QTEST(ResumeValidator::SameSize(header, 10), "same");
+    }
+
+    // Paused, the program restarted, continued: with the same file on the
+    // server the parts go on where they stopped; a file replaced meanwhile
+    // (other size, other ETag) starts again and ends as the new file, never a
+    // mix of both.
+    void continueAfterRestart_data() {
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<bool>("ranges"); // the server still answers ranges on continue
+        QTest::addColumn<int>("newSize"); // 0: the file is unchanged
+        QTest::addColumn<QByteArray>("oldTag");
+        QTest::addColumn<QByteArray>("newTag");
+        const QByteArray none, v1("\"v1\""), v2("\"v2\"");
+        QTest::newRow("1 part") << 1 << true << 0 << none << none;
+        QTest::newRow("4 parts") << 4 << true << 0 << none << none;
+        QTest::newRow("server drops ranges meanwhile") << 3 << false << 0 << none << none;
+        QTest::newRow("unchanged, same ETag") << 3 << true << 0 << v1 << v1;
+        QTest::newRow("other size, 1 part") << 1 << true << 1500000 << none << none;
+        QTest::newRow("other size, 4 parts") << 4 << true << 2600000 << none << none;
+        QTest::newRow("same size, new ETag, 1 part") << 1 << true << 2000000 << v1 << v2;
+        QTest::newRow("same size, new ETag, 3 parts") << 3 << true << 2000000 << v1 << v2;
+    }
+
+    void continueAfterRestart() {
         QFETCH(int, parts);
-        QFETCH(bool, rangesOnContinue);
+        QFETCH(bool, ranges);
+        QFETCH(int, newSize);
+        QFETCH(QByteArray, oldTag);
+        QFETCH(QByteArray, newTag);
         FaultHttpServer server;
-        Resource r = server.serve(QStringLiteral("/big.swf"), 2000000);
-        server.resource(QStringLiteral("/big.swf")).chunk = 20000;
-        server.resource(QStringLiteral("/big.swf")).intervalMs = 5;
+        Resource r;
+        r.body = FaultHttpServer::pattern(2000000);
+        r.chunk = 20000;
+        r.intervalMs = 5;
+        r.etag = oldTag;
+        server.setResource(QStringLiteral("/m.swf"), r);
         EngineRig rig;
-        const int index = rig.addJob(server.url(QStringLiteral("/big.swf")), parts);
+        rig.core.paths.JobDbPath = rig.dir.filePath(QStringLiteral("default.mqb"));
+        const int index = rig.addJob(server.url(QStringLiteral("/m.swf")), parts);
         rig.start(index);
         QVERIFY(rig.pauseAfter(index, 300000));
         const DownJobRecord paused = rig.job(index);
@@ -42,26 +78,35 @@ private slots:
         QCOMPARE(rig.core.lvNowDown.row(0).iconKey, QStringLiteral("Pause"));
 
         // A restart: a new core with only the table and the file left.
+        const QByteArray fresh = newSize ? FaultHttpServer::pattern(newSize + 7).mid(7) : r.body;
+        Resource &now = server.resource(QStringLiteral("/m.swf"));
+        now.body = fresh;
+        now.etag = newTag;
+        now.intervalMs = 0;
+        now.ranges = ranges;
         rig.restart();
         server.requests.clear();
-        server.resource(QStringLiteral("/big.swf")).intervalMs = 0;
-        server.resource(QStringLiteral("/big.swf")).ranges = rangesOnContinue;
         rig.start(index);
         QVERIFY(rig.waitFinished());
         const DownJobRecord &rec = rig.job(index);
-        QCOMPARE(rec.State, qint32(StateComplete));
-        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(r.body));
+        QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
         QCOMPARE(rec.SavePath, paused.SavePath);
-        QCOMPARE(rec.TotalSize, paused.TotalSize);
-        if (rangesOnContinue) {
+        QCOMPARE(rec.TotalSize, qint32(fresh.size()));
+        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(fresh));
+        // A "200" to the continuing range request starts the file again too.
+        QCOMPARE(rig.logTexts().count(QStringLiteral("File changed on server, restart")),
+                 newSize || !ranges ? 1 : 0);
+        // The continuing request names the file it continues.
+        if (!oldTag.isEmpty())
+            QVERIFY(server.requests.value(0).contains("\r\nIf-Range: " + oldTag + "\r\n"));
+        if (newSize) return;
+        if (ranges) {
             QVERIFY(server.requests[0].contains(
                 "Range: bytes=" + QByteArray::number(paused.part(1).Pos) + "-\r\n"));
             for (int k = 2; k <= parts; ++k)
                 QCOMPARE(rec.part(k).StartPos, paused.part(k).StartPos);
-            QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
-        } else {
-            QCOMPARE(rig.count(QStringLiteral("Restart")), 1);
         }
+        QCOMPARE(rig.count(QStringLiteral("Restart")), ranges ? 0 : 1);
     }
 
     void pauseBeforeFirstAnswerStartsAgain() {
