@@ -36,7 +36,9 @@ MovieEntry MovieCheck::complete(const MovieCache &cache, const QString &path, bo
 bool MovieCheck::open() {
     if (m_file.isOpen()) return true;
     m_file.setFileName(m_entry.path);
-    if (m_file.open(QIODevice::ReadOnly)) return true;
+    // Unbuffered: the reader asks for what it wants, a few bytes of a tag
+    // header after a seek or large runs, and nothing is copied twice.
+    if (m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return true;
     m_error = QStringLiteral("cannot read %1: %2").arg(m_entry.path, m_file.errorString());
     return false;
 }

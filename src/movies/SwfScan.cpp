@@ -46,8 +46,8 @@ QString metadataField(const QString &xml, const QString &name) {
     return text.simplified();
 }
 
-qint64 tagLength(const QByteArray &head, int *code) {
-    const quint16 word = qFromLittleEndian<quint16>(head.constData());
+qint64 tagLength(const char *head, int *code) {
+    const quint16 word = qFromLittleEndian<quint16>(head);
     *code = word >> 6;
     return word & 0x3f;
 }
@@ -137,22 +137,24 @@ void SwfScan::nextTag(qint64 stop) {
         }
         return;
     }
-    QByteArray head;
-    if (!readExactly(head, 2)) {
-        m_tagProblem = head.isEmpty() ? QStringLiteral("no End tag")
-                                      : QStringLiteral("a tag runs past the end of the data");
+    // Tag headers are read into place: no allocation per tag.
+    char head[4];
+    const qint64 got = m_source.read(head, 2);
+    if (got < 2) {
+        m_tagProblem = got == 0 ? QStringLiteral("no End tag")
+                                : QStringLiteral("a tag runs past the end of the data");
         m_phase = Phase::Drain;
         return;
     }
     int code = 0;
     qint64 length = tagLength(head, &code);
     if (length == 0x3f) {
-        if (!readExactly(head, 4)) {
+        if (m_source.read(head, 4) < 4) {
             m_tagProblem = QStringLiteral("a tag runs past the end of the data");
             m_phase = Phase::Drain;
             return;
         }
-        length = qFromLittleEndian<quint32>(head.constData());
+        length = qFromLittleEndian<quint32>(head);
     }
     ++m_facts.tags;
     if (code == End) {
@@ -210,7 +212,7 @@ void SwfScan::readCode(int code, qint64 length) {
         // The sprite's own timeline: its DoAction tags.
         for (qsizetype at = 4; at + 2 <= data.size();) {
             int inner = 0;
-            qint64 size = tagLength(data.mid(at, 2), &inner);
+            qint64 size = tagLength(data.constData() + at, &inner);
             at += 2;
             if (size == 0x3f) {
                 if (at + 4 > data.size()) break;

@@ -1,5 +1,7 @@
 #include "movies/SwfSource.h"
 
+#include "movies/Adler32.h"
+
 #include <QIODevice>
 #include <QtEndian>
 #include <lzma.h>
@@ -9,7 +11,10 @@
 #include <cstring>
 
 namespace {
-constexpr qint64 kInChunk = 64 * 1024;
+constexpr qint64 kInChunk = 128 * 1024;
+// After a seek the file is read in small pieces at first: a tag header is
+// what is wanted there, not the data of the next tag.
+constexpr qint64 kFirstFill = 4 * 1024;
 constexpr qint64 kOutChunk = 256 * 1024;
 constexpr int kLzmaHeader = 9; // compressed length and the 5 property bytes
 } // namespace
@@ -28,7 +33,12 @@ namespace {
 
 class ZlibDecoder : public SwfSource::Decoder {
 public:
-    ZlibDecoder() { m_ok = inflateInit(&m_z) == Z_OK; }
+    ZlibDecoder() {
+        m_ok = inflateInit(&m_z) == Z_OK;
+        // zlib's own Adler-32 costs more than inflating stored (incompressible)
+        // data; the check is done here, faster, with zlib's verdict text.
+        m_check = m_ok && inflateValidate(&m_z, 0) == Z_OK;
+    }
     ~ZlibDecoder() override {
         if (m_ok) inflateEnd(&m_z);
     }
@@ -41,10 +51,19 @@ public:
         m_z.next_in = const_cast<Bytef *>(in);
         m_z.avail_in = uInt(qMin<size_t>(inLen, 1u << 30));
         m_z.next_out = out;
-        m_z.avail_out = uInt(outLen);
+        m_z.avail_out = uInt(qMin<size_t>(outLen, 1u << 30));
         const int rc = inflate(&m_z, Z_NO_FLUSH);
         *used = size_t(m_z.next_in - in);
         *made = size_t(m_z.next_out - out);
+        if (m_check) {
+            m_adler = adler32Update(m_adler, out, *made);
+            for (size_t i = *used > 4 ? *used - 4 : 0; i < *used; ++i)
+                m_trailer = m_trailer << 8 | in[i];
+        }
+        if (rc == Z_STREAM_END && m_check && m_trailer != m_adler) {
+            *error = QStringLiteral("incorrect data check");
+            return Failed;
+        }
         if (rc == Z_STREAM_END) return Ended;
         if (rc == Z_OK || rc == Z_BUF_ERROR) return Going;
         *error = QString::fromLatin1(m_z.msg ? m_z.msg : "bad data");
@@ -54,6 +73,9 @@ public:
 private:
     z_stream m_z{};
     bool m_ok = false;
+    bool m_check = false;  // the checksum is compared here, not by zlib
+    quint32 m_adler = 1;   // of the bytes inflated so far
+    quint32 m_trailer = 0; // the last 4 bytes consumed: at the end, the stored checksum
 };
 
 class LzmaDecoder : public SwfSource::Decoder {
@@ -106,13 +128,14 @@ bool looksLikeMarkup(const QByteArray &head) {
 
 } // namespace
 
-SwfSource::SwfSource(QIODevice &file) : m_file(file), m_in(int(kInChunk), '\0') {}
+SwfSource::SwfSource(QIODevice &file) : m_file(file), m_in(int(kInChunk), '\0'), m_fill(kInChunk) {}
 
 SwfSource::~SwfSource() = default;
 
 bool SwfSource::fillInput() {
     m_inPos = 0;
-    m_inLen = m_fileEnded ? 0 : m_file.read(m_in.data(), m_in.size());
+    m_inLen = m_fileEnded ? 0 : m_file.read(m_in.data(), qMin<qint64>(m_fill, m_in.size()));
+    m_fill = qMin(m_fill * 2, kInChunk);
     if (m_inLen <= 0) {
         m_inLen = 0;
         m_fileEnded = true;
@@ -144,6 +167,7 @@ bool SwfSource::open() {
     m_signature = sig;
     m_version = bytes[3];
     m_declared = qFromLittleEndian<quint32>(bytes + 4);
+    m_fileSize = m_file.size();
     const quint64 body = m_declared >= 8 ? m_declared - 8 : 0;
     if (sig == 'C') m_decoder = std::make_unique<ZlibDecoder>();
     if (sig == 'Z') m_decoder = std::make_unique<LzmaDecoder>(bytes + 12, body);
@@ -185,14 +209,14 @@ qint64 SwfSource::pullPlain(char *out, qint64 n) {
             total += take;
             continue;
         }
-        const qint64 want = n - total;
-        if (!out && want > kInChunk && !m_fileEnded) {
+        if (!out && !m_fileEnded) {
             // Past the buffer: seek over what the file holds.
-            const qint64 left = qMax<qint64>(0, m_file.size() - m_file.pos());
-            const qint64 jump = qMin(want, left);
+            const qint64 want = n - total;
+            const qint64 jump = qMin(want, qMax<qint64>(0, m_fileSize - m_file.pos()));
             m_file.seek(m_file.pos() + jump);
             total += jump;
             if (jump < want) m_fileEnded = true;
+            m_fill = kFirstFill;
             continue;
         }
         if (!fillInput()) break;

@@ -59,6 +59,8 @@ private:
     QByteArray m_in; // raw bytes from the file
     qint64 m_inPos = 0, m_inLen = 0;
     bool m_fileEnded = false;
+    qint64 m_fileSize = 0;
+    qint64 m_fill;    // how much the next fillInput() asks for
     QByteArray m_out; // decoded bytes not yet delivered
     qint64 m_outPos = 0, m_outLen = 0;
     qint64 m_decoded = 0;  // decoded so far

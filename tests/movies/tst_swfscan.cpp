@@ -1,4 +1,5 @@
 #include "common/SwfWriter.h"
+#include "movies/Adler32.h"
 #include "movies/MovieDeps.h"
 #include "movies/SwfScan.h"
 
@@ -6,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QtEndian>
 #include <QtTest>
+#include <zlib.h>
 
 // The movie reader on generated movies: facts, verdicts on damaged and
 // hostile bytes (bounded time and memory), the names in the code.
@@ -112,6 +114,9 @@ private slots:
         for (int i = 20; i < 40; ++i)
             badZlib[i] = char(~badZlib[i]);
         QTest::newRow("bad zlib") << badZlib << "damaged zlib data";
+        QByteArray badSum = zlib;
+        badSum[badSum.size() - 1] = char(badSum.back() ^ 1); // the stored Adler-32
+        QTest::newRow("zlib checksum") << badSum << "damaged zlib data (incorrect data check)";
         QByteArray badLzma = lzma;
         badLzma[12] = char(0xff); // properties no decoder takes
         QTest::newRow("bad lzma") << badLzma << "damaged LZMA data";
@@ -146,6 +151,29 @@ private slots:
         QVERIFY(!f.whole);
         QVERIFY2(f.problem.startsWith(problem) && !f.problem.isEmpty(), qPrintable(f.problem));
         QVERIFY(f.width >= 0 && f.height >= 0); // never a nonsense stage
+    }
+
+    // The checksum of inflated bytes against zlib's own, over the lengths
+    // where its sums are reduced and the largest bytes and start values.
+    void adler32AsZlibSumsIt_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<uint>("start");
+        QByteArray random(100000, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(random.data()), 25000);
+        for (int n : {0, 1, 15, 16, 17, 5551, 5552, 5553, 5568, 100000}) {
+            QTest::newRow(qPrintable(QStringLiteral("ff %1").arg(n)))
+                << QByteArray(n, '\xff') << uint(0xfff0fff0); // sums of 65520 already
+            QTest::newRow(qPrintable(QStringLiteral("random %1").arg(n)))
+                << random.left(n).mid(n > 3 ? 3 : 0) << 1u; // also unaligned
+        }
+    }
+
+    void adler32AsZlibSumsIt() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(uint, start);
+        const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+        QCOMPARE(adler32Update(start, data, size_t(bytes.size())),
+                 quint32(adler32(start, data, uInt(bytes.size()))));
     }
 
     void namesOfTheCode() {
