@@ -170,8 +170,6 @@ private slots:
     void hook() {
         QFETCH(int, version);
         QFETCH(char, compression);
-        QFETCH(int, expectedVersion);
-        QFETCH(QList<int>, firstTags);
         SwfRecipe recipe;
         recipe.version = version;
         recipe.compression = compression;
@@ -180,10 +178,10 @@ private slots:
         const QByteArray hooked = hookedSwf(makeSwf(recipe), &error);
         QVERIFY2(!hooked.isEmpty(), qPrintable(error));
         QCOMPARE(hooked.left(3), QByteArray("FWS"));
-        QCOMPARE(int(uchar(hooked[3])), expectedVersion);
+        QTEST(int(uchar(hooked[3])), "expectedVersion");
         QCOMPARE(qFromLittleEndian<quint32>(hooked.constData() + 4), quint32(hooked.size()));
         const QList<int> codes = tagCodes(hooked);
-        QCOMPARE(codes.mid(0, 3), firstTags);
+        QTEST(QList<int>(codes.mid(0, 3)), "firstTags");
         QCOMPARE(codes.count(12), 1);
         QCOMPARE(codes.count(1), 6); // the frames are all still there
         for (const char *name : {"mqFrame", "mqGotoPlay", "mqGotoStop", "mqPlay", "addCallback"})

@@ -118,11 +118,9 @@ private slots:
 
     void parse_answers() {
         QFETCH(QByteArray, reply);
-        QFETCH(QString, best);
-        QFETCH(QString, hosts);
         const MxAnswer answer = DnsMessage::ParseMxAnswers(reply);
-        QCOMPARE(answer.best, best);
-        QCOMPARE(hostsText(answer.hosts), hosts);
+        QTEST(QString(answer.best), "best");
+        QTEST(QString(hostsText(answer.hosts)), "hosts");
     }
 
     void parse_everyCutOfAReply_staysInside() {
@@ -160,13 +158,11 @@ private slots:
 
     void resolvConf() {
         QFETCH(QString, text);
-        QFETCH(QStringList, servers);
         QFETCH(QString, domain);
-        QFETCH(QString, base);
         const modMXQuery::ResolvConf conf = modMXQuery::ParseResolvConf(text);
-        QCOMPARE(conf.servers, servers);
+        QTEST(QStringList(conf.servers), "servers");
         QCOMPARE(conf.domain, domain);
-        QCOMPARE(modMXQuery::BaseDomainOf(conf.domain), base);
+        QTEST(QString(modMXQuery::BaseDomainOf(conf.domain)), "base");
     }
 
     void getDnsInfo_registryFallback() {
@@ -215,13 +211,12 @@ private slots:
     void lookup_scriptedServer() {
         QFETCH(DnsResponder::Script, script);
         QFETCH(QString, best);
-        QFETCH(int, count);
         DnsResponder server;
         server.setScript(kDomain, script);
         modMXQuery mx = lookupVia(server, QStringLiteral("local.test"));
         QCOMPARE(mx.MXQuery(kDomain), best);
         QCOMPARE(mx.BestMx, best);
-        QCOMPARE(mx.MxCount, count);
+        QTEST(int(mx.MxCount), "count");
         QCOMPARE(server.queries.size(), 1);
         QCOMPARE(server.queries.first(), DnsMessage::MxQueryPacket(kDomain));
     }

@@ -17,8 +17,16 @@ namespace {
 constexpr int kSecondMs = 50; // one second of the dialogue's waits in these tests
 const QString kTo = QStringLiteral("friend@sink.test");
 const QString kFrom = QStringLiteral("me@home.test");
-const QByteArray kDateLine =
-    "Date: [^\\r\\n]+, \\d\\d [^\\r\\n]+ \\d{4} \\d\\d:\\d\\d:\\d\\d -0600";
+// The message as sent: the header lines, a blank line, the text; `body` a
+// pattern of the text's lines.
+QRegularExpression messageShape(const char *body) {
+    return QRegularExpression(QString::fromLatin1(
+        QByteArray("^From: me@home.test\\r\\nDate: [^\\r\\n]+, \\d\\d [^\\r\\n]+ \\d{4} "
+                   "\\d\\d:\\d\\d:\\d\\d -0600\\r\\nX-Mailer: Moorquill Mailer\\r\\n"
+                   "To: friend@sink.test\\r\\nSubject: Hi, A good software - - Moorquill"
+                   "\\r\\n\\r\\n") +
+        body));
+}
 } // namespace
 
 class TestSmtpDialogue : public QObject {
@@ -48,8 +56,7 @@ private slots:
 
     void texts() {
         QFETCH(QString, content);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(SmtpText::ContentBytes(content), bytes);
+        QTEST(QByteArray(SmtpText::ContentBytes(content)), "bytes");
         QVERIFY(SmtpText::ReplyHasCode("xx 250 ok", "250"));
         QVERIFY(!SmtpText::ReplyHasCode("25", "250"));
         QCOMPARE(SmtpText::MailDomain("a@b@c.test"), QStringLiteral("b@c.test"));
@@ -88,7 +95,6 @@ private slots:
         QFETCH(int, pieces);
         QFETCH(bool, silent);
         QFETCH(bool, sent);
-        QFETCH(QString, lastLine);
         SmtpSink::Step &s = m_sink->step(step);
         s.delayMs = delay * kSecondMs;
         s.pieces = pieces;
@@ -97,7 +103,7 @@ private slots:
         bool ok = false;
         const QStringList log = send(message(), &ok);
         QCOMPARE(ok, sent);
-        QCOMPARE(log.last(), lastLine);
+        QTEST(QString(log.last()), "lastLine");
         QCOMPARE(log.contains(QStringLiteral("Message send succeed")), sent);
         if (step == "QUIT") QVERIFY(!m_sink->message.isEmpty()); // accepted, yet no success line
     }
@@ -118,11 +124,8 @@ private slots:
         QCOMPARE(m_sink->commands,
                  (QList<QByteArray>{"HELO tester.local", "MAIL FROM: me@home.test",
                                     "RCPT TO: friend@sink.test", "DATA", "QUIT"}));
-        const QRegularExpression shape(
-            QString::fromLatin1("^From: me@home.test\\r\\n" + kDateLine +
-                                "\\r\\nX-Mailer: Moorquill Mailer\\r\\nTo: friend@sink.test\\r\\n"
-                                "Subject: Hi, A good software - - Moorquill\\r\\n\\r\\n"
-                                "Hello,\\r\\n\\.\\.dot line\\r\\n\\.\\.\\r\\nbye\\r\\n$"));
+        const QRegularExpression shape =
+            messageShape("Hello,\\r\\n\\.\\.dot line\\r\\n\\.\\.\\r\\nbye\\r\\n$");
         QVERIFY2(shape.match(QString::fromLatin1(m_sink->message)).hasMatch(), m_sink->message);
     }
 
@@ -163,10 +166,9 @@ private slots:
 
     void lookupFailures() {
         QFETCH(QString, to);
-        QFETCH(QString, lastLine);
         m_dns->setScript(QStringLiteral("quiet.test"), {{}, {}, true});
         const QStringList log = send({kFrom, to, QStringLiteral("s"), QStringLiteral("x")});
-        QCOMPARE(log.last(), lastLine);
+        QTEST(QString(log.last()), "lastLine");
     }
 
     void realServer_receivesExactMessage() {
@@ -183,11 +185,8 @@ private slots:
         const QString file = server.file(QStringLiteral("message-1.eml"));
         QTRY_VERIFY(QFileInfo::exists(file));
         const QByteArray received = readFileBytes(file);
-        const QRegularExpression shape(
-            QString::fromLatin1("^From: me@home.test\\r\\n" + kDateLine +
-                                "\\r\\nX-Mailer: Moorquill Mailer\\r\\nTo: friend@sink.test\\r\\n"
-                                "Subject: Hi, A good software - - Moorquill\\r\\n\\r\\n"
-                                "Hello,\\r\\n\\.dot line\\r\\n\\.\\r\\nbye\\r\\n(\\r\\n)?$"));
+        const QRegularExpression shape =
+            messageShape("Hello,\\r\\n\\.dot line\\r\\n\\.\\r\\nbye\\r\\n(\\r\\n)?$");
         QVERIFY2(shape.match(QString::fromLatin1(received)).hasMatch(), received);
         QCOMPARE(QDir(server.dir()).entryList({"message-*.eml"}).size(), 1);
     }

@@ -1,16 +1,19 @@
 // `mq search`, `mq get` and the window's page search against nginx and
-// lighttpd as they serve the web: gzip and chunked pages, https, a redirect
-// built from the Host header on a port of its own, a movie stored gzipped.
+// lighttpd as they serve the web: gzip and chunked pages, https (a refused
+// certificate is an error with its reason), a redirect built from the Host
+// header on a port of its own, a movie stored gzipped.
 #include "PageCorpus.h"
 #include "SearchRig.h"
 #include "browser/CacheEntryWriter.h"
 #include "common/MqRunner.h"
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
+#include "common/TestData.h"
 #include "common/TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSslError>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +24,7 @@ const QString kNginxSite =
     QStringLiteral("gzip on; gzip_types *; gzip_min_length 1;\n"
                    "location /old/ { return 301 $scheme://$http_host/new/m.swf; }\n"
                    "location /gz/ { gzip_static always; }");
+const QByteArray kTlsPage = "<html>" + embed("intro.swf") + embed("/root/top.swf") + "</html>";
 
 } // namespace
 
@@ -32,7 +36,10 @@ private slots:
             QSKIP("nginx or lighttpd is not installed");
         if (!TestCerts::available()) QSKIP("openssl is not installed");
         QString error;
-        QVERIFY2(m_certs.makeGoodAndStranger(&error), qPrintable(error));
+        QVERIFY2(m_certs.makeTrustedGoodAndStranger(&error), qPrintable(error));
+        m_certs.serveTls(m_stranger, QStringLiteral("stranger"));
+        m_stranger.put(QStringLiteral("a/index.htm"), kTlsPage);
+        QVERIFY2(m_stranger.start(&error), qPrintable(error));
         for (const bool tls : {false, true})
             for (const NginxServer::Program program : {NginxServer::Nginx, NginxServer::Lighttpd}) {
                 auto server = std::make_unique<NginxServer>(
@@ -44,6 +51,7 @@ private slots:
                             "<object data=\"m.swf\" type=\"application/x-shockwave-flash\">"
                             "</object>");
                 server->put(QStringLiteral("site/m.swf"), m_movie);
+                server->put(QStringLiteral("a/index.htm"), kTlsPage);
                 server->put(QStringLiteral("new/m.swf"), m_movie);
                 server->put(QStringLiteral("gz/m.swf.gz"),
                             CacheEntryWriter::zlibCompress(m_movie, 31));
@@ -141,8 +149,33 @@ private slots:
         QCOMPARE(found, PageCorpus::searchLines(page, site, rig.dir.path()));
     }
 
+    // The window's search of an https page makes https jobs; a certificate
+    // of an unknown authority is an error with its reason.
+    void windowSearchOverTls() {
+        SearchRig rig;
+        const QString origin = QStringLiteral("https://127.0.0.1:%1").arg(m_servers[2]->port());
+        rig.add(origin + QStringLiteral("/a/index.htm"));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
+        QCOMPARE(int(rig.core.DownJobs.DownCount()), 2);
+        QCOMPARE(rig.core.DownJobs[1].Url, origin + QStringLiteral("/a/intro.swf"));
+        QCOMPARE(rig.core.DownJobs[2].Url, origin + QStringLiteral("/root/top.swf"));
+        SearchRig refused;
+        refused.add(m_stranger.url(QStringLiteral("a/index.htm")));
+        QVERIFY(refused.waitIdle());
+        QCOMPARE(refused.core.SearchJobs[1].State, int(SearchError));
+        QCOMPARE(int(refused.core.DownJobs.DownCount()), 0);
+        const QStringList lines =
+            refused.logOf(1).filter(QStringLiteral("The certificate of 127.0.0.1 is refused"));
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains(
+                     QSslError(QSslError::UnableToGetLocalIssuerCertificate).errorString()),
+                 qPrintable(lines[0]));
+    }
+
 private:
     TestCerts m_certs;
+    NginxServer m_stranger;
     std::vector<std::unique_ptr<NginxServer>> m_servers; // nginx, lighttpd; then over TLS
     const QByteArray m_movie = FaultHttpServer::pattern(400000);
 };

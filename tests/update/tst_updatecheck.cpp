@@ -1,10 +1,17 @@
 // The update check: the evaluation of the update file, the request on the
-// wire, socket errors and time-outs, and `mq update-check`.
+// wire, socket errors and time-outs, TLS (a certificate of an unknown
+// authority is an error with its reason; an https:// update server setting
+// switches TLS on), and `mq update-check`.
 #include "common/FaultHttpServer.h"
 #include "common/MqRunner.h"
+#include "common/NginxServer.h"
+#include "common/TestCerts.h"
 #include "update/UpdateCheck.h"
+#include "update/UpdateConfig.h"
 #include "update/UpdateVerdict.h"
 
+#include <QSignalSpy>
+#include <QSslError>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -18,6 +25,92 @@ const QString kNoFile = QStringLiteral("Can not find the Newest ini file!");
 class TestUpdateCheck : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() {
+        if (NginxServer::binary().isEmpty() || !TestCerts::available()) return;
+        QString error;
+        QVERIFY2(m_certs.makeTrustedGoodAndStranger(&error), qPrintable(error));
+        for (auto *server : {&m_good, &m_stranger}) {
+            *server = std::make_unique<NginxServer>();
+            m_certs.serveTls(**server, server == &m_good ? "srv" : "stranger");
+            QVERIFY((*server)->put("newmoorquill.txt",
+                                   "Newest Version:9.1\r\nDownSite:https://dl.test/mq91.zip\r\n"));
+            QVERIFY2((*server)->start(&error), qPrintable(error));
+        }
+    }
+
+    void checkTls_data() {
+        QTest::addColumn<bool>("known");
+        QTest::newRow("known authority") << true;
+        QTest::newRow("unknown authority") << false;
+    }
+
+    void checkTls() {
+        QFETCH(bool, known);
+        if (!m_good) QSKIP("nginx or openssl is not installed");
+        NginxServer &server = known ? *m_good : *m_stranger;
+        UpdateCheck check;
+        check.tls = true;
+        QSignalSpy finished(&check, &UpdateCheck::finished);
+        check.Start(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("1.3"));
+        QVERIFY(finished.wait(15000));
+        if (known) {
+            QVERIFY2(check.verdict().newer, qPrintable(check.label()));
+            QCOMPARE(check.verdict().downSite, QStringLiteral("https://dl.test/mq91.zip"));
+            return;
+        }
+        QVERIFY(!check.verdict().newer);
+        const QString reason =
+            QSslError(QSslError::UnableToGetLocalIssuerCertificate).errorString();
+        QVERIFY2(check.label().startsWith(QStringLiteral("Error:13The certificate of 127.0.0.1 is "
+                                                         "refused")) &&
+                     check.label().contains(reason),
+                 qPrintable(check.label()));
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void serverSetting_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("plain") << QString("up.test") << "up.test" << 80 << false;
+        QTest::newRow("plain with port") << QString("up.test:8080") << "up.test" << 8080 << false;
+        QTest::newRow("https") << QString("https://up.test") << "up.test" << 443 << true;
+        QTest::newRow("https with port")
+            << QString("https://up.test:8443") << "up.test" << 8443 << true;
+    }
+
+    void serverSetting() {
+        QFETCH(QString, setting);
+        qputenv("MOORQUILL_UPDATE_SERVER", setting.toUtf8());
+        const HostPort server = UpdateConfig::UpdateServer();
+        QTEST(server.host, "host");
+        QTEST(int(server.port), "port");
+        QTEST(UpdateConfig::UpdateServerTls(), "tls");
+        QTEST(UpdateCheck().tls, "tls");
+        qunsetenv("MOORQUILL_UPDATE_SERVER");
+    }
+
+    // The command line reaches an https server given as --server, trusting the
+    // authority of --ca-file, and refuses it without.
+    void mqUpdateCheckTls() {
+        if (!m_good) QSKIP("nginx or openssl is not installed");
+        const QString server = QStringLiteral("https://127.0.0.1:%1").arg(m_good->port());
+        MqRunner trusted;
+        QCOMPARE(trusted.run({"update-check", "--server", server, "--ca-file",
+                              m_certs.path(QStringLiteral("ca-good.pem"))}),
+                 0);
+        QVERIFY2(trusted.out().contains("\"newer\":true,\"downSite\":\"https://dl.test/mq91.zip\""),
+                 trusted.out().constData());
+        MqRunner untrusted;
+        QCOMPARE(untrusted.run({"update-check", "--server", server}), 0);
+        QVERIFY2(untrusted.out().startsWith("{\"label\":\"Error:13The certificate of 127.0.0.1"),
+                 untrusted.out().constData());
+        MqRunner wrong;
+        QCOMPARE(wrong.run({"update-check", "--server", QStringLiteral("https://")}), 1);
+        QVERIFY(wrong.err().contains("--server takes [https://]HOST[:PORT]"));
+    }
+
     void evaluate_data() {
         QTest::addColumn<QByteArray>("response");
         QTest::addColumn<QString>("label");
@@ -54,13 +147,10 @@ private slots:
 
     void evaluate() {
         QFETCH(QByteArray, response);
-        QFETCH(QString, label);
-        QFETCH(bool, newer);
-        QFETCH(QString, downSite);
         const UpdateVerdict verdict = UpdateText::Evaluate(response, QStringLiteral("1.3"));
-        QCOMPARE(verdict.label, label);
-        QCOMPARE(verdict.newer, newer);
-        QCOMPARE(verdict.downSite, downSite);
+        QTEST(QString(verdict.label), "label");
+        QTEST(bool(verdict.newer), "newer");
+        QTEST(QString(verdict.downSite), "downSite");
     }
 
     void versionNumbers_data() {
@@ -74,8 +164,7 @@ private slots:
 
     void versionNumbers() {
         QFETCH(QString, text);
-        QFETCH(QString, shortest);
-        QCOMPARE(UpdateText::ShortestText(UpdateText::VersionNumber(text)), shortest);
+        QTEST(QString(UpdateText::ShortestText(UpdateText::VersionNumber(text))), "shortest");
     }
 
     void check_requestAndLabels() {
@@ -159,6 +248,10 @@ private slots:
                             "version!\",\"newer\":false,\"downSite\":\"\"}"));
         QCOMPARE(server.requests.size(), 2);
     }
+
+private:
+    TestCerts m_certs;
+    std::unique_ptr<NginxServer> m_good, m_stranger;
 };
 
 QTEST_GUILESS_MAIN(TestUpdateCheck)

@@ -1,9 +1,11 @@
+// The conversions of stored data: OLE day counts and Windows-1252 text.
 #include "base/OleDate.h"
+#include "platform/Cp1252.h"
 
 #include <QtTest>
 #include <ctime>
 
-class TestOleDate : public QObject {
+class TestConversions : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
@@ -40,7 +42,35 @@ private slots:
     void aFractionRoundingUpToMidnightIsTheNextDay() {
         QCOMPARE(OleDate::toDateTime(1.9999999999), QDateTime(QDate(1900, 1, 1), QTime(0, 0)));
     }
+    void roundTrip_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ascii") << QStringLiteral("abc") << QByteArray("abc");
+        QTest::newRow("latin1") << QStringLiteral("é ü") << QByteArray("\xe9 \xfc");
+        // Every defined byte of 0x80..0x9F, against the published table.
+        QTest::newRow("0x80..0x9F")
+            << QStringLiteral("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ")
+            << QByteArray("\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c\x8e"
+                          "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9a\x9b\x9c\x9e\x9f");
+        QTest::newRow("empty") << QString() << QByteArray();
+    }
+    void roundTrip() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(Cp1252::encode(text), bytes);
+        QCOMPARE(Cp1252::decode(bytes), text);
+    }
+    void unmappableBecomesQuestionMark() {
+        QCOMPARE(Cp1252::encode(QStringLiteral("a漢b")), QByteArray("a?b"));
+        QCOMPARE(Cp1252::encode(QStringLiteral("a\U0001F600b")), QByteArray("a?b"));
+    }
+    void everyByteDecodesAndEncodesBack() {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray one(1, char(b));
+            QCOMPARE(Cp1252::encode(Cp1252::decode(one)), one);
+        }
+    }
 };
 
-QTEST_APPLESS_MAIN(TestOleDate)
-#include "tst_oledate.moc"
+QTEST_APPLESS_MAIN(TestConversions)
+#include "tst_conversions.moc"

@@ -1,0 +1,381 @@
+// The `mq` commands that talk to no server, run as a script would: tables of
+// arguments, exit code and output. `commands` runs scenarios of steps in a
+// folder of their own; `refused` is what `mq` refuses, leaving the job
+// database as it was.
+#include "browser/CacheEntryWriter.h"
+#include "common/MqRunner.h"
+#include "common/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+// One step: an `mq` command, or one of the file steps
+//   {"write", path} writes `text`; {"entry", path} writes a browser cache
+//   entry of kUrl holding `text`; {"file", path} checks the file against
+//   `text` (empty: gone); {"dir", path} checks a folder is there; {"same", a, b} checks two files
+//   are equal; {"out>", path} writes the last command's output; {"cut", path, n} drops n bytes.
+// "@/" in arguments and texts is the scenario's folder (also HOME). A text
+// is exact, or "~"-separated pieces each in it ("~!piece": not in it); a
+// command's text is its standard output followed by its standard error.
+struct Step {
+    Step(const QStringList &a, int s = 0, const QByteArray &t = {}) : args(a), status(s), text(t) {}
+    QStringList args;
+    int status;
+    QByteArray text;
+};
+using Steps = QVector<Step>;
+
+const QByteArray kUrl = "http://127.0.0.1:9/flash/intro.swf";
+
+QByteArray json(const char *text) {
+    return QByteArray(text).replace('\'', '"');
+}
+
+const QByteArray kInput =
+    json("{'categories': ["
+         "{'ParentKey': 'Downloaded', 'Key': 'a', 'Name': 'Alpha', 'Folder': '/d/a/'},"
+         "{'ParentKey': 'a', 'Key': 'a1', 'Name': 'A one', 'Folder': '/d/a1/'},"
+         "{'ParentKey': 'a1', 'Key': 'a1x', 'Name': 'Deep é', 'Folder': '/d/x/'},"
+         "{'ParentKey': 'Downloaded', 'Key': 'b', 'Name': 'Beta', 'Folder': '/d/b/'}],"
+         "'jobs': ["
+         "{'CategoryKey': 'a1x', 'State': 2, 'Comment': 'é ü €', 'Url': 'http://h/x.swf',"
+         " 'Port': 65535, 'ProxyPort': 8080, 'UseProxy': -1, 'CreateTime': 45000.123456789,"
+         " 'AverageSpeed': 1.1, 'TotalSize': 2147483647, 'Parts': 2, 'PartRanges': ["
+         "{'StartPos': 0, 'Pos': 10, 'EndPos': 99}, {'StartPos': 100, 'Pos': 100, 'EndPos': 199}]},"
+         "{'CategoryKey': 'Recely', 'Url': 'http://kept/'},"
+         "{'CategoryKey': 'Recely_Really', 'Url': 'http://dropped/'},"
+         "{'Url': 'http://no-key/'}]}");
+
+const QByteArray kAddDb =
+    json("{'categories':[{'ParentKey':'Downloaded','Key':'101k','Name':'Cartoon',"
+         "'Folder':'/d/cartoon/'},{'ParentKey':'101k','Key':'101k101k','Name':'Sub',"
+         "'Folder':'/d/sub/'}],'jobs':[{'CategoryKey':'101k','State':4,"
+         "'Url':'http://h/old.swf'}]}");
+
+// The steps that make @/add.mqb for the `add` and `export` scenarios.
+Steps addDb() {
+    return {{{"write", "@/add.json"}, 0, kAddDb},
+            {{"db", "write", "@/add.json", "@/add.mqb"}},
+            {{"write", "@/set.ini"}, 0, "[General]\r\nParts=4\r\nUseragent=Agent X\r\n"}};
+}
+
+QByteArray cacheEntry(const QByteArray &body) {
+    return CacheEntryWriter::chromium(
+        "1/0/_dk_http://127.0.0.1 http://127.0.0.1 " + kUrl, body,
+        "HTTP/1.1 200 OK\nContent-Length: " + QByteArray::number(body.size()) + "\n");
+}
+
+// Whether `got` is what `want` describes (see Step).
+bool matches(const QByteArray &got, const QByteArray &want) {
+    if (!want.startsWith('~')) return got == want;
+    for (const QByteArray &piece : want.mid(1).split('~'))
+        if (piece.startsWith('!') ? got.contains(piece.mid(1)) : !got.contains(piece)) return false;
+    return true;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Steps)
+
+class TestMqCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
+        QVERIFY(writeFileBytes(file("db.json"),
+                               R"({"categories":[{"ParentKey":"Downloaded","Key":"101k",)"
+                               R"("Name":"Cartoon","Folder":"/d/cartoon/"},{"ParentKey":"101k",)"
+                               R"("Key":"101k1","Name":"Sub","Folder":"/d/sub/"}]})"));
+        QCOMPARE(runMq({"db", "write", file("db.json"), file("db.mqb")}).status, 0);
+    }
+
+    void commands_data() {
+        QTest::addColumn<Steps>("steps");
+        QTest::newRow("db write, dump, write again: the same file")
+            << Steps{{{"write", "@/in.json"}, 0, kInput},
+                     {{"db", "write", "@/in.json", "@/a.mqb"}},
+                     {{"db", "dump", "@/a.mqb"},
+                      0,
+                      "~\"Name\": \"Deep é\"~\"Comment\": \"é ü €\"~\"Port\": 65535~"
+                      "\"CreateTime\": 45000.123456789~\"AverageSpeed\": 1.1~\"EndPos\": 199~"
+                      "\"CategoryKey\": \"Recely\"~!dropped~!no-key"},
+                     {{"out>", "@/dump.json"}},
+                     {{"db", "write", "@/dump.json", "@/b.mqb"}},
+                     {{"same", "@/a.mqb", "@/b.mqb"}},
+                     {{"cut", "@/b.mqb", "10"}},
+                     {{"db", "dump", "@/b.mqb"}, 2, "~\"Deep é\"~http://h/x.swf~!kept~mq: "}};
+        QTest::newRow("empty database") << Steps{
+            {{"write", "@/e.json"}, 0, "{}"},
+            {{"db", "write", "@/e.json", "@/e.mqb"}},
+            {{"file", "@/e.mqb"}, 0, QByteArray("\1\0000\1\0000\3\0end\3\0end", 16)},
+            {{"db", "dump", "@/e.mqb"}, 0, "{\n  \"categories\": [],\n  \"jobs\": []\n}\n"}};
+        QTest::newRow("settings normalised and printed")
+            << Steps{{{"write", "@/set.ini"},
+                      0,
+                      "[general]\nCTIMEOUT=7.6\nmaxjobs=3\nextra=1\n[Proxy]\nproxynum=1\n"
+                      "1=proxy1:8080\n"},
+                     {{"settings", "@/set.ini"},
+                      0,
+                      "~\"Maxjobs\": 3~\"Ctimeout\": 8~\"Parts\": 5~\"Fileexits\": false~"
+                      "\"Useragent\": \"MoorQuill 1.0\"~\"proxy1:8080\"~!extra"},
+                     {{"file", "@/set.ini"}, 0, "~[General]\r\nMaxjobs=3\r\nParts=5\r\n~!extra"}};
+        QTest::newRow("category add, move, set, delete, list")
+            << Steps{{{"category", "add", "--db", "@/c.mqb", "--parent", "101k", "--name", "Sub",
+                       "--dir", "@/sub", "--mkdir"},
+                      0,
+                      "101k1\n"},
+                     {{"dir", "@/sub"}},
+                     {{"category", "move", "--db", "@/c.mqb", "--key", "101k1", "--to", "104k"}},
+                     {{"category", "set", "--db", "@/c.mqb", "--key", "102k", "--name", "Music"}},
+                     {{"category", "delete", "--db", "@/c.mqb", "--key", "103k"}},
+                     {{"category", "list", "--db", "@/c.mqb"},
+                      0,
+                      "~\"Music\"~!103k~{\"Key\":\"101k1\",\"ParentKey\":\"104k\",\"Name\":\"Sub\","
+                      "\"Folder\":\"@/sub/\"}\n"}};
+        QTest::newRow("import never overwrites")
+            << Steps{{{"category", "add", "--db", "@/i.mqb", "--parent", "Downloaded", "--name",
+                       "T", "--dir", "@/target"},
+                      0,
+                      "Downloaded5\n"},
+                     {{"write", "@/src/one.swf"}, 0, "1"},
+                     {{"write", "@/src/batch/two.swf"}, 0, "22"},
+                     {{"write", "@/src/batch/three.zip"}, 0, "333"},
+                     {{"write", "@/src/clash.swf"}, 0, "new"},
+                     {{"write", "@/target/clash.swf"}, 0, "old"},
+                     {{"import", "--db", "@/i.mqb", "--category", "Downloaded5", "--move",
+                       "@/src/one.swf", "@/src/batch", "@/src/clash.swf"},
+                      2,
+                      "~@/target/one.swf\n~@/target/two.swf\n~@/target/three.zip\n~mq: "
+                      "~clash.swf"},
+                     {{"file", "@/src/clash.swf"}, 0, "new"},
+                     {{"file", "@/target/clash.swf"}, 0, "old"},
+                     {{"file", "@/src/one.swf"}, 0, ""},
+                     {{"db", "dump", "@/i.mqb"},
+                      0,
+                      "~\"CategoryKey\": \"Downloaded5\",\n      \"State\": 4"},
+                     {{"write", "@/src/stay.swf"}, 0, "s"},
+                     {{"import", "--db", "@/i.mqb", "--category", "Downloaded", "@/src/stay.swf"},
+                      0,
+                      "@/src/stay.swf\n"}};
+        QTest::newRow("delete to the recycle node, then for good") << Steps{
+            {{"write", "@/d.swf"}, 0, "d"},
+            {{"import", "--db", "@/d.mqb", "--category", "102k", "@/d.swf"}, 0, "@/d.swf\n"},
+            {{"delete", "--db", "@/d.mqb", "--files", "1"}},
+            {{"db", "dump", "@/d.mqb"}, 0, "~\"CategoryKey\": \"Recely\""},
+            {{"file", "@/d.swf"}, 0, "d"},
+            {{"delete", "--db", "@/d.mqb", "--files", "1", "7"}, 2, "~no job 7"},
+            {{"file", "@/d.swf"}, 0, ""},
+            {{"db", "dump", "@/d.mqb"}, 0, "~\"jobs\": []"}};
+        QTest::newRow("add as the dialog does")
+            << addDb() + Steps{{{"add", "http://h/a/movie.swf?x=1", "http://h/b.swf", "--db",
+                                 "@/add.mqb", "--category", "101k101k", "--manual", "--referer",
+                                 "http://h/", "--comment", "two"},
+                                0,
+                                "2\t/d/sub/movie.swf\n3\t/d/sub/b.swf\n"},
+                               {{"add", "http://h/c.swf", "--db", "@/add.mqb", "--dir", "/x",
+                                 "--parts", "10"},
+                                0,
+                                "4\t/x/c.swf\n"},
+                               {{"db", "dump", "@/add.mqb"},
+                                0,
+                                "~\"CategoryKey\": \"101k101k\",\n      \"State\": 2,\n"
+                                "      \"Referer\": \"http://h/\",~\"Comment\": \"two\",~"
+                                "\"FileName\": \"movie.swf\",\n      \"IsNew\": -1,~"
+                                "\"Parts\": 4,~\"UserAgent\": \"Agent X\",~\"UseProxy\": 0,~"
+                                "\"CategoryKey\": \"101k\",\n      \"State\": 3,~\"Parts\": 10,"}};
+        QTest::newRow("add a batch of numbers and letters")
+            << addDb() + Steps{{{"add", "--db", "@/add.mqb", "--batch", "http://h/*/p*.gif",
+                                 "--from", "9", "--to", "10", "--width", "2"},
+                                0,
+                                "2\t/d/cartoon/p09.gif\n3\t/d/cartoon/p10.gif\n"},
+                               {{"db", "dump", "@/add.mqb"}, 0, "~\"http://h/10/p10.gif\""},
+                               {{"add", "--db", "@/add.mqb", "--batch", "http://h/*.gif", "--from",
+                                 "x", "--to", "Z"},
+                                0,
+                                "4\t/d/cartoon/x.gif\n5\t/d/cartoon/y.gif\n6\t/d/cartoon/z.gif\n"}};
+        QTest::newRow("export writes the list")
+            << addDb() +
+                   Steps{{{"add", QString::fromUtf8("http://h/\xC3\xA9.swf"), "http://h/sub.swf",
+                           "--db", "@/add.mqb", "--category", "101k"},
+                          0,
+                          "~\t"},
+                         {{"add", "http://h/in-sub.swf", "--db", "@/add.mqb", "--category",
+                           "101k101k"},
+                          0,
+                          "~\t"},
+                         {{"export", "--db", "@/add.mqb", "--category", "101k", "@/l.lst"}},
+                         {{"file", "@/l.lst"},
+                          0,
+                          "http://h/old.swf\r\nhttp://h/\xE9.swf\r\nhttp://h/sub.swf\r\n"},
+                         {{"export", "--db", "@/add.mqb", "--category", "Downloaded", "@/l.lst"}},
+                         {{"file", "@/l.lst"}, 0, ""}};
+        const QByteArray hit = "{\"hit\":true,\"browser\":\"chromium\",\"entry\":\"@/c/"
+                               "0000000000000abc_0\",\"length\":15}\n";
+        QTest::newRow("cache: a hit writes the body, the cache is left alone")
+            << Steps{{{"entry", "@/c/0000000000000abc_0"}, 0, "FWS movie bytes"},
+                     {{"entry", "@/c/copy"}, 0, "FWS movie bytes"},
+                     {{"write", "@/out/intro.swf"}, 0, "old content, longer than the movie"},
+                     {{"cache", kUrl, "--cache-dir", "@/out", "--cache-dir", "@/c", "--out",
+                       "@/out/intro.swf"},
+                      0,
+                      hit},
+                     {{"file", "@/out/intro.swf"}, 0, "FWS movie bytes"},
+                     {{"same", "@/c/0000000000000abc_0", "@/c/copy"}}};
+        QTest::newRow("cache: a miss exits 2")
+            << Steps{{{"entry", "@/c/0000000000000abc_0"}, 0, "x"},
+                     {{"cache", "http://127.0.0.1:9/flash/other.swf", "--cache-dir", "@/c", "--out",
+                       "@/o.swf"},
+                      2,
+                      "{\"hit\":false}\n"},
+                     {{"file", "@/o.swf"}, 0, ""}};
+        QTest::newRow("cache: the user's browser profiles")
+            << Steps{{{"entry", "@/.cache/google-chrome/Profile 3/Cache/Cache_Data/"
+                                "00000000000000ff_0"},
+                      0,
+                      "abc"},
+                     {{"cache", kUrl + "#start"},
+                      0,
+                      "~{\"hit\":true,\"browser\":\"google-chrome\"~,\"length\":3}\n"}};
+    }
+
+    void commands() {
+        QFETCH(Steps, steps);
+        QTemporaryDir dir;
+        const QString at = dir.path() + '/';
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());
+        QByteArray last;
+        for (const Step &step : steps) {
+            QStringList args = step.args;
+            for (QString &a : args)
+                a.replace("@/", at);
+            const QByteArray text = QByteArray(step.text).replace("@/", at.toUtf8());
+            const QString &what = args[0];
+            const QString path = args.value(1);
+            if (what == "write" || what == "entry") {
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+                QVERIFY(writeFileBytes(path, what == "write" ? text : cacheEntry(text)));
+            } else if (what == "dir") {
+                QVERIFY2(QFileInfo(path).isDir(), qPrintable(path));
+            } else if (what == "file") {
+                const QByteArray got = readFileBytes(path);
+                QVERIFY2(matches(got, text), qPrintable(path + ": " + got));
+            } else if (what == "same") {
+                QCOMPARE(readFileBytes(path), readFileBytes(args[2]));
+            } else if (what == "out>") {
+                QVERIFY(writeFileBytes(path, last));
+            } else if (what == "cut") {
+                const QByteArray bytes = readFileBytes(path);
+                QVERIFY(writeFileBytes(path, bytes.left(bytes.size() - args[2].toInt())));
+            } else {
+                const MqResult r = runMq(args, env);
+                last = r.out;
+                QVERIFY2(r.status == step.status && matches(r.out + r.err, text),
+                         qPrintable(args.join(' ') + " gave " + QString::number(r.status) + ":\n" +
+                                    r.out + r.err));
+            }
+        }
+    }
+
+    void refused_data() {
+        QTest::addColumn<QStringList>("args"); // "DB": the database, "IN": in.json
+        QTest::addColumn<QByteArray>("json");  // written to in.json
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("err"); // the line starts or holds it
+        const auto row = [](const char *tag, const QStringList &args, const char *err,
+                            int status = 1, const QByteArray &json = {}) {
+            QTest::newRow(tag) << args << json << status << QByteArray(err);
+        };
+        const QString h = "http://h/x";
+        row("get: no URL", {"get"}, "mq: get:");
+        row("get: parts 11", {"get", h, "--parts", "11"}, "mq: get:");
+        row("get: parts text", {"get", h, "--parts", "many"}, "mq: get:");
+        row("get: missing value", {"get", h, "--dir"}, "mq: get:");
+        row("get: bad proxy", {"get", h, "--proxy", "host"}, "mq: get:");
+        row("get: two URLs", {"get", h, "http://h/y"}, "mq: get:");
+        row("get: negative limit", {"get", h, "--limit", "-1"}, "mq: get:");
+        row("get: limit text", {"get", h, "--limit", "fast"}, "mq: get:");
+        row("get: limit without value", {"get", h, "--limit"}, "mq: get:");
+        row("get: missing CA file", {"get", "https://h/x", "--ca-file", "/nonexistent/ca.pem"},
+            "mq: get:");
+        row("get: CA file without certificate",
+            {"get", "https://h/x", "--ca-file", "/etc/hostname"}, "mq: get:");
+        row("run: no db", {"run"}, "mq: run:");
+        row("run: db missing", {"run", "--db", "/nonexistent/x.mqb"}, "mq: run:");
+        row("run: unknown option", {"run", "--db", "DB", "--fast"}, "mq: run:");
+        row("run: bad interval", {"run", "--db", "DB", "--save-every", "0"}, "mq: run:");
+        row("search: no URL", {"search"}, "mq: search:");
+        row("search: depth text", {"search", "http://h/", "--depth", "x"}, "mq: search:");
+        row("search: bad proxy", {"search", "http://h/", "--proxy", "h"}, "mq: search:");
+        row("search: two URLs", {"search", "http://h/", "http://g/"}, "mq: search:");
+        row("search: unknown category", {"search", "http://h/", "--category", "zz"}, "mq: search:");
+        row("add: no db", {"add", h}, "--db");
+        row("add: unknown category", {"add", h, "--db", "DB", "--category", "nope"}, "no category");
+        row("add: parts 11", {"add", h, "--db", "DB", "--parts", "11"}, "--parts");
+        row("add: batch too large",
+            {"add", "--db", "DB", "--batch", "h/*", "--from", "1", "--to", "40000"}, "32766");
+        row("add: batch without star",
+            {"add", "--db", "DB", "--batch", "h/a", "--from", "1", "--to", "2"}, "no \"*\"");
+        row("add: URLs and batch",
+            {"add", h, "--db", "DB", "--batch", "h/*", "--from", "1", "--to", "2"}, "give URLs");
+        row("export: unknown category", {"export", "--db", "DB", "--category", "zz", "IN"},
+            "no category");
+        row("category: bad name",
+            {"category", "add", "--db", "DB", "--parent", "101k", "--name", "a/b"},
+            "mq: category: ");
+        row("category: into its own sub-tree",
+            {"category", "move", "--db", "DB", "--key", "101k", "--to", "101k1"},
+            "own sub category");
+        row("category: fixed node", {"category", "delete", "--db", "DB", "--key", "Recely"},
+            "mq: category: Error!\nCan not Delete this Category!");
+        row("import: unknown category", {"import", "--db", "DB", "--category", "nope", "IN"},
+            "mq: import:");
+        row("db: no such file", {"db", "dump", "/nonexistent/x.mqb"}, "mq: ");
+        row("db: usage", {"db", "frobnicate"}, "mq: ");
+        row("settings: missing folder", {"settings", "/nonexistent/dir/set.ini"}, "mq: ");
+        const QStringList write{"db", "write", "IN", "x.mqb"};
+        row("db write: not JSON", write, "mq: ", 1, "{oops");
+        row("db write: port out of range", write, "mq: ", 1,
+            R"({"jobs":[{"CategoryKey":"a","Port":65536}]})");
+        row("db write: unknown field", write, "mq: ", 1,
+            R"({"jobs":[{"CategoryKey":"a","Prot":1}]})");
+        row("db write: unknown parent", write, "mq: ", 1,
+            R"({"categories":[{"ParentKey":"zz","Key":"k"}]})");
+        // Keys that are the same once written: such a file would load as damaged.
+        row("db write: keys both become ?", write, "mq: ", 1,
+            R"({"categories":[{"ParentKey":"Downloaded","Key":"k\u4e00"},)"
+            R"({"ParentKey":"Downloaded","Key":"k\u4e8c"}]})");
+        const QByteArray longKey(0xFFFF, 'k');
+        row("db write: keys differ past 65535 bytes", write, "mq: ", 1,
+            R"({"categories":[{"ParentKey":"Downloaded","Key":"\n)" + longKey +
+                R"(a"},{"ParentKey":"Downloaded","Key":"\n)" + longKey + R"(b"}]})");
+    }
+    void refused() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, json);
+        QFETCH(QByteArray, err);
+        QVERIFY(writeFileBytes(file("in.json"), json));
+        for (QString &a : args)
+            a = a == "DB"      ? file("db.mqb")
+                : a == "IN"    ? file("in.json")
+                : a == "x.mqb" ? file(a)
+                               : a;
+        const QByteArray before = readFileBytes(file("db.mqb"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_dir.path()); // `import` and `settings` look at the home folder
+        const MqResult r = runMq(args, env);
+        QTEST(r.status, "status");
+        QVERIFY2(r.err.startsWith("mq: ") && r.err.count('\n') == 1 + err.count('\n') &&
+                     (r.err.startsWith(err) || r.err.contains(err)),
+                 r.err.constData());
+        QCOMPARE(readFileBytes(file("db.mqb")), before);
+        QVERIFY(!QFile::exists(file("x.mqb")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMqCommands)
+#include "tst_mqcommands.moc"

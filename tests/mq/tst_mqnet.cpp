@@ -1,0 +1,496 @@
+// `mq` run as a separate program against test servers: `get` against the
+// fault-injecting server and nginx, `search` against the page server, `mx`
+// and `mail` against the scripted DNS responder and SMTP sink, and `run`
+// over a job database of many jobs: the slots, the waiting queue,
+// interrupting and continuing, and a kill in the middle.
+#include "common/DnsResponder.h"
+#include "common/FaultHttpServer.h"
+#include "common/MqRunner.h"
+#include "common/NginxServer.h"
+#include "common/SmtpSink.h"
+#include "common/TestData.h"
+#include "common/TestFiles.h"
+#include "jobs/CategoryStore.h"
+#include "jobs/CategoryTree.h"
+#include "jobs/JobDatabase.h"
+#include "jobs/JobTable.h"
+#include "mail/DnsMessage.h"
+#include "search/PageCorpus.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+const QString kFrom = QStringLiteral("me@home.test");
+const QString kTo = QStringLiteral("friend@sink.test");
+
+DnsResponder::Script mxReply(const QString &domain, const QVector<DnsResponder::Record> &records) {
+    return {DnsResponder::reply(DnsMessage::MxQueryPacket(domain), records), {}, false};
+}
+} // namespace
+
+class TestMqNet : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
+        QVERIFY(writeFileBytes(m_dir.filePath("set.ini"), "[General]\nMaxjobs=3\n"));
+        FaultHttpServer::Resource r;
+        r.body = embed("a.swf") + "<a href=\"sub/b.htm\">b</a>";
+        m_server.setResource(QStringLiteral("/site/"), r);
+        r.body = embed("../a.swf") + embed("/c.swf");
+        m_server.setResource(QStringLiteral("/site/sub/b.htm"), r);
+        r.body = FaultHttpServer::pattern(3000);
+        m_server.setResource(QStringLiteral("/c.swf"), r);
+        m_server.setResource(QStringLiteral("/site/a.swf"), r);
+        for (const QString &page : PageCorpus::pages()) {
+            FaultHttpServer::Resource p;
+            p.body = PageCorpus::bytes(page);
+            m_server.setResource("/corpus/" + page, p);
+        }
+    }
+
+    // Non-ASCII names are requested percent-encoded as UTF-8 and saved as
+    // written on the page; the page is each job's referrer.
+    void nonAsciiNames_requestedEncodedSavedDecoded() {
+        QTemporaryDir dir;
+        for (const char *path : {"/corpus/K%C3%A4se.swf", "/corpus/Gr%C3%BCn.swf",
+                                 "/corpus/%E2%80%9Cquoted%E2%80%9D.swf"})
+            m_server.serve(QString::fromLatin1(path), 700);
+        const QString db = dir.filePath("default.mqb");
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/corpus/cp1252.html"), "--dir", dir.path(), "--db",
+                         db, "--download"}),
+                 0);
+        for (const char *name : {"Käse.swf", "Grün.swf", "“quoted”.swf"})
+            QCOMPARE(QFileInfo(dir.filePath(QString::fromUtf8(name))).size(), 700);
+        const MqResult dump = runMq({"db", "dump", db});
+        QVERIFY(dump.out.contains(m_server.url("/corpus/cp1252.html").toLatin1()));
+    }
+
+    void listsTheJobsOfEverySearch() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/"), "--depth", "1", "--dir", dir.path()}),
+                 0);
+        const QString base = m_server.url("/");
+        const QString folder = dir.path() + '/';
+        // a.swf once (the child's "../a.swf" is the same address), then the child's movie.
+        QCOMPARE(QString::fromUtf8(mq.out()).split('\n', Qt::SkipEmptyParts),
+                 (QStringList{base + "site/a.swf\t" + folder + "a.swf",
+                              base + "c.swf\t" + folder + "c.swf"}));
+    }
+
+    void eventsAsJsonLines() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/"), "--events", "--dir", dir.path()}), 0);
+        QList<QJsonObject> lines;
+        for (const QByteArray &line : mq.out().split('\n'))
+            if (!line.isEmpty()) lines << QJsonDocument::fromJson(line).object();
+        QVERIFY(lines.size() >= 7);
+        QCOMPARE(lines.first().value("type").toString(), QStringLiteral("Connecting"));
+        QCOMPARE(lines.first().value("search").toInt(), 1);
+        QStringList types;
+        for (const QJsonObject &o : lines)
+            types << o.value("type").toString();
+        QVERIFY(types.contains("Found Flash"));
+        QCOMPARE(lines[types.indexOf("Found Flash")].value("info").toString(),
+                 "Url=" + m_server.url("/site/a.swf"));
+        QCOMPARE(lines.last(),
+                 (QJsonObject{{"search", 1}, {"type", "FenXiComplete"}, {"state", 8}}));
+    }
+
+    void firstSearchFailing_exitsWith2() {
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/nothing/"), "--dir", dir.path()}), 2);
+        QVERIFY(mq.out().isEmpty());
+    }
+
+    void dbAndDownload_writeJobsAndFiles() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath("default.mqb");
+        MqRunner mq;
+        QCOMPARE(mq.run({"search", m_server.url("/site/sub/b.htm"), "--db", db, "--dir", dir.path(),
+                         "--download"}),
+                 0);
+        QCOMPARE(QFileInfo(dir.filePath("c.swf")).size(), 3000);
+        QCOMPARE(QFileInfo(dir.filePath("a.swf")).size(), 3000);
+        // The database holds both jobs, complete.
+        const MqResult dump = runMq({"db", "dump", db});
+        QCOMPARE(dump.status, 0);
+        const QByteArray text = dump.out;
+        QVERIFY2(text.contains(m_server.url("/c.swf").toLatin1()), text.constData());
+        QVERIFY(text.contains(m_server.url("/site/a.swf").toLatin1()));
+    }
+
+    void downloadWithEventsAndLog() {
+        FaultHttpServer server;
+        const FaultHttpServer::Resource r = server.serve(QStringLiteral("/m/clip.swf"), 300000);
+        QTemporaryDir dir;
+        MqRunner mq;
+        const int status =
+            mq.run({"get", server.url(QStringLiteral("/m/clip.swf")), "--parts", "3", "--dir",
+                    dir.path(), "--name", "out.swf", "--user-agent", "UA/2", "--events", "--log"});
+        QCOMPARE(status, 0);
+        QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("out.swf"))), r.body);
+        QVERIFY(server.requests.value(0).contains("\r\nUser-Agent: UA/2\r\n"));
+
+        const QList<QByteArray> lines = mq.out().split('\n');
+        QCOMPARE(lines[0], "{\"part\":1,\"type\":\"Connecting\",\"text\":\"127.0.0.1:" +
+                               QByteArray::number(server.port()) + "\"}");
+        int events = 0, logLines = 0;
+        bool sawLogLine = false;
+        for (const QByteArray &line : lines) {
+            if (line.isEmpty()) continue;
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            QVERIFY2(!o.isEmpty(), line.constData());
+            if (o.contains(QLatin1String("type")))
+                ++events;
+            else
+                ++logLines;
+            if (o.value(QLatin1String("text")).toString() == QLatin1String("Send Request."))
+                sawLogLine = o.value(QLatin1String("icon")).toInt() == 100;
+        }
+        QVERIFY(events > 5);
+        QVERIFY(logLines > 10);
+        QVERIFY(sawLogLine);
+    }
+
+    void failedJobExitsWith2() {
+        FaultHttpServer server;
+        QTemporaryDir dir;
+        MqRunner mq;
+        QCOMPARE(mq.run({"get", server.url(QStringLiteral("/none.swf")), "--dir", dir.path()}), 2);
+        QVERIFY(mq.err().contains("Request Url Error! 404"));
+    }
+
+    void interruptAndContinue_data() {
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("replaced by a file of the same size") << true;
+    }
+
+    // Interrupted (SIGINT) and run again with the same --db against nginx: the
+    // continuing requests name the file (If-Range, kept beside the database),
+    // so the result is the server's file as it is now, never half old, half new.
+    void interruptAndContinue() {
+        QFETCH(bool, replaced);
+        NginxServer nginx;
+        if (!nginx.available()) QSKIP("nginx is not installed");
+        const QByteArray old = FaultHttpServer::pattern(3000000);
+        QVERIFY(nginx.put(QStringLiteral("slow.swf"), old));
+        QVERIFY(nginx.start());
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("default.mqb"));
+        const QStringList args{"get",     nginx.url(QStringLiteral("slow.swf")),
+                               "--parts", "4",
+                               "--dir",   dir.path(),
+                               "--db",    db,
+                               "--events"};
+        QProcess process;
+        process.start(MqRunner::binary(), args + QStringList{"--limit", "256"});
+        QVERIFY(process.waitForStarted(5000));
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).count("DataArrival") > 4,
+                                 20000);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QSignalSpy done(&process, &QProcess::finished);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 3);
+        QVERIFY(QFileInfo::exists(db));
+
+        QByteArray now = old;
+        if (replaced) {
+            now = FaultHttpServer::pattern(old.size() + 7).mid(7);
+            QVERIFY(nginx.put(QStringLiteral("slow.swf"), now));
+            // nginx's ETag and Last-Modified come from the time in seconds.
+            QFile file(nginx.root() + QStringLiteral("/slow.swf"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(100),
+                                     QFileDevice::FileModificationTime));
+        }
+        MqRunner again;
+        QCOMPARE(again.run(args), 0);
+        const QByteArray events = again.out();
+        QVERIFY(events.contains("If-Range: "));
+        QCOMPARE(events.contains("File changed on server, restart"), replaced);
+        QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("slow.swf"))), now);
+    }
+    void mxPrintsHostsAndStatus() {
+        DnsResponder server;
+        server.setScript(
+            "example.test",
+            mxReply("example.test", {{15, 20, DnsResponder::labels("mx2.example.test")},
+                                     {15, 10, DnsResponder::labels("mx1.example.test")}}));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MOORQUILL_DNS_SERVER"), server.server());
+        MqRunner found;
+        QCOMPARE(found.run({"mx", "example.test"}, env), 0);
+        QCOMPARE(found.out().trimmed(),
+                 QByteArray(R"({"best":"mx1.example.test","hosts":[{"host":"mx1.example.test",)"
+                            R"("preference":10},{"host":"mx2.example.test","preference":20}]})"));
+        MqRunner none;
+        QCOMPARE(none.run({"mx", "nomx.test", "--dns", server.server()}), 2);
+        QCOMPARE(none.out().trimmed(), QByteArray(R"({"best":"","hosts":[]})"));
+        MqRunner bad;
+        QCOMPARE(bad.run({"mx", "a.bc", "--dns", server.server()}), 1);
+        QVERIFY(bad.err().contains("No Valid Domain Specified"));
+    }
+
+    void mailPrintsStatusLines() {
+        DnsResponder dns;
+        SmtpSink sink;
+        dns.setScript("sink.test",
+                      mxReply("sink.test", {{15, 10, DnsResponder::labels("127.0.0.1")}}));
+        QTemporaryDir dir;
+        const QString body = dir.filePath("body.txt");
+        QVERIFY(writeFileBytes(body, "Line one\n.two\n"));
+        const QString port = QString::number(sink.port());
+        MqRunner run;
+        QCOMPARE(run.run({"mail", "--from", kFrom, "--to", kTo, "--subject", "Test", "--body-file",
+                          body, "--dns", dns.server(), "--smtp-port", port}),
+                 0);
+        const QList<QByteArray> lines = run.out().trimmed().split('\n');
+        QCOMPARE(lines.first(), QByteArray("Resolve the email server address..."));
+        QCOMPARE(lines.last(), QByteArray("Message send succeed"));
+        QVERIFY(sink.message.contains("Subject: Test\r\n\r\nLine one\r\n..two\r\n"));
+        // Nothing listens on the port any more: the greeting never comes.
+        sink.close();
+        MqRunner refused;
+        QCOMPARE(refused.run({"mail", "--from", kFrom, "--to", kTo, "--dns", dns.server(),
+                              "--smtp-port", port}),
+                 2);
+        QVERIFY(refused.out().endsWith("Can't connect the email server...\n"));
+    }
+
+    void twentyJobsWithMaxjobsThree() {
+        writeJobs(20, false, 13);
+        Run run;
+        start(run);
+        QCOMPARE(finish(run), 2);
+        const QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), 20);
+        for (int i = 1; i <= 20; ++i) {
+            const DownJobRecord &rec = jobs[i - 1];
+            if (i == 13) {
+                QCOMPARE(rec.State, 5);
+                continue;
+            }
+            QCOMPARE(rec.State, 4);
+            QCOMPARE(rec.SavePath, m_dir.filePath(QStringLiteral("j%1.swf").arg(i)));
+            QVERIFY2(readFileBytes(rec.SavePath) ==
+                         m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body,
+                     qPrintable(rec.SavePath));
+        }
+        // Never more than three jobs at once, only in slots 1..3; the rest waited.
+        QSet<int> running;
+        int most = 0;
+        for (const QJsonObject &e : run.events) {
+            const QString type = e.value("type").toString();
+            const int job = e.value("job").toInt();
+            if (type == "SlotStart") {
+                QVERIFY(e.value("slot").toInt() >= 1 && e.value("slot").toInt() <= 3);
+                running << job;
+                most = qMax(most, int(running.size()));
+            } else if (type == "JobComplete" || type == "JobError") {
+                running.remove(job);
+            } else if (type == "Connected") {
+                QVERIFY(e.value("slot").toInt() >= 1 && job >= 1);
+            }
+        }
+        QCOMPARE(most, 3);
+        // Jobs finishing while the command starts them all take slots at once.
+        QVERIFY(run.count("Waiting") >= 3);
+        QCOMPARE(run.count("SlotStart"), 20);
+        QCOMPARE(run.count("JobError"), 1);
+    }
+
+    void interruptThenContinue() {
+        writeJobs(6, true);
+        Run second;
+        start(second);
+        QTRY_VERIFY_WITH_TIMEOUT(second.count("DataArrival") >= 12, 20000);
+        ::kill(pid_t(second.process.processId()), SIGINT);
+        QCOMPARE(finish(second), 3);
+        QVector<DownJobRecord> jobs = loadJobs();
+        qint64 received = 0;
+        for (const DownJobRecord &rec : jobs) {
+            QVERIFY2(rec.State == 2 || rec.State == 4, qPrintable(QString::number(rec.State)));
+            QCOMPARE(rec.FileOpen, qint16(0));
+            received += rec.Received;
+        }
+        QVERIFY(received > 0);
+        setPaced(false);
+        const int before = int(m_server.requests.size());
+        Run third;
+        start(third);
+        QCOMPARE(finish(third), 0);
+        QVERIFY(continuedAfter(before));
+        expectAllComplete(6);
+    }
+
+    void killThenNoJobLost() {
+        writeJobs(8, true);
+        Run first;
+        start(first, {"--save-every", "0.05"});
+        // Killed once the progress of a job still running has been saved.
+        auto savedProgress = [&first] {
+            QHash<int, int> blocks;
+            QSet<int> ended;
+            bool saved = false;
+            for (const QJsonObject &e : first.events) {
+                const QString type = e.value("type").toString();
+                const int job = e.value("job").toInt();
+                if (type == "DataArrival")
+                    ++blocks[job];
+                else if (type == "JobComplete" || type == "JobError")
+                    ended << job;
+                else if (type == "Saved")
+                    saved = false;
+                for (auto it = blocks.begin(); it != blocks.end() && type == "Saved"; ++it)
+                    saved |= it.value() >= 5 && !ended.contains(it.key());
+            }
+            return saved;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(savedProgress(), 20000);
+        first.process.kill();
+        QCOMPARE(finish(first), -2);
+        QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), 8);
+        qint64 received = 0;
+        QString states;
+        for (const DownJobRecord &rec : jobs) {
+            received += rec.State == 4 ? 0 : rec.Received;
+            states += QStringLiteral("%1:%2 ").arg(rec.State).arg(rec.Received);
+        }
+        QVERIFY2(received > 0, qPrintable(states)); // saved progress of jobs still running
+        setPaced(false);
+        const int before = int(m_server.requests.size());
+        Run second;
+        start(second);
+        QCOMPARE(finish(second), 0);
+        QVERIFY(continuedAfter(before)); // from the saved ranges, not from the start
+        expectAllComplete(8);
+    }
+
+private:
+    FaultHttpServer m_server;
+    struct Run {
+        QProcess process;
+        QList<QJsonObject> events;
+        int count(const QString &type) const {
+            int n = 0;
+            for (const QJsonObject &e : events)
+                n += e.value("type").toString() == type;
+            return n;
+        }
+    };
+    void start(Run &run, const QStringList &extra = {});
+    int finish(Run &run);
+    QVector<DownJobRecord> loadJobs() const;
+    void writeJobs(int count, bool paced, int failing = 0);
+    void setPaced(bool paced);
+    // Some request since request `first` asked for a range not at byte 0.
+    bool continuedAfter(int first) const {
+        for (int i = first; i < m_server.requests.size(); ++i)
+            if (QRegularExpression("Range: bytes=[1-9]").match(m_server.requests[i]).hasMatch())
+                return true;
+        return false;
+    }
+
+    // Jobs 1..n all complete with the served bytes.
+    void expectAllComplete(int n) {
+        const QVector<DownJobRecord> jobs = loadJobs();
+        QCOMPARE(jobs.size(), n);
+        for (int i = 1; i <= n; ++i) {
+            QCOMPARE(jobs[i - 1].State, 4);
+            QCOMPARE(readFileBytes(jobs[i - 1].SavePath),
+                     m_server.resource(QStringLiteral("/j%1.swf").arg(i)).body);
+        }
+    }
+
+    QTemporaryDir m_dir;
+    int m_jobs = 0;
+    QString db() const { return m_dir.filePath("default.mqb"); }
+};
+
+void TestMqNet::start(Run &run, const QStringList &extra) {
+    QObject::connect(&run.process, &QProcess::readyReadStandardOutput, &run.process, [&run] {
+        while (run.process.canReadLine()) {
+            const QByteArray line = run.process.readLine().trimmed();
+            run.events << QJsonDocument::fromJson(line).object();
+        }
+    });
+    run.process.start(MqRunner::binary(), QStringList{"run", "--db", db(), "--events"} + extra);
+    QVERIFY(run.process.waitForStarted(5000));
+}
+
+int TestMqNet::finish(Run &run) {
+    if (run.process.state() != QProcess::NotRunning) {
+        QSignalSpy done(&run.process, &QProcess::finished);
+        if (!done.wait(60000)) return -1;
+    }
+    const QByteArray errors = run.process.readAllStandardError();
+    if (!errors.isEmpty()) qWarning("mq run: %s", errors.constData());
+    return run.process.exitStatus() == QProcess::NormalExit ? run.process.exitCode() : -2;
+}
+
+QVector<DownJobRecord> TestMqNet::loadJobs() const {
+    CategoryStore tree;
+    AddFixedNodes(tree, m_dir.path());
+    JobTable table;
+    LoadJobDatabase(tree, table, db());
+    QVector<DownJobRecord> jobs;
+    for (int i = 1; i <= table.DownCount(); ++i)
+        jobs << table[i];
+    return jobs;
+}
+
+void TestMqNet::setPaced(bool paced) {
+    for (int i = 1; i <= m_jobs; ++i) {
+        FaultHttpServer::Resource &r = m_server.resource(QStringLiteral("/j%1.swf").arg(i));
+        r.chunk = paced ? 8192 : 0;
+        r.intervalMs = paced ? 20 : 0;
+    }
+}
+
+// Jobs j1..jN: sizes from a few KiB to 2 MiB, every fourth server without
+// ranges, parts 1..5; job `failing` answers 404.
+void TestMqNet::writeJobs(int count, bool paced, int failing) {
+    m_jobs = count;
+    CategoryStore tree;
+    AddFixedNodes(tree, m_dir.path());
+    JobTable table;
+    for (int i = 1; i <= count; ++i) {
+        FaultHttpServer::Resource r;
+        r.body = FaultHttpServer::pattern(i % 7 == 0 ? 2 * 1024 * 1024 : 3000 + i * 41000);
+        r.ranges = i % 4 != 0;
+        if (i == failing) r.status = "HTTP/1.1 404 Not Found";
+        const QString path = QStringLiteral("/j%1.swf").arg(i);
+        m_server.setResource(path, r);
+        DownJobRecord rec;
+        rec.CategoryKey = QStringLiteral("Downloaded");
+        rec.State = i % 3 == 0 ? 2 : 3;
+        rec.IsNew = kTrue;
+        rec.Parts = qint16(1 + i % 5);
+        rec.Url = m_server.url(path);
+        rec.UserAgent = QStringLiteral("MQTest");
+        rec.FileName = path.mid(1);
+        rec.SavePath = m_dir.filePath(rec.FileName);
+        table.add(rec);
+    }
+    setPaced(paced);
+    QVERIFY(SaveJobDatabase(tree, table, db(), nullptr));
+}
+
+QTEST_MAIN(TestMqNet)
+#include "tst_mqnet.moc"
