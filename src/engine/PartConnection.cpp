@@ -51,7 +51,9 @@ QTcpSocket *PartConnection::createSocket(const PartTransport::Target &target) {
             emit tlsRefused(reason);
         });
     *created = sock;
-    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
+    // Bounded memory; TCP holds back the rest. A plain socket buffers little
+    // until its answer's header is in: its body mostly bypasses the buffer.
+    sock->setReadBufferSize(target.tls ? kBlockSize : kHeaderBufferSize);
     return sock;
 }
 
@@ -205,7 +207,11 @@ void PartConnection::onReadyRead(QTcpSocket *sock) {
         if (n <= 0) break;
         handleBlock(m_buffer.constData(), n);
     }
-    if (m_sock == sock && mayPipe(sock)) startPipe(sock);
+    if (m_sock != sock) return;
+    if (mayPipe(sock))
+        startPipe(sock);
+    else if (!m_headerPending && !m_pipeNotifier && sock->readBufferSize() < kBlockSize)
+        sock->setReadBufferSize(kBlockSize); // the body is read through the socket
 }
 
 // ---- a plain body through the pipe ------------------------------------------
@@ -243,7 +249,10 @@ void PartConnection::stopPipe(bool handBack) {
     m_pipeNotifier->disconnect(this);
     m_pipeNotifier->deleteLater();
     m_pipeNotifier = nullptr;
-    if (handBack && m_socketNotifier) m_socketNotifier->setEnabled(true);
+    if (handBack && m_socketNotifier) {
+        m_socketNotifier->setEnabled(true);
+        m_sock->setReadBufferSize(kBlockSize);
+    }
     m_socketNotifier = nullptr;
 }
 

@@ -29,6 +29,8 @@ class PartConnection : public QObject {
 public:
     // Largest block read at once.
     static constexpr qint64 kBlockSize = 512 * 1024;
+    // What a plain socket buffers until its answer's header is in.
+    static constexpr qint64 kHeaderBufferSize = HttpAnswer::kMaxHeader;
     // A header is collected up to this size, then everything counts as body.
     static constexpr int kMaxHeaderBytes = HttpAnswer::kMaxHeader;
     // A body sent coded (gzip, ...) is refused once it decodes to more: no
