@@ -1,11 +1,14 @@
 #include "engine/JobFile.h"
 
 #include "core/Settings.h"
+#include "engine/BodyPipe.h"
 #include "jobs/DownJobRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 constexpr int kMaxRenames = 10000;
@@ -72,5 +75,13 @@ bool JobFile::reopen(const QString &path, QString *error) {
     const QString folder = QFileInfo(path).absolutePath();
     if (QDir().mkpath(folder) && m_file.open(path)) return true;
     *error = QStringLiteral("Cannot open the file %1: %2").arg(path, m_file.error());
+    return false;
+}
+
+bool JobFile::writeFromPipe(BodyPipe &pipe, qint64 pos, QString *error) {
+    int errnum = EBADF;
+    if (m_file.isOpen() && pipe.drainTo(m_file.handle(), pos, &errnum)) return true;
+    pipe.discard();
+    *error = QString::fromLocal8Bit(std::strerror(errnum));
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class BodyPipe;
 struct DownJobRecord;
 struct Settings;
 
@@ -33,6 +34,8 @@ public:
     bool writeAt(qint64 pos, const char *data, qint64 size) {
         return m_file.isOpen() && m_file.writeAt(pos, data, size);
     }
+    // Writes what `pipe` holds at a position; false with the system's reason.
+    bool writeFromPipe(BodyPipe &pipe, qint64 pos, QString *error);
     QString error() const { return m_file.error(); }
     bool isOpen() const { return m_file.isOpen(); }
     int handle() const { return m_file.handle(); }

@@ -21,6 +21,9 @@ JobParts::JobParts(DownJobRecord &job, const bool &busy, const ResumeValidator &
                 [this, k](const char *body, qint64 size) { partHeader(k, body, size); });
         connect(c, &PartConnection::bodyReceived, this,
                 [this, k](const char *data, qint64 size) { emit blockReceived(k, data, size); });
+        c->setPipe(&m_pipe, [this, k] { return m_pipeAccepts && m_pipeAccepts(k); });
+        connect(c, &PartConnection::bodyPiped, this,
+                [this, k](qint64 size) { emit blockPiped(k, &m_pipe, size); });
         connect(c, &PartConnection::closedByServer, this, [this, k] { partClosed(k); });
         connect(
             c, &PartConnection::failed, this,

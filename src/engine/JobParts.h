@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/BodyPipe.h"
 #include "engine/JobReport.h"
 #include "engine/PartRetryPolicy.h"
 #include "engine/PartTransport.h"
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <limits>
 
 class PartConnection;
@@ -39,6 +41,9 @@ public:
     ~JobParts() override;
 
     void setRateLimiter(RateLimiter *limiter);
+    // Whether part k's body may come through the pipe (blockPiped) rather
+    // than in memory (blockReceived): the job has its file open.
+    void setPipeAccepts(std::function<bool(int)> accepts) { m_pipeAccepts = std::move(accepts); }
     // A run begins with these settings.
     void startRun(const Settings &settings);
     // The run ends: every connection, opened ahead or not, and every retry.
@@ -77,6 +82,8 @@ signals:
     // Part k's answer may be used: its header is answerHeader(k); `body` follows it.
     void answerReady(int k, const char *body, qint64 size);
     void blockReceived(int k, const char *data, qint64 size);
+    // The next `size` bytes of part k wait in `pipe`, to be written.
+    void blockPiped(int k, BodyPipe *pipe, qint64 size);
     void fileChanged();                 // a "206" for a file of another size, or coded
     void requestRefused(int status);    // part 1's answer is an error
     void failed(const QString &reason); // the job cannot go on
@@ -108,6 +115,8 @@ private:
     const ResumeValidator &m_resume;
     PartConnection *m_parts[kMaxParts + 1] = {}; // index 1..10
     QByteArray m_buffer;                         // read buffer shared by the parts
+    BodyPipe m_pipe;                             // so is the pipe of plain bodies
+    std::function<bool(int)> m_pipeAccepts;
     quint32 m_run = 0;
     bool m_answered = false;
     PartRetryPolicy m_retry;

@@ -1,11 +1,13 @@
 #include "engine/PartConnection.h"
 
+#include "engine/BodyPipe.h"
 #include "engine/ConnectionWatch.h"
 #include "engine/HttpExchange.h"
 #include "engine/RateLimiter.h"
 #include "engine/SocketGraveyard.h"
 
 #include <QHostAddress>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 #include <memory>
@@ -22,6 +24,11 @@ PartConnection::PartConnection(int part, QByteArray &buffer, QObject *parent)
 PartConnection::~PartConnection() {
     close();
     dropAhead();
+}
+
+void PartConnection::setPipe(BodyPipe *pipe, std::function<bool()> accepts) {
+    m_pipe = pipe;
+    m_pipeAccepts = std::move(accepts);
 }
 
 void PartConnection::setLimits(int connectSeconds, int receiveSeconds) {
@@ -44,7 +51,9 @@ QTcpSocket *PartConnection::createSocket(const PartTransport::Target &target) {
             emit tlsRefused(reason);
         });
     *created = sock;
-    sock->setReadBufferSize(kBlockSize); // bounded memory; TCP holds back the rest
+    // Bounded memory; TCP holds back the rest. A plain socket buffers little
+    // until its answer's header is in: its body mostly bypasses the buffer.
+    sock->setReadBufferSize(target.tls ? kBlockSize : kHeaderBufferSize);
     return sock;
 }
 
@@ -52,7 +61,7 @@ void PartConnection::openSocket(const PartTransport::Target &target, bool refill
     close();
     m_target = target;
     m_refill = refill;
-    m_headerPending = m_requested = m_answered = m_paced = m_drainDue = false;
+    m_headerPending = m_requested = m_answered = m_paced = m_drainDue = m_pipeDone = false;
     m_tlsError.clear();
     m_answer.reset();
     m_decodedBytes = 0;
@@ -122,6 +131,7 @@ void PartConnection::close() {
     m_sock = nullptr;
     ++m_generation;
     m_watch->stop();
+    stopPipe(false);
     retire(sock);
 }
 
@@ -196,6 +206,77 @@ void PartConnection::onReadyRead(QTcpSocket *sock) {
         if (paced) m_limiter->giveBack(want - qMax<qint64>(0, n));
         if (n <= 0) break;
         handleBlock(m_buffer.constData(), n);
+    }
+    if (m_sock != sock) return;
+    if (mayPipe(sock))
+        startPipe(sock);
+    else if (!m_headerPending && !m_pipeNotifier && sock->readBufferSize() < kBlockSize)
+        sock->setReadBufferSize(kBlockSize); // the body is read through the socket
+}
+
+// ---- a plain body through the pipe ------------------------------------------
+
+bool PartConnection::mayPipe(QTcpSocket *sock) const {
+    return m_pipe && !m_pipeDone && !m_target.tls && m_requested && !m_headerPending &&
+           m_answered && m_answer.plain() && m_answer.error().isEmpty() && !m_paced &&
+           !(m_limiter && m_limiter->limited()) && sock->bytesAvailable() == 0 &&
+           sock->state() == QAbstractSocket::ConnectedState && m_pipeAccepts && m_pipeAccepts();
+}
+
+void PartConnection::startPipe(QTcpSocket *sock) {
+    if (m_pipeNotifier) return;
+    // The socket reads on its own notifier: while the body is piped it is
+    // switched off so that nothing lands in the socket's buffer.
+    const qintptr fd = sock->socketDescriptor();
+    QSocketNotifier *own = nullptr;
+    for (QSocketNotifier *n : sock->findChildren<QSocketNotifier *>()) {
+        if (n->type() == QSocketNotifier::Read && n->socket() == fd && n->isEnabled()) own = n;
+    }
+    if (fd < 0 || !own) {
+        m_pipeDone = true;
+        return;
+    }
+    own->setEnabled(false);
+    m_socketNotifier = own;
+    m_pipeNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_pipeNotifier, &QSocketNotifier::activated, this,
+            [this, sock] { onPipeReadable(sock); });
+}
+
+void PartConnection::stopPipe(bool handBack) {
+    if (!m_pipeNotifier) return;
+    m_pipeNotifier->setEnabled(false);
+    m_pipeNotifier->disconnect(this);
+    m_pipeNotifier->deleteLater();
+    m_pipeNotifier = nullptr;
+    if (handBack && m_socketNotifier) {
+        m_socketNotifier->setEnabled(true);
+        m_sock->setReadBufferSize(kBlockSize);
+    }
+    m_socketNotifier = nullptr;
+}
+
+void PartConnection::onPipeReadable(QTcpSocket *sock) {
+    if (m_sock != sock) return;
+    SocketGraveyard::Scope scope;
+    m_watch->activity();
+    // A few blocks at a time, so that one fast part does not hold the others up.
+    for (int blocks = 0; blocks < 4 && m_sock == sock; ++blocks) {
+        if (m_paced || (m_limiter && m_limiter->limited()) || !m_pipeAccepts()) {
+            stopPipe(true); // the socket reads again, its buffer is empty
+            return;
+        }
+        const qint64 n = m_pipe->fill(int(sock->socketDescriptor()), kBlockSize);
+        if (n == BodyPipe::kNothing) return;
+        if (n <= 0) {
+            // The server closed or the connection broke: the socket finds out
+            // on its own read and reports it as it always does.
+            m_pipeDone = true;
+            stopPipe(true);
+            return;
+        }
+        emit bodyPiped(n);
+        if (m_pipe->pending() > 0) m_pipe->discard();
     }
 }
 

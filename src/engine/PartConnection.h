@@ -6,9 +6,13 @@
 #include <QByteArray>
 #include <QMetaObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <functional>
 
+class BodyPipe;
 class ConnectionWatch;
+class QSocketNotifier;
 class QTcpSocket;
 class RateLimiter;
 
@@ -25,6 +29,8 @@ class PartConnection : public QObject {
 public:
     // Largest block read at once.
     static constexpr qint64 kBlockSize = 512 * 1024;
+    // What a plain socket buffers until its answer's header is in.
+    static constexpr qint64 kHeaderBufferSize = HttpAnswer::kMaxHeader;
     // A header is collected up to this size, then everything counts as body.
     static constexpr int kMaxHeaderBytes = HttpAnswer::kMaxHeader;
     // A body sent coded (gzip, ...) is refused once it decodes to more: no
@@ -39,6 +45,11 @@ public:
     // Connect and receive time-outs in seconds (0: none).
     void setLimits(int connectSeconds, int receiveSeconds);
     void setRateLimiter(RateLimiter *limiter) { m_limiter = limiter; }
+    // A plain body may bypass the program: once the answer has been taken
+    // and the socket's own buffer is empty, the body goes from the socket
+    // into `pipe` while `accepts` says its receiver can take it (a file to
+    // write to, no speed limit), reported by bodyPiped().
+    void setPipe(BodyPipe *pipe, std::function<bool()> accepts);
 
     // Makes the socket for `target` (taking over the one opened ahead while it
     // lives) without connecting yet. `refill`: it fetches the rest of a range.
@@ -79,6 +90,9 @@ signals:
     // The header is whole (header(), status()); `body` is the rest of its block.
     void headerReceived(const char *body, qint64 size);
     void bodyReceived(const char *data, qint64 size);
+    // The next `size` bytes of the body wait in the pipe; the receiver takes
+    // them all (what it leaves is dropped).
+    void bodyPiped(qint64 size);
     void closedByServer(); // after all it sent was handed out
     void failed(const QString &text, const QString &reason);
     void timedOut(bool connecting, int seconds);
@@ -96,6 +110,11 @@ private:
     void onDisconnected(QTcpSocket *sock);
     void onError(QTcpSocket *sock);
     void waitForTokens(QTcpSocket *sock);
+    bool mayPipe(QTcpSocket *sock) const;
+    void startPipe(QTcpSocket *sock);
+    // Back to reading through the socket (`handBack`), or the socket goes.
+    void stopPipe(bool handBack);
+    void onPipeReadable(QTcpSocket *sock);
     void handleBlock(const char *data, qint64 size);
     void collectHeader(const char *data, qint64 size, bool whole);
     // Hands body bytes out, decoded; false once the socket changed.
@@ -120,5 +139,10 @@ private:
     HttpAnswer m_answer;
     qint64 m_decodedBytes = 0; // of a coded body
     QTcpSocket *m_ahead = nullptr;
+    BodyPipe *m_pipe = nullptr;
+    std::function<bool()> m_pipeAccepts;
+    QSocketNotifier *m_pipeNotifier = nullptr;  // ours while the body is piped
+    QPointer<QSocketNotifier> m_socketNotifier; // the socket's, off meanwhile
+    bool m_pipeDone = false;                    // the socket's body is read as usual
     QMetaObject::Connection m_aheadError, m_aheadClosed;
 };

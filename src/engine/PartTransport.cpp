@@ -2,6 +2,7 @@
 
 #include "engine/HttpExchange.h"
 #include "engine/SocketGraveyard.h"
+#include "platform/MallocTuning.h"
 
 #include <QFile>
 #include <QSslConfiguration>
@@ -50,6 +51,7 @@ void Wire(QTcpSocket *sock, QObject *context, const SocketHandlers &on) {
 QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,
                    std::function<void(QString)> onTlsError) {
     if (!target.tls) return new QTcpSocket(parent);
+    tuneMallocForStreaming(); // before the TLS layer's first buffers
     auto *sock = new QSslSocket(parent);
     sock->setPeerVerifyName(target.host);
     sock->setPeerVerifyMode(QSslSocket::VerifyPeer);

@@ -3,6 +3,7 @@
 #include "base/OleDate.h"
 #include "engine/HttpExchange.h"
 #include "engine/JobParts.h"
+#include "engine/PartConnection.h"
 #include "engine/RangeBook.h"
 #include "engine/ServerFileName.h"
 #include "jobs/JobLists.h"
@@ -23,6 +24,13 @@ clsDownLoadJob::clsDownLoadJob(EngineStores stores, QObject *parent)
     });
     connect(m_parts, &JobParts::answerReady, this, &clsDownLoadJob::firstAnswer);
     connect(m_parts, &JobParts::blockReceived, this, &clsDownLoadJob::writeBlock);
+    connect(m_parts, &JobParts::blockPiped, this, &clsDownLoadJob::writePiped);
+    // A whole block fits below the largest size a job holds (else the
+    // block comes in memory and writeBody refuses it).
+    m_parts->setPipeAccepts([this](int k) {
+        return m_file.isOpen() &&
+               qint64(m_job.part(k).Pos) + PartConnection::kBlockSize <= kUnknownEnd;
+    });
     connect(m_parts, &JobParts::fileChanged, this, &clsDownLoadJob::restartChanged);
     connect(m_parts, &JobParts::requestRefused, this, &clsDownLoadJob::requestError);
     connect(m_parts, &JobParts::failed, this, &clsDownLoadJob::fail);
@@ -360,6 +368,19 @@ void clsDownLoadJob::redirect() {
 
 void clsDownLoadJob::writeBlock(int k, const char *data, qint64 size) {
     if (!writeBody(k, data, size)) return;
+    if (!report(k, JobReport::DataArrival, QString::number(size))) return;
+    afterBlock(k);
+}
+
+void clsDownLoadJob::writePiped(int k, BodyPipe *pipe, qint64 size) {
+    PartRange &range = m_job.part(k);
+    QString error;
+    if (!m_file.writeFromPipe(*pipe, range.Pos, &error)) {
+        fail(QStringLiteral("Cannot write the file %1: %2").arg(m_job.SavePath, error));
+        return;
+    }
+    range.Pos += qint32(size);
+    m_parts->dataArrived(k);
     if (!report(k, JobReport::DataArrival, QString::number(size))) return;
     afterBlock(k);
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+class BodyPipe;
 class JobParts;
 class RateLimiter;
 
@@ -77,6 +78,7 @@ private:
     void refillFirstBlock(int k, const char *body, qint64 size);
     void redirect();
     void writeBlock(int k, const char *data, qint64 size);
+    void writePiped(int k, BodyPipe *pipe, qint64 size);
     void afterBlock(int j);
     bool CancelSock(int caller, int k);
     void CreateSocks2();

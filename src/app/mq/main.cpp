@@ -1,5 +1,4 @@
 #include "app/mq/MqCommand.h"
-#include "platform/MallocTuning.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -35,7 +34,6 @@ int mqFail(const QString &message, int status) {
 }
 
 int main(int argc, char *argv[]) {
-    tuneMallocForStreaming();
     if (argc >= 2) {
         const auto own = registry().find(argv[1]);
         if (own != registry().end() && own->second.ownApplication) {
