@@ -5,7 +5,6 @@
 #include "browser/NativeHostManifests.h"
 #include "kit/MsgBox.h"
 #include "platform/AppFolder.h"
-#include "platform/MallocTuning.h"
 #include "session/AppCore.h"
 #include "ui/frmMain.h"
 
@@ -42,7 +41,6 @@ bool stateFolderUsable(const QString &folder) {
 
 int main(int argc, char *argv[]) {
     if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
-    tuneMallocForStreaming();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("MoorQuill"));
     // Wayland desktops find the menu entry's icon and name through this.
