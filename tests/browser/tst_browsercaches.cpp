@@ -53,54 +53,44 @@ struct Browser {
 class TestBrowserCaches : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void readsBrowserCache_data();
-    void readsBrowserCache();
-
-private:
-    FaultHttpServer m_server;
-    QByteArray m_plain, m_packed;
-};
-
-void TestBrowserCaches::initTestCase() {
-    m_plain = "FWS\x09" + FaultHttpServer::pattern(150000);
-    m_packed = "FWS\x0a" + QByteArray(200000, 'z') + FaultHttpServer::pattern(5000);
-    FaultHttpServer::Resource page;
-    page.raw = response("text/html",
-                        "<html><head><title>movies</title></head><body><script>"
-                        "Promise.all([fetch('/m/plain.swf'), fetch('/m/packed.swf')].map("
-                        "p => p.then(r => r.arrayBuffer()))).then(() => document.title = 'done');"
-                        "</script></body></html>");
-    m_server.setResource("/page.html", page);
-    FaultHttpServer::Resource plain, packed;
-    plain.raw = response("application/x-shockwave-flash", m_plain);
-    packed.raw = response("application/x-shockwave-flash",
-                          CacheEntryWriter::zlibCompress(m_packed, 15 + 16), "gzip");
-    m_server.setResource("/m/plain.swf", plain);
-    m_server.setResource("/m/packed.swf", packed);
-}
-
-void TestBrowserCaches::readsBrowserCache_data() {
-    QTest::addColumn<QString>("program");
-    QTest::newRow("chromium") << "chromium";
-    QTest::newRow("firefox-esr") << "firefox-esr";
-}
-
-void TestBrowserCaches::readsBrowserCache() {
-    QFETCH(QString, program);
-    const QString path = HelperProcess::find(program);
-    if (path.isEmpty()) QSKIP("browser not installed");
-    Browser browser;
-    const QString profile = browser.home.filePath("profile");
-    QVERIFY(QDir().mkpath(profile));
-    const QString page = m_server.url("/page.html");
-    if (program == "chromium") {
-        browser.start(path,
-                      {"--headless=new", "--no-sandbox", "--disable-gpu",
-                       "--user-data-dir=" + profile, "--disable-background-networking",
-                       "--disable-component-update", "--no-first-run", "--disable-sync", page});
-    } else {
-        QVERIFY(writeFileBytes(profile + "/user.js",
+    void initTestCase() {
+        m_plain = "FWS\x09" + FaultHttpServer::pattern(150000);
+        m_packed = "FWS\x0a" + QByteArray(200000, 'z') + FaultHttpServer::pattern(5000);
+        FaultHttpServer::Resource page;
+        page.raw = response(
+            "text/html", "<html><head><title>movies</title></head><body><script>"
+                         "Promise.all([fetch('/m/plain.swf'), fetch('/m/packed.swf')].map("
+                         "p => p.then(r => r.arrayBuffer()))).then(() => document.title = 'done');"
+                         "</script></body></html>");
+        m_server.setResource("/page.html", page);
+        FaultHttpServer::Resource plain, packed;
+        plain.raw = response("application/x-shockwave-flash", m_plain);
+        packed.raw = response("application/x-shockwave-flash",
+                              CacheEntryWriter::zlibCompress(m_packed, 15 + 16), "gzip");
+        m_server.setResource("/m/plain.swf", plain);
+        m_server.setResource("/m/packed.swf", packed);
+    }
+    void readsBrowserCache_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("chromium") << "chromium";
+        QTest::newRow("firefox-esr") << "firefox-esr";
+    }
+    void readsBrowserCache() {
+        QFETCH(QString, program);
+        const QString path = HelperProcess::find(program);
+        if (path.isEmpty()) QSKIP("browser not installed");
+        Browser browser;
+        const QString profile = browser.home.filePath("profile");
+        QVERIFY(QDir().mkpath(profile));
+        const QString page = m_server.url("/page.html");
+        if (program == "chromium") {
+            browser.start(path,
+                          {"--headless=new", "--no-sandbox", "--disable-gpu",
+                           "--user-data-dir=" + profile, "--disable-background-networking",
+                           "--disable-component-update", "--no-first-run", "--disable-sync", page});
+        } else {
+            QVERIFY(
+                writeFileBytes(profile + "/user.js",
                                "user_pref(\"toolkit.telemetry.enabled\", false);\n"
                                "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
                                "user_pref(\"app.update.enabled\", false);\n"
@@ -113,36 +103,41 @@ void TestBrowserCaches::readsBrowserCache() {
                                "user_pref(\"browser.safebrowsing.phishing.enabled\", false);\n"
                                "user_pref(\"extensions.update.enabled\", false);\n"
                                "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"));
-        browser.start(path, {"--headless", "--profile", profile, "--no-remote", page});
+            browser.start(path, {"--headless", "--profile", profile, "--no-remote", page});
+        }
+        QVERIFY(browser.process.waitForStarted(10000));
+
+        // The cache is written when the browser gets round to it: wait for both
+        // entries to be whole (the server answers meanwhile).
+        const QString plainUrl = m_server.url("/m/plain.swf");
+        const QString packedUrl = m_server.url("/m/packed.swf");
+        QTRY_VERIFY_WITH_TIMEOUT(!CacheFolders::fromDirs({profile}).isEmpty(), 20000);
+        BrowserCache cache(CacheFolders::fromDirs({profile}));
+        QTRY_VERIFY_WITH_TIMEOUT(cache.IsInCache(plainUrl) && cache.IsInCache(packedUrl), 20000);
+        QCOMPARE(cache.entry().browser,
+                 program == "chromium" ? QString("chromium") : QString("firefox"));
+
+        QVERIFY(cache.IsInCache(plainUrl + "#ignored"));
+        QVERIFY(readFileBytes(cache.CacheFileName()) == m_plain);
+        QVERIFY(cache.IsInCache(packedUrl));
+        QCOMPARE(cache.entry().contentEncoding, QByteArray("gzip"));
+        QVERIFY(readFileBytes(cache.CacheFileName()) == m_packed);
+        QVERIFY(!cache.IsInCache(m_server.url("/m/never.swf")));
+
+        // The command-line lookup reads the same folder.
+        QTemporaryDir out;
+        const MqResult r =
+            runMq({"cache", packedUrl, "--cache-dir", profile, "--out", out.filePath("movie.swf")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith("{\"hit\":true,\"browser\":\""), r.out.constData());
+        QVERIFY(r.out.contains(",\"length\":" + QByteArray::number(m_packed.size()) + "}"));
+        QVERIFY(readFileBytes(out.filePath("movie.swf")) == m_packed);
     }
-    QVERIFY(browser.process.waitForStarted(10000));
 
-    // The cache is written when the browser gets round to it: wait for both
-    // entries to be whole (the server answers meanwhile).
-    const QString plainUrl = m_server.url("/m/plain.swf");
-    const QString packedUrl = m_server.url("/m/packed.swf");
-    QTRY_VERIFY_WITH_TIMEOUT(!CacheFolders::fromDirs({profile}).isEmpty(), 20000);
-    BrowserCache cache(CacheFolders::fromDirs({profile}));
-    QTRY_VERIFY_WITH_TIMEOUT(cache.IsInCache(plainUrl) && cache.IsInCache(packedUrl), 20000);
-    QCOMPARE(cache.entry().browser,
-             program == "chromium" ? QString("chromium") : QString("firefox"));
-
-    QVERIFY(cache.IsInCache(plainUrl + "#ignored"));
-    QVERIFY(readFileBytes(cache.CacheFileName()) == m_plain);
-    QVERIFY(cache.IsInCache(packedUrl));
-    QCOMPARE(cache.entry().contentEncoding, QByteArray("gzip"));
-    QVERIFY(readFileBytes(cache.CacheFileName()) == m_packed);
-    QVERIFY(!cache.IsInCache(m_server.url("/m/never.swf")));
-
-    // The command-line lookup reads the same folder.
-    QTemporaryDir out;
-    const MqResult r =
-        runMq({"cache", packedUrl, "--cache-dir", profile, "--out", out.filePath("movie.swf")});
-    QCOMPARE(r.status, 0);
-    QVERIFY2(r.out.startsWith("{\"hit\":true,\"browser\":\""), r.out.constData());
-    QVERIFY(r.out.contains(",\"length\":" + QByteArray::number(m_packed.size()) + "}"));
-    QVERIFY(readFileBytes(out.filePath("movie.swf")) == m_packed);
-}
+private:
+    FaultHttpServer m_server;
+    QByteArray m_plain, m_packed;
+};
 
 QTEST_GUILESS_MAIN(TestBrowserCaches)
 #include "tst_browsercaches.moc"

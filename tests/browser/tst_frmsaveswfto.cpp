@@ -82,188 +82,162 @@ struct Rig {
 class TestFrmSaveSwfto : public QObject {
     Q_OBJECT
 private slots:
-    void opensWithTheScanList();
-    void rowClickPreviewsCachedMovie();
-    void savesCachedMovieAsFinishedJob();
-    void targetPath_data();
-    void targetPath();
-    void emptyNameStopsTheSave();
-    void failedCopyKeepsTheRow();
-    void vanishedBodyAddsNoJob();
-    void missingMovieOffersDownload_data();
-    void missingMovieOffersDownload();
-    void laterScanAppendsWithoutDuplicates();
-    void browseAddsTrailingSeparator();
+    void opensWithTheScanList() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kCached, " " + kMissing + " ", kCached, "http://a.test/x.swf"});
+        QCOMPARE(d.windowTitle(), QString("Save Flash"));
+        QVERIFY(!d.isModal());
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.Label1->text(),
+                 QString("Moorquill total have found 4 Flash files in Ie window."));
+        QCOMPARE(r.rows(), (QStringList{kCached, kMissing, kCached, "http://a.test/x.swf"}));
+        QCOMPARE(r.f.core.scan.FoundCount, 0);
+        QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
+        QVERIFY(!showFoundMovies(r.f.core, r.dialog, [] { return nullptr; })); // nothing waits
+        QCOMPARE(d.cmdSave->text(), QString("Save Flash"));
+        QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("Downloaded")->tag);
+        d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("102k"));
+        QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("102k")->tag);
+        d.cmdCancel->click();
+        QTRY_VERIFY(!r.dialog); // closed and gone
+    }
+    void rowClickPreviewsCachedMovie() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kMissing, kCached});
+        r.select(kMissing);
+        QVERIFY(!r.player); // nothing to preview
+        QCOMPARE(d.txtRename->text(), QString("missing.swf"));
+        r.select(kCached);
+        QVERIFY(r.player);
+        QCOMPARE(readFileBytes(r.player->movie), kMovie);
+        QCOMPARE(d.Slider1->maximum(), 42);
+        QVERIFY(!d.Slider1->isEnabled());
+        QCOMPARE(d.txtRename->text(), QString("cached.swf"));
+        d.txtRename->setText("x");
+        d.Command1->click();
+        QCOMPARE(d.txtRename->text(), QString("cached.swf"));
+    }
+    void savesCachedMovieAsFinishedJob() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kCached, kMissing});
+        r.select(kCached);
+        d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("101k"));
+        d.txtComment->setText("from the page");
+        d.cmdSave->click();
+        const QString target = r.f.core.tree.find("101k")->tag + "cached.swf";
+        QCOMPARE(readFileBytes(target), kMovie);
+        QCOMPARE(r.boxes, QStringList{"Save Flash Catoon File :\n" + kCached + "\nto \n" + target +
+                                      "\nsucceed ."});
+        QCOMPARE(r.rows(), QStringList{kMissing});
+        QCOMPARE(r.saved.size(), 1);
+        const DownJobRecord &job = r.f.core.DownJobs[r.saved.first()];
+        COMPARE_FIELDS(job,
+                       QString("{'State': 4, 'CategoryKey': '101k', 'SavePath': '%1', 'Url': '',"
+                               "'Comment': 'from the page', 'TotalSize': %2, 'Received': %2}")
+                           .arg(target)
+                           .arg(kMovie.size())
+                           .toUtf8());
+        QVERIFY(job.CreateTime > 0);
+        // The job database on disk holds it.
+        const auto saved = r.f.reload();
+        QCOMPARE(saved->jobs.DownCount(), 1);
+        QCOMPARE(saved->jobs[1].SavePath, target);
+    }
+    void targetPath_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("target");
+        const auto row = [](const char *tag, const char *folder, const char *target) {
+            QTest::newRow(tag) << folder << "a.swf" << target;
+        };
+        row("folder with trailing separator", "/down/", "/down/a.swf");
+        row("folder without", "/down", "/down/a.swf");
+        row("doubled inside", "/down//x/", "/down/x/a.swf");
+        row("empty folder", "", "/a.swf");
+    }
+    void targetPath() {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, target);
+        QCOMPARE(CacheSave::targetPath(folder, name), target);
+    }
+    void emptyNameStopsTheSave() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kCached});
+        d.ListView1->setCurrentRow(0);
+        d.txtRename->clear();
+        d.save();
+        QCOMPARE(r.boxes, QStringList{"Please Input FileName First!"});
+        QCOMPARE(r.rows(), QStringList{kCached});
+        QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+    }
+    void failedCopyKeepsTheRow() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kCached});
+        r.select(kCached);
+        d.txtSaveAs1->setText(r.f.dir.filePath("no/such/folder/"));
+        d.save();
+        QCOMPARE(r.boxes.size(), 1);
+        QVERIFY(r.boxes.first().contains(r.f.dir.filePath("no/such/folder/cached.swf")));
+        QCOMPARE(r.rows(), QStringList{kCached});
+        QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+        QVERIFY(!QFileInfo::exists(r.f.core.paths.JobDbPath));
+    }
+    void vanishedBodyAddsNoJob() {
+        // The cached copy vanished between the lookup and the copy.
+        EditFixture f;
+        const QString target = f.folder("down") + "a.swf";
+        const CacheSave::Result result = CacheSave::saveMovie(
+            f.core, f.commit(), kCached, f.dir.filePath("gone.swf"), target, "Downloaded", {});
+        QCOMPARE(result.job, 0);
+        QVERIFY(result.message.contains(target));
+        QCOMPARE(f.core.DownJobs.DownCount(), 0);
+        QVERIFY(!QFileInfo::exists(target));
+    }
+    void missingMovieOffersDownload_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void missingMovieOffersDownload() {
+        QFETCH(bool, yes);
+        Rig r;
+        frmSaveSwfto &d = r.open({kMissing, kCached});
+        r.select(kMissing);
+        d.txtComment->setText("later");
+        r.answers << yes;
+        d.cmdSave->click();
+        QCOMPARE(r.boxes,
+                 QStringList{"Flash catoon file has not downloaded completely by IE , do you "
+                             "want to use Moorquill to download it ?"});
+        QCOMPARE(r.downloads, yes ? QStringList{kMissing + " | later"} : QStringList{});
+        QCOMPARE(r.rows(), QStringList{kCached}); // removed in both branches
+        QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
+    }
+    void laterScanAppendsWithoutDuplicates() {
+        Rig r;
+        r.open({kCached, kCached});
+        QCOMPARE(r.rows(), (QStringList{kCached, kCached})); // a page's own list keeps duplicates
+        frmSaveSwfto *first = r.dialog;
+        r.open({kMissing, kCached, kMissing, "http://b.test/c.swf"});
+        QCOMPARE(r.dialog.data(), first);
+        QCOMPARE(r.rows(), (QStringList{kCached, kCached, kMissing, "http://b.test/c.swf"}));
+        QCOMPARE(r.f.core.scan.FoundCount, 0);
+        QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
+        QCOMPARE(first->Label1->text(),
+                 QString("Moorquill total have found 4 Flash files in Ie window."));
+    }
+    void browseAddsTrailingSeparator() {
+        Rig r;
+        frmSaveSwfto &d = r.open({kCached});
+        DialogKit::setBrowseHandler([](const QString &) { return QString("/chosen/folder"); });
+        d.cmdDlg1->click();
+        QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
+        DialogKit::setBrowseHandler([](const QString &) { return QString(); });
+        d.cmdDlg1->click();
+        QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
+    }
 };
-
-void TestFrmSaveSwfto::opensWithTheScanList() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kCached, " " + kMissing + " ", kCached, "http://a.test/x.swf"});
-    QCOMPARE(d.windowTitle(), QString("Save Flash"));
-    QVERIFY(!d.isModal());
-    QVERIFY(d.isVisible());
-    QCOMPARE(d.Label1->text(), QString("Moorquill total have found 4 Flash files in Ie window."));
-    QCOMPARE(r.rows(), (QStringList{kCached, kMissing, kCached, "http://a.test/x.swf"}));
-    QCOMPARE(r.f.core.scan.FoundCount, 0);
-    QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
-    QVERIFY(!showFoundMovies(r.f.core, r.dialog, [] { return nullptr; })); // nothing waits
-    QCOMPARE(d.cmdSave->text(), QString("Save Flash"));
-    QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("Downloaded")->tag);
-    d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("102k"));
-    QCOMPARE(d.txtSaveAs1->text(), r.f.core.tree.find("102k")->tag);
-    d.cmdCancel->click();
-    QTRY_VERIFY(!r.dialog); // closed and gone
-}
-
-void TestFrmSaveSwfto::rowClickPreviewsCachedMovie() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kMissing, kCached});
-    r.select(kMissing);
-    QVERIFY(!r.player); // nothing to preview
-    QCOMPARE(d.txtRename->text(), QString("missing.swf"));
-    r.select(kCached);
-    QVERIFY(r.player);
-    QCOMPARE(readFileBytes(r.player->movie), kMovie);
-    QCOMPARE(d.Slider1->maximum(), 42);
-    QVERIFY(!d.Slider1->isEnabled());
-    QCOMPARE(d.txtRename->text(), QString("cached.swf"));
-    d.txtRename->setText("x");
-    d.Command1->click();
-    QCOMPARE(d.txtRename->text(), QString("cached.swf"));
-}
-
-void TestFrmSaveSwfto::savesCachedMovieAsFinishedJob() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kCached, kMissing});
-    r.select(kCached);
-    d.cmbClass1->setCurrentIndex(d.cmbClass1->findData("101k"));
-    d.txtComment->setText("from the page");
-    d.cmdSave->click();
-    const QString target = r.f.core.tree.find("101k")->tag + "cached.swf";
-    QCOMPARE(readFileBytes(target), kMovie);
-    QCOMPARE(r.boxes, QStringList{"Save Flash Catoon File :\n" + kCached + "\nto \n" + target +
-                                  "\nsucceed ."});
-    QCOMPARE(r.rows(), QStringList{kMissing});
-    QCOMPARE(r.saved.size(), 1);
-    const DownJobRecord &job = r.f.core.DownJobs[r.saved.first()];
-    COMPARE_FIELDS(job, QString("{'State': 4, 'CategoryKey': '101k', 'SavePath': '%1', 'Url': '',"
-                                "'Comment': 'from the page', 'TotalSize': %2, 'Received': %2}")
-                            .arg(target)
-                            .arg(kMovie.size())
-                            .toUtf8());
-    QVERIFY(job.CreateTime > 0);
-    // The job database on disk holds it.
-    const auto saved = r.f.reload();
-    QCOMPARE(saved->jobs.DownCount(), 1);
-    QCOMPARE(saved->jobs[1].SavePath, target);
-}
-
-void TestFrmSaveSwfto::targetPath_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("folder with trailing separator") << "/down/"
-                                                    << "a.swf"
-                                                    << "/down/a.swf";
-    QTest::newRow("folder without") << "/down"
-                                    << "a.swf"
-                                    << "/down/a.swf";
-    QTest::newRow("doubled inside") << "/down//x/"
-                                    << "a.swf"
-                                    << "/down/x/a.swf";
-    QTest::newRow("empty folder") << ""
-                                  << "a.swf"
-                                  << "/a.swf";
-}
-
-void TestFrmSaveSwfto::targetPath() {
-    QFETCH(QString, folder);
-    QFETCH(QString, name);
-    QFETCH(QString, target);
-    QCOMPARE(CacheSave::targetPath(folder, name), target);
-}
-
-void TestFrmSaveSwfto::emptyNameStopsTheSave() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kCached});
-    d.ListView1->setCurrentRow(0);
-    d.txtRename->clear();
-    d.save();
-    QCOMPARE(r.boxes, QStringList{"Please Input FileName First!"});
-    QCOMPARE(r.rows(), QStringList{kCached});
-    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
-}
-
-void TestFrmSaveSwfto::failedCopyKeepsTheRow() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kCached});
-    r.select(kCached);
-    d.txtSaveAs1->setText(r.f.dir.filePath("no/such/folder/"));
-    d.save();
-    QCOMPARE(r.boxes.size(), 1);
-    QVERIFY(r.boxes.first().contains(r.f.dir.filePath("no/such/folder/cached.swf")));
-    QCOMPARE(r.rows(), QStringList{kCached});
-    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
-    QVERIFY(!QFileInfo::exists(r.f.core.paths.JobDbPath));
-}
-
-void TestFrmSaveSwfto::vanishedBodyAddsNoJob() {
-    // The cached copy vanished between the lookup and the copy.
-    EditFixture f;
-    const QString target = f.folder("down") + "a.swf";
-    const CacheSave::Result result = CacheSave::saveMovie(
-        f.core, f.commit(), kCached, f.dir.filePath("gone.swf"), target, "Downloaded", {});
-    QCOMPARE(result.job, 0);
-    QVERIFY(result.message.contains(target));
-    QCOMPARE(f.core.DownJobs.DownCount(), 0);
-    QVERIFY(!QFileInfo::exists(target));
-}
-
-void TestFrmSaveSwfto::missingMovieOffersDownload_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("yes") << true;
-    QTest::newRow("no") << false;
-}
-
-void TestFrmSaveSwfto::missingMovieOffersDownload() {
-    QFETCH(bool, yes);
-    Rig r;
-    frmSaveSwfto &d = r.open({kMissing, kCached});
-    r.select(kMissing);
-    d.txtComment->setText("later");
-    r.answers << yes;
-    d.cmdSave->click();
-    QCOMPARE(r.boxes, QStringList{"Flash catoon file has not downloaded completely by IE , do you "
-                                  "want to use Moorquill to download it ?"});
-    QCOMPARE(r.downloads, yes ? QStringList{kMissing + " | later"} : QStringList{});
-    QCOMPARE(r.rows(), QStringList{kCached}); // removed in both branches
-    QCOMPARE(r.f.core.DownJobs.DownCount(), 0);
-}
-
-void TestFrmSaveSwfto::laterScanAppendsWithoutDuplicates() {
-    Rig r;
-    r.open({kCached, kCached});
-    QCOMPARE(r.rows(), (QStringList{kCached, kCached})); // a page's own list keeps duplicates
-    frmSaveSwfto *first = r.dialog;
-    r.open({kMissing, kCached, kMissing, "http://b.test/c.swf"});
-    QCOMPARE(r.dialog.data(), first);
-    QCOMPARE(r.rows(), (QStringList{kCached, kCached, kMissing, "http://b.test/c.swf"}));
-    QCOMPARE(r.f.core.scan.FoundCount, 0);
-    QVERIFY(r.f.core.scan.FoundMovies.isEmpty());
-    QCOMPARE(first->Label1->text(),
-             QString("Moorquill total have found 4 Flash files in Ie window."));
-}
-
-void TestFrmSaveSwfto::browseAddsTrailingSeparator() {
-    Rig r;
-    frmSaveSwfto &d = r.open({kCached});
-    DialogKit::setBrowseHandler([](const QString &) { return QString("/chosen/folder"); });
-    d.cmdDlg1->click();
-    QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
-    DialogKit::setBrowseHandler([](const QString &) { return QString(); });
-    d.cmdDlg1->click();
-    QCOMPARE(d.txtSaveAs1->text(), QString("/chosen/folder/"));
-}
 
 QTEST_MAIN(TestFrmSaveSwfto)
 #include "tst_frmsaveswfto.moc"

@@ -3,52 +3,6 @@
 
 #include <QtTest>
 
-class TestPageMovies : public QObject {
-    Q_OBJECT
-private slots:
-    void pageUrls_data();
-    void pageUrls();
-    void scan_data();
-    void scan();
-    void hostileElements();
-    void storeScanReplacesList();
-};
-
-void TestPageMovies::pageUrls_data() {
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("dir");
-    QTest::addColumn<QString>("root");
-    QTest::newRow("page in sub-directory") << "http://site.test/a/b/page.html"
-                                           << "http://site.test/a/b/"
-                                           << "http://site.test/";
-    QTest::newRow("ends in slash") << "http://site.test/a/"
-                                   << "http://site.test/a/"
-                                   << "http://site.test/";
-    QTest::newRow("host only") << "http://site.test"
-                               << "http://"
-                               << "";
-    QTest::newRow("short host, slash at 8th character") << "http://x/p.html"
-                                                        << "http://x/"
-                                                        << "http://x/";
-    QTest::newRow("https root behind the host") << "https://site.test/a/p.html"
-                                                << "https://site.test/a/"
-                                                << "https://site.test/";
-    QTest::newRow("https host only") << "https://site.test"
-                                     << "https://"
-                                     << "";
-    QTest::newRow("query with slash") << "http://site.test/p.php?u=/x/y"
-                                      << "http://site.test/p.php?u=/x/"
-                                      << "http://site.test/";
-}
-
-void TestPageMovies::pageUrls() {
-    QFETCH(QString, document);
-    QFETCH(QString, dir);
-    QFETCH(QString, root);
-    QCOMPARE(PageMovies::PageDirUrl(document), dir);
-    QCOMPARE(PageMovies::PageRootUrl(document), root);
-}
-
 namespace {
 PageElement object(const QString &movie, const QString &src, const QString &html) {
     return PageElement{QStringLiteral("OBJECT"), movie, src, html};
@@ -58,78 +12,108 @@ PageElement embed(const QString &src, const QString &html = {}) {
 }
 } // namespace
 
-void TestPageMovies::scan_data() {
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QVector<PageElement>>("elements");
-    QTest::addColumn<QStringList>("found");
-    const QString page = QStringLiteral("http://site.test/games/play.html");
-    QTest::newRow("object with embed inside listed twice")
-        << page
-        << QVector<PageElement>{object("m.swf", {},
-                                       "<object><param name=movie value=m.swf>"
-                                       "<embed src=m.swf></object>"),
-                                embed("m.swf")}
-        << QStringList{"http://site.test/games/m.swf", "http://site.test/games/m.swf"};
-    QTest::newRow("objects before embeds")
-        << page << QVector<PageElement>{embed("e.swf"), object("o.swf", {}, "<object>")}
-        << QStringList{"http://site.test/games/o.swf", "http://site.test/games/e.swf"};
-    QTest::newRow("root-relative and bare names")
-        << page << QVector<PageElement>{embed("/swf/a.swf"), embed("b.SWF")}
-        << QStringList{"http://site.test/swf/a.swf", "http://site.test/games/b.SWF"};
-    QTest::newRow("movie attribute wins over src")
-        << page << QVector<PageElement>{object("http://cdn.test/x.swf", "y.swf", "<object>")}
-        << QStringList{"http://cdn.test/x.swf"};
-    QTest::newRow("flash without movie or src gives nothing")
-        << page << QVector<PageElement>{object({}, {}, "<OBJECT classid=x codebase=\"FLASH.cab\">")}
-        << QStringList{};
-    QTest::newRow("neither swf nor flash")
-        << page << QVector<PageElement>{object("v.mp4", {}, "<object>"), embed("a.mid")}
-        << QStringList{};
-    QTest::newRow("host-only page: root-relative loses its slash")
-        << "http://site.test" << QVector<PageElement>{embed("/m/a.swf")} << QStringList{"m/a.swf"};
-    QTest::newRow("https page scanned, https movie kept")
-        << "https://site.test/p.html"
-        << QVector<PageElement>{embed("https://cdn.test/a.swf"), embed("/b.swf")}
-        << QStringList{"https://cdn.test/a.swf", "https://site.test/b.swf"};
-    QTest::newRow("upper-case scheme")
-        << "HTTP://SITE.TEST/p.html" << QVector<PageElement>{embed("a.swf")}
-        << QStringList{"HTTP://SITE.TEST/a.swf"};
-    QTest::newRow("file page not scanned")
-        << "file:///home/u/p.html" << QVector<PageElement>{embed("a.swf")} << QStringList{};
-    QTest::newRow("other tags ignored")
-        << page << QVector<PageElement>{PageElement{"APPLET", {}, "a.swf", "flash"}}
-        << QStringList{};
-}
-
-void TestPageMovies::scan() {
-    QFETCH(QString, document);
-    QFETCH(QVector<PageElement>, elements);
-    QFETCH(QStringList, found);
-    QCOMPARE(PageMovies::scanPage(PageScanResult{document, elements}), found);
-}
-
-void TestPageMovies::hostileElements() {
-    // Any length and any text: the list is capped, nothing breaks.
-    const QString huge(1 << 20, QChar(0xfffd));
-    QVector<PageElement> elements{PageElement{"EMBED", {}, huge + ".swf", huge},
-                                  PageElement{QString(1 << 16, QLatin1Char('O')), "x.swf", {}, {}},
-                                  PageElement{"OBJECT", QString(QChar(0)) + ".swf", {}, {}}};
-    elements += QVector<PageElement>(PageMovies::kMaxMovies, PageElement{"EMBED", {}, "a.swf", {}});
-    const QStringList found = PageMovies::scanPage(PageScanResult{"http://a.test/", elements});
-    QCOMPARE(found.size(), PageMovies::kMaxMovies);
-    QCOMPARE(found.at(0), QString("http://a.test/") + QChar(0) + ".swf");
-    QCOMPARE(found.at(1).size(), 14 + huge.size() + 4);
-}
-
-void TestPageMovies::storeScanReplacesList() {
-    FoundMovieList scan;
-    scan.FoundMovies = QStringList{"old"};
-    scan.FoundCount = 1;
-    QCOMPARE(PageMovies::storeScan(scan, {"http://a.test/p", {embed("x.swf"), embed("y.swf")}}), 2);
-    QCOMPARE(scan.FoundMovies, (QStringList{"http://a.test/x.swf", "http://a.test/y.swf"}));
-    QCOMPARE(PageMovies::storeScan(scan, {"about:blank", {embed("x.swf")}}), 0);
-    QVERIFY(scan.FoundMovies.isEmpty());
-}
+class TestPageMovies : public QObject {
+    Q_OBJECT
+private slots:
+    void pageUrls_data() {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<QString>("root");
+        const auto row = [](const char *tag, const char *document, const char *dir,
+                            const char *root) { QTest::newRow(tag) << document << dir << root; };
+        row("page in sub-directory", "http://site.test/a/b/page.html", "http://site.test/a/b/",
+            "http://site.test/");
+        row("ends in slash", "http://site.test/a/", "http://site.test/a/", "http://site.test/");
+        row("host only", "http://site.test", "http://", "");
+        row("short host, slash at 8th character", "http://x/p.html", "http://x/", "http://x/");
+        row("https root behind the host", "https://site.test/a/p.html", "https://site.test/a/",
+            "https://site.test/");
+        row("https host only", "https://site.test", "https://", "");
+        row("query with slash", "http://site.test/p.php?u=/x/y", "http://site.test/p.php?u=/x/",
+            "http://site.test/");
+    }
+    void pageUrls() {
+        QFETCH(QString, document);
+        QFETCH(QString, dir);
+        QFETCH(QString, root);
+        QCOMPARE(PageMovies::PageDirUrl(document) + ' ' + PageMovies::PageRootUrl(document),
+                 dir + ' ' + root);
+    }
+    void scan_data() {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QVector<PageElement>>("elements");
+        QTest::addColumn<QStringList>("found");
+        const QString page = QStringLiteral("http://site.test/games/play.html");
+        QTest::newRow("object with embed inside listed twice")
+            << page
+            << QVector<PageElement>{object("m.swf", {},
+                                           "<object><param name=movie value=m.swf>"
+                                           "<embed src=m.swf></object>"),
+                                    embed("m.swf")}
+            << QStringList{"http://site.test/games/m.swf", "http://site.test/games/m.swf"};
+        QTest::newRow("objects before embeds")
+            << page << QVector<PageElement>{embed("e.swf"), object("o.swf", {}, "<object>")}
+            << QStringList{"http://site.test/games/o.swf", "http://site.test/games/e.swf"};
+        QTest::newRow("root-relative and bare names")
+            << page << QVector<PageElement>{embed("/swf/a.swf"), embed("b.SWF")}
+            << QStringList{"http://site.test/swf/a.swf", "http://site.test/games/b.SWF"};
+        QTest::newRow("movie attribute wins over src")
+            << page << QVector<PageElement>{object("http://cdn.test/x.swf", "y.swf", "<object>")}
+            << QStringList{"http://cdn.test/x.swf"};
+        QTest::newRow("flash without movie or src gives nothing")
+            << page
+            << QVector<PageElement>{object({}, {}, "<OBJECT classid=x codebase=\"FLASH.cab\">")}
+            << QStringList{};
+        QTest::newRow("neither swf nor flash")
+            << page << QVector<PageElement>{object("v.mp4", {}, "<object>"), embed("a.mid")}
+            << QStringList{};
+        QTest::newRow("host-only page: root-relative loses its slash")
+            << "http://site.test" << QVector<PageElement>{embed("/m/a.swf")}
+            << QStringList{"m/a.swf"};
+        QTest::newRow("https page scanned, https movie kept")
+            << "https://site.test/p.html"
+            << QVector<PageElement>{embed("https://cdn.test/a.swf"), embed("/b.swf")}
+            << QStringList{"https://cdn.test/a.swf", "https://site.test/b.swf"};
+        QTest::newRow("upper-case scheme")
+            << "HTTP://SITE.TEST/p.html" << QVector<PageElement>{embed("a.swf")}
+            << QStringList{"HTTP://SITE.TEST/a.swf"};
+        QTest::newRow("file page not scanned")
+            << "file:///home/u/p.html" << QVector<PageElement>{embed("a.swf")} << QStringList{};
+        QTest::newRow("other tags ignored")
+            << page << QVector<PageElement>{PageElement{"APPLET", {}, "a.swf", "flash"}}
+            << QStringList{};
+    }
+    void scan() {
+        QFETCH(QString, document);
+        QFETCH(QVector<PageElement>, elements);
+        QFETCH(QStringList, found);
+        QCOMPARE(PageMovies::scanPage(PageScanResult{document, elements}), found);
+    }
+    void hostileElements() {
+        // Any length and any text: the list is capped, nothing breaks.
+        const QString huge(1 << 20, QChar(0xfffd));
+        QVector<PageElement> elements{
+            PageElement{"EMBED", {}, huge + ".swf", huge},
+            PageElement{QString(1 << 16, QLatin1Char('O')), "x.swf", {}, {}},
+            PageElement{"OBJECT", QString(QChar(0)) + ".swf", {}, {}}};
+        elements +=
+            QVector<PageElement>(PageMovies::kMaxMovies, PageElement{"EMBED", {}, "a.swf", {}});
+        const QStringList found = PageMovies::scanPage(PageScanResult{"http://a.test/", elements});
+        QCOMPARE(found.size(), PageMovies::kMaxMovies);
+        QCOMPARE(found.at(0), QString("http://a.test/") + QChar(0) + ".swf");
+        QCOMPARE(found.at(1).size(), 14 + huge.size() + 4);
+    }
+    void storeScanReplacesList() {
+        FoundMovieList scan;
+        scan.FoundMovies = QStringList{"old"};
+        scan.FoundCount = 1;
+        QCOMPARE(PageMovies::storeScan(scan, {"http://a.test/p", {embed("x.swf"), embed("y.swf")}}),
+                 2);
+        QCOMPARE(scan.FoundMovies, (QStringList{"http://a.test/x.swf", "http://a.test/y.swf"}));
+        QCOMPARE(PageMovies::storeScan(scan, {"about:blank", {embed("x.swf")}}), 0);
+        QVERIFY(scan.FoundMovies.isEmpty());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPageMovies)
 #include "tst_pagemovies.moc"

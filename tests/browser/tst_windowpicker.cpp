@@ -54,20 +54,222 @@ const QRect kChromium(300, 100, 300, 200), kChromium2(700, 100, 300, 200),
 class TestWindowPicker : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void dropOnPage_data();
-    void dropOnPage();
-    void rescansOnlyAfterLeaving();
-    void staleAnswersIgnored();
-    void dropWaitsForOutstandingScan();
-    void inertWithoutX11();
+    void initTestCase() {
+        if (!m_x.ok()) QSKIP("no X11 display");
+        const xcb_window_t a = m_x.window(m_x.root, kChromium.x(), kChromium.y(), kChromium.width(),
+                                          kChromium.height());
+        m_x.browserProperties(a, QByteArray("chromium\0Chromium\0", 18), "Movies - Chromium", 4242);
+        const xcb_window_t b = m_x.window(m_x.root, kChromium2.x(), kChromium2.y(),
+                                          kChromium2.width(), kChromium2.height());
+        m_x.browserProperties(b, QByteArray("chromium\0chromium\0", 18), "Other - Chromium", 4243);
+        const xcb_window_t n =
+            m_x.window(m_x.root, kXterm.x(), kXterm.y(), kXterm.width(), kXterm.height());
+        m_x.browserProperties(n, QByteArray("xterm\0XTerm\0", 12), "Movies - Chromium", 99);
+        m_x.sync();
+    }
+    void init() {
+        m_saved = -1;
+        m_core.scan.FoundCount = 0;
+        m_core.scan.FoundMovies.clear();
+        m_channel = new FakeChannel;
+        m_top = new QWidget(nullptr, Qt::FramelessWindowHint);
+        m_top->setGeometry(20, 20, 120, 60);
+        m_image2 = new QLabel(m_top);
+        m_image2->setGeometry(0, 0, 60, 60);
+        m_image3 = new QLabel(m_top);
+        m_image3->setPixmap(filled(Qt::green));
+        m_image3->hide();
+        m_image4 = new QLabel(m_top);
+        m_image4->setPixmap(filled(Qt::red));
+        m_image4->hide();
+        m_image2->setPixmap(m_image3->pixmap());
+        m_top->show();
+        m_main = new QWidget;
+        m_main->setGeometry(20, 900, 100, 60);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_top));
+        m_picker = new WindowPicker(m_image2, m_core.scan);
+        QVERIFY(m_picker->isAvailable());
+        m_picker->setPictures(m_image3, m_image4);
+        m_picker->setMainWindow(m_main, &m_saved);
+        m_picker->setScanChannel(m_channel);
+    }
+    void cleanup() {
+        m_x.button(false);
+        delete m_picker;
+        delete m_top;
+        delete m_main;
+        delete m_channel;
+    }
+    void dropOnPage_data() {
+        QTest::addColumn<std::optional<PageScanResult>>("page");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QString>("report"); // empty: no message
+        QTest::addColumn<int>("found");
+        QTest::newRow("two movies") << std::optional(page("http://a.test/x/p.html", 2)) << false
+                                    << "Moorquill have found 2 Flash files in this IE window." << 2;
+        QTest::newRow("https, maximized main window")
+            << std::optional(page("https://a.test/p", 1)) << true
+            << "Moorquill have found 1 Flash files in this IE window." << 1;
+        QTest::newRow("no movies") << std::optional(page("http://a.test/", 0)) << true
+                                   << "No Flash file in this IE window." << 0;
+        QTest::newRow("local file")
+            << std::optional(page("file:///tmp/p.html", 2)) << false << QString() << 0;
+        QTest::newRow("page unknown") << std::optional<PageScanResult>() << true << QString() << 0;
+    }
+    void dropOnPage() {
+        QFETCH(std::optional<PageScanResult>, page);
+        QFETCH(bool, maximized);
+        QFETCH(QString, report);
+        QFETCH(int, found);
+        m_channel->pages["Movies - Chromium"] = page;
+        if (maximized) m_main->showMaximized();
+        QSignalSpy handOver(m_picker, &WindowPicker::handOver);
+
+        pressOnPicker();
+        QCOMPARE(m_saved, maximized ? 2 : 0);
+        const QPoint at = centre(kChromium);
+        moveTo(at);
+        QTRY_COMPARE(m_channel->requests.size(), 1);
+        const ScanTarget target = m_channel->requests[0].target;
+        QCOMPARE(target.pid, 4242);
+        QCOMPARE(target.wmClass, QString("Chromium"));
+        QCOMPARE(target.title, QString("Movies - Chromium"));
+        frmDragMessage *message = m_picker->dragMessage();
+        QCOMPARE(message->isVisible(), !report.isEmpty());
+        QCOMPARE(m_picker->highlight()->isVisible(), !report.isEmpty());
+        if (!report.isEmpty()) {
+            QCOMPARE(message->Label1->text(), report);
+            QCOMPARE(message->pos(), at + QPoint(16, 16));
+            QCOMPARE(m_picker->highlight()->geometry(), kChromium);
+        }
+        QCOMPARE(m_core.scan.FoundCount, found);
+        QCOMPARE(int(m_core.scan.FoundMovies.size()), found);
+
+        release();
+        QCOMPARE(handOver.size(), found > 0 ? 1 : 0);
+        QCOMPARE(m_main->isMaximized(), maximized);
+        QVERIFY(!m_main->isMinimized());
+    }
+    void rescansOnlyAfterLeaving() {
+        m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
+        pressOnPicker();
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 1);
+        frmDragMessage *message = m_picker->dragMessage();
+        QVERIFY(message->isVisible());
+        // Within the window, even on its outline (which lets the pointer
+        // through): the message follows, no second scan.
+        const QPoint inside = kChromium.topLeft() + QPoint(1, 1);
+        moveTo(inside);
+        QTRY_COMPARE(message->pos(), inside + QPoint(16, 16));
+        QCOMPARE(m_channel->requests.size(), 1);
+        QVERIFY(message->isVisible());
+        QVERIFY(m_picker->highlight()->isVisible());
+        // Over a window that is no browser (whatever its title): the message goes.
+        moveTo(centre(kXterm));
+        QTRY_VERIFY(!message->isVisible());
+        QVERIFY(!m_picker->highlight()->isVisible());
+        QCOMPARE(m_channel->requests.size(), 1);
+        QCOMPARE(m_core.scan.FoundCount, 2); // the last page's list still waits
+        // Back: scanned again.
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 2);
+        QVERIFY(message->isVisible());
+        release();
+    }
+    void staleAnswersIgnored() {
+        m_channel->answerAtOnce = false;
+        m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
+        m_channel->pages["Other - Chromium"] = page("http://b.test/", 5);
+        pressOnPicker();
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 1);
+        moveTo(centre(kChromium2));
+        QTRY_COMPARE(m_channel->requests.size(), 2);
+        QCOMPARE(m_channel->requests[1].target.pid, 4243);
+        m_channel->answer(0); // the first window answers after the pointer left it
+        QCOMPARE(m_core.scan.FoundCount, 0);
+        QVERIFY(!m_picker->dragMessage()->isVisible());
+        QVERIFY(!m_picker->highlight()->isVisible());
+        // Back to the first window: its old answer arrives again and is dropped,
+        // the new one counts.
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 3);
+        m_channel->answer(1);
+        m_channel->answer(0);
+        QCOMPARE(m_core.scan.FoundCount, 0);
+        m_channel->answer(2);
+        QCOMPARE(m_core.scan.FoundCount, 2);
+        QCOMPARE(m_picker->dragMessage()->Label1->text(),
+                 QString("Moorquill have found 2 Flash files in this IE window."));
+        QCOMPARE(m_picker->highlight()->geometry(), kChromium);
+        m_channel->answer(2); // answered twice: no harm
+        QCOMPARE(m_core.scan.FoundCount, 2);
+        release();
+    }
+    void dropWaitsForOutstandingScan() {
+        m_channel->answerAtOnce = false;
+        m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
+        QSignalSpy handOver(m_picker, &WindowPicker::handOver);
+        // Dropped before the page answers: the list follows with the answer.
+        pressOnPicker();
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 1);
+        release();
+        QCOMPARE(handOver.size(), 0);
+        m_channel->answer(0);
+        QCOMPARE(handOver.size(), 1);
+        QCOMPARE(m_core.scan.FoundCount, 2);
+        QVERIFY(!m_picker->dragMessage()->isVisible()); // the drag is over
+        QVERIFY(!m_picker->highlight()->isVisible());
+
+        // A page that never answers: the drop ends at the deadline, with no list.
+        m_core.scan.FoundCount = 0;
+        pressOnPicker();
+        moveTo(centre(kChromium2));
+        QTRY_COMPARE(m_channel->requests.size(), 2);
+        moveTo(centre(kChromium));
+        QTRY_COMPARE(m_channel->requests.size(), 3);
+        release();
+        QVERIFY(m_picker->dropWaiting());
+        m_picker->setScanTimeout(50); // restarts the running deadline
+        QTRY_VERIFY(!m_picker->dropWaiting());
+        m_channel->answer(2); // too late
+        QCOMPARE(handOver.size(), 1);
+        QCOMPARE(m_core.scan.FoundCount, 0);
+    }
+    void inertWithoutX11() {
+        QLabel image2;
+        WindowPicker picker(&image2, m_core.scan, std::make_unique<X11Windows>(":4711"));
+        QVERIFY(!picker.isAvailable());
+        QVERIFY(image2.toolTip().contains("\"Scan this page for Flash movies\""));
+        picker.setMainWindow(m_main, &m_saved);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&image2, &press);
+        QVERIFY(!m_main->isMinimized());
+        QCOMPARE(m_saved, -1);
+    }
 
 private:
-    void pressOnPicker();
-    void moveTo(const QPoint &at);
-    void release();
+    void pressOnPicker() {
+        moveTo(m_image2->mapToGlobal(QPoint(30, 30)));
+        m_x.button(true);
+        QTRY_VERIFY(m_main->isMinimized());
+        QCOMPARE(m_image2->pixmap().toImage(), m_image4->pixmap().toImage());
+        QCOMPARE(m_image2->cursor().shape(), Qt::CrossCursor);
+    }
+    // Moves the pointer with the button held; the caller waits for what the move
+    // must cause (motion events may be merged, so one observable per move).
+    void moveTo(const QPoint &at) { m_x.motion(at.x(), at.y()); }
+    void release() {
+        m_x.button(false);
+        QTRY_COMPARE(m_image2->pixmap().toImage(), m_image3->pixmap().toImage());
+        QCOMPARE(m_image2->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!m_picker->dragMessage()->isVisible());
+        QVERIFY(!m_picker->highlight()->isVisible());
+    }
     QPoint centre(const QRect &r) const { return r.center(); }
 
     X11TestDisplay m_x;
@@ -78,234 +280,6 @@ private:
     WindowPicker *m_picker = nullptr;
     int m_saved = -1;
 };
-
-void TestWindowPicker::initTestCase() {
-    if (!m_x.ok()) QSKIP("no X11 display");
-    const xcb_window_t a =
-        m_x.window(m_x.root, kChromium.x(), kChromium.y(), kChromium.width(), kChromium.height());
-    m_x.browserProperties(a, QByteArray("chromium\0Chromium\0", 18), "Movies - Chromium", 4242);
-    const xcb_window_t b = m_x.window(m_x.root, kChromium2.x(), kChromium2.y(), kChromium2.width(),
-                                      kChromium2.height());
-    m_x.browserProperties(b, QByteArray("chromium\0chromium\0", 18), "Other - Chromium", 4243);
-    const xcb_window_t n =
-        m_x.window(m_x.root, kXterm.x(), kXterm.y(), kXterm.width(), kXterm.height());
-    m_x.browserProperties(n, QByteArray("xterm\0XTerm\0", 12), "Movies - Chromium", 99);
-    m_x.sync();
-}
-
-void TestWindowPicker::init() {
-    m_saved = -1;
-    m_core.scan.FoundCount = 0;
-    m_core.scan.FoundMovies.clear();
-    m_channel = new FakeChannel;
-    m_top = new QWidget(nullptr, Qt::FramelessWindowHint);
-    m_top->setGeometry(20, 20, 120, 60);
-    m_image2 = new QLabel(m_top);
-    m_image2->setGeometry(0, 0, 60, 60);
-    m_image3 = new QLabel(m_top);
-    m_image3->setPixmap(filled(Qt::green));
-    m_image3->hide();
-    m_image4 = new QLabel(m_top);
-    m_image4->setPixmap(filled(Qt::red));
-    m_image4->hide();
-    m_image2->setPixmap(m_image3->pixmap());
-    m_top->show();
-    m_main = new QWidget;
-    m_main->setGeometry(20, 900, 100, 60);
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_top));
-    m_picker = new WindowPicker(m_image2, m_core.scan);
-    QVERIFY(m_picker->isAvailable());
-    m_picker->setPictures(m_image3, m_image4);
-    m_picker->setMainWindow(m_main, &m_saved);
-    m_picker->setScanChannel(m_channel);
-}
-
-void TestWindowPicker::cleanup() {
-    m_x.button(false);
-    delete m_picker;
-    delete m_top;
-    delete m_main;
-    delete m_channel;
-}
-
-void TestWindowPicker::pressOnPicker() {
-    moveTo(m_image2->mapToGlobal(QPoint(30, 30)));
-    m_x.button(true);
-    QTRY_VERIFY(m_main->isMinimized());
-    QCOMPARE(m_image2->pixmap().toImage(), m_image4->pixmap().toImage());
-    QCOMPARE(m_image2->cursor().shape(), Qt::CrossCursor);
-}
-
-// Moves the pointer with the button held; the caller waits for what the move
-// must cause (motion events may be merged, so one observable per move).
-void TestWindowPicker::moveTo(const QPoint &at) {
-    m_x.motion(at.x(), at.y());
-}
-
-void TestWindowPicker::release() {
-    m_x.button(false);
-    QTRY_COMPARE(m_image2->pixmap().toImage(), m_image3->pixmap().toImage());
-    QCOMPARE(m_image2->cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(!m_picker->dragMessage()->isVisible());
-    QVERIFY(!m_picker->highlight()->isVisible());
-}
-
-void TestWindowPicker::dropOnPage_data() {
-    QTest::addColumn<std::optional<PageScanResult>>("page");
-    QTest::addColumn<bool>("maximized");
-    QTest::addColumn<QString>("report"); // empty: no message
-    QTest::addColumn<int>("found");
-    QTest::newRow("two movies") << std::optional(page("http://a.test/x/p.html", 2)) << false
-                                << "Moorquill have found 2 Flash files in this IE window." << 2;
-    QTest::newRow("https, maximized main window")
-        << std::optional(page("https://a.test/p", 1)) << true
-        << "Moorquill have found 1 Flash files in this IE window." << 1;
-    QTest::newRow("no movies") << std::optional(page("http://a.test/", 0)) << true
-                               << "No Flash file in this IE window." << 0;
-    QTest::newRow("local file") << std::optional(page("file:///tmp/p.html", 2)) << false
-                                << QString() << 0;
-    QTest::newRow("page unknown") << std::optional<PageScanResult>() << true << QString() << 0;
-}
-
-void TestWindowPicker::dropOnPage() {
-    QFETCH(std::optional<PageScanResult>, page);
-    QFETCH(bool, maximized);
-    QFETCH(QString, report);
-    QFETCH(int, found);
-    m_channel->pages["Movies - Chromium"] = page;
-    if (maximized) m_main->showMaximized();
-    QSignalSpy handOver(m_picker, &WindowPicker::handOver);
-
-    pressOnPicker();
-    QCOMPARE(m_saved, maximized ? 2 : 0);
-    const QPoint at = centre(kChromium);
-    moveTo(at);
-    QTRY_COMPARE(m_channel->requests.size(), 1);
-    const ScanTarget target = m_channel->requests[0].target;
-    QCOMPARE(target.pid, 4242);
-    QCOMPARE(target.wmClass, QString("Chromium"));
-    QCOMPARE(target.title, QString("Movies - Chromium"));
-    frmDragMessage *message = m_picker->dragMessage();
-    QCOMPARE(message->isVisible(), !report.isEmpty());
-    QCOMPARE(m_picker->highlight()->isVisible(), !report.isEmpty());
-    if (!report.isEmpty()) {
-        QCOMPARE(message->Label1->text(), report);
-        QCOMPARE(message->pos(), at + QPoint(16, 16));
-        QCOMPARE(m_picker->highlight()->geometry(), kChromium);
-    }
-    QCOMPARE(m_core.scan.FoundCount, found);
-    QCOMPARE(int(m_core.scan.FoundMovies.size()), found);
-
-    release();
-    QCOMPARE(handOver.size(), found > 0 ? 1 : 0);
-    QCOMPARE(m_main->isMaximized(), maximized);
-    QVERIFY(!m_main->isMinimized());
-}
-
-void TestWindowPicker::rescansOnlyAfterLeaving() {
-    m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
-    pressOnPicker();
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 1);
-    frmDragMessage *message = m_picker->dragMessage();
-    QVERIFY(message->isVisible());
-    // Within the window, even on its outline (which lets the pointer
-    // through): the message follows, no second scan.
-    const QPoint inside = kChromium.topLeft() + QPoint(1, 1);
-    moveTo(inside);
-    QTRY_COMPARE(message->pos(), inside + QPoint(16, 16));
-    QCOMPARE(m_channel->requests.size(), 1);
-    QVERIFY(message->isVisible());
-    QVERIFY(m_picker->highlight()->isVisible());
-    // Over a window that is no browser (whatever its title): the message goes.
-    moveTo(centre(kXterm));
-    QTRY_VERIFY(!message->isVisible());
-    QVERIFY(!m_picker->highlight()->isVisible());
-    QCOMPARE(m_channel->requests.size(), 1);
-    QCOMPARE(m_core.scan.FoundCount, 2); // the last page's list still waits
-    // Back: scanned again.
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 2);
-    QVERIFY(message->isVisible());
-    release();
-}
-
-void TestWindowPicker::staleAnswersIgnored() {
-    m_channel->answerAtOnce = false;
-    m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
-    m_channel->pages["Other - Chromium"] = page("http://b.test/", 5);
-    pressOnPicker();
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 1);
-    moveTo(centre(kChromium2));
-    QTRY_COMPARE(m_channel->requests.size(), 2);
-    QCOMPARE(m_channel->requests[1].target.pid, 4243);
-    m_channel->answer(0); // the first window answers after the pointer left it
-    QCOMPARE(m_core.scan.FoundCount, 0);
-    QVERIFY(!m_picker->dragMessage()->isVisible());
-    QVERIFY(!m_picker->highlight()->isVisible());
-    // Back to the first window: its old answer arrives again and is dropped,
-    // the new one counts.
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 3);
-    m_channel->answer(1);
-    m_channel->answer(0);
-    QCOMPARE(m_core.scan.FoundCount, 0);
-    m_channel->answer(2);
-    QCOMPARE(m_core.scan.FoundCount, 2);
-    QCOMPARE(m_picker->dragMessage()->Label1->text(),
-             QString("Moorquill have found 2 Flash files in this IE window."));
-    QCOMPARE(m_picker->highlight()->geometry(), kChromium);
-    m_channel->answer(2); // answered twice: no harm
-    QCOMPARE(m_core.scan.FoundCount, 2);
-    release();
-}
-
-void TestWindowPicker::dropWaitsForOutstandingScan() {
-    m_channel->answerAtOnce = false;
-    m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
-    QSignalSpy handOver(m_picker, &WindowPicker::handOver);
-    // Dropped before the page answers: the list follows with the answer.
-    pressOnPicker();
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 1);
-    release();
-    QCOMPARE(handOver.size(), 0);
-    m_channel->answer(0);
-    QCOMPARE(handOver.size(), 1);
-    QCOMPARE(m_core.scan.FoundCount, 2);
-    QVERIFY(!m_picker->dragMessage()->isVisible()); // the drag is over
-    QVERIFY(!m_picker->highlight()->isVisible());
-
-    // A page that never answers: the drop ends at the deadline, with no list.
-    m_core.scan.FoundCount = 0;
-    pressOnPicker();
-    moveTo(centre(kChromium2));
-    QTRY_COMPARE(m_channel->requests.size(), 2);
-    moveTo(centre(kChromium));
-    QTRY_COMPARE(m_channel->requests.size(), 3);
-    release();
-    QVERIFY(m_picker->dropWaiting());
-    m_picker->setScanTimeout(50); // restarts the running deadline
-    QTRY_VERIFY(!m_picker->dropWaiting());
-    m_channel->answer(2); // too late
-    QCOMPARE(handOver.size(), 1);
-    QCOMPARE(m_core.scan.FoundCount, 0);
-}
-
-void TestWindowPicker::inertWithoutX11() {
-    QLabel image2;
-    WindowPicker picker(&image2, m_core.scan, std::make_unique<X11Windows>(":4711"));
-    QVERIFY(!picker.isAvailable());
-    QVERIFY(image2.toolTip().contains("\"Scan this page for Flash movies\""));
-    picker.setMainWindow(m_main, &m_saved);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&image2, &press);
-    QVERIFY(!m_main->isMinimized());
-    QCOMPARE(m_saved, -1);
-}
 
 QTEST_MAIN(TestWindowPicker)
 #include "tst_windowpicker.moc"

@@ -43,17 +43,20 @@ struct EngineRig {
         finished = std::make_unique<QSignalSpy>(events.get(), &DownloadEvents::JobFinished);
     }
 
-    int addJob(const QString &url, int parts, const QString &name = QStringLiteral("f.swf")) {
+    DownJobRecord record(const QString &url, int parts, const QString &name, int state) {
         DownJobRecord rec;
         rec.CategoryKey = QStringLiteral("Downloaded");
-        rec.State = StateWaiting;
+        rec.State = state;
         rec.IsNew = kTrue;
         rec.Parts = qint16(parts);
         rec.Url = url;
         rec.UserAgent = QStringLiteral("MQTest");
         rec.FileName = name;
         rec.SavePath = dir.filePath(name);
-        const int index = core.DownJobs.add(rec);
+        return rec;
+    }
+    int addJob(const QString &url, int parts, const QString &name = QStringLiteral("f.swf")) {
+        const int index = core.DownJobs.add(record(url, parts, name, StateWaiting));
         core.lists.AddJobToList(index);
         return index;
     }

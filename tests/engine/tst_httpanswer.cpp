@@ -148,15 +148,9 @@ private slots:
         QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<QString>("error");
         const QByteArray movie = FaultHttpServer::pattern(300000);
-        QTest::newRow("chunked") << QByteArray("Transfer-Encoding: chunked\r\n")
-                                 << chunkedWire(movie) << QString();
         QTest::newRow("gzip, chunked")
             << QByteArray("Transfer-Encoding: chunked\r\nContent-Encoding: gzip\r\n")
             << chunkedWire(deflated(movie, 31)) << QString();
-        const QByteArray br = CacheEntryWriter::brotliCompress(movie);
-        QTest::newRow("br with its coded length")
-            << "Content-Encoding: br\r\nContent-Length: " + QByteArray::number(br.size()) + "\r\n"
-            << br << QString();
         QTest::newRow("huge chunk") << QByteArray("Transfer-Encoding: chunked\r\n")
                                     << QByteArray("ffffffffffffffff\r\n") + movie
                                     << "The server sent a damaged chunked body: a chunk is too "

@@ -4,12 +4,7 @@
 #include "engine/PartRetryPolicy.h"
 
 #include <QElapsedTimer>
-#include <QTcpServer>
 #include <QtTest>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using Resource = FaultHttpServer::Resource;
 
@@ -188,42 +183,6 @@ private slots:
         QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
         QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
         QCOMPARE(rig.logTexts().filter(QStringLiteral("Retry 1 of 3 in 1 s")).size(), 1);
-    }
-
-    void connectTimeOut() {
-        // A listener whose accept queue is full: further connections hang.
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        QVERIFY(fd >= 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&addr), len) == 0);
-        QVERIFY(::listen(fd, 0) == 0);
-        QVERIFY(::getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len) == 0);
-        const quint16 port = ntohs(addr.sin_port);
-        QTcpSocket filler;
-        filler.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(filler.waitForConnected(2000));
-        QTcpSocket probe; // confirms that the next connection hangs
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(300)) {
-            ::close(fd);
-            QSKIP("this system accepts connections beyond a full queue");
-        }
-        probe.abort();
-
-        PartRetryPolicy::MsPerSecond = 100;
-        EngineRig rig;
-        setRetries(rig, 1, 1, 2, 5);
-        const int index = rig.run(QStringLiteral("http://127.0.0.1:%1/x.swf").arg(port), 1);
-        ::close(fd);
-        QCOMPARE(rig.job(index).State, qint32(StateError));
-        const QStringList log = rig.logTexts();
-        QCOMPARE(log.count(QStringLiteral("Time Out: no connection within 2 s.")), 2);
-        QCOMPARE(log.filter(QStringLiteral("Retry 1 of 1 in 1 s (Time Out")).size(), 1);
-        QCOMPARE(rig.count(QStringLiteral("Error")), 2);
-        QVERIFY(rig.reports.at(rig.reports.size() - 1).text.contains(QLatin1String("Time Out")));
     }
 
     void errorAnswers_data() {

@@ -22,16 +22,8 @@ struct Rig : EngineRig {
         return index;
     }
     DownJobRecord record(const QString &path, int state) {
-        DownJobRecord rec;
-        rec.CategoryKey = QStringLiteral("Downloaded");
-        rec.State = state;
-        rec.IsNew = kTrue;
-        rec.Parts = 1;
-        rec.Url = server.url(path);
-        rec.UserAgent = QStringLiteral("MQTest");
-        rec.FileName = QStringLiteral("f%1.swf").arg(core.DownJobs.DownCount() + 1);
-        rec.SavePath = dir.filePath(rec.FileName);
-        return rec;
+        const QString name = QStringLiteral("f%1.swf").arg(core.DownJobs.DownCount() + 1);
+        return EngineRig::record(server.url(path), 1, name, state);
     }
     bool busy(int slot) const { return events->clsDownJob(slot)->Busy; }
     int state(int index) { return core.DownJobs[index].State; }

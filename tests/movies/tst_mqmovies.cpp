@@ -85,17 +85,9 @@ private slots:
     void verifyCallsBrokenVariantsDamaged() {
         TestHome home;
         const QByteArray zlib = readFileBytes(realMovie("webcam.swf"));
-        const QByteArray lzma = recompressSwf(zlib, 'Z');
-        QByteArray badZlib = zlib, badLzma = lzma;
-        for (int i = zlib.size() / 2; i < zlib.size() / 2 + 16; ++i)
-            badZlib[i] = char(badZlib[i] ^ 0x5a);
-        for (int i = lzma.size() / 2; i < lzma.size() / 2 + 16; ++i)
-            badLzma[i] = char(badLzma[i] ^ 0x5a);
+        // The verdicts themselves are tst_swfscan's: one cut movie and one page end to end.
         const QList<QPair<QString, QByteArray>> broken = {
             {"cut.swf", zlib.left(zlib.size() * 2 / 3)},
-            {"badzlib.swf", badZlib},
-            {"badlzma.swf", badLzma},
-            {"empty.swf", {}},
             {"page.swf", "<html><body>Not found</body></html>\n"}};
         QStringList files{realMovie("webcam.swf")};
         for (const auto &b : broken) {
