@@ -55,7 +55,6 @@ void DnsResponder::onReadyRead() {
         const QByteArray query = datagram.data();
         queries.append(query);
         const QString name = questionName(query);
-        emit queried(name);
         const Script script = m_scripts.value(name);
         if (script.silent) continue;
         const QByteArray answer = script.reply.isEmpty() ? reply(query, {}) : script.reply;

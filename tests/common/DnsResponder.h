@@ -43,9 +43,6 @@ public:
     // The question name of a query, dotted.
     static QString questionName(const QByteArray &query);
 
-signals:
-    void queried(const QString &name);
-
 private:
     void onReadyRead();
     QUdpSocket m_socket;

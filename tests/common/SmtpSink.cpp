@@ -50,7 +50,6 @@ void SmtpSink::onNewConnection() {
                     message = buffer->left(end == 0 ? 0 : end + 2);
                     buffer->remove(0, end == 0 ? 3 : end + 5);
                     *inData = false;
-                    emit messageReceived();
                     respond(sock, "MESSAGE");
                     continue;
                 }
@@ -59,7 +58,6 @@ void SmtpSink::onNewConnection() {
                 const QByteArray line = buffer->left(eol);
                 buffer->remove(0, eol + 2);
                 commands.append(line);
-                emit commandReceived(line);
                 const QByteArray verb = line.split(' ').value(0).toUpper();
                 if (verb == "DATA") *inData = true;
                 respond(sock, m_steps.contains(verb) ? verb : QByteArray("UNKNOWN"));

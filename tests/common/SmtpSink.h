@@ -30,10 +30,6 @@ public:
     QList<QByteArray> commands; // command lines without CR LF
     QByteArray message;         // bytes between DATA and the final "." line
 
-signals:
-    void messageReceived();
-    void commandReceived(const QByteArray &line);
-
 private:
     void onNewConnection();
     void respond(QTcpSocket *sock, const QByteArray &stepName);

@@ -31,6 +31,10 @@
 using namespace NewJobRules;
 
 namespace {
+void row(const char *tag, const char *a, const char *b, const char *c) {
+    QTest::newRow(tag) << QString(a) << QString(b) << QString(c);
+}
+
 QStringList tabTexts(const QTabBar *bar) {
     QStringList out;
     for (int i = 0; i < bar->count(); ++i)
@@ -86,18 +90,10 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("rename");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("query") << "http://h/d/m.swf?id=5"
-                               << "m.swf"
-                               << "m.swf?id=5";
-        QTest::newRow("backslash") << "http://h/d\\c.swf"
-                                   << "c.swf"
-                                   << "c.swf";
-        QTest::newRow("no slash") << "movie.swf"
-                                  << ""
-                                  << "";
-        QTest::newRow("blanks kept") << "http://h/my movie.swf"
-                                     << "my movie.swf"
-                                     << "my movie.swf";
+        row("query", "http://h/d/m.swf?id=5", "m.swf", "m.swf?id=5");
+        row("backslash", "http://h/d\\c.swf", "c.swf", "c.swf");
+        row("no slash", "movie.swf", "", "");
+        row("blanks kept", "http://h/my movie.swf", "my movie.swf", "my movie.swf");
     }
     void names() {
         QFETCH(QString, url);
@@ -109,18 +105,15 @@ private slots:
     void webUrl_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("url");
-        QTest::newRow("trimmed") << "  http://h/a.swf\n"
-                                 << "http://h/a.swf";
-        QTest::newRow("any case, https") << "HTTPS://h/a"
-                                         << "HTTPS://h/a";
-        QTest::newRow("first line only") << "http://h/1\nhttp://h/2"
-                                         << "http://h/1";
-        QTest::newRow("ftp refused") << "ftp://h/a.swf"
-                                     << "";
-        QTest::newRow("words refused") << "just words"
-                                       << "";
-        QTest::newRow("link on line 2") << "see\nhttp://h/a"
-                                        << "";
+        const auto row = [](const char *tag, const char *text, const char *url) {
+            QTest::newRow(tag) << QString(text) << QString(url);
+        };
+        row("trimmed", "  http://h/a.swf\n", "http://h/a.swf");
+        row("any case, https", "HTTPS://h/a", "HTTPS://h/a");
+        row("first line only", "http://h/1\nhttp://h/2", "http://h/1");
+        row("ftp refused", "ftp://h/a.swf", "");
+        row("words refused", "just words", "");
+        row("link on line 2", "see\nhttp://h/a", "");
     }
     void webUrl() {
         QFETCH(QString, text);
@@ -323,42 +316,6 @@ private slots:
                        "'UserName': 'ann', 'ProxyPort': 3128, 'State': 2}");
         QCOMPARE(env.core.DownJobs[1].SavePath, env.home.file("short/movie.swf"));
         QCOMPARE(env.core.lvNowDown.count(), 1);
-    }
-
-    // Mode 3: the generated list, one entry deleted, the rest become jobs.
-    void batchJobs() {
-        Env env;
-        frmNewDown1 &d = env.open(3);
-        QTest::keyClicks(d.txtBatUrl, "http://h/c*.swf");
-        d.txtN1->setText("1");
-        d.txtN2->setText("3");
-        QTest::mouseClick(d.cmdCreateUrl, Qt::LeftButton);
-        QCOMPARE(d.List1->count(), 3);
-        QTest::mouseClick(d.List1->viewport(), Qt::LeftButton, {},
-                          d.List1->visualItemRect(d.List1->item(1)).center());
-        QTest::mouseClick(d.cmdListDel, Qt::LeftButton);
-        d.Tab2->setCurrentIndex(1);
-        d.cmbClass->setCurrentIndex(2);
-        env.ok();
-        QVERIFY(!d.isVisible());
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(2));
-        QCOMPARE(env.core.DownJobs[2].Url, QString("http://h/c3.swf"));
-        QCOMPARE(env.core.DownJobs[2].SavePath, env.home.file("music/c3.swf"));
-    }
-
-    // Mode 4: checked rows become jobs in the category given.
-    void linkJobs() {
-        Env env;
-        frmNewDown1 &d = env.open(4);
-        d.setLinks({{"http://h/a.swf", "First"}, {"http://h/b.swf", ""}, {"http://h/c.swf", ""}},
-                   2);
-        d.selectCategory("102k");
-        QVERIFY(d.lblSelectNote->text().contains("2 lines were skipped"));
-        d.ListView1->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-        env.ok();
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(2));
-        QCOMPARE(env.core.DownJobs[1].Comment, QString("First"));
-        QCOMPARE(env.core.DownJobs[2].SavePath, env.home.file("music/c.swf"));
     }
 
     // Mode 2 hands a search request over; without the hook its tab is off.

@@ -3,7 +3,6 @@
 #include "dialogs/frmOption.h"
 #include "dialogs/frmProxy.h"
 #include "kit/MsgBox.h"
-#include "kit/PlaceDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -123,15 +121,6 @@ private slots:
         QVERIFY(file.contains("Maxjobs=3\r\n"));
         QVERIFY(
             file.contains("[Proxy]\r\nProxynum=2\r\nDefault=0\r\n1=b:1\r\n2=c:3128\r\n[Other]"));
-    }
-
-    void placeDialog() {
-        QWidget w;
-        w.resize(400, 300);
-        PlaceDialog(&w);
-        const QRect screen = w.screen()->geometry();
-        QCOMPARE(w.pos().x(), screen.x() + (screen.width() - w.frameGeometry().width()) / 2);
-        QCOMPARE(w.pos().y(), screen.y() + (screen.height() - w.frameGeometry().height()) / 3);
     }
 };
 

@@ -1,4 +1,3 @@
-#include "base/ListRowModel.h"
 #include "common/JobFields.h"
 #include "common/TestData.h"
 #include "common/TestFiles.h"
@@ -63,6 +62,11 @@ const QByteArray kEndRecord("\x01\x00"
 void baseTree(CategoryStore &tree) {
     AddFixedNodes(tree, {});
 }
+// Declares a tree holding the fixed nodes and an empty job table.
+#define FIXED_DB(tree, jobs)                                                                       \
+    CategoryStore tree;                                                                            \
+    baseTree(tree);                                                                                \
+    JobTable jobs
 
 DownJobRecord job(const QString &key, const QString &url) {
     return testJob(key, 4, url, {});
@@ -113,9 +117,7 @@ QByteArray fullJobBytes() {
 
 // The bytes of one job record.
 QByteArray recordBytes(const DownJobRecord &j) {
-    CategoryStore tree;
-    baseTree(tree);
-    JobTable one;
+    FIXED_DB(tree, one);
     one.add(j);
     return JobDatabaseBytes(tree, one).mid(kEndRecord.size());
 }
@@ -154,16 +156,12 @@ class TestJobDatabase : public QObject {
 
 private slots:
     void emptyDatabaseIsTheEndRecord() {
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const QString path = m_dir.filePath("empty.mqb");
         QVERIFY(SaveJobDatabase(tree, jobs, path));
         QCOMPARE(readFileBytes(path), kEndRecord);
 
-        CategoryStore loaded;
-        baseTree(loaded);
-        JobTable table;
+        FIXED_DB(loaded, table);
         table.add(job("x", "old")); // loading replaces the table
         const DbLoadResult r = LoadJobDatabase(loaded, table, path);
         QVERIFY(!r.damaged);
@@ -172,9 +170,7 @@ private slots:
     }
 
     void jobRecordLayout() {
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         jobs.add(fullJob());
         const QByteArray bytes = JobDatabaseBytes(tree, jobs);
         QCOMPARE(bytes, kEndRecord + fullJobBytes());
@@ -205,9 +201,7 @@ private slots:
         cats.text("Downloaded").text("b").text("Beta").text("/d/b/");
         QVERIFY(first.startsWith(cats.data + kEndRecord));
 
-        CategoryStore loaded;
-        baseTree(loaded);
-        JobTable table;
+        FIXED_DB(loaded, table);
         const DbLoadResult r = LoadJobDatabase(loaded, table, path);
         QVERIFY2(!r.damaged, qPrintable(r.error));
         QCOMPARE(r.categories, 4);
@@ -221,9 +215,7 @@ private slots:
         QCOMPARE(loaded.find("a1x")->parent->key, QString("a1"));
 
         // Saving what was loaded gives the same bytes (less the trimmed blanks).
-        CategoryStore trimmed;
-        baseTree(trimmed);
-        JobTable again;
+        FIXED_DB(trimmed, again);
         LoadJobDatabase(trimmed, again, path);
         QCOMPARE(JobDatabaseBytes(loaded, table), JobDatabaseBytes(trimmed, again));
         QByteArray expected = first;
@@ -250,9 +242,7 @@ private slots:
             if (every || firstRecord) filled += QByteArray(4, '\0');
             firstRecord = false;
         }
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const DbLoadResult r = ReadJobDatabase(tree, jobs, filled);
         QVERIFY2(!r.damaged, qPrintable(r.error));
         QVERIFY(r.filler);
@@ -292,9 +282,7 @@ private slots:
         const QString path = dir.filePath("default.mqb");
         const QByteArray cut = smallDatabase().left(40);
         QVERIFY(writeFileBytes(path, cut));
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const DbLoadResult r = LoadJobDatabase(tree, jobs, path);
         QVERIFY(r.damaged);
         QVERIFY(!r.error.isEmpty());
@@ -309,9 +297,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("default.mqb");
         QVERIFY(QDir().mkpath(path + "/inside"));
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const DbLoadResult r = LoadJobDatabase(tree, jobs, path);
         QVERIFY(r.damaged);
         QVERIFY(r.backupPath.startsWith(path + ".damaged-"));
@@ -326,9 +312,7 @@ private slots:
         b.text("nowhere").text("c2").text("Two").text("/d/");
         b.text("c1").text("c3").text("Three").text("/d/");
         const QByteArray bytes = b.data + kEndRecord;
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const DbLoadResult r = ReadJobDatabase(tree, jobs, bytes);
         QVERIFY(r.damaged);
         QCOMPARE(r.categories, 1);
@@ -338,24 +322,18 @@ private slots:
     }
 
     void missingFileIsReported() {
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         const DbLoadResult r = LoadJobDatabase(tree, jobs, m_dir.filePath("none.mqb"));
         QVERIFY(r.damaged);
         QVERIFY(r.backupPath.isEmpty());
     }
 
     void longTextsAreCut() {
-        CategoryStore tree;
-        baseTree(tree);
-        JobTable jobs;
+        FIXED_DB(tree, jobs);
         DownJobRecord j = job("c", QString(70000, QLatin1Char('u')));
         jobs.add(j);
         const QByteArray bytes = JobDatabaseBytes(tree, jobs);
-        CategoryStore t;
-        baseTree(t);
-        JobTable back;
+        FIXED_DB(t, back);
         QVERIFY(!ReadJobDatabase(t, back, bytes).damaged);
         QCOMPARE(back[1].Url.size(), 65535);
     }
@@ -375,9 +353,7 @@ private slots:
         int categories = 0;
         bool same = false, json = false, removed = false;
         std::unique_ptr<QThread> thread(QThread::create([&] {
-            CategoryStore tree;
-            baseTree(tree);
-            JobTable jobs;
+            FIXED_DB(tree, jobs);
             categories = ReadJobDatabase(tree, jobs, file.data).categories;
             same = JobDatabaseBytes(tree, jobs) == file.data;
             json = databaseToJson(tree, jobs).toJson().contains("\"d9999\"");
@@ -390,7 +366,7 @@ private slots:
         QVERIFY(same && json && removed);
     }
 
-    // The category tree and the list rows the database feeds.
+    // The category tree and the job table.
     void addRefusesDuplicateKeysAndUnknownParents() {
         CategoryStore store;
         QVERIFY(store.addNode({}, "MoorQuill", "MoorQuill", "1", "1"));
@@ -398,33 +374,6 @@ private slots:
         QVERIFY(!store.addNode("nowhere", "x", "x", "5", "6"));
         QVERIFY(store.addNode("MoorQuill", "Downloaded", "Downloaded", "4", "4"));
         QCOMPARE(store.rowCount(store.indexOf("MoorQuill")), 1);
-    }
-    void preOrderAndMove() {
-        CategoryStore store;
-        store.addNode({}, "r", "r", "", "");
-        store.addNode("r", "a", "a", "", "");
-        store.addNode("a", "a1", "a1", "", "");
-        store.addNode("r", "b", "b", "", "");
-        QStringList keys;
-        for (auto *n : store.preOrder())
-            keys << n->key;
-        QCOMPARE(keys, QStringList({"r", "a", "a1", "b"}));
-        QVERIFY(!store.moveNode("a", "a1")); // not below itself
-        QVERIFY(store.moveNode("a", "b"));
-        QCOMPARE(store.find("a")->parent->key, QString("b"));
-        QCOMPARE(store.indexOf("a1").parent(), store.indexOf("a"));
-    }
-    void rowKeysCarryTheJobIndex_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("index");
-        QTest::newRow("now down") << "5NowDown" << 5;
-        QTest::newRow("have down") << "123Key" << 123;
-        QTest::newRow("no number") << "Key" << 0;
-        QTest::newRow("empty") << "" << 0;
-    }
-    void rowKeysCarryTheJobIndex() {
-        QFETCH(QString, key);
-        QTEST(int(ListRowModel::leadingNumber(key)), "index");
     }
 
     void tableStopsAt32767() {

@@ -6,8 +6,6 @@
 #include "jobs/FileMove.h"
 #include "jobs/ImportFiles.h"
 #include "jobs/JobEdit.h"
-#include "search/SearchUrl.h"
-#include "search/clsDownHtml.h"
 
 #include <QtTest>
 #include <csignal>
@@ -48,22 +46,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder"); // in the fixture unless absolute
         QTest::addColumn<bool>("ok");
-        QTest::newRow("plain") << "Games 2"
-                               << "x" << true;
-        QTest::newRow("latin-1") << QString::fromUtf8("Café €") << "x" << true;
-        QTest::newRow("empty") << ""
-                               << "x" << false;
-        QTest::newRow("blank") << "   "
-                               << "x" << false;
-        QTest::newRow("slash") << "a/b"
-                               << "x" << false;
-        QTest::newRow("backslash") << "a\\b"
-                                   << "x" << false;
-        QTest::newRow("cjk") << QString::fromUtf8("動画") << "x" << false;
-        QTest::newRow("folder below a file") << "X"
-                                             << "file/sub" << false;
-        QTest::newRow("folder in /proc") << "X"
-                                         << "/proc/mq-no-such/x" << false;
+        const auto row = [](const char *tag, const QString &name, const char *folder, bool ok) {
+            QTest::newRow(tag) << name << QString(folder) << ok;
+        };
+        row("plain", "Games 2", "x", true);
+        row("latin-1", QString::fromUtf8("Café €"), "x", true);
+        row("empty", "", "x", false);
+        row("blank", "   ", "x", false);
+        row("slash", "a/b", "x", false);
+        row("backslash", "a\\b", "x", false);
+        row("cjk", QString::fromUtf8("動画"), "x", false);
+        row("folder below a file", "X", "file/sub", false);
+        row("folder in /proc", "X", "/proc/mq-no-such/x", false);
     }
     void create() {
         QFETCH(QString, name);
@@ -92,20 +86,6 @@ private slots:
         QCOMPARE(CategoryEdit::newKey(f.core.tree, f.core.DownJobs, "102k"), QString("102k3"));
         f.core.tree.addNode("102k", "102k3", "C", "5", "6");
         QCOMPARE(CategoryEdit::newKey(f.core.tree, f.core.DownJobs, "102k"), QString("102k4"));
-    }
-
-    void createMakesFolderAndSavesAtOnce() {
-        EditFixture f;
-        const QString folder = f.dir.filePath("new/deep");
-        const EditResult r = CategoryEdit::create(f.core.tree, f.core.DownJobs, "101k1", "Deep",
-                                                  folder, true, f.commit());
-        QVERIFY2(r.ok, qPrintable(r.message));
-        QCOMPARE(r.key, QString("101k11"));
-        QVERIFY(QFileInfo(folder).isDir());
-        auto saved = f.reload();
-        QVERIFY(saved->tree.find("101k11"));
-        QCOMPARE(saved->tree.find("101k11")->parent->key, QString("101k1"));
-        QCOMPARE(saved->tree.find("101k11")->tag, folder + '/');
     }
 
     void moveCategory_data() {
@@ -200,33 +180,6 @@ private slots:
         auto saved = f.reload();
         QCOMPARE(saved->jobs.DownCount(), 1);
         QCOMPARE(saved->jobs[1].SavePath, f.dir.filePath("b.swf"));
-    }
-
-    void pageSearchRemakesMovieOnlyAfterDeleteForGood() {
-        EditFixture f;
-        const int job =
-            f.addJob("101k", StateComplete, f.dir.filePath("m.swf"), "http://h/a/m.swf");
-        SearchJobRecord rec;
-        rec.Url = QStringLiteral("http://h/a/");
-        rec.JobTemplate.State = StateWaiting;
-        QVERIFY(SearchUrl::ParseSearchUrl(rec));
-        clsDownHtml search(f.core.search());
-        const QByteArray page =
-            "<embed src=\"m.swf\" type=\"application/x-shockwave-flash\"></embed>";
-        auto scan = [&] {
-            search.SetPage(rec, page);
-            search.Fenxi();
-            return int(f.core.DownJobs.DownCount());
-        };
-        QVERIFY(JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::ToRecycle,
-                                    {job}, false, f.commit())
-                    .ok);
-        QCOMPARE(scan(), 1); // in the recycle node: still known
-        QVERIFY(JobEdit::deleteJobs(f.core.DownJobs, f.core.lists, JobEdit::DeleteKind::ForGood,
-                                    {job}, false, f.commit())
-                    .ok);
-        QCOMPARE(scan(), 2); // deleted for good: made again
-        COMPARE_FIELDS(f.core.DownJobs[2], "{'Url': 'http://h/a/m.swf', 'State': 3}");
     }
 
     void deleteUnfinishedJobs() {

@@ -1,5 +1,5 @@
 // The tell-a-friend mail dialogue against a scripted SMTP server (delays,
-// replies in pieces, silence), a real SMTP server (aiosmtpd) and `mq mail`.
+// replies in pieces, silence) and a real SMTP server (aiosmtpd).
 #include "common/DnsResponder.h"
 #include "common/HelperProcess.h"
 #include "common/SmtpSink.h"

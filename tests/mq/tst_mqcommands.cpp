@@ -14,8 +14,8 @@ namespace {
 // One step: an `mq` command, or one of the file steps
 //   {"write", path} writes `text`; {"entry", path} writes a browser cache
 //   entry of kUrl holding `text`; {"file", path} checks the file against
-//   `text` (empty: gone); {"dir", path} checks a folder is there; {"same", a, b} checks two files
-//   are equal; {"out>", path} writes the last command's output; {"cut", path, n} drops n bytes.
+//   `text` (empty: gone); {"same", a, b} checks two files are equal;
+//   {"out>", path} writes the last command's output; {"cut", path, n} drops n bytes.
 // "@/" in arguments and texts is the scenario's folder (also HOME). A text
 // is exact, or "~"-separated pieces each in it ("~!piece": not in it); a
 // command's text is its standard output followed by its standard error.
@@ -108,34 +108,6 @@ private slots:
                      {{"same", "@/a.mqb", "@/b.mqb"}},
                      {{"cut", "@/b.mqb", "10"}},
                      {{"db", "dump", "@/b.mqb"}, 2, "~\"Deep é\"~http://h/x.swf~!kept~mq: "}};
-        QTest::newRow("empty database") << Steps{
-            {{"write", "@/e.json"}, 0, "{}"},
-            {{"db", "write", "@/e.json", "@/e.mqb"}},
-            {{"file", "@/e.mqb"}, 0, QByteArray("\1\0000\1\0000\3\0end\3\0end", 16)},
-            {{"db", "dump", "@/e.mqb"}, 0, "{\n  \"categories\": [],\n  \"jobs\": []\n}\n"}};
-        QTest::newRow("settings normalised and printed")
-            << Steps{{{"write", "@/set.ini"},
-                      0,
-                      "[general]\nCTIMEOUT=7.6\nmaxjobs=3\nextra=1\n[Proxy]\nproxynum=1\n"
-                      "1=proxy1:8080\n"},
-                     {{"settings", "@/set.ini"},
-                      0,
-                      "~\"Maxjobs\": 3~\"Ctimeout\": 8~\"Parts\": 5~\"Fileexits\": false~"
-                      "\"Useragent\": \"MoorQuill 1.0\"~\"proxy1:8080\"~!extra"},
-                     {{"file", "@/set.ini"}, 0, "~[General]\r\nMaxjobs=3\r\nParts=5\r\n~!extra"}};
-        QTest::newRow("category add, move, set, delete, list")
-            << Steps{{{"category", "add", "--db", "@/c.mqb", "--parent", "101k", "--name", "Sub",
-                       "--dir", "@/sub", "--mkdir"},
-                      0,
-                      "101k1\n"},
-                     {{"dir", "@/sub"}},
-                     {{"category", "move", "--db", "@/c.mqb", "--key", "101k1", "--to", "104k"}},
-                     {{"category", "set", "--db", "@/c.mqb", "--key", "102k", "--name", "Music"}},
-                     {{"category", "delete", "--db", "@/c.mqb", "--key", "103k"}},
-                     {{"category", "list", "--db", "@/c.mqb"},
-                      0,
-                      "~\"Music\"~!103k~{\"Key\":\"101k1\",\"ParentKey\":\"104k\",\"Name\":\"Sub\","
-                      "\"Folder\":\"@/sub/\"}\n"}};
         QTest::newRow("import never overwrites")
             << Steps{{{"category", "add", "--db", "@/i.mqb", "--parent", "Downloaded", "--name",
                        "T", "--dir", "@/target"},
@@ -161,15 +133,6 @@ private slots:
                      {{"import", "--db", "@/i.mqb", "--category", "Downloaded", "@/src/stay.swf"},
                       0,
                       "@/src/stay.swf\n"}};
-        QTest::newRow("delete to the recycle node, then for good") << Steps{
-            {{"write", "@/d.swf"}, 0, "d"},
-            {{"import", "--db", "@/d.mqb", "--category", "102k", "@/d.swf"}, 0, "@/d.swf\n"},
-            {{"delete", "--db", "@/d.mqb", "--files", "1"}},
-            {{"db", "dump", "@/d.mqb"}, 0, "~\"CategoryKey\": \"Recely\""},
-            {{"file", "@/d.swf"}, 0, "d"},
-            {{"delete", "--db", "@/d.mqb", "--files", "1", "7"}, 2, "~no job 7"},
-            {{"file", "@/d.swf"}, 0, ""},
-            {{"db", "dump", "@/d.mqb"}, 0, "~\"jobs\": []"}};
         QTest::newRow("add as the dialog does")
             << addDb() + Steps{{{"add", "http://h/a/movie.swf?x=1", "http://h/b.swf", "--db",
                                  "@/add.mqb", "--category", "101k101k", "--manual", "--referer",
@@ -187,16 +150,6 @@ private slots:
                                 "\"FileName\": \"movie.swf\",\n      \"IsNew\": -1,~"
                                 "\"Parts\": 4,~\"UserAgent\": \"Agent X\",~\"UseProxy\": 0,~"
                                 "\"CategoryKey\": \"101k\",\n      \"State\": 3,~\"Parts\": 10,"}};
-        QTest::newRow("add a batch of numbers and letters")
-            << addDb() + Steps{{{"add", "--db", "@/add.mqb", "--batch", "http://h/*/p*.gif",
-                                 "--from", "9", "--to", "10", "--width", "2"},
-                                0,
-                                "2\t/d/cartoon/p09.gif\n3\t/d/cartoon/p10.gif\n"},
-                               {{"db", "dump", "@/add.mqb"}, 0, "~\"http://h/10/p10.gif\""},
-                               {{"add", "--db", "@/add.mqb", "--batch", "http://h/*.gif", "--from",
-                                 "x", "--to", "Z"},
-                                0,
-                                "4\t/d/cartoon/x.gif\n5\t/d/cartoon/y.gif\n6\t/d/cartoon/z.gif\n"}};
         QTest::newRow("export writes the list")
             << addDb() +
                    Steps{{{"add", QString::fromUtf8("http://h/\xC3\xA9.swf"), "http://h/sub.swf",
@@ -232,14 +185,6 @@ private slots:
                       2,
                       "{\"hit\":false}\n"},
                      {{"file", "@/o.swf"}, 0, ""}};
-        QTest::newRow("cache: the user's browser profiles")
-            << Steps{{{"entry", "@/.cache/google-chrome/Profile 3/Cache/Cache_Data/"
-                                "00000000000000ff_0"},
-                      0,
-                      "abc"},
-                     {{"cache", kUrl + "#start"},
-                      0,
-                      "~{\"hit\":true,\"browser\":\"google-chrome\"~,\"length\":3}\n"}};
     }
 
     void commands() {
@@ -259,8 +204,6 @@ private slots:
             if (what == "write" || what == "entry") {
                 QVERIFY(QDir().mkpath(QFileInfo(path).path()));
                 QVERIFY(writeFileBytes(path, what == "write" ? text : cacheEntry(text)));
-            } else if (what == "dir") {
-                QVERIFY2(QFileInfo(path).isDir(), qPrintable(path));
             } else if (what == "file") {
                 const QByteArray got = readFileBytes(path);
                 QVERIFY2(matches(got, text), qPrintable(path + ": " + got));

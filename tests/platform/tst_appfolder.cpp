@@ -24,30 +24,17 @@ private slots:
         QTest::addColumn<QString>("home");          // MOORQUILL_HOME
         QTest::addColumn<QString>("dataHome");      // XDG_DATA_HOME
         QTest::addColumn<QString>("expected");
-        QTest::newRow("installed") << ""
-                                   << ""
-                                   << ""
-                                   << "home/.local/share/moorquill";
-        QTest::newRow("installed, XDG_DATA_HOME") << ""
-                                                  << ""
-                                                  << "data"
-                                                  << "data/moorquill";
-        QTest::newRow("program files only") << "moorquill-host"
-                                            << ""
-                                            << ""
-                                            << "home/.local/share/moorquill";
-        QTest::newRow("set.ini beside") << "set.ini"
-                                        << ""
-                                        << ""
-                                        << "bin";
-        QTest::newRow("portable beside") << "portable"
-                                         << ""
-                                         << "data"
-                                         << "bin";
-        QTest::newRow("MOORQUILL_HOME first") << "set.ini"
-                                              << "state"
-                                              << "data"
-                                              << "state";
+        const auto row = [](const char *tag, const char *beside, const char *home,
+                            const char *dataHome, const char *expected) {
+            QTest::newRow(tag) << QString(beside) << QString(home) << QString(dataHome)
+                               << QString(expected);
+        };
+        row("installed", "", "", "", "home/.local/share/moorquill");
+        row("installed, XDG_DATA_HOME", "", "", "data", "data/moorquill");
+        row("program files only", "moorquill-host", "", "", "home/.local/share/moorquill");
+        row("set.ini beside", "set.ini", "", "", "bin");
+        row("portable beside", "portable", "", "data", "bin");
+        row("MOORQUILL_HOME first", "set.ini", "state", "data", "state");
     }
     void choice() {
         QFETCH(QString, besideProgram);

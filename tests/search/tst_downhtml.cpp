@@ -303,15 +303,6 @@ private slots:
         QCOMPARE(int(rig.core.DownJobs.DownCount()), 1); // 64 copies, one job
     }
 
-    void selfLink_boundedByDepth() {
-        SearchRig rig;
-        rig.page(QStringLiteral("/self.htm"), "<a href=self.htm><a href=self.htm>");
-        rig.add(rig.server.url(QStringLiteral("/self.htm")), 1);
-        QVERIFY(rig.waitIdle());
-        QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 3); // no de-duplication of links
-        QCOMPARE(rig.server.requests.size(), 3);
-    }
-
     void pauseDuringAnalysis_keepsWhatWasRecorded() {
         AppCore core;
         clsDownHtml search(core.search());

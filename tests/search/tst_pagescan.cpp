@@ -25,7 +25,10 @@ QStringList describe(const QVector<Find> &finds, const QString &strip = kSite) {
 QVector<Find> scan(const QString &page, int phases = PageScan::All) {
     return PageScan::scanAll(page, QUrl(kSite + QStringLiteral("p.htm")), phases);
 }
-// One row of a table of three texts.
+// One row of a table of two or three texts.
+void row(const char *tag, const QString &a, const QString &b) {
+    QTest::newRow(tag) << a << b;
+}
 void row(const char *tag, const QString &a, const QString &b, const QString &c) {
     QTest::newRow(tag) << a << b << c;
 }
@@ -129,18 +132,14 @@ private slots:
     void charRefs_data() {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("decoded");
-        QTest::newRow("amp in a query") << "a.swf?x=1&amp;y=2"
-                                        << "a.swf?x=1&y=2";
-        QTest::newRow("old name without ; before text")
-            << "&auml &aumlx &copy=2 &copy;" << QString::fromUtf8("ä &aumlx &copy=2 ©");
-        QTest::newRow("name needing ;") << "&euro &euro;" << QString::fromUtf8("&euro €");
-        QTest::newRow("numbers") << "&#228;&#xE4&#X41;&#128;&#0;&#x110000;&#xD800;&#;&#x;"
-                                 << QString::fromUtf8(
-                                        "ääA€\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd&#;&#x;");
-        QTest::newRow("huge number")
-            << "&#99999999999999999999;" << QString::fromUtf8("\xef\xbf\xbd");
-        QTest::newRow("unknown and lone") << "&bogus; & &;"
-                                          << "&bogus; & &;";
+        row("amp in a query", "a.swf?x=1&amp;y=2", "a.swf?x=1&y=2");
+        row("old name without ; before text", "&auml &aumlx &copy=2 &copy;",
+            QString::fromUtf8("ä &aumlx &copy=2 ©"));
+        row("name needing ;", "&euro &euro;", QString::fromUtf8("&euro €"));
+        row("numbers", "&#228;&#xE4&#X41;&#128;&#0;&#x110000;&#xD800;&#;&#x;",
+            QString::fromUtf8("ääA€\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd&#;&#x;"));
+        row("huge number", "&#99999999999999999999;", QString::fromUtf8("\xef\xbf\xbd"));
+        row("unknown and lone", "&bogus; & &;", "&bogus; & &;");
     }
 
     void charRefs() {
@@ -311,21 +310,16 @@ private slots:
     void saveName_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("name");
-        QTest::newRow("decoded, query dropped after a known extension")
-            << "http://h/a/M%C3%A4dchen-Gr%C3%B6%C3%9Fe.SWF?x=1"
-            << QString::fromUtf8("Mädchen-Größe.SWF");
-        QTest::newRow("query kept otherwise, no slash") << "http://h/get.php?id=3&a=/b"
-                                                        << "get.php?id=3&a=_b";
-        QTest::newRow("encoded slash and dots stay in the folder") << "http://h/a%2F..%2Fb.swf"
-                                                                   << "a_.._b.swf";
-        QTest::newRow("dot-dot segment") << "http://h/a/%2E%2E"
-                                         << "_";
-        QTest::newRow("outside Windows-1252 stays encoded")
-            << "http://h/%E6%97%A5-%C3%A4.swf" << QString::fromUtf8("%E6%97%A5-ä.swf");
-        QTest::newRow("not UTF-8 stays encoded") << "http://h/%E4.swf"
-                                                 << "%E4.swf";
-        QTest::newRow("folder") << "http://h/dir/"
-                                << "";
+        row("decoded, query dropped after a known extension",
+            "http://h/a/M%C3%A4dchen-Gr%C3%B6%C3%9Fe.SWF?x=1",
+            QString::fromUtf8("Mädchen-Größe.SWF"));
+        row("query kept otherwise, no slash", "http://h/get.php?id=3&a=/b", "get.php?id=3&a=_b");
+        row("encoded slash and dots stay in the folder", "http://h/a%2F..%2Fb.swf", "a_.._b.swf");
+        row("dot-dot segment", "http://h/a/%2E%2E", "_");
+        row("outside Windows-1252 stays encoded", "http://h/%E6%97%A5-%C3%A4.swf",
+            QString::fromUtf8("%E6%97%A5-ä.swf"));
+        row("not UTF-8 stays encoded", "http://h/%E4.swf", "%E4.swf");
+        row("folder", "http://h/dir/", "");
     }
 
     void saveName() {

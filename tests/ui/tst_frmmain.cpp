@@ -19,7 +19,6 @@
 #include "ui/MainTopWindow.h"
 #include "ui/PartsChart.h"
 #include "ui/TrayIcon.h"
-#include "update/frmCheckNew.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -174,18 +173,6 @@ private slots:
         QVERIFY(w.statusBar()->currentMessage().contains("no http://"));
     }
 
-    void editMenuDeletesToTheRecycleNode() {
-        Env env;
-        frmMain &w = env.open(sampleDatabase);
-        w.tvNa()->selectKey("101k");
-        clickRow(w.lists()->lvHaveDown(), 0);
-        emit w.menus()->menu("mnuEdit")->aboutToShow();
-        QVERIFY(env.action("mnuEdit_Rename")->isEnabled());
-        env.action("mnuEdit_Del")->trigger();
-        QCOMPARE(env.core.DownJobs[4].CategoryKey, QString("Recely"));
-        QCOMPARE(env.core.lists.lvHaveDown.count(), 0);
-    }
-
     // A job added to the list downloads from the local server; the detail
     // panel shows a part's log; the finished file is listed in its category.
     void downloadPanel() {
@@ -317,28 +304,6 @@ private slots:
         const QModelIndexList rows = list->selectionModel()->selectedRows();
         QTEST(rows.value(0).row(), "row");
         QCOMPARE(env.player->Movie(), movie.isEmpty() ? before : env.home.file(movie));
-    }
-
-    // Help: a newer version found hands its address to the new-job dialog.
-    void helpPanel() {
-        Env env(false);
-        env.create();
-        FaultHttpServer server;
-        const QString site = server.url("/moorquill14.zip");
-        server.resource("/newmoorquill.txt").body =
-            "Newest Version:1.4\r\nDownSite:" + site.toLatin1() + "\r\n";
-        qputenv("MOORQUILL_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(server.port()));
-        env.drive = [](frmNewDown1 &d) { QTest::mouseClick(d.cmdNewJobOk, Qt::LeftButton); };
-        env.action("mnuHelp_New")->trigger();
-        qunsetenv("MOORQUILL_UPDATE_SERVER");
-        auto *dialog = env.find<frmCheckNew>("frmCheckNew");
-        QVERIFY(dialog);
-        QTRY_COMPARE(dialog->Label1->text(),
-                     QString("Find New Version!\nDo you want to download Now?"));
-        dialog->Command1->click();
-        QCOMPARE(env.urlsShown, QStringList{site});
-        QCOMPARE(env.core.DownJobs.DownCount(), qint16(1));
-        QCOMPARE(env.core.DownJobs[1].FileName, QString("moorquill14.zip"));
     }
 
     // A finished movie offers the files it loads, fetched beside it.
