@@ -123,11 +123,18 @@ struct Browser : BrowserProcess {
 };
 
 // The id of the visible window whose name contains `name`; "" after the time.
+// xdotool ends with an X error when a window it looks at goes away during
+// the search (Chromium's start-up windows do), so each search is one look
+// and a failed look is tried again until the time is up.
 inline QString waitForWindow(const QString &name, int timeoutMs) {
-    QByteArray window;
-    if (!xdotool({"search", "--sync", "--onlyvisible", "--name", name}, &window, timeoutMs))
-        return QString();
-    return QString::fromLatin1(window.split('\n').first());
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        QByteArray window;
+        if (xdotool({"search", "--onlyvisible", "--name", name}, &window) && !window.isEmpty())
+            return QString::fromLatin1(window.split('\n').first());
+        if (deadline.hasExpired()) return QString();
+        QTest::qWait(50);
+    }
 }
 
 // Right-clicks at x,y of the screen after giving `window` the focus; true
