@@ -2,6 +2,7 @@
 // the scan channel over that socket: ports of native hosts (played by the
 // test's own connections) register, scans go to the port of the window's
 // process and answers are matched by port and id.
+#include "RuntimeFolder.h"
 #include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
@@ -21,14 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A fresh XDG_RUNTIME_DIR only the user may enter.
-QTemporaryDir *privateRuntimeFolder() {
-    auto *dir = new QTemporaryDir;
-    ::chmod(QFile::encodeName(dir->path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", dir->path().toLocal8Bit());
-    return dir;
-}
 
 // A native host's connection as the test plays it: registers, keeps the
 // scan requests it receives, answers what the test says.

@@ -1,5 +1,6 @@
 // moorquill-host, the native messaging host, over real pipes: framing,
 // refusals and starting the program.
+#include "RuntimeFolder.h"
 #include "browser/BrowserScanChannel.h"
 #include "browser/HandOffJson.h"
 #include "browser/HandOffServer.h"
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A fresh XDG_RUNTIME_DIR only the user may enter.
-QTemporaryDir *privateRuntimeFolder() {
-    auto *dir = new QTemporaryDir;
-    ::chmod(QFile::encodeName(dir->path()).constData(), 0700);
-    qputenv("XDG_RUNTIME_DIR", dir->path().toLocal8Bit());
-    return dir;
-}
 
 QString hostProgram() {
     return qEnvironmentVariable("MQ_BINARY_DIR") +
