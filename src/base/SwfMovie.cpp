@@ -54,11 +54,8 @@ QByteArray lzmaUpTo(const char *props, const char *in, qsizetype size, qsizetype
     if (lzma_properties_decode(&filters[0], nullptr, reinterpret_cast<const uint8_t *>(props), 5) !=
         LZMA_OK)
         return out;
-    // A dictionary larger than the output cannot be referred to: do not
-    // allocate what a hostile header asks for.
     auto *options = static_cast<lzma_options_lzma *>(filters[0].options);
-    options->dict_size = static_cast<uint32_t>(
-        qBound<qsizetype>(LZMA_DICT_SIZE_MIN, limit, qsizetype(options->dict_size)));
+    options->dict_size = swfLzmaDictionary(options->dict_size, quint64(limit), quint64(size));
     lzma_stream s = LZMA_STREAM_INIT;
     const lzma_ret init = lzma_raw_decoder(&s, filters);
     free(filters[0].options);
@@ -270,6 +267,13 @@ SwfHeader readSwfHeader(const QByteArray &bytes) {
         return h;
     }
     return readFrom(bytes, body, nullptr);
+}
+
+quint32 swfLzmaDictionary(quint32 asked, quint64 output, quint64 compressed) {
+    constexpr quint64 kMaxExpansion = 1 << 14; // bytes out per byte in, with room to spare
+    const quint64 reach =
+        compressed >= output / kMaxExpansion ? output : compressed * kMaxExpansion;
+    return quint32(qBound(quint64(LZMA_DICT_SIZE_MIN), reach, quint64(asked)));
 }
 
 QByteArray uncompressedSwf(const QByteArray &bytes, QString *error) {

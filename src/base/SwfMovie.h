@@ -22,6 +22,13 @@ struct SwfHeader {
 // The largest uncompressed movie the functions below expand (bytes).
 constexpr qsizetype kMaxSwfBody = 256 * 1024 * 1024;
 
+// The dictionary to give an LZMA decoder of a "ZWS" movie: the header's
+// `asked`, but never more than the output can refer back to. The output is at
+// most `output` bytes and at most what `compressed` bytes can expand to (each
+// match of 273 bytes costs the range coder a third of a bit at the very
+// least), so a hostile header cannot make a short file allocate gigabytes.
+quint32 swfLzmaDictionary(quint32 asked, quint64 output, quint64 compressed);
+
 // Reads the stage, rate and count from the start of a movie's body (the
 // bytes after its 8-byte header); returns the offset of the first tag, or -1
 // when the body is too short.

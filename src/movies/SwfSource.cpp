@@ -1,5 +1,6 @@
 #include "movies/SwfSource.h"
 
+#include "base/SwfMovie.h"
 #include "movies/Adler32.h"
 
 #include <QIODevice>
@@ -9,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 constexpr qint64 kInChunk = 128 * 1024;
@@ -81,15 +83,13 @@ private:
 class LzmaDecoder : public SwfSource::Decoder {
 public:
     // `props` are the 5 property bytes; `size` the uncompressed size the
-    // header gives (the stream may or may not carry an end marker).
-    LzmaDecoder(const uchar *props, quint64 size) {
+    // header gives (the stream may or may not carry an end marker);
+    // `compressed` the bytes the stream can have at most.
+    LzmaDecoder(const uchar *props, quint64 size, quint64 compressed) {
         lzma_filter filters[2] = {{LZMA_FILTER_LZMA1EXT, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
         if (lzma_properties_decode(&filters[0], nullptr, props, 5) != LZMA_OK) return;
         auto *options = static_cast<lzma_options_lzma *>(filters[0].options);
-        // A dictionary larger than the output is never referred to: do not
-        // allocate what a hostile header asks for.
-        options->dict_size =
-            uint32_t(qBound<quint64>(LZMA_DICT_SIZE_MIN, size, quint64(options->dict_size)));
+        options->dict_size = swfLzmaDictionary(options->dict_size, size, compressed);
         options->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
         lzma_set_ext_size(*options, size);
         m_ok = lzma_raw_decoder(&m_s, filters) == LZMA_OK;
@@ -170,7 +170,12 @@ bool SwfSource::open() {
     m_fileSize = m_file.size();
     const quint64 body = m_declared >= 8 ? m_declared - 8 : 0;
     if (sig == 'C') m_decoder = std::make_unique<ZlibDecoder>();
-    if (sig == 'Z') m_decoder = std::make_unique<LzmaDecoder>(bytes + 12, body);
+    if (sig == 'Z') {
+        const quint64 compressed = m_file.isSequential()
+                                       ? std::numeric_limits<quint64>::max()
+                                       : quint64(qMax<qint64>(0, m_fileSize - headerSize));
+        m_decoder = std::make_unique<LzmaDecoder>(bytes + 12, body, compressed);
+    }
     m_inPos = headerSize;
     if (m_decoder) m_out.resize(int(kOutChunk));
     return true;
