@@ -9,20 +9,17 @@
 // without a browser.
 namespace CacheEntryWriter {
 
+template <typename T> QByteArray raw(T v) {
+    return QByteArray(reinterpret_cast<const char *>(&v), sizeof v);
+}
 inline QByteArray le32(quint32 v) {
-    QByteArray b(4, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
+    return raw(qToLittleEndian(v));
 }
 inline QByteArray le64(quint64 v) {
-    QByteArray b(8, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
+    return raw(qToLittleEndian(v));
 }
 inline QByteArray be32(quint32 v) {
-    QByteArray b(4, '\0');
-    qToBigEndian(v, b.data());
-    return b;
+    return raw(qToBigEndian(v));
 }
 
 // A Chromium entry: `head` holds the header lines separated by "\n", stored

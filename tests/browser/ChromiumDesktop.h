@@ -2,14 +2,27 @@
 // Headed Chromium under Xvfb with the unpacked extension, driven with
 // xdotool: what the end-to-end browser tests share. Needs MQ_SOURCE_DIR.
 
+#include "browser/BrowserScanChannel.h"
+#include "browser/HandOffServer.h"
 #include "browser/HandOffSocket.h"
+#include "browser/frmSaveSwfto.h"
+#include "common/TestHome.h"
+#include "dialogs/frmNewDown1.h"
+#include "session/AppCore.h"
+#include "ui/MainHandOff.h"
+#include "ui/frmMain.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +47,53 @@ inline QString useRuntimeFolder(const QString &folder) {
     qputenv("MOORQUILL_PROGRAM", "/nonexistent");
     return HandOffSocket::path();
 }
+
+// The program as these tests run it, its main window never shown: it listens
+// on its socket in `runtime` and receives what the hosts hand over. Its modal
+// new-job dialog is noted and cancelled as soon as it shows.
+struct Program {
+    struct Dialog {
+        int mode = 0; // 0: none opened
+        QString url, ref, comment;
+        int links = 0;
+    };
+    TestHome home;
+    AppCore core;
+    std::unique_ptr<frmMain> window;
+    std::unique_ptr<HandOffServer> server;
+    QTimer dialogWatch;
+    Dialog dialog;
+
+    bool start(const QString &runtime, QString *error) {
+        server = std::make_unique<HandOffServer>();
+        if (!server->listen(useRuntimeFolder(runtime), error)) return false;
+        core.paths = AppPaths::forFolder(home.path());
+        window = std::make_unique<frmMain>(core);
+        window->handOff()->scanChannel()->listenTo(server.get());
+        QObject::connect(server.get(), &HandOffServer::handOff, window.get(),
+                         &frmMain::receiveHandOff);
+        QObject::connect(server.get(), &HandOffServer::pageScanned, window.get(),
+                         &frmMain::receivePageScan);
+        dialogWatch.setInterval(50);
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
+            auto *d = qobject_cast<frmNewDown1 *>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible()) return;
+            dialog = {d->mode(), d->txtUrl->text(), d->txtRef->text(), d->txtComment->text(),
+                      d->ListView1->topLevelItemCount()};
+            d->reject();
+        });
+        dialogWatch.start();
+        return true;
+    }
+    frmSaveSwfto *saveDialog() const { return window->findChild<frmSaveSwfto *>(); }
+    QStringList saveRows() const {
+        QStringList out;
+        if (frmSaveSwfto *d = saveDialog())
+            for (int i = 0; i < d->ListView1->count(); ++i)
+                out << d->ListView1->item(i)->text();
+        return out;
+    }
+};
 
 // Runs xdotool; false when it fails or outlives the deadline. The event loop
 // keeps running meanwhile: the test's web server and socket live on it.
@@ -62,12 +122,7 @@ inline int visibleWindows() {
 }
 
 inline bool waitForWindows(int count, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (visibleWindows() != count) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(50);
-    }
-    return true;
+    return QTest::qWaitFor([count] { return visibleWindows() == count; }, timeoutMs);
 }
 
 // Logs what is on the screen (when a menu did not open).
@@ -101,19 +156,14 @@ struct BrowserProcess {
 // extension, showing `url`.
 struct Browser : BrowserProcess {
     bool start(const QString &profile, const QString &url) {
-        QStringList args{"--user-data-dir=" + profile,
-                         "--disable-background-networking",
-                         "--disable-component-update",
-                         "--no-first-run",
-                         "--no-default-browser-check",
-                         "--disable-sync",
-                         "--test-type",
-                         "--password-store=basic",
-                         "--disable-extensions-except=" + extensionDir(),
-                         "--load-extension=" + extensionDir(),
-                         "--window-position=0,0",
-                         "--window-size=1000,800",
-                         url};
+        QStringList args = QStringLiteral("--disable-background-networking "
+                                          "--disable-component-update --no-first-run "
+                                          "--no-default-browser-check --disable-sync --test-type "
+                                          "--password-store=basic --window-position=0,0 "
+                                          "--window-size=1000,800")
+                               .split(' ');
+        args << "--user-data-dir=" + profile << "--disable-extensions-except=" + extensionDir()
+             << "--load-extension=" + extensionDir() << url;
         if (::geteuid() == 0) args.prepend("--no-sandbox");
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice()); // D-Bus complaints without end

@@ -103,17 +103,14 @@ struct Browser : ChromiumDesktop::BrowserProcess {
             *error = QStringLiteral("Firefox's remote protocol did not answer");
             return false;
         }
-        return !remote.command(QStringLiteral("WebDriver:NewSession"), {}, error).isEmpty() &&
-               !remote
-                    .command(QStringLiteral("WebDriver:SetWindowRect"),
-                             {{"x", 0}, {"y", 0}, {"width", 1000}, {"height", 800}}, error)
-                    .isEmpty() &&
-               !remote
-                    .command(QStringLiteral("Addon:Install"),
-                             {{"path", extension}, {"temporary", true}}, error)
-                    .isEmpty() &&
-               !remote.command(QStringLiteral("WebDriver:Navigate"), {{"url", url}}, error)
-                    .isEmpty();
+        const std::pair<QString, QJsonObject> steps[] = {
+            {"WebDriver:NewSession", {}},
+            {"WebDriver:SetWindowRect", {{"x", 0}, {"y", 0}, {"width", 1000}, {"height", 800}}},
+            {"Addon:Install", {{"path", extension}, {"temporary", true}}},
+            {"WebDriver:Navigate", {{"url", url}}}};
+        for (const auto &[name, params] : steps)
+            if (remote.command(name, params, error).isEmpty()) return false;
+        return true;
     }
 };
 

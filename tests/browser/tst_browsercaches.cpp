@@ -56,19 +56,15 @@ private slots:
     void initTestCase() {
         m_plain = "FWS\x09" + FaultHttpServer::pattern(150000);
         m_packed = "FWS\x0a" + QByteArray(200000, 'z') + FaultHttpServer::pattern(5000);
-        FaultHttpServer::Resource page;
-        page.raw = response(
+        m_server.resource("/page.html").raw = response(
             "text/html", "<html><head><title>movies</title></head><body><script>"
                          "Promise.all([fetch('/m/plain.swf'), fetch('/m/packed.swf')].map("
                          "p => p.then(r => r.arrayBuffer()))).then(() => document.title = 'done');"
                          "</script></body></html>");
-        m_server.setResource("/page.html", page);
-        FaultHttpServer::Resource plain, packed;
-        plain.raw = response("application/x-shockwave-flash", m_plain);
-        packed.raw = response("application/x-shockwave-flash",
-                              CacheEntryWriter::zlibCompress(m_packed, 15 + 16), "gzip");
-        m_server.setResource("/m/plain.swf", plain);
-        m_server.setResource("/m/packed.swf", packed);
+        m_server.resource("/m/plain.swf").raw = response("application/x-shockwave-flash", m_plain);
+        m_server.resource("/m/packed.swf").raw =
+            response("application/x-shockwave-flash",
+                     CacheEntryWriter::zlibCompress(m_packed, 15 + 16), "gzip");
     }
     void readsBrowserCache_data() {
         QTest::addColumn<QString>("program");
@@ -89,20 +85,16 @@ private slots:
                            "--user-data-dir=" + profile, "--disable-background-networking",
                            "--disable-component-update", "--no-first-run", "--disable-sync", page});
         } else {
-            QVERIFY(
-                writeFileBytes(profile + "/user.js",
-                               "user_pref(\"toolkit.telemetry.enabled\", false);\n"
-                               "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-                               "user_pref(\"app.update.enabled\", false);\n"
-                               "user_pref(\"app.normandy.enabled\", false);\n"
-                               "user_pref(\"network.predictor.enabled\", false);\n"
-                               "user_pref(\"network.prefetch-next\", false);\n"
-                               "user_pref(\"network.dns.disablePrefetch\", true);\n"
-                               "user_pref(\"network.captive-portal-service.enabled\", false);\n"
-                               "user_pref(\"browser.safebrowsing.malware.enabled\", false);\n"
-                               "user_pref(\"browser.safebrowsing.phishing.enabled\", false);\n"
-                               "user_pref(\"extensions.update.enabled\", false);\n"
-                               "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"));
+            // Quiet: no updates, telemetry or look-ups of its own.
+            QByteArray prefs = "user_pref(\"network.dns.disablePrefetch\", true);\n";
+            for (const char *off :
+                 {"toolkit.telemetry.enabled", "datareporting.policy.dataSubmissionEnabled",
+                  "app.update.enabled", "app.normandy.enabled", "network.predictor.enabled",
+                  "network.prefetch-next", "network.captive-portal-service.enabled",
+                  "browser.safebrowsing.malware.enabled", "browser.safebrowsing.phishing.enabled",
+                  "extensions.update.enabled", "browser.shell.checkDefaultBrowser"})
+                prefs += QByteArray("user_pref(\"") + off + "\", false);\n";
+            QVERIFY(writeFileBytes(profile + "/user.js", prefs));
             browser.start(path, {"--headless", "--profile", profile, "--no-remote", page});
         }
         QVERIFY(browser.process.waitForStarted(10000));

@@ -7,32 +7,18 @@
 // program listening the extension shows a notification.
 #include "ChromiumDesktop.h"
 #include "browser/BrowserCache.h"
-#include "browser/BrowserScanChannel.h"
 #include "browser/CacheSave.h"
-#include "browser/HandOffServer.h"
 #include "browser/NativeHostManifests.h"
-#include "browser/frmSaveSwfto.h"
 #include "browser/frmTop.h"
 #include "common/FaultHttpServer.h"
 #include "common/HelperProcess.h"
 #include "common/TestFiles.h"
-#include "common/TestHome.h"
-#include "dialogs/frmNewDown1.h"
 #include "kit/MsgBox.h"
-#include "session/AppCore.h"
-#include "ui/MainHandOff.h"
 #include "ui/MainTopWindow.h"
-#include "ui/frmMain.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
-#include <QTreeWidget>
 #include <QtTest>
-#include <memory>
 
 using namespace ChromiumDesktop;
 
@@ -66,14 +52,6 @@ QByteArray response(const QByteArray &type, const QByteArray &body) {
            "\r\nCache-Control: max-age=3600\r\nContent-Length: " + QByteArray::number(body.size()) +
            "\r\nConnection: close\r\n\r\n" + body;
 }
-
-// What the new-job dialog showed when it opened (closed at once by the test).
-struct DialogSeen {
-    bool opened = false;
-    int mode = 0;
-    QString url, ref, comment;
-    int links = 0;
-};
 
 } // namespace
 
@@ -109,41 +87,19 @@ private slots:
         qputenv("HOME", m_home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", m_home.filePath(".config").toLocal8Bit());
         qputenv("XDG_CACHE_HOME", m_home.filePath(".cache").toLocal8Bit());
-        m_server = new HandOffServer;
         QString error;
-        QVERIFY2(m_server->listen(useRuntimeFolder(m_runtime.path()), &error), qPrintable(error));
-        m_core.paths = AppPaths::forFolder(m_appHome.path());
-        m_window = std::make_unique<frmMain>(m_core);
+        QVERIFY2(m_program.start(m_runtime.path(), &error), qPrintable(error));
+        m_window = m_program.window.get();
         m_window->move(1010, 820); // beside and below the browser when the picker shows it
         BrowserScanChannel *channel = m_window->handOff()->scanChannel();
-        channel->listenTo(m_server);
-        connect(m_server, &HandOffServer::handOff, m_window.get(), &frmMain::receiveHandOff);
-        connect(m_server, &HandOffServer::pageScanned, m_window.get(), &frmMain::receivePageScan);
         MsgBox::setHandler([this](MsgBox::Kind, const QString &text) {
             m_boxes << text;
             return false;
         });
-        // The new-job dialog is modal: a timer notes what it shows and cancels it.
-        m_dialogWatch.setInterval(50);
-        connect(&m_dialogWatch, &QTimer::timeout, this, [this] {
-            auto *dialog = qobject_cast<frmNewDown1 *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible()) return;
-            m_dialog = {true,
-                        dialog->mode(),
-                        dialog->txtUrl->text(),
-                        dialog->txtRef->text(),
-                        dialog->txtComment->text(),
-                        dialog->ListView1->topLevelItemCount()};
-            dialog->reject();
-        });
-        m_dialogWatch.start();
 
         m_movie = "FWS\x0a" + FaultHttpServer::pattern(60000);
-        FaultHttpServer::Resource page, movie;
-        page.raw = response("text/html; charset=utf-8", testPage());
-        movie.raw = response("application/x-shockwave-flash", m_movie);
-        m_web.setResource(QStringLiteral("/page/e2e.html"), page);
-        m_web.setResource(QStringLiteral("/page/m/one.swf"), movie);
+        m_web.resource("/page/e2e.html").raw = response("text/html; charset=utf-8", testPage());
+        m_web.resource("/page/m/one.swf").raw = response("application/x-shockwave-flash", m_movie);
         m_page = m_web.url(QStringLiteral("/page/e2e.html"));
         m_cached = m_web.url(QStringLiteral("/page/m/one.swf"));
         m_notCached = m_web.url(QStringLiteral("/m/two.swf"));
@@ -177,19 +133,16 @@ private slots:
     }
     void cleanupTestCase() {
         m_chromium.stop(); // first: its hosts talk to the server
-        m_dialogWatch.stop();
         MsgBox::setHandler({});
-        m_window.reset();
-        delete m_server;
     }
     // On the page the sub-menu's "U..." entry hands over the whole page: its
     // links, cookies and agent reach Text1 and the new-job dialog (mode 4).
     void pageHandedOver() {
-        QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+        QSignalSpy handOffs(m_program.server.get(), &HandOffServer::handOff);
         auto *text1 = m_window->findChild<QLineEdit *>(QStringLiteral("Text1"));
         QVERIFY(text1);
         QSignalSpy text1Changes(text1, &QLineEdit::textChanged);
-        m_dialog = DialogSeen();
+        m_program.dialog = {};
         const int base = visibleWindows();
         QVERIFY(openSubMenu(2 * Block + Block / 2));
         QVERIFY(xdotool({"key", "u"}));
@@ -206,11 +159,10 @@ private slots:
         QVERIFY2(got.userAgent.contains("Chrome/"), qPrintable(got.userAgent));
         QTRY_VERIFY(!text1Changes.isEmpty());
         QCOMPARE(text1Changes.first().first().toString(), got.text);
-        QTRY_VERIFY_WITH_TIMEOUT(m_dialog.opened, 5000);
-        QCOMPARE(m_dialog.mode, 4);
-        QCOMPARE(m_dialog.ref, m_page);
-        QCOMPARE(m_dialog.comment, QStringLiteral("E2E page"));
-        QCOMPARE(m_dialog.links, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_program.dialog.mode, 4, 5000);
+        QCOMPARE(m_program.dialog.ref, m_page);
+        QCOMPARE(m_program.dialog.comment, QStringLiteral("E2E page"));
+        QCOMPARE(m_program.dialog.links, 2);
         QVERIFY(waitForWindows(base, 5000)); // the menu and the dialog are gone
     }
     void pickerListsAndSavesMovies() {
@@ -236,7 +188,7 @@ private slots:
         // Through Timer1 the save dialog lists both, in the page's order.
         QTRY_VERIFY(saveDialog() && saveDialog()->isVisible());
         frmSaveSwfto *dialog = saveDialog();
-        QCOMPARE(rows(), (QStringList{m_cached, m_notCached}));
+        QCOMPARE(m_program.saveRows(), (QStringList{m_cached, m_notCached}));
         QCOMPARE(m_core.scan.FoundBrowser, QStringLiteral("chromium"));
 
         // The cached movie: copied byte for byte as a finished job.
@@ -258,7 +210,7 @@ private slots:
         QVERIFY(openSubMenu(2 * Block + Block / 2));
         QVERIFY(xdotool({"key", "s"}));
         QTRY_VERIFY_WITH_TIMEOUT(saveDialog() && saveDialog()->isVisible(), 10000);
-        QCOMPARE(rows(), (QStringList{m_cached, m_notCached}));
+        QCOMPARE(m_program.saveRows(), (QStringList{m_cached, m_notCached}));
         QCOMPARE(m_core.scan.FoundCount, 0);
         saveDialog()->close();
     }
@@ -267,26 +219,15 @@ private slots:
     void unreachableProgramIsReported() {
         for (QWidget *w : QApplication::topLevelWidgets())
             w->hide();
-        delete m_server;
-        m_server = nullptr;
+        m_program.server.reset();
         QTRY_VERIFY(!popupShown());
         QVERIFY(openSubMenu(2 * Block + Block / 2));
         QVERIFY(xdotool({"key", "u"}));
-        QDeadlineTimer deadline(15000);
-        while (!popupShown() && !deadline.hasExpired())
-            QTest::qWait(100);
-        QVERIFY2(popupShown(), "no notification");
+        QVERIFY2(QTest::qWaitFor(popupShown, 15000), "no notification");
     }
 
 private:
-    frmSaveSwfto *saveDialog() const { return m_window->findChild<frmSaveSwfto *>(); }
-    QStringList rows() const {
-        QStringList out;
-        if (frmSaveSwfto *dialog = saveDialog())
-            for (int i = 0; i < dialog->ListView1->count(); ++i)
-                out << dialog->ListView1->item(i)->text();
-        return out;
-    }
+    frmSaveSwfto *saveDialog() const { return m_program.saveDialog(); }
     // A right click at y (below the toolbars) and "m": true once the "MoorQuill"
     // sub-menu shows. The focus goes back to the browser first.
     bool openSubMenu(int y) {
@@ -296,17 +237,14 @@ private:
         return waitForWindows(base + 2, 1500);
     }
     QTemporaryDir m_home, m_runtime, m_out;
-    TestHome m_appHome;
-    AppCore m_core;
-    std::unique_ptr<frmMain> m_window; // the running program, never shown
-    HandOffServer *m_server = nullptr;
+    Program m_program;
+    AppCore &m_core = m_program.core;
+    frmMain *m_window = nullptr;
     FaultHttpServer m_web;
     Browser m_chromium;
     QString m_browserWindow, m_page;
     QByteArray m_movie;
     QString m_cached, m_notCached;
-    QTimer m_dialogWatch;
-    DialogSeen m_dialog;
     QStringList m_boxes; // every message box's text
 };
 

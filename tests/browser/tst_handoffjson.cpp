@@ -8,12 +8,11 @@ class tst_HandOffJson : public QObject {
     Q_OBJECT
 private slots:
     void roundTrip() {
-        HandOffMessage sent;
-        sent.text = QStringLiteral("allmy_qtr_Url:=http://a.test/p?q=1&r=ü||**QTRVAN**||");
-        sent.links = {{QStringLiteral("http://a.test/1"), QStringLiteral("Eins \"1\"")},
-                      {QStringLiteral("http://a.test/2"), QString()}};
-        sent.cookies = QStringLiteral("a=1; b=2");
-        sent.userAgent = QStringLiteral("Mozilla/5.0 (X11; Linux x86_64)");
+        const HandOffMessage sent{
+            QStringLiteral("allmy_qtr_Url:=http://a.test/p?q=1&r=ü||**QTRVAN**||"),
+            {{"http://a.test/1", "Eins \"1\""}, {"http://a.test/2", {}}},
+            "a=1; b=2",
+            "Mozilla/5.0 (X11; Linux x86_64)"};
         WireMessage got;
         QString reason;
         QVERIFY2(HandOffJson::read(HandOffJson::write(sent), &got, &reason), qPrintable(reason));
@@ -55,17 +54,17 @@ private slots:
     void scanMessages() {
         WireMessage got;
         QString reason;
-        QVERIFY2(HandOffJson::read(
-                     HandOffJson::registerPort(2147483647, QStringLiteral("google-chrome")), &got,
-                     &reason),
-                 qPrintable(reason));
+        const auto read = [&](const QByteArray &json) {
+            got = WireMessage();
+            return HandOffJson::read(json, &got, &reason);
+        };
+        QVERIFY2(read(HandOffJson::registerPort(2147483647, "google-chrome")), qPrintable(reason));
         QCOMPARE(got.type, QStringLiteral("register"));
         QCOMPARE(got.pid, qint64(2147483647));
         QCOMPARE(got.browser, QStringLiteral("google-chrome"));
 
         const QString title = QStringLiteral("Movies \"1\" \u2014 Mozilla Firefox\n");
-        QVERIFY(
-            HandOffJson::read(HandOffJson::scanRequest(9007199254740991LL, title), &got, &reason));
+        QVERIFY(read(HandOffJson::scanRequest(9007199254740991LL, title)));
         QCOMPARE(got.type, QStringLiteral("scan"));
         QCOMPARE(got.id, 9007199254740991LL);
         QCOMPARE(got.title, title);
@@ -80,7 +79,7 @@ private slots:
         page.elements[0].outerHtml = QString(HandOffJson::MaxTextChars, QChar(0x263A));
         const QByteArray result = HandOffJson::scanResult(12, page);
         QVERIFY(result.size() < HandOffJson::MaxBytes);
-        QVERIFY2(HandOffJson::read(result, &got, &reason), qPrintable(reason));
+        QVERIFY2(read(result), qPrintable(reason));
         QCOMPARE(got.type, QStringLiteral("scanresult"));
         QCOMPARE(got.id, qint64(12));
         QVERIFY(got.found);
@@ -88,20 +87,19 @@ private slots:
         QCOMPARE(got.page.elements.size(), HandOffJson::MaxElements);
         QCOMPARE(got.page.elements[0].outerHtml, page.elements[0].outerHtml);
         QCOMPARE(got.page.elements[999].movie, QStringLiteral("m999.swf"));
-        QVERIFY(
-            got.page.browser.isEmpty()); // a port's answer: the program knows the port's browser
+        QVERIFY(got.page.browser.isEmpty()); // the program knows the port's browser
 
-        QVERIFY(HandOffJson::read(HandOffJson::scanResult(13, std::nullopt), &got, &reason));
+        QVERIFY(read(HandOffJson::scanResult(13, std::nullopt)));
         QCOMPARE(got.id, qint64(13));
         QVERIFY(!got.found);
         QVERIFY(got.page.elements.isEmpty());
 
         page.elements.resize(1);
-        QVERIFY(HandOffJson::read(HandOffJson::scanPage(page), &got, &reason));
+        QVERIFY(read(HandOffJson::scanPage(page)));
         QCOMPARE(got.type, QStringLiteral("scanpage"));
         QCOMPARE(got.page.browser, QStringLiteral("chromium"));
         QCOMPARE(got.page.elements[0].tagName, QStringLiteral("OBJECT"));
-        QVERIFY(HandOffJson::read(R"({"type":"listen"})", &got, &reason));
+        QVERIFY(read(R"({"type":"listen"})"));
     }
     // A hand-off text near the limit, with thousands of separators, is read whole.
     void largestMessage() {
@@ -160,21 +158,18 @@ void tst_HandOffJson::accepted_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("text");
-    QTest::newRow("text only") << QByteArray(R"({"type":"handoff","text":"down"})") << "handoff"
-                               << "down";
-    QTest::newRow("unknown members ignored")
-        << QByteArray(R"({"type":"handoff","text":"x","future":[1,2]})") << "handoff"
-        << "x";
-    QTest::newRow("link without text")
-        << QByteArray(R"({"type":"handoff","text":"all","links":[{"url":"http://h/"}]})")
-        << "handoff"
-        << "all";
-    QTest::newRow("escaped unicode") << QByteArray(R"({"type":"handoff","text":"\u00e9\n"})")
-                                     << "handoff" << QStringLiteral("\u00e9\n");
-    QTest::newRow("show") << QByteArray(R"({"type":"show"})") << "show"
-                          << "";
-    QTest::newRow("ok") << QByteArray(R"( {"type":"ok"} )") << "ok"
-                        << "";
+    const auto row = [](const char *tag, const char *json, const char *type, const QString &text) {
+        QTest::newRow(tag) << QByteArray(json) << QString::fromLatin1(type) << text;
+    };
+    row("text only", R"({"type":"handoff","text":"down"})", "handoff", "down");
+    row("unknown members ignored", R"({"type":"handoff","text":"x","future":[1,2]})", "handoff",
+        "x");
+    row("link without text", R"({"type":"handoff","text":"all","links":[{"url":"http://h/"}]})",
+        "handoff", "all");
+    row("escaped unicode", R"({"type":"handoff","text":"\u00e9\n"})", "handoff",
+        QStringLiteral("\u00e9\n"));
+    row("show", R"({"type":"show"})", "show", "");
+    row("ok", R"( {"type":"ok"} )", "ok", "");
 }
 
 void tst_HandOffJson::refused_data() {
@@ -183,7 +178,7 @@ void tst_HandOffJson::refused_data() {
     const auto row = [](const char *tag, const QByteArray &json, const char *reason) {
         QTest::newRow(tag) << json << QString::fromLatin1(reason);
     };
-    QTest::newRow("empty") << QByteArray() << "JSON";
+    row("empty", "", "JSON");
     row("not json", "down my_qtr_Url:=x", "JSON");
     row("truncated", R"({"type":"handoff","text":"a)", "JSON");
     row("array", R"(["handoff"])", "object");
@@ -208,9 +203,8 @@ void tst_HandOffJson::refused_data() {
     row("pid beyond 31 bits", R"({"type":"register","pid":4294967296})", "pid");
     row("pid as text", R"({"type":"register","pid":"12"})", "pid");
     row("browser with a path", R"({"type":"register","pid":12,"browser":"../x"})", "browser");
-    QTest::newRow("browser name too long")
-        << (R"({"type":"register","pid":12,"browser":")" + QByteArray(65, 'a') + "\"}")
-        << "browser";
+    row("browser name too long",
+        R"({"type":"register","pid":12,"browser":")" + QByteArray(65, 'a') + "\"}", "browser");
     row("scan without title", R"({"type":"scan","id":1})", "title");
     row("scan id negative", R"({"type":"scan","id":-1,"title":"x"})", "id");
     row("scan id beyond 2^53", R"({"type":"scan","id":9007199254740993,"title":"x"})", "id");
@@ -219,32 +213,29 @@ void tst_HandOffJson::refused_data() {
     row("found as text", R"({"type":"scanresult","id":1,"found":"no"})", "found");
     row("element without tag",
         R"({"type":"scanresult","id":1,"url":"u","elements":[{"src":"a.swf"}]})", "tagName");
-    QTest::newRow("tag name too long")
-        << (R"({"type":"scanpage","url":"u","elements":[{"tagName":")" + QByteArray(65, 'A') +
-            "\"}]}")
-        << "tagName";
+    row("tag name too long",
+        R"({"type":"scanpage","url":"u","elements":[{"tagName":")" + QByteArray(65, 'A') + "\"}]}",
+        "tagName");
     row("src not text",
         R"({"type":"scanpage","url":"u","elements":[{"tagName":"EMBED","src":[]}]})", "src");
-    QTest::newRow("url too long") << (R"({"type":"scanpage","url":")" +
-                                      QByteArray(HandOffJson::MaxTextChars + 1, 'u') +
-                                      "\",\"elements\":[]}")
-                                  << "url";
+    row("url too long",
+        R"({"type":"scanpage","url":")" + QByteArray(HandOffJson::MaxTextChars + 1, 'u') +
+            R"(","elements":[]})",
+        "url");
     row("element not an object", R"({"type":"scanresult","id":1,"url":"h","elements":["EMBED"]})",
         "not an object");
     row("id as text", R"({"type":"scanresult","id":"1","url":"h","elements":[]})", "id");
-    QTest::newRow("outer HTML too long")
-        << (R"({"type":"scanresult","id":1,"url":"h","elements":[{"tagName":"EMBED","outerHTML":")" +
-            QByteArray(HandOffJson::MaxTextChars + 1, 'x') + "\"}]}")
-        << "outerHTML";
+    row("outer HTML too long",
+        R"({"type":"scanresult","id":1,"url":"h","elements":[{"tagName":"EMBED","outerHTML":")" +
+            QByteArray(HandOffJson::MaxTextChars + 1, 'x') + "\"}]}",
+        "outerHTML");
     QByteArray many = R"({"type":"scanresult","id":1,"url":"h","elements":[)";
     for (int i = 0; i <= HandOffJson::MaxElements; ++i)
         many += QByteArray(i ? "," : "") + R"({"tagName":"EMBED","src":"a.swf"})";
-    QTest::newRow("too many elements") << many + "]}"
-                                       << "more than";
-    QTest::newRow("over the limit")
-        << (QByteArray(R"({"type":"handoff","text":")") + QByteArray(HandOffJson::MaxBytes, 'a') +
-            QByteArray(R"("})"))
-        << "limit";
+    row("too many elements", many + "]}", "more than");
+    row("over the limit",
+        R"({"type":"handoff","text":")" + QByteArray(HandOffJson::MaxBytes, 'a') + R"("})",
+        "limit");
 }
 
 QTEST_GUILESS_MAIN(tst_HandOffJson)

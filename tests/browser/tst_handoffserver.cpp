@@ -9,6 +9,7 @@
 #include "browser/HandOffSocket.h"
 #include "browser/MessageFrames.h"
 #include "browser/NativeHostManifests.h"
+#include "common/TestFiles.h"
 #include "common/TestHome.h"
 
 #include <QJsonDocument>
@@ -23,14 +24,14 @@
 
 namespace {
 
-// A native host's connection as the test plays it: registers, keeps the
-// scan requests it receives, answers what the test says.
+// A client of the program's socket; as a native host's port it registers,
+// keeps the scan requests it receives and answers what the test says.
 struct FakePort {
     QLocalSocket socket;
     MessageFrames frames{HandOffJson::MaxBytes};
     QList<WireMessage> received;
 
-    bool open(const QString &path, qint64 pid, const QString &browser) {
+    bool connect(const QString &path) {
         socket.connectToServer(path);
         if (!socket.waitForConnected(2000)) return false;
         QObject::connect(&socket, &QLocalSocket::readyRead, [this] {
@@ -41,24 +42,24 @@ struct FakePort {
                 if (HandOffJson::read(payload, &message, nullptr)) received << message;
             }
         });
-        socket.write(MessageFrames::frame(HandOffJson::registerPort(pid, browser)));
-        // Registered once the program said "ok".
-        QDeadlineTimer deadline(5000);
-        while (received.isEmpty() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return !received.isEmpty() && received.takeFirst().type == QLatin1String("ok");
+        return true;
+    }
+    // Raw bytes out; the program's next reply (of type "" when none came).
+    WireMessage exchange(const QByteArray &raw) {
+        socket.write(raw);
+        return QTest::qWaitFor([this] { return !received.isEmpty(); }, 5000) ? received.takeFirst()
+                                                                             : WireMessage();
+    }
+    bool open(const QString &path, qint64 pid, const QString &browser) {
+        return connect(path) &&
+               exchange(MessageFrames::frame(HandOffJson::registerPort(pid, browser))).type == "ok";
     }
     void send(const QByteArray &json) { socket.write(MessageFrames::frame(json)); }
     qint64 lastId() const { return received.isEmpty() ? 0 : received.last().id; }
 };
 
 ScanTarget target(qint64 pid, const QString &title = QStringLiteral("Movies - Chromium")) {
-    ScanTarget t;
-    t.window = 77;
-    t.pid = pid;
-    t.wmClass = QStringLiteral("Chromium");
-    t.title = title;
-    return t;
+    return ScanTarget{77, pid, QStringLiteral("Chromium"), title};
 }
 
 PageScanResult page(const QString &url, int embeds) {
@@ -108,17 +109,17 @@ private slots:
         QSignalSpy handOffs(m_server, &HandOffServer::handOff);
         QSignalSpy refusals(m_server, &HandOffServer::refused);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hand-off refused"));
-        WireMessage reply;
-        QVERIFY(HandOffJson::read(exchange(raw), &reply, nullptr));
+        FakePort bad, next;
+        QVERIFY(bad.connect(m_server->path()));
+        const WireMessage reply = bad.exchange(raw);
         QCOMPARE(reply.type, QStringLiteral("error"));
         QVERIFY(!reply.message.isEmpty());
         QCOMPARE(refusals.count(), 1);
         // The server still serves the next client, and the refused message never arrived.
-        HandOffMessage good;
-        good.text = QStringLiteral("search");
-        QVERIFY(sendOk(HandOffJson::write(good)));
-        QVERIFY(handOffs.count() == 1 || handOffs.wait(2000));
-        QCOMPARE(handOffs.count(), 1);
+        const HandOffMessage good{QStringLiteral("search"), {}, {}, {}};
+        QVERIFY(next.connect(m_server->path()));
+        QCOMPARE(next.exchange(MessageFrames::frame(HandOffJson::write(good))).type, "ok");
+        QTRY_COMPARE(handOffs.count(), 1);
         QCOMPARE(handOffs.at(0).at(0).value<HandOffMessage>().text, good.text);
     }
     void socketIsPrivate() {
@@ -167,7 +168,7 @@ private slots:
         QVERIFY(finished.wait(15000)); // our server answers it meanwhile
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        QVERIFY(shows.count() == 1 || shows.wait(2000));
+        QTRY_COMPARE(shows.count(), 1);
         QVERIFY(!QFile::exists(home.file("default.mqb"))); // it never got as far as its window
     }
     void manifestsForPresentBrowsers() {
@@ -186,9 +187,7 @@ private slots:
                          home.filePath(".mozilla/native-messaging-hosts/moorquill.json")}));
         QVERIFY(!QDir(home.filePath(".config/google-chrome")).exists());
         const auto read = [](const QString &file) {
-            QFile f(file);
-            return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object()
-                                               : QJsonObject();
+            return QJsonDocument::fromJson(readFileBytes(file)).object();
         };
         const QJsonObject chromium = read(written[1]);
         QCOMPARE(chromium.value("name").toString(), QStringLiteral("moorquill"));
@@ -202,10 +201,7 @@ private slots:
                  QStringLiteral("handoff@moorquill"));
         QVERIFY(!firefox.contains("allowed_origins"));
         // The next start restores a manifest the user damaged.
-        QFile damaged(written[1]);
-        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        damaged.write("{");
-        damaged.close();
+        QVERIFY(writeFileBytes(written[1], "{"));
         NativeHostManifests::writeAll(home.path(), host);
         QCOMPARE(read(written[1]), chromium);
         // Snap's Firefox has its own folder.
@@ -348,35 +344,11 @@ private:
         auto port = std::make_unique<FakePort>();
         const int before = m_channel->ports();
         if (!port->open(m_server->path(), pid, browser)) return nullptr;
-        QDeadlineTimer deadline(5000);
-        while (m_channel->ports() != before + 1 && !deadline.hasExpired())
-            QTest::qWait(10);
-        if (m_channel->ports() != before + 1) return nullptr;
+        if (!QTest::qWaitFor([&] { return m_channel->ports() == before + 1; }, 5000))
+            return nullptr;
         return port;
     }
     BrowserScanChannel *m_channel = nullptr;
-    // raw bytes in, the reply frame's payload out
-    QByteArray exchange(const QByteArray &raw) {
-        QLocalSocket socket;
-        socket.connectToServer(m_server->path());
-        if (!socket.waitForConnected(2000)) return "no connection";
-        socket.write(raw);
-        MessageFrames frames(HandOffJson::MaxBytes);
-        QByteArray reply;
-        QDeadlineTimer deadline(5000);
-        while (frames.next(&reply) != MessageFrames::Next::Frame && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (socket.bytesAvailable() || socket.waitForReadyRead(20))
-                frames.append(socket.readAll());
-        }
-        return reply;
-    }
-    // one message, answered "ok"
-    bool sendOk(const QByteArray &json) {
-        WireMessage reply;
-        return HandOffJson::read(exchange(MessageFrames::frame(json)), &reply, nullptr) &&
-               reply.type == QLatin1String("ok");
-    }
     QTemporaryDir *m_runtime = nullptr;
     HandOffServer *m_server = nullptr;
 };

@@ -7,9 +7,11 @@
 #include "browser/HandOffSocket.h"
 #include "browser/MessageFrames.h"
 #include "browser/NativeHostManifests.h"
+#include "common/TestFiles.h"
 
 #include <QProcess>
 #include <QtTest>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,9 +24,7 @@ QString hostProgram() {
 }
 
 QByteArray handOffJson(const QString &text) {
-    HandOffMessage message;
-    message.text = text;
-    return HandOffJson::write(message);
+    return HandOffJson::write({text, {}, {}, {}});
 }
 
 // Stands in for the program when the host starts one: listens, writes the
@@ -47,27 +47,21 @@ class tst_NativeHost : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        m_runtime = privateRuntimeFolder();
-        m_frames = new MessageFrames(HandOffJson::MaxBytes);
+        m_runtime.reset(privateRuntimeFolder());
+        m_frames = std::make_unique<MessageFrames>(HandOffJson::MaxBytes);
     }
     void cleanup() {
         if (m_host) {
             m_host->closeWriteChannel();
             if (!m_host->waitForFinished(5000)) m_host->kill();
         }
-        delete m_host;
-        m_host = nullptr;
-        delete m_channel;
-        m_channel = nullptr;
-        delete m_server;
-        m_server = nullptr;
-        delete m_frames;
-        delete m_runtime;
+        m_host.reset();
+        m_channel.reset();
+        m_server.reset();
     }
     void splitReadsAndSeveralMessages() {
-        m_server = new HandOffServer;
-        QVERIFY(m_server->listen(HandOffSocket::path()));
-        QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+        listenWithChannel();
+        QSignalSpy handOffs(m_server.get(), &HandOffServer::handOff);
         startHost();
         const QByteArray first =
             MessageFrames::frame(handOffJson("downmy_qtr_Url:=http://a/1||**QTRVAN**||"));
@@ -75,13 +69,11 @@ private slots:
             m_host->write(first.mid(i, 7));
             QVERIFY(m_host->waitForBytesWritten(2000));
         }
-        QList<WireMessage> got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QCOMPARE(got[0].type, QStringLiteral("ok"));
+        QCOMPARE(reply().type, QStringLiteral("ok"));
         // Two messages in one write: two deliveries in order, two replies.
         m_host->write(MessageFrames::frame(handOffJson("search")) +
                       MessageFrames::frame(handOffJson("all")));
-        got = replies(2);
+        const QList<WireMessage> got = replies(2);
         QCOMPARE(got.size(), 2);
         QCOMPARE(got[1].type, QStringLiteral("ok"));
         QTRY_COMPARE(handOffs.count(), 3);
@@ -109,20 +101,16 @@ private slots:
     void badInputGetsErrorReplies() {
         QFETCH(QByteArray, input);
         QFETCH(QString, reason);
-        m_server = new HandOffServer;
-        QVERIFY(m_server->listen(HandOffSocket::path()));
-        QSignalSpy handOffs(m_server, &HandOffServer::handOff);
+        listenWithChannel();
+        QSignalSpy handOffs(m_server.get(), &HandOffServer::handOff);
         startHost();
         m_host->write(input);
-        QList<WireMessage> got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QCOMPARE(got[0].type, QStringLiteral("error"));
-        QVERIFY2(got[0].message.contains(reason), qPrintable(got[0].message));
+        const WireMessage got = reply();
+        QCOMPARE(got.type, QStringLiteral("error"));
+        QVERIFY2(got.message.contains(reason), qPrintable(got.message));
         if (QTest::currentDataTag() == QLatin1String("garbage length")) return; // stream is lost
         m_host->write(MessageFrames::frame(handOffJson("down")));
-        got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QCOMPARE(got[0].type, QStringLiteral("ok"));
+        QCOMPARE(reply().type, QStringLiteral("ok"));
         QTRY_COMPARE(handOffs.count(), 1);
     }
     // No program listens: the host starts one and delivers once its socket is up.
@@ -134,30 +122,24 @@ private slots:
         startHost(QCoreApplication::applicationFilePath());
         qunsetenv("MQ_TEST_SERVE_ONCE");
         m_host->write(MessageFrames::frame(handOffJson("downmy_qtr_Url:=http://b/||**QTRVAN**||")));
-        const QList<WireMessage> got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QVERIFY2(got[0].type == QLatin1String("ok"), qPrintable(got[0].message));
+        const WireMessage got = reply();
+        QVERIFY2(got.type == QLatin1String("ok"), qPrintable(got.message));
         QTRY_VERIFY(QFileInfo(received).size() > 0);
-        QFile file(received);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("downmy_qtr_Url:=http://b/||**QTRVAN**||"));
+        QCOMPARE(readFileBytes(received), QByteArray("downmy_qtr_Url:=http://b/||**QTRVAN**||"));
     }
     // A program that cannot be found, or ends without listening, is an error reply.
     void programThatEndsIsReported() {
         startHost(QStringLiteral("/bin/true"));
         m_host->write(MessageFrames::frame(handOffJson("down")));
-        QList<WireMessage> got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QCOMPARE(got[0].type, QStringLiteral("error"));
-        QVERIFY2(got[0].message.contains("MoorQuill"), qPrintable(got[0].message));
+        WireMessage got = reply();
+        QCOMPARE(got.type, QStringLiteral("error"));
+        QVERIFY2(got.message.contains("MoorQuill"), qPrintable(got.message));
         m_host->closeWriteChannel();
         QVERIFY(m_host->waitForFinished(5000));
-        delete m_host;
         startHost(QStringLiteral("/nonexistent/moorquill"));
         m_host->write(MessageFrames::frame(handOffJson("down")));
-        got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QVERIFY2(got[0].message.contains("could not be started"), qPrintable(got[0].message));
+        got = reply();
+        QVERIFY2(got.message.contains("could not be started"), qPrintable(got.message));
     }
     // The extension's port: the host registers with its parent (here the test)
     // and the browser its origin names, writes the program's request to stdout
@@ -171,27 +153,20 @@ private slots:
         QCOMPARE(m_channel->browserOf(self), QStringLiteral("chromium"));
 
         QList<std::optional<PageScanResult>> got;
-        ScanTarget target;
-        target.pid = self;
-        target.title = QStringLiteral("Movies \u00e9 - Chromium");
-        const auto reply = [&got](const std::optional<PageScanResult> &page) { got << page; };
-        m_channel->requestScan(target, reply);
-        QList<WireMessage> out = replies(1);
-        QCOMPARE(out.size(), 1);
-        QCOMPARE(out[0].type, QStringLiteral("scan"));
-        QCOMPARE(out[0].title, target.title);
-        const qint64 id = out[0].id;
+        const ScanTarget target{0, self, {}, QStringLiteral("Movies \u00e9 - Chromium")};
+        const auto onReply = [&got](const std::optional<PageScanResult> &page) { got << page; };
+        m_channel->requestScan(target, onReply);
+        const WireMessage scan = reply();
+        QCOMPARE(scan.type, QStringLiteral("scan"));
+        QCOMPARE(scan.title, target.title);
+        const qint64 id = scan.id;
 
         // A hostile answer is refused by the host itself (an error reply to the
         // extension); the good one behind it arrives.
         m_host->write(MessageFrames::frame(R"({"type":"scanresult","id":)" +
                                            QByteArray::number(id) + R"(,"url":7,"elements":[]})"));
-        out = replies(1);
-        QCOMPARE(out.size(), 1);
-        QCOMPARE(out[0].type, QStringLiteral("error"));
-        PageScanResult page;
-        page.documentUrl = QStringLiteral("http://127.0.0.1/p.html");
-        page.elements = {{QStringLiteral("EMBED"), QString(), QStringLiteral("a.swf"), "<embed>"}};
+        QCOMPARE(reply().type, QStringLiteral("error"));
+        const PageScanResult page{"http://127.0.0.1/p.html", {{"EMBED", {}, "a.swf", "<embed>"}}};
         m_host->write(MessageFrames::frame(HandOffJson::scanResult(id, page)));
         QTRY_COMPARE(got.size(), 1);
         QVERIFY(got[0]);
@@ -200,8 +175,8 @@ private slots:
         QCOMPARE(got[0]->browser, QStringLiteral("chromium"));
 
         // The browser closes the port: the host ends, the program forgets it.
-        m_channel->requestScan(target, reply);
-        QCOMPARE(replies(1).size(), 1);
+        m_channel->requestScan(target, onReply);
+        QCOMPARE(reply().type, QStringLiteral("scan"));
         m_host->closeWriteChannel();
         QVERIFY(m_host->waitForFinished(5000));
         QTRY_COMPARE(m_channel->ports(), 0);
@@ -218,10 +193,8 @@ private slots:
         for (int run = 0; run < 2; ++run) {
             listenWithChannel();
             QTRY_COMPARE_WITH_TIMEOUT(m_channel->ports(), 1, 8000);
-            delete m_channel;
-            m_channel = nullptr;
-            delete m_server; // the program ends
-            m_server = nullptr;
+            m_channel.reset();
+            m_server.reset(); // the program ends
         }
         QCOMPARE(m_host->state(), QProcess::Running);
         m_frames->append(m_host->readAllStandardOutput());
@@ -230,18 +203,13 @@ private slots:
     // The menu entry's page: delivered like a hand-off, with the browser's name.
     void scanPageIsHandedOver() {
         listenWithChannel();
-        QSignalSpy pages(m_server, &HandOffServer::pageScanned);
+        QSignalSpy pages(m_server.get(), &HandOffServer::pageScanned);
         startHost();
-        PageScanResult page;
-        page.documentUrl = QStringLiteral("https://h/p.html");
-        page.browser = QStringLiteral("evil/../name"); // replaced by the host's own
-        page.elements = {
-            {QStringLiteral("OBJECT"), QStringLiteral("m.swf"), QString(), "<object>"}};
-        m_host->write(
-            MessageFrames::frame(HandOffJson::scanPage(page).replace("evil/../name", "x")));
-        QList<WireMessage> got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QVERIFY2(got[0].type == QLatin1String("ok"), qPrintable(got[0].message));
+        // The browser's name in the message is replaced by the host's own.
+        const PageScanResult page{"https://h/p.html", {{"OBJECT", "m.swf", {}, "<object>"}}, "x"};
+        m_host->write(MessageFrames::frame(HandOffJson::scanPage(page)));
+        const WireMessage got = reply();
+        QVERIFY2(got.type == QLatin1String("ok"), qPrintable(got.message));
         QTRY_COMPARE(pages.count(), 1);
         const auto delivered = pages.at(0).at(0).value<PageScanResult>();
         QCOMPARE(delivered.documentUrl, page.documentUrl);
@@ -249,9 +217,7 @@ private slots:
         QCOMPARE(delivered.elements[0].movie, QStringLiteral("m.swf"));
         QCOMPARE(delivered.browser, QStringLiteral("chromium"));
         m_host->write(MessageFrames::frame(R"({"type":"scanpage","found":false})"));
-        got = replies(1);
-        QCOMPARE(got.size(), 1);
-        QCOMPARE(got[0].type, QStringLiteral("error"));
+        QCOMPARE(reply().type, QStringLiteral("error"));
     }
     void browserNames_data() {
         QTest::addColumn<QStringList>("arguments");
@@ -281,21 +247,22 @@ private slots:
 
 private:
     void listenWithChannel() {
-        m_server = new HandOffServer;
+        m_server = std::make_unique<HandOffServer>();
         QVERIFY(m_server->listen(HandOffSocket::path()));
-        m_channel = new BrowserScanChannel;
-        m_channel->listenTo(m_server);
+        m_channel = std::make_unique<BrowserScanChannel>();
+        m_channel->listenTo(m_server.get());
     }
-    BrowserScanChannel *m_channel = nullptr;
+    std::unique_ptr<BrowserScanChannel> m_channel;
     void startHost(const QString &program = QString()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("MOORQUILL_PROGRAM"),
                    program.isEmpty() ? "/nonexistent" : program);
-        m_host = new QProcess;
+        m_host = std::make_unique<QProcess>();
         m_host->setProcessEnvironment(env);
         m_host->start(hostProgram(), {QStringLiteral("chrome-extension://test/")});
         QVERIFY2(m_host->waitForStarted(5000), qPrintable(hostProgram()));
     }
+    WireMessage reply() { return replies(1).value(0); } // type "" when none came
     // reads exactly `count` framed replies
     QList<WireMessage> replies(int count) {
         QList<WireMessage> out;
@@ -316,10 +283,10 @@ private:
         }
         return out;
     }
-    QTemporaryDir *m_runtime = nullptr;
-    HandOffServer *m_server = nullptr;
-    QProcess *m_host = nullptr;
-    MessageFrames *m_frames = nullptr;
+    std::unique_ptr<QTemporaryDir> m_runtime;
+    std::unique_ptr<HandOffServer> m_server;
+    std::unique_ptr<QProcess> m_host;
+    std::unique_ptr<MessageFrames> m_frames;
 };
 
 int main(int argc, char *argv[]) {

@@ -43,45 +43,35 @@ private slots:
         QTest::addColumn<QString>("document");
         QTest::addColumn<QVector<PageElement>>("elements");
         QTest::addColumn<QStringList>("found");
+        const auto row = [](const char *tag, const QString &document,
+                            const QVector<PageElement> &elements, const QStringList &found) {
+            QTest::newRow(tag) << document << elements << found;
+        };
         const QString page = QStringLiteral("http://site.test/games/play.html");
-        QTest::newRow("object with embed inside listed twice")
-            << page
-            << QVector<PageElement>{object("m.swf", {},
-                                           "<object><param name=movie value=m.swf>"
-                                           "<embed src=m.swf></object>"),
-                                    embed("m.swf")}
-            << QStringList{"http://site.test/games/m.swf", "http://site.test/games/m.swf"};
-        QTest::newRow("objects before embeds")
-            << page << QVector<PageElement>{embed("e.swf"), object("o.swf", {}, "<object>")}
-            << QStringList{"http://site.test/games/o.swf", "http://site.test/games/e.swf"};
-        QTest::newRow("root-relative and bare names")
-            << page << QVector<PageElement>{embed("/swf/a.swf"), embed("b.SWF")}
-            << QStringList{"http://site.test/swf/a.swf", "http://site.test/games/b.SWF"};
-        QTest::newRow("movie attribute wins over src")
-            << page << QVector<PageElement>{object("http://cdn.test/x.swf", "y.swf", "<object>")}
-            << QStringList{"http://cdn.test/x.swf"};
-        QTest::newRow("flash without movie or src gives nothing")
-            << page
-            << QVector<PageElement>{object({}, {}, "<OBJECT classid=x codebase=\"FLASH.cab\">")}
-            << QStringList{};
-        QTest::newRow("neither swf nor flash")
-            << page << QVector<PageElement>{object("v.mp4", {}, "<object>"), embed("a.mid")}
-            << QStringList{};
-        QTest::newRow("host-only page: root-relative loses its slash")
-            << "http://site.test" << QVector<PageElement>{embed("/m/a.swf")}
-            << QStringList{"m/a.swf"};
-        QTest::newRow("https page scanned, https movie kept")
-            << "https://site.test/p.html"
-            << QVector<PageElement>{embed("https://cdn.test/a.swf"), embed("/b.swf")}
-            << QStringList{"https://cdn.test/a.swf", "https://site.test/b.swf"};
-        QTest::newRow("upper-case scheme")
-            << "HTTP://SITE.TEST/p.html" << QVector<PageElement>{embed("a.swf")}
-            << QStringList{"HTTP://SITE.TEST/a.swf"};
-        QTest::newRow("file page not scanned")
-            << "file:///home/u/p.html" << QVector<PageElement>{embed("a.swf")} << QStringList{};
-        QTest::newRow("other tags ignored")
-            << page << QVector<PageElement>{PageElement{"APPLET", {}, "a.swf", "flash"}}
-            << QStringList{};
+        const QString m = "http://site.test/games/m.swf";
+        row("object with embed inside listed twice", page,
+            {object("m.swf", {},
+                    "<object><param name=movie value=m.swf><embed src=m.swf></object>"),
+             embed("m.swf")},
+            {m, m});
+        row("objects before embeds", page, {embed("e.swf"), object("o.swf", {}, "<object>")},
+            {"http://site.test/games/o.swf", "http://site.test/games/e.swf"});
+        row("root-relative and bare names", page, {embed("/swf/a.swf"), embed("b.SWF")},
+            {"http://site.test/swf/a.swf", "http://site.test/games/b.SWF"});
+        row("movie attribute wins over src", page,
+            {object("http://cdn.test/x.swf", "y.swf", "<object>")}, {"http://cdn.test/x.swf"});
+        row("flash without movie or src gives nothing", page,
+            {object({}, {}, "<OBJECT classid=x codebase=\"FLASH.cab\">")}, {});
+        row("neither swf nor flash", page, {object("v.mp4", {}, "<object>"), embed("a.mid")}, {});
+        row("host-only page: root-relative loses its slash", "http://site.test",
+            {embed("/m/a.swf")}, {"m/a.swf"});
+        row("https page scanned, https movie kept", "https://site.test/p.html",
+            {embed("https://cdn.test/a.swf"), embed("/b.swf")},
+            {"https://cdn.test/a.swf", "https://site.test/b.swf"});
+        row("upper-case scheme", "HTTP://SITE.TEST/p.html", {embed("a.swf")},
+            {"HTTP://SITE.TEST/a.swf"});
+        row("file page not scanned", "file:///home/u/p.html", {embed("a.swf")}, {});
+        row("other tags ignored", page, {PageElement{"APPLET", {}, "a.swf", "flash"}}, {});
     }
     void scan() {
         QFETCH(QString, document);

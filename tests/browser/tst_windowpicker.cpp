@@ -40,13 +40,11 @@ PageScanResult page(const QString &url, int movies) {
     return result;
 }
 
-QPixmap filled(Qt::GlobalColor color) {
-    QPixmap picture(32, 32);
-    picture.fill(color);
-    return picture;
+QString report(int movies) {
+    return QString("Moorquill have found %1 Flash files in this IE window.").arg(movies);
 }
 
-// Where the test windows are (screen 1280x1024).
+// Where the test windows are (screen 1280x1024), and what they say they are.
 const QRect kChromium(300, 100, 300, 200), kChromium2(700, 100, 300, 200),
     kXterm(300, 500, 300, 200);
 } // namespace
@@ -56,15 +54,14 @@ class TestWindowPicker : public QObject {
 private slots:
     void initTestCase() {
         if (!m_x.ok()) QSKIP("no X11 display");
-        const xcb_window_t a = m_x.window(m_x.root, kChromium.x(), kChromium.y(), kChromium.width(),
-                                          kChromium.height());
-        m_x.browserProperties(a, QByteArray("chromium\0Chromium\0", 18), "Movies - Chromium", 4242);
-        const xcb_window_t b = m_x.window(m_x.root, kChromium2.x(), kChromium2.y(),
-                                          kChromium2.width(), kChromium2.height());
-        m_x.browserProperties(b, QByteArray("chromium\0chromium\0", 18), "Other - Chromium", 4243);
-        const xcb_window_t n =
-            m_x.window(m_x.root, kXterm.x(), kXterm.y(), kXterm.width(), kXterm.height());
-        m_x.browserProperties(n, QByteArray("xterm\0XTerm\0", 12), "Movies - Chromium", 99);
+        const auto add = [this](const QRect &r, const QByteArray &wmClass, const char *title,
+                                quint32 pid) {
+            m_x.browserProperties(m_x.window(m_x.root, r.x(), r.y(), r.width(), r.height()),
+                                  wmClass, title, pid);
+        };
+        add(kChromium, QByteArray("chromium\0Chromium\0", 18), "Movies - Chromium", 4242);
+        add(kChromium2, QByteArray("chromium\0chromium\0", 18), "Other - Chromium", 4243);
+        add(kXterm, QByteArray("xterm\0XTerm\0", 12), "Movies - Chromium", 99);
         m_x.sync();
     }
     void init() {
@@ -74,15 +71,11 @@ private slots:
         m_channel = new FakeChannel;
         m_top = new QWidget(nullptr, Qt::FramelessWindowHint);
         m_top->setGeometry(20, 20, 120, 60);
-        m_image2 = new QLabel(m_top);
+        m_image2 = picture(Qt::green);
         m_image2->setGeometry(0, 0, 60, 60);
-        m_image3 = new QLabel(m_top);
-        m_image3->setPixmap(filled(Qt::green));
-        m_image3->hide();
-        m_image4 = new QLabel(m_top);
-        m_image4->setPixmap(filled(Qt::red));
-        m_image4->hide();
-        m_image2->setPixmap(m_image3->pixmap());
+        m_image2->show();
+        m_image3 = picture(Qt::green);
+        m_image4 = picture(Qt::red);
         m_top->show();
         m_main = new QWidget;
         m_main->setGeometry(20, 900, 100, 60);
@@ -106,11 +99,10 @@ private slots:
         QTest::addColumn<bool>("maximized");
         QTest::addColumn<QString>("report"); // empty: no message
         QTest::addColumn<int>("found");
-        QTest::newRow("two movies") << std::optional(page("http://a.test/x/p.html", 2)) << false
-                                    << "Moorquill have found 2 Flash files in this IE window." << 2;
+        QTest::newRow("two movies")
+            << std::optional(page("http://a.test/x/p.html", 2)) << false << report(2) << 2;
         QTest::newRow("https, maximized main window")
-            << std::optional(page("https://a.test/p", 1)) << true
-            << "Moorquill have found 1 Flash files in this IE window." << 1;
+            << std::optional(page("https://a.test/p", 1)) << true << report(1) << 1;
         QTest::newRow("no movies") << std::optional(page("http://a.test/", 0)) << true
                                    << "No Flash file in this IE window." << 0;
         QTest::newRow("local file")
@@ -128,9 +120,7 @@ private slots:
 
         pressOnPicker();
         QCOMPARE(m_saved, maximized ? 2 : 0);
-        const QPoint at = centre(kChromium);
-        moveTo(at);
-        QTRY_COMPARE(m_channel->requests.size(), 1);
+        QVERIFY(scanAt(kChromium, 1));
         const ScanTarget target = m_channel->requests[0].target;
         QCOMPARE(target.pid, 4242);
         QCOMPARE(target.wmClass, QString("Chromium"));
@@ -140,7 +130,7 @@ private slots:
         QCOMPARE(m_picker->highlight()->isVisible(), !report.isEmpty());
         if (!report.isEmpty()) {
             QCOMPARE(message->Label1->text(), report);
-            QCOMPARE(message->pos(), at + QPoint(16, 16));
+            QCOMPARE(message->pos(), kChromium.center() + QPoint(16, 16));
             QCOMPARE(m_picker->highlight()->geometry(), kChromium);
         }
         QCOMPARE(m_core.scan.FoundCount, found);
@@ -154,8 +144,7 @@ private slots:
     void rescansOnlyAfterLeaving() {
         m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
         pressOnPicker();
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 1);
+        QVERIFY(scanAt(kChromium, 1));
         frmDragMessage *message = m_picker->dragMessage();
         QVERIFY(message->isVisible());
         // Within the window, even on its outline (which lets the pointer
@@ -167,14 +156,13 @@ private slots:
         QVERIFY(message->isVisible());
         QVERIFY(m_picker->highlight()->isVisible());
         // Over a window that is no browser (whatever its title): the message goes.
-        moveTo(centre(kXterm));
+        moveTo(kXterm.center());
         QTRY_VERIFY(!message->isVisible());
         QVERIFY(!m_picker->highlight()->isVisible());
         QCOMPARE(m_channel->requests.size(), 1);
         QCOMPARE(m_core.scan.FoundCount, 2); // the last page's list still waits
         // Back: scanned again.
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 2);
+        QVERIFY(scanAt(kChromium, 2));
         QVERIFY(message->isVisible());
         release();
     }
@@ -183,10 +171,8 @@ private slots:
         m_channel->pages["Movies - Chromium"] = page("http://a.test/", 2);
         m_channel->pages["Other - Chromium"] = page("http://b.test/", 5);
         pressOnPicker();
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 1);
-        moveTo(centre(kChromium2));
-        QTRY_COMPARE(m_channel->requests.size(), 2);
+        QVERIFY(scanAt(kChromium, 1));
+        QVERIFY(scanAt(kChromium2, 2));
         QCOMPARE(m_channel->requests[1].target.pid, 4243);
         m_channel->answer(0); // the first window answers after the pointer left it
         QCOMPARE(m_core.scan.FoundCount, 0);
@@ -194,15 +180,13 @@ private slots:
         QVERIFY(!m_picker->highlight()->isVisible());
         // Back to the first window: its old answer arrives again and is dropped,
         // the new one counts.
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 3);
+        QVERIFY(scanAt(kChromium, 3));
         m_channel->answer(1);
         m_channel->answer(0);
         QCOMPARE(m_core.scan.FoundCount, 0);
         m_channel->answer(2);
         QCOMPARE(m_core.scan.FoundCount, 2);
-        QCOMPARE(m_picker->dragMessage()->Label1->text(),
-                 QString("Moorquill have found 2 Flash files in this IE window."));
+        QCOMPARE(m_picker->dragMessage()->Label1->text(), report(2));
         QCOMPARE(m_picker->highlight()->geometry(), kChromium);
         m_channel->answer(2); // answered twice: no harm
         QCOMPARE(m_core.scan.FoundCount, 2);
@@ -214,8 +198,7 @@ private slots:
         QSignalSpy handOver(m_picker, &WindowPicker::handOver);
         // Dropped before the page answers: the list follows with the answer.
         pressOnPicker();
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 1);
+        QVERIFY(scanAt(kChromium, 1));
         release();
         QCOMPARE(handOver.size(), 0);
         m_channel->answer(0);
@@ -227,10 +210,8 @@ private slots:
         // A page that never answers: the drop ends at the deadline, with no list.
         m_core.scan.FoundCount = 0;
         pressOnPicker();
-        moveTo(centre(kChromium2));
-        QTRY_COMPARE(m_channel->requests.size(), 2);
-        moveTo(centre(kChromium));
-        QTRY_COMPARE(m_channel->requests.size(), 3);
+        QVERIFY(scanAt(kChromium2, 2));
+        QVERIFY(scanAt(kChromium, 3));
         release();
         QVERIFY(m_picker->dropWaiting());
         m_picker->setScanTimeout(50); // restarts the running deadline
@@ -263,6 +244,19 @@ private:
     // Moves the pointer with the button held; the caller waits for what the move
     // must cause (motion events may be merged, so one observable per move).
     void moveTo(const QPoint &at) { m_x.motion(at.x(), at.y()); }
+    // Onto a window's centre, until the channel has seen `requests` scans.
+    bool scanAt(const QRect &window, int requests) {
+        moveTo(window.center());
+        return QTest::qWaitFor([&] { return m_channel->requests.size() == requests; });
+    }
+    QLabel *picture(Qt::GlobalColor color) {
+        QPixmap picture(32, 32);
+        picture.fill(color);
+        auto *label = new QLabel(m_top);
+        label->setPixmap(picture);
+        label->hide();
+        return label;
+    }
     void release() {
         m_x.button(false);
         QTRY_COMPARE(m_image2->pixmap().toImage(), m_image3->pixmap().toImage());
@@ -270,7 +264,6 @@ private:
         QVERIFY(!m_picker->dragMessage()->isVisible());
         QVERIFY(!m_picker->highlight()->isVisible());
     }
-    QPoint centre(const QRect &r) const { return r.center(); }
 
     X11TestDisplay m_x;
     AppCore m_core;
