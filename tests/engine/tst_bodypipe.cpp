@@ -1,3 +1,4 @@
+#include "common/FaultHttpServer.h"
 #include "engine/BodyPipe.h"
 
 #include <QTemporaryDir>
@@ -52,13 +53,6 @@ struct TcpPair {
         return ::poll(&p, 1, 5000) == 1;
     }
 };
-
-QByteArray pattern(int size, char seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(seed + i * 7);
-    return bytes;
-}
 } // namespace
 
 class TestBodyPipe : public QObject {
@@ -87,7 +81,7 @@ private slots:
         const int file = ::open(path.constData(), O_RDWR);
         QVERIFY(file >= 0);
 
-        const QByteArray body = pattern(size, 'a');
+        const QByteArray body = FaultHttpServer::pattern(size);
         BodyPipe pipe;
         qint64 done = 0, sent = 0;
         while (done < size) {

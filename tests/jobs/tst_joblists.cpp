@@ -1,5 +1,6 @@
 #include "base/OleDate.h"
 #include "common/TestHome.h"
+#include "common/TestRows.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/ListTexts.h"
 #include "jobs/MenuRules.h"
@@ -129,10 +130,6 @@ private slots:
         QTest::addColumn<int>("received");
         QTest::addColumn<QString>("percent");
         QTest::addColumn<QString>("icon");
-        const auto row = [](const char *tag, int state, int size, int received,
-                            const QString &percent, const QString &icon) {
-            QTest::newRow(tag) << state << size << received << percent << icon;
-        };
         row("fraction dropped", 2, 2048, 1023, "49%", "Pause");
         row("size unknown", 3, 0, 0, "0%", "Waitfor");
         row("almost done", 1, 1000, 999, "99%", "Start");
