@@ -32,10 +32,11 @@ struct EngineRig {
     QList<Report> reports;
     std::unique_ptr<QSignalSpy> finished;
 
-    EngineRig() { reset(); }
+    EngineRig() { restart(); }
 
-    // A fresh core around the same folder and job table (like a restart).
-    void reset() {
+    // A restart of the program: a new core around the same folder and job table.
+    void restart() {
+        reports.clear();
         events = std::make_unique<DownloadEvents>(core.engine(), log);
         core.settings.Maxjobs = 1;
         for (int slot = 1; slot <= DownloadEvents::kSlots; ++slot)
@@ -90,11 +91,6 @@ struct EngineRig {
         if (!QTest::qWaitFor([&] { return job(index).Received > bytes; }, 20000)) return false;
         events->clsDownJob(slot)->Pause();
         return job(index).State == StatePaused;
-    }
-    // A restart of the program: a new core over the table and the files.
-    void restart() {
-        reset();
-        reports.clear();
     }
     DownJobRecord &job(int index) { return core.DownJobs[index]; }
 

@@ -82,45 +82,42 @@ private slots:
         QTest::addColumn<Resource>("resource");
         QTest::addColumn<int>("parts");
         QTest::addColumn<int>("requests"); // expected request count, -1: any
-        QTest::addColumn<QStringList>("mustReport");
         Resource r;
         r.body = FaultHttpServer::pattern(40000);
-        QTest::newRow("40,000 bytes, 5 parts: part 1 alone") << r << 5 << 1 << QStringList{};
+        QTest::newRow("40,000 bytes, 5 parts: part 1 alone") << r << 5 << 1;
         r.body = FaultHttpServer::pattern(1000000);
         r.chunk = 16384;
-        QTest::newRow("1,000,000 bytes, 4 parts") << r << 4 << 4 << QStringList{};
-        QTest::newRow("10 parts") << r << 10 << -1 << QStringList{};
+        QTest::newRow("1,000,000 bytes, 4 parts") << r << 4 << 4;
+        QTest::newRow("10 parts") << r << 10 << -1;
         Resource noRanges = r;
         noRanges.ranges = false;
-        QTest::newRow("200 to a range request")
-            << noRanges << 4 << 2 << QStringList{"ReSumeTestError", "Cancel"};
+        QTest::newRow("200 to a range request") << noRanges << 4 << 2;
         Resource noLength;
         noLength.body = FaultHttpServer::pattern(300000);
         noLength.contentLength = false;
         noLength.chunk = 30000;
-        QTest::newRow("no Content-Length") << noLength << 5 << 1 << QStringList{};
+        QTest::newRow("no Content-Length") << noLength << 5 << 1;
         Resource split = r;
         split.headerPieces = 3;
-        QTest::newRow("header split across segments") << split << 3 << -1 << QStringList{};
+        QTest::newRow("header split across segments") << split << 3 << -1;
         Resource drop = r;
         drop.dropAfter = 100000;
         drop.dropTimes = 2;
-        QTest::newRow("connections drop mid-part") << drop << 3 << -1 << QStringList{};
+        QTest::newRow("connections drop mid-part") << drop << 3 << -1;
         Resource late = r;
         late.rangeFailFrom = 400000; // parts 3 and 4 of 5 get "200"
-        QTest::newRow("parts 3+ answer 200") << late << 5 << -1 << QStringList{};
+        QTest::newRow("parts 3+ answer 200") << late << 5 << -1;
         Resource slow;
         slow.body = FaultHttpServer::pattern(200000);
         slow.chunk = 8000;
         slow.intervalMs = 2;
-        QTest::newRow("slow server") << slow << 3 << -1 << QStringList{};
+        QTest::newRow("slow server") << slow << 3 << -1;
     }
 
     void download() {
         QFETCH(Resource, resource);
         QFETCH(int, parts);
         QFETCH(int, requests);
-        QFETCH(QStringList, mustReport);
         EngineRig rig;
         rig.server.setResource("/d/f.swf", resource);
         const int index = rig.addJob(rig.url("/d/f.swf"), parts);
@@ -136,8 +133,8 @@ private slots:
         QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rec.SavePath)), EngineRig::sha(resource.body));
         QCOMPARE(rig.core.lvNowDown.rowOfKey(DownloadEvents::RowKey(index)), -1);
         if (requests >= 0) QCOMPARE(rig.server.requests.size(), requests);
-        for (const QString &type : mustReport)
-            QVERIFY2(rig.count(type) > 0, qPrintable(type));
+        // Without ranges the range test fails and the other parts are cancelled.
+        if (!resource.ranges) QVERIFY(rig.count("ReSumeTestError") > 0 && rig.count("Cancel") > 0);
         QVERIFY(!rig.events->clsDownJob(1)->Busy);
         QCOMPARE(rig.events->clsDownJob(1)->OpenConnections(), 0);
         // No range request ever asks beyond the file; each carries the cookies.

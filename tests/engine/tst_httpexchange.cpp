@@ -28,25 +28,23 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("remote");
-        const auto good = [](const char *tag, const QString &url, bool proxy, const QString &host,
-                             int port, const QString &path, const QString &remote) {
-            QTest::newRow(tag) << url << proxy << true << host << port << path << remote;
-        };
         const auto bad = [](const char *tag, const QString &url) {
             QTest::newRow(tag) << url << false << false << QString() << 0 << QString() << QString();
         };
-        good("plain", "http://host/a/b.swf", false, "host", 80, "/a/b.swf", "b.swf");
-        good("port", "http://a.b:8080/x/y.swf", false, "a.b", 8080, "/x/y.swf", "y.swf");
-        good("proxy absolute form", "http://host:8080/a.swf", true, "host", 8080,
-             "http://host:8080/a.swf", "a.swf");
-        good("spaces trimmed", "  http://h/x.swf  ", false, "h", 80, "/x.swf", "x.swf");
-        good("case of scheme", "HTTP://h/x", false, "h", 80, "/x", "x");
-        good("trailing slash", "http://h/dir/", false, "h", 80, "/dir/", "");
-        good("port 65535", "http://h:65535/x", false, "h", 65535, "/x", "x");
-        good("port 1", "http://h:1/x", false, "h", 1, "/x", "x");
+        row("plain", "http://host/a/b.swf", false, true, "host", 80, "/a/b.swf", "b.swf");
+        row("port", "http://a.b:8080/x/y.swf", false, true, "a.b", 8080, "/x/y.swf", "y.swf");
+        row("proxy absolute form", "http://host:8080/a.swf", true, true, "host", 8080,
+            "http://host:8080/a.swf", "a.swf");
+        row("spaces trimmed", "  http://h/x.swf  ", false, true, "h", 80, "/x.swf", "x.swf");
+        row("case of scheme", "HTTP://h/x", false, true, "h", 80, "/x", "x");
+        row("trailing slash", "http://h/dir/", false, true, "h", 80, "/dir/", "");
+        row("port 65535", "http://h:65535/x", false, true, "h", 65535, "/x", "x");
+        row("port 1", "http://h:1/x", false, true, "h", 1, "/x", "x");
         // The port is all the text up to the "/"; the path starts at the "/".
-        good("port with leading zeros", "http://h:0080/x.swf", false, "h", 80, "/x.swf", "x.swf");
-        good("port with many leading zeros", "http://h:0000008080/x", false, "h", 8080, "/x", "x");
+        row("port with leading zeros", "http://h:0080/x.swf", false, true, "h", 80, "/x.swf",
+            "x.swf");
+        row("port with many leading zeros", "http://h:0000008080/x", false, true, "h", 8080, "/x",
+            "x");
         bad("port of zeros", "http://h:0000/x");
         bad("letters behind the port", "http://h:80abc/x");
         bad("sign in the port", "http://h:+80/x");

@@ -16,13 +16,6 @@ void setRetries(EngineRig &rig, int retries, int redelay, int ctimeout = 0, int 
     rig.core.settings.Ctimeout = qint16(ctimeout);
     rig.core.settings.Rtimeout = qint16(rtimeout);
 }
-
-int requestsFor(const FaultHttpServer &server, const QByteArray &path) {
-    int n = 0;
-    for (const QByteArray &request : server.requests)
-        n += request.startsWith("GET " + path + " ");
-    return n;
-}
 } // namespace
 
 class TestRetries : public QObject {
@@ -103,7 +96,7 @@ private slots:
         setRetries(rig, 2, 1, 30, 2);
         const int index = rig.run(rig.url("/st.swf"), 1);
         QCOMPARE(rig.job(index).State, qint32(StateError));
-        QCOMPARE(requestsFor(rig.server, "/st.swf"), 3);
+        QCOMPARE(rig.server.requests.size(), 3);
         const QStringList log = rig.logTexts();
         // Three time-out lines, the two retries naming their cause, the last line.
         QCOMPARE(log.filter(QStringLiteral("Time Out: nothing received for 2 s")).size(),
@@ -213,7 +206,7 @@ private slots:
         setRetries(rig, retries, 1, 5, 5);
         const int index = rig.run(rig.url("/e.swf"), 3);
         QCOMPARE(rig.job(index).State, qint32(StateError));
-        QTEST(requestsFor(rig.server, "/e.swf"), "requests");
+        QTEST(int(rig.server.requests.size()), "requests");
         QCOMPARE(rig.count(QStringLiteral("RequestError")), 1);
         QCOMPARE(rig.reports.last().text, code);
         QVERIFY(rig.logTexts().contains(QStringLiteral("Request Url Error! ") + code));

@@ -404,18 +404,14 @@ private slots:
         f.nowDownRows = 3;
         f.selectedJob = 1;
         EnabledMap menus = jobMenuRules(core.DownJobs, f);
-        QVERIFY(menus["mnuJob_Begin"]);
-        QVERIFY(!menus["mnuJob_Pause"]);
-        QVERIFY(menus["mnuJob_AllBegin"]);
-        QVERIFY(menus["mnuJob_AllPause"]);
-        QVERIFY(!menus["mnuJob_Begin1"]);
+        QVERIFY(menus["mnuJob_Begin"] && menus["mnuJob_AllBegin"] && menus["mnuJob_AllPause"]);
+        QVERIFY(!menus["mnuJob_Pause"] && !menus["mnuJob_Begin1"]);
         f.selectedJob = 3; // an error job: neither start nor pause
         menus = jobMenuRules(core.DownJobs, f);
         QVERIFY(!menus["mnuJob_Begin"] && !menus["mnuJob_Pause"]);
         f.hasSelection = true;
         menus.insert(editMenuRules(core.DownJobs, f));
-        QVERIFY(menus["mnuEdit_Del"]);
-        QVERIFY(!menus["mnuEdit_OpenF"]);
+        QVERIFY(menus["mnuEdit_Del"] && !menus["mnuEdit_OpenF"]);
         EnabledMap buttons = EnabledTbStates(2, menus);
         QVERIFY(buttons["AllStart"] && buttons["AllPause"] && !buttons["Start"]);
         QVERIFY(buttons["Delete"] && !buttons["Openfile"]);

@@ -204,11 +204,6 @@ private slots:
         QTest::addColumn<QString>("requestPath");
         QTest::addColumn<QString>("directory");
         QTest::addColumn<QString>("fileName");
-        const auto parsed = [](const char *tag, const QString &url, bool proxy,
-                               const QString &stored, const QString &host, int port,
-                               const QString &path, const QString &dir, const QString &file) {
-            QTest::newRow(tag) << url << proxy << stored << host << port << path << dir << file;
-        };
         // Refused: the record keeps its fields.
         const auto bad = [](const char *tag, const QString &url) {
             QTest::newRow(tag) << url << false << QString() << QString() << 0 << QString()
@@ -224,21 +219,21 @@ private slots:
         bad("port too large", "http://h:65536/");
         bad("port not a number", "http://h:x/");
         bad("empty", "");
-        parsed("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
-        parsed("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h",
-               80, "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
-        parsed("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
-               "h:8080", 8080, "/a/", "/a/", "");
-        parsed("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
-               "http://h:81/x/y.html", "/x/", "y.html");
-        parsed("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
-               "/p?u=/q/r", "/p?u=/q/", "r");
-        parsed("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
-        parsed("request target percent-encoded", QString::fromUtf8("http://h/my page/Mä.htm"),
-               false, QString::fromUtf8("http://h/my page/Mä.htm"), "h", 80,
-               "/my%20page/M%C3%A4.htm", "/my page/", QString::fromUtf8("Mä.htm"));
-        parsed("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
-               "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
+        row("scheme and host only", "http://h", false, "http://h/", "h", 80, "/", "/", "");
+        row("page in a folder", "http://h/a/b/p.htm?x=1", false, "http://h/a/b/p.htm?x=1", "h", 80,
+            "/a/b/p.htm?x=1", "/a/b/", "p.htm?x=1");
+        row("port stays in Host and is dialled", "http://h:8080/a/", false, "http://h:8080/a/",
+            "h:8080", 8080, "/a/", "/a/", "");
+        row("proxy form", "http://h:81/x/y.html", true, "http://h:81/x/y.html", "h:81", 81,
+            "http://h:81/x/y.html", "/x/", "y.html");
+        row("query with slash", "http://h/p?u=/q/r", false, "http://h/p?u=/q/r", "h", 80,
+            "/p?u=/q/r", "/p?u=/q/", "r");
+        row("https, port 443", "https://h", false, "https://h/", "h", 443, "/", "/", "");
+        row("request target percent-encoded", QString::fromUtf8("http://h/my page/Mä.htm"), false,
+            QString::fromUtf8("http://h/my page/Mä.htm"), "h", 80, "/my%20page/M%C3%A4.htm",
+            "/my page/", QString::fromUtf8("Mä.htm"));
+        row("https through a tunnel: the path alone", "https://h:8443/x/y.html", true,
+            "https://h:8443/x/y.html", "h:8443", 8443, "/x/y.html", "/x/", "y.html");
     }
 
     void parse() {
