@@ -1,4 +1,5 @@
 #include "common/TestFiles.h"
+#include "common/TestRows.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -132,10 +133,8 @@ private slots:
     void finalNameFails_data() {
         QTest::addColumn<bool>("removeFolder");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("name taken by a folder")
-            << false << QString::fromLocal8Bit(strerror(EISDIR));
-        QTest::newRow("folder removed meanwhile")
-            << true << QString::fromLocal8Bit(strerror(ENOENT));
+        row("name taken by a folder", false, QString::fromLocal8Bit(strerror(EISDIR)));
+        row("folder removed meanwhile", true, QString::fromLocal8Bit(strerror(ENOENT)));
     }
 
     void finalNameFails() {

@@ -1,6 +1,7 @@
 #include "common/FaultHttpServer.h"
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
+#include "common/TestRows.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -127,11 +128,9 @@ private slots:
     void redirects_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("followed");
-        QTest::newRow("http to https") << m_plain.url(QStringLiteral("/up.swf")) << true;
-        QTest::newRow("https to http, same host")
-            << m_good->url(QStringLiteral("same.swf")) << true;
-        QTest::newRow("https to http, other host")
-            << m_good->url(QStringLiteral("away.swf")) << false;
+        row("http to https", m_plain.url("/up.swf"), true);
+        row("https to http, same host", m_good->url("same.swf"), true);
+        row("https to http, other host", m_good->url("away.swf"), false);
     }
 
     void redirects() {

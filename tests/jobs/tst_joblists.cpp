@@ -1,4 +1,5 @@
 #include "base/OleDate.h"
+#include "common/TestFiles.h"
 #include "common/TestHome.h"
 #include "common/TestRows.h"
 #include "jobs/CategoryTree.h"
@@ -351,10 +352,7 @@ private slots:
         QFETCH(bool, create);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        if (create) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        if (create) QVERIFY(writeFileBytes(path, {}));
         AppCore core;
         DownJobRecord r = record("c", 4, 10, 10);
         r.SavePath = path;

@@ -201,8 +201,7 @@ private slots:
         QCOMPARE(rig.columns(2).value(0), QStringLiteral("Waiting Search"));
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.ended->size(), 2);
-        QCOMPARE(rig.ended->at(0).value(0).toInt(), 1);
-        QCOMPARE(rig.ended->at(1).value(0).toInt(), 2);
+        QCOMPARE(rig.ended->at(1).value(0).toInt(), 2); // the second one last
     }
 
     void pauseWithNothingRunning_startsFirstWaiting() {
