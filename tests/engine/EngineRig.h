@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/FaultHttpServer.h"
 #include "engine/DownloadEvents.h"
 #include "engine/JobLog.h"
 #include "engine/clsDownLoadJob.h"
@@ -12,9 +13,10 @@
 #include <QTest>
 #include <memory>
 
-// An application core with the eight job slots, a download folder and the
-// reports of every slot recorded, for the engine tests.
+// An application core with the eight job slots, a download folder, a test
+// server and the reports of every slot recorded, for the engine tests.
 struct EngineRig {
+    using Resource = FaultHttpServer::Resource;
     struct Report {
         int slot;
         int part;
@@ -22,6 +24,7 @@ struct EngineRig {
         QString text;
     };
 
+    FaultHttpServer server; // outlives the jobs
     QTemporaryDir dir;
     AppCore core;
     JobLog log;
@@ -29,10 +32,11 @@ struct EngineRig {
     QList<Report> reports;
     std::unique_ptr<QSignalSpy> finished;
 
-    EngineRig() { reset(); }
+    EngineRig() { restart(); }
 
-    // A fresh core around the same folder and job table (like a restart).
-    void reset() {
+    // A restart of the program: a new core around the same folder and job table.
+    void restart() {
+        reports.clear();
         events = std::make_unique<DownloadEvents>(core.engine(), log);
         core.settings.Maxjobs = 1;
         for (int slot = 1; slot <= DownloadEvents::kSlots; ++slot)
@@ -61,6 +65,14 @@ struct EngineRig {
         return index;
     }
 
+    QString url(const QString &path) const { return server.url(path); }
+    // Sends the job's requests to the proxy at 127.0.0.1:`port`.
+    void useProxy(int index, quint16 port) {
+        job(index).UseProxy = kTrue;
+        job(index).ProxyHost = QStringLiteral("127.0.0.1");
+        job(index).ProxyPort = qint16(port);
+    }
+
     void start(int index, int slot = 1) { events->StartJobInSlot(slot, index); }
     // Waits until `count` jobs have ended; false on a time-out or more ends.
     bool waitFinished(int count = 1, int timeoutMs = 20000) {
@@ -79,11 +91,6 @@ struct EngineRig {
         if (!QTest::qWaitFor([&] { return job(index).Received > bytes; }, 20000)) return false;
         events->clsDownJob(slot)->Pause();
         return job(index).State == StatePaused;
-    }
-    // A restart of the program: a new core over the table and the files.
-    void restart() {
-        reset();
-        reports.clear();
     }
     DownJobRecord &job(int index) { return core.DownJobs[index]; }
 
@@ -107,6 +114,17 @@ struct EngineRig {
         return lines;
     }
 
+    // Empty when job `index` completed with `body` as its file; else why not.
+    QString whyNotComplete(int index, const QByteArray &body) {
+        if (job(index).State != StateComplete)
+            return QStringLiteral("state %1: ").arg(job(index).State) + logTexts().join('|');
+        const QByteArray file = fileBytes(job(index).SavePath);
+        if (file == body) return {};
+        return QStringLiteral("the file differs (%1 bytes, %2 sent)")
+            .arg(file.size())
+            .arg(body.size());
+    }
+
     static QByteArray fileBytes(const QString &path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -115,3 +133,9 @@ struct EngineRig {
         return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
     }
 };
+
+#define VERIFY_COMPLETE(rig, index, body)                                                          \
+    do {                                                                                           \
+        const QString why_ = (rig).whyNotComplete(index, body);                                    \
+        QVERIFY2(why_.isEmpty(), qPrintable(why_));                                                \
+    } while (false)

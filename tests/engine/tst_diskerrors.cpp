@@ -1,5 +1,5 @@
-#include "common/FaultHttpServer.h"
 #include "common/TestFiles.h"
+#include "common/TestRows.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -11,30 +11,21 @@
 using Resource = FaultHttpServer::Resource;
 
 namespace {
-bool run(const QString &program, const QStringList &args, QString *output) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool ok =
-        p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    *output = QString::fromLocal8Bit(p.readAll()).trimmed();
-    return ok;
-}
-
 // A small tmpfs of its own, unmounted at the end.
 struct TmpfsMount {
     QTemporaryDir dir;
     bool mounted = false;
     QString error;
     explicit TmpfsMount(const QString &size) {
-        mounted = run(QStringLiteral("mount"),
-                      {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                       QStringLiteral("size=") + size, QStringLiteral("tmpfs"), dir.path()},
-                      &error);
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", dir.path()});
+        mounted =
+            p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        error = QString::fromLocal8Bit(p.readAll()).trimmed();
     }
     ~TmpfsMount() {
-        QString out;
-        if (mounted) run(QStringLiteral("umount"), {dir.path()}, &out);
+        if (mounted) QProcess::execute("umount", {dir.path()});
     }
     QString path(const QString &name) const { return dir.filePath(name); }
 };
@@ -80,11 +71,9 @@ private slots:
         MOUNT_OR_SKIP(tmpfs, "2m");
         QVERIFY(writeFileBytes(tmpfs.path(QStringLiteral("filler")), QByteArray(1024 * 1024, 'x')));
 
-        FaultHttpServer server;
-        const Resource r = server.serve(QStringLiteral("/full.swf"), 1500000);
-
         EngineRig rig;
-        const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 3);
+        const Resource r = rig.server.serve("/full.swf", 1500000);
+        const int full = rig.addJob(rig.url("/full.swf"), 3);
         rig.job(full).SavePath = tmpfs.path(QStringLiteral("full.swf"));
         rig.start(full, 1);
         QVERIFY(rig.waitFinished());
@@ -98,27 +87,23 @@ private slots:
         QVERIFY(QFile::remove(tmpfs.path(QStringLiteral("filler"))));
         rig.start(full, 1);
         QVERIFY(rig.waitFinished(2));
-        QCOMPARE(rig.job(full).State, qint32(StateComplete));
+        VERIFY_COMPLETE(rig, full, r.body);
         QCOMPARE(rig.job(full).SavePath, tmpfs.path(QStringLiteral("full.swf")));
-        QCOMPARE(EngineRig::fileBytes(rig.job(full).SavePath), r.body);
     }
 
     void fullDuringDownload() {
         MOUNT_OR_SKIP(tmpfs, "4m");
-        FaultHttpServer server;
-        const Resource r = server.serve(QStringLiteral("/full.swf"), 3000000);
-        server.resource(QStringLiteral("/full.swf")).holdAfter = 400000;
-        Resource other;
-        other.body = FaultHttpServer::pattern(300000).mid(11);
-        server.setResource(QStringLiteral("/other.swf"), other);
-
         EngineRig rig;
+        FaultHttpServer &server = rig.server;
+        const Resource r = server.serve("/full.swf", 3000000);
+        server.resource("/full.swf").holdAfter = 400000;
+        const QByteArray other = FaultHttpServer::pattern(300000).mid(11);
+        server.resource("/other.swf").body = other;
         rig.core.settings.Maxjobs = 2;
         const QString path = tmpfs.path(QStringLiteral("full.swf"));
-        const int full = rig.addJob(server.url(QStringLiteral("/full.swf")), 2);
+        const int full = rig.addJob(server.url("/full.swf"), 2);
         rig.job(full).SavePath = path;
-        const int fine =
-            rig.addJob(server.url(QStringLiteral("/other.swf")), 3, QStringLiteral("o.swf"));
+        const int fine = rig.addJob(server.url("/other.swf"), 3, QStringLiteral("o.swf"));
         rig.start(full, 1);
         rig.start(fine, 2);
         // Both parts have written their first bytes and wait for the server.
@@ -131,8 +116,7 @@ private slots:
         server.release();
         QVERIFY(rig.waitFinished(2));
         QCOMPARE(rig.job(full).State, qint32(StateError));
-        QCOMPARE(rig.job(fine).State, qint32(StateComplete));
-        QCOMPARE(EngineRig::fileBytes(rig.job(fine).SavePath), other.body);
+        VERIFY_COMPLETE(rig, fine, other);
         const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
         const QStringList lines = rig.logTexts().filter(path).filter(reason);
         QVERIFY2(lines.size() == 1, qPrintable(rig.logTexts().join(QLatin1Char('\n'))));
@@ -143,30 +127,25 @@ private slots:
         QVERIFY(QFile::remove(filler));
         rig.start(full, 1);
         QVERIFY(rig.waitFinished(3));
-        QCOMPARE(rig.job(full).State, qint32(StateComplete));
-        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(path)), EngineRig::sha(r.body));
+        VERIFY_COMPLETE(rig, full, r.body);
     }
 
     void finalNameFails_data() {
         QTest::addColumn<bool>("removeFolder");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("name taken by a folder")
-            << false << QString::fromLocal8Bit(strerror(EISDIR));
-        QTest::newRow("folder removed meanwhile")
-            << true << QString::fromLocal8Bit(strerror(ENOENT));
+        row("name taken by a folder", false, QString::fromLocal8Bit(strerror(EISDIR)));
+        row("folder removed meanwhile", true, QString::fromLocal8Bit(strerror(ENOENT)));
     }
 
     void finalNameFails() {
         QFETCH(bool, removeFolder);
         QFETCH(QString, reason);
-        FaultHttpServer server;
-        const Resource r = server.serve(QStringLiteral("/movie.swf"), 700000);
-        server.resource(QStringLiteral("/movie.swf")).holdAfter = 100000;
-
         EngineRig rig;
+        FaultHttpServer &server = rig.server;
+        const Resource r = server.serve("/movie.swf", 700000);
+        server.resource("/movie.swf").holdAfter = 100000;
         rig.core.settings.UseMQ = 1;
-        const int index = rig.addJob(server.url(QStringLiteral("/movie.swf")), 3,
-                                     QStringLiteral("sub/movie.swf"));
+        const int index = rig.addJob(server.url("/movie.swf"), 3, QStringLiteral("sub/movie.swf"));
         const QString folder = rig.dir.filePath(QStringLiteral("sub"));
         const QString finalPath = folder + QStringLiteral("/movie.swf");
         const QString partPath = finalPath + QStringLiteral("!mq");
@@ -192,9 +171,8 @@ private slots:
         if (!removeFolder) QVERIFY(QDir().rmdir(finalPath));
         rig.start(index, 1);
         QVERIFY(rig.waitFinished(2));
-        QCOMPARE(rig.job(index).State, qint32(StateComplete));
+        VERIFY_COMPLETE(rig, index, r.body);
         QCOMPARE(rig.job(index).SavePath, finalPath);
-        QCOMPARE(EngineRig::fileBytes(finalPath), r.body);
         QVERIFY(!QFile::exists(partPath));
         QCOMPARE(rig.logTexts().filter(QStringLiteral(" is gone; downloading it again.")).size(),
                  removeFolder ? 1 : 0);

@@ -3,7 +3,7 @@
 // downloads of such answers through the engine.
 #include "EngineRig.h"
 #include "browser/CacheEntryWriter.h"
-#include "common/FaultHttpServer.h"
+#include "common/TestRows.h"
 #include "engine/HttpAnswer.h"
 
 #include <QtTest>
@@ -99,21 +99,20 @@ private slots:
         QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<QString>("error");
         const QByteArray chunked = "Transfer-Encoding: chunked\r\n";
-        QTest::newRow("huge chunk size")
-            << chunked << QByteArray("ffffffffffffffff\r\nabc") << "a chunk is too large";
-        QTest::newRow("garbage size line")
-            << chunked << QByteArray("<html>\r\n") << "a chunk size line is not a size";
-        QTest::newRow("empty size line") << chunked << QByteArray("\r\n5\r\n") << "not a size";
-        QTest::newRow("endless extension")
-            << chunked << "5;" + QByteArray(8000, 'x') << "a chunk size line is too long";
-        QTest::newRow("chunk longer than its size")
-            << chunked << QByteArray("3\r\nabcdef\r\n") << "longer than its size";
-        QTest::newRow("endless trailer")
-            << chunked << "0\r\n" + QByteArray(100000, 'x') << "the trailer is too long";
-        QTest::newRow("not gzip") << QByteArray("Content-Encoding: gzip\r\n")
-                                  << QByteArray("plain text, not gzip") << "damaged compressed";
-        QTest::newRow("unknown coding") << QByteArray("Content-Encoding: compress\r\n")
-                                        << QByteArray("x") << "cannot be decoded: compress";
+        const auto bytes = [](const char *text) { return QByteArray(text); };
+        row("huge chunk size", chunked, bytes("ffffffffffffffff\r\nabc"), "a chunk is too large");
+        row("garbage size line", chunked, bytes("<html>\r\n"), "a chunk size line is not a size");
+        row("empty size line", chunked, bytes("\r\n5\r\n"), "not a size");
+        row("endless extension", chunked, "5;" + QByteArray(8000, 'x'),
+            "a chunk size line is too long");
+        row("chunk longer than its size", chunked, bytes("3\r\nabcdef\r\n"),
+            "longer than its size");
+        row("endless trailer", chunked, "0\r\n" + QByteArray(100000, 'x'),
+            "the trailer is too long");
+        row("not gzip", bytes("Content-Encoding: gzip\r\n"), bytes("plain text, not gzip"),
+            "damaged compressed");
+        row("unknown coding", bytes("Content-Encoding: compress\r\n"), bytes("x"),
+            "cannot be decoded: compress");
     }
 
     void damaged() {
@@ -161,20 +160,16 @@ private slots:
         QFETCH(QByteArray, header);
         QFETCH(QByteArray, wire);
         QFETCH(QString, error);
-        FaultHttpServer server;
-        FaultHttpServer::Resource r;
-        r.raw = "HTTP/1.1 200 OK\r\n" + header + "\r\n" + wire;
-        server.setResource(QStringLiteral("/m.swf"), r);
         EngineRig rig;
-        const int index = rig.run(server.url(QStringLiteral("/m.swf")), 5);
+        rig.server.resource("/m.swf").raw = "HTTP/1.1 200 OK\r\n" + header + "\r\n" + wire;
+        const int index = rig.run(rig.url("/m.swf"), 5);
         if (!error.isEmpty()) {
             QCOMPARE(rig.job(index).State, qint32(StateError));
             QCOMPARE(rig.reports.last().text, error);
             return;
         }
-        QCOMPARE(rig.job(index).State, qint32(StateComplete));
-        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), FaultHttpServer::pattern(300000));
-        QCOMPARE(server.requests.size(), 1);
+        VERIFY_COMPLETE(rig, index, FaultHttpServer::pattern(300000));
+        QCOMPARE(rig.server.requests.size(), 1);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "common/FaultHttpServer.h"
 #include "common/NginxServer.h"
 #include "common/TestCerts.h"
+#include "common/TestRows.h"
 #include "engine/EngineRig.h"
 
 #include <QDir>
@@ -89,11 +90,7 @@ private slots:
         EngineRig rig;
         const int index =
             rig.run(plain ? m_plainNginx->url(path.mid(6)) : m_good->url(path), parts);
-        QVERIFY(rig.job(index).Url.startsWith(plain ? "http://127.0.0.1:" : "https://127.0.0.1:"));
-        const DownJobRecord &rec = rig.job(index);
-        QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-        QVERIFY(EngineRig::fileBytes(rec.SavePath) ==
-                (ranges ? m_body : m_body.left(1024 * 1024 + 17)));
+        VERIFY_COMPLETE(rig, index, ranges ? m_body : m_body.left(1024 * 1024 + 17));
         if (ranges) QCOMPARE(rig.count(QStringLiteral("ReSumeTestError")), 0);
         // No part asks twice (a refused request line would cost a handshake).
         QCOMPARE(rig.count(QStringLiteral("Retry")), 0);
@@ -131,11 +128,9 @@ private slots:
     void redirects_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("followed");
-        QTest::newRow("http to https") << m_plain.url(QStringLiteral("/up.swf")) << true;
-        QTest::newRow("https to http, same host")
-            << m_good->url(QStringLiteral("same.swf")) << true;
-        QTest::newRow("https to http, other host")
-            << m_good->url(QStringLiteral("away.swf")) << false;
+        row("http to https", m_plain.url("/up.swf"), true);
+        row("https to http, same host", m_good->url("same.swf"), true);
+        row("https to http, other host", m_good->url("away.swf"), false);
     }
 
     void redirects() {
@@ -143,13 +138,11 @@ private slots:
         QFETCH(bool, followed);
         EngineRig rig;
         const int index = rig.run(url, 3);
-        const DownJobRecord &rec = rig.job(index);
         if (followed) {
-            QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-            QVERIFY(EngineRig::fileBytes(rec.SavePath) == m_body);
+            VERIFY_COMPLETE(rig, index, m_body);
             QCOMPARE(rig.count(QStringLiteral("Redirect")), 1);
         } else {
-            QCOMPARE(rec.State, qint32(StateError));
+            QCOMPARE(rig.job(index).State, qint32(StateError));
             QCOMPARE(
                 rig.logTexts()
                     .filter(QStringLiteral("Refused to follow the redirect from https to plain "
@@ -168,26 +161,20 @@ private slots:
         rig.restart();
         rig.start(index);
         QVERIFY(rig.waitFinished());
-        const DownJobRecord &rec = rig.job(index);
-        QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-        QVERIFY(EngineRig::fileBytes(rec.SavePath) == m_body);
+        VERIFY_COMPLETE(rig, index, m_body);
         QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
         QVERIFY(rig.reports.first().type == QLatin1String("Connecting"));
     }
 
     void throughProxyTunnel() {
-        FaultHttpServer proxy;
-        proxy.tunnels = true;
         EngineRig rig;
+        FaultHttpServer &proxy = rig.server;
+        proxy.tunnels = true;
         const int index = rig.addJob(m_good->url(QStringLiteral("movie.swf")), 5);
-        rig.job(index).UseProxy = kTrue;
-        rig.job(index).ProxyHost = QStringLiteral("127.0.0.1");
-        rig.job(index).ProxyPort = qint16(proxy.port());
+        rig.useProxy(index, proxy.port());
         rig.start(index);
         QVERIFY(rig.waitFinished());
-        const DownJobRecord &rec = rig.job(index);
-        QVERIFY2(rec.State == StateComplete, qPrintable(rig.logTexts().join('|')));
-        QVERIFY(EngineRig::fileBytes(rec.SavePath) == m_body);
+        VERIFY_COMPLETE(rig, index, m_body);
         // Every connection went through a tunnel; the request inside it keeps
         // the origin form.
         const QByteArray connect =

@@ -1,4 +1,4 @@
-#include "common/FaultHttpServer.h"
+#include "common/TestRows.h"
 #include "engine/ConnectionWatch.h"
 #include "engine/EngineRig.h"
 #include "engine/PartRetryPolicy.h"
@@ -15,13 +15,6 @@ void setRetries(EngineRig &rig, int retries, int redelay, int ctimeout = 0, int 
     rig.core.settings.Redelay = qint16(redelay);
     rig.core.settings.Ctimeout = qint16(ctimeout);
     rig.core.settings.Rtimeout = qint16(rtimeout);
-}
-
-int requestsFor(const FaultHttpServer &server, const QByteArray &path) {
-    int n = 0;
-    for (const QByteArray &request : server.requests)
-        n += request.startsWith("GET " + path + " ");
-    return n;
 }
 } // namespace
 
@@ -97,14 +90,13 @@ private slots:
 
     void stallAfterHeaderEndsInError() {
         // Real seconds: Rtimeout 2, Retries 2, Redelay 1 end the job in about 8 s.
-        FaultHttpServer server;
-        server.serve(QStringLiteral("/st.swf"), 20000);
-        server.resource(QStringLiteral("/st.swf")).stall = true;
         EngineRig rig;
+        rig.server.serve("/st.swf", 20000);
+        rig.server.resource("/st.swf").stall = true;
         setRetries(rig, 2, 1, 30, 2);
-        const int index = rig.run(server.url(QStringLiteral("/st.swf")), 1);
+        const int index = rig.run(rig.url("/st.swf"), 1);
         QCOMPARE(rig.job(index).State, qint32(StateError));
-        QCOMPARE(requestsFor(server, "/st.swf"), 3);
+        QCOMPARE(rig.server.requests.size(), 3);
         const QStringList log = rig.logTexts();
         // Three time-out lines, the two retries naming their cause, the last line.
         QCOMPARE(log.filter(QStringLiteral("Time Out: nothing received for 2 s")).size(),
@@ -115,49 +107,51 @@ private slots:
     }
 
     void recovers_data() {
-        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("status"); // "drop": connections drop instead
+        QTest::addColumn<int>("fails");         // answers with that status, then the file
+        QTest::addColumn<QByteArray>("retryAfter");
         QTest::addColumn<int>("parts");
         QTest::addColumn<QString>("retryLine"); // a log line that must appear
-        QTest::newRow("two drops per part, 1 part") << "drop" << 1 << "Retry 2 of 2 in 1 s";
-        QTest::newRow("two drops per part, 3 parts") << "drop" << 3 << "Retry 2 of 2 in 1 s";
-        QTest::newRow("two drops per part, 10 parts") << "drop" << 10 << "Retry 2 of 2 in 1 s";
-        QTest::newRow("503 with Retry-After") << "503" << 3 << "Retry 1 of 2 in 1 s (HTTP/1.1 503";
-        QTest::newRow("429 with Retry-After") << "429" << 1 << "Retry 1 of 2 in 1 s (HTTP/1.1 429";
-        QTest::newRow("500 twice") << "500" << 1 << "Retry 2 of 2 in 4 s (HTTP/1.1 500";
-        QTest::newRow("408") << "408" << 1 << "Retry 1 of 2 in 4 s (HTTP/1.1 408";
-        QTest::newRow("200 with another reason") << "200" << 3 << "";
+        const QByteArray none;
+        for (int parts : {1, 3, 10})
+            QTest::addRow("two drops per part, %d parts", parts)
+                << QByteArray("drop") << 2 << none << parts << "Retry 2 of 2 in 1 s";
+        row("503 with Retry-After", QByteArray("HTTP/1.1 503 Service Unavailable"), 1,
+            QByteArray("1"), 3, "Retry 1 of 2 in 1 s (HTTP/1.1 503");
+        row("429 with Retry-After", QByteArray("HTTP/1.1 429 Too Many Requests"), 1,
+            QByteArray("1"), 1, "Retry 1 of 2 in 1 s (HTTP/1.1 429");
+        row("500 twice", QByteArray("HTTP/1.1 500 Internal Server Error"), 2, none, 1,
+            "Retry 2 of 2 in 4 s (HTTP/1.1 500");
+        row("408", QByteArray("HTTP/1.1 408 Request Timeout"), 1, none, 1,
+            "Retry 1 of 2 in 4 s (HTTP/1.1 408");
+        row("200 with another reason", QByteArray("HTTP/1.1 200 Fine"), 1, none, 3, "");
     }
 
     void recovers() {
-        QFETCH(QString, fault);
+        QFETCH(QByteArray, status);
+        QFETCH(int, fails);
         QFETCH(int, parts);
         QFETCH(QString, retryLine);
         PartRetryPolicy::MsPerSecond = 50;
-        FaultHttpServer server;
-        Resource r;
-        r.body = FaultHttpServer::pattern(300000);
-        if (fault == QLatin1String("drop")) {
-            r.dropAfter = 0;
-            r.dropTimes = 2;
-            r.dropPerRange = true;
-        } else if (fault == QLatin1String("200")) {
-            r.status = "HTTP/1.1 200 Fine";
-        } else {
-            const QMap<QString, QByteArray> lines{{"503", "HTTP/1.1 503 Service Unavailable"},
-                                                  {"429", "HTTP/1.1 429 Too Many Requests"},
-                                                  {"500", "HTTP/1.1 500 Internal Server Error"},
-                                                  {"408", "HTTP/1.1 408 Request Timeout"}};
-            r.failStatus = lines[fault];
-            r.failTimes = fault == QLatin1String("500") ? 2 : 1;
-            if (fault == QLatin1String("503") || fault == QLatin1String("429")) r.retryAfter = "1";
-        }
-        server.setResource(QStringLiteral("/r.swf"), r);
         EngineRig rig;
-        setRetries(rig, 2, fault == QLatin1String("drop") ? 1 : 4, 5, 5);
-        const int index = rig.run(server.url(QStringLiteral("/r.swf")), parts);
-        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
-        QCOMPARE(EngineRig::sha(EngineRig::fileBytes(rig.job(index).SavePath)),
-                 EngineRig::sha(r.body));
+        rig.server.serve("/r.swf", 300000);
+        Resource &r = rig.server.resource("/r.swf");
+        const bool drop = status == "drop";
+        if (drop) {
+            r.dropAfter = 0;
+            r.dropTimes = fails;
+            r.dropPerRange = true;
+        } else if (status.contains(" 200 ")) {
+            r.status = status;
+        } else {
+            r.failStatus = status;
+            r.failTimes = fails;
+            QFETCH(QByteArray, retryAfter);
+            r.retryAfter = retryAfter;
+        }
+        setRetries(rig, 2, drop ? 1 : 4, 5, 5);
+        const int index = rig.run(rig.url("/r.swf"), parts);
+        VERIFY_COMPLETE(rig, index, r.body);
         if (!retryLine.isEmpty())
             QVERIFY2(!rig.logTexts().filter(retryLine).isEmpty(),
                      qPrintable(rig.logTexts().filter(QStringLiteral("Retry")).join('|')));
@@ -167,12 +161,12 @@ private slots:
 
     void refusedFirstThenAccepted() {
         PartRetryPolicy::MsPerSecond = 50;
-        FaultHttpServer server;
-        const Resource r = server.serve(QStringLiteral("/late.swf"), 120000);
-        const QString url = server.url(QStringLiteral("/late.swf"));
+        EngineRig rig;
+        FaultHttpServer &server = rig.server;
+        const Resource r = server.serve("/late.swf", 120000);
+        const QString url = server.url("/late.swf");
         const quint16 port = server.port();
         server.close(); // refused until the first retry is announced
-        EngineRig rig;
         setRetries(rig, 3, 1, 5, 5);
         QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
                          [&server, port](qint16, JobReport type, const QString &) {
@@ -180,8 +174,7 @@ private slots:
                                  server.listen(QHostAddress::LocalHost, port);
                          });
         const int index = rig.run(url, 4);
-        QCOMPARE(rig.finished->at(0).at(1).toInt(), int(StateComplete));
-        QCOMPARE(EngineRig::fileBytes(rig.job(index).SavePath), r.body);
+        VERIFY_COMPLETE(rig, index, r.body);
         QCOMPARE(rig.logTexts().filter(QStringLiteral("Retry 1 of 3 in 1 s")).size(), 1);
     }
 
@@ -190,14 +183,13 @@ private slots:
         QTest::addColumn<int>("retries");
         QTest::addColumn<int>("requests");
         QTest::addColumn<QString>("code");
-        QTest::newRow("404 not retried") << QByteArray() << 2 << 1 << "404";
-        QTest::newRow("403 not retried") << QByteArray("HTTP/1.1 403 Forbidden") << 2 << 1 << "403";
-        QTest::newRow("410 not retried") << QByteArray("HTTP/1.0 410 Gone") << 2 << 1 << "410";
-        QTest::newRow("503 without retries") << QByteArray("HTTP/1.1 503 Busy") << 0 << 1 << "503";
-        QTest::newRow("500 retries used up")
-            << QByteArray("HTTP/1.1 500 Internal Server Error") << 2 << 3 << "500";
-        QTest::newRow("404 quoting a 200")
-            << QByteArray("HTTP/1.1 404 Not Found\r\nX-Debug: HTTP/1.1 200 OK") << 2 << 1 << "404";
+        row("404 not retried", QByteArray(), 2, 1, "404");
+        row("403 not retried", QByteArray("HTTP/1.1 403 Forbidden"), 2, 1, "403");
+        row("410 not retried", QByteArray("HTTP/1.0 410 Gone"), 2, 1, "410");
+        row("503 without retries", QByteArray("HTTP/1.1 503 Busy"), 0, 1, "503");
+        row("500 retries used up", QByteArray("HTTP/1.1 500 Internal Server Error"), 2, 3, "500");
+        row("404 quoting a 200", QByteArray("HTTP/1.1 404 Not Found\r\nX-Debug: HTTP/1.1 200 OK"),
+            2, 1, "404");
     }
 
     void errorAnswers() {
@@ -205,17 +197,16 @@ private slots:
         QFETCH(int, retries);
         QFETCH(QString, code);
         PartRetryPolicy::MsPerSecond = 20;
-        FaultHttpServer server;
-        Resource r;
-        r.body = FaultHttpServer::pattern(5000);
-        r.failStatus = status;
-        r.failTimes = 100;
-        if (!status.isEmpty()) server.setResource(QStringLiteral("/e.swf"), r);
         EngineRig rig;
+        if (!status.isEmpty()) {
+            rig.server.serve("/e.swf", 5000);
+            rig.server.resource("/e.swf").failStatus = status;
+            rig.server.resource("/e.swf").failTimes = 100;
+        }
         setRetries(rig, retries, 1, 5, 5);
-        const int index = rig.run(server.url(QStringLiteral("/e.swf")), 3);
+        const int index = rig.run(rig.url("/e.swf"), 3);
         QCOMPARE(rig.job(index).State, qint32(StateError));
-        QTEST(requestsFor(server, "/e.swf"), "requests");
+        QTEST(int(rig.server.requests.size()), "requests");
         QCOMPARE(rig.count(QStringLiteral("RequestError")), 1);
         QCOMPARE(rig.reports.last().text, code);
         QVERIFY(rig.logTexts().contains(QStringLiteral("Request Url Error! ") + code));

@@ -29,18 +29,10 @@ struct Bytes {
         out.writeRawData(cp1252.constData(), int(cp1252.size()));
         return *this;
     }
-    Bytes &i16(qint16 v) {
-        out << v;
-        return *this;
-    }
-    Bytes &i32(qint32 v) {
-        out << v;
-        return *this;
-    }
-    Bytes &f64(double v) {
-        out << v;
-        return *this;
-    }
+    template <typename T> Bytes &put(T v) { return out << v, *this; }
+    Bytes &i16(qint16 v) { return put(v); }
+    Bytes &i32(qint32 v) { return put(v); }
+    Bytes &f64(double v) { return put(v); }
     Bytes &f32(float v) {
         out.setFloatingPointPrecision(QDataStream::SinglePrecision);
         out << v;
@@ -49,23 +41,13 @@ struct Bytes {
     }
 };
 
-const QByteArray kEndRecord("\x01\x00"
-                            "0"
-                            "\x01\x00"
-                            "0"
-                            "\x03\x00"
-                            "end"
-                            "\x03\x00"
-                            "end",
-                            16);
+// The category record that ends the categories.
+const QByteArray kEndRecord = Bytes().text("0").text("0").text("end").text("end").data;
 
-void baseTree(CategoryStore &tree) {
-    AddFixedNodes(tree, {});
-}
 // Declares a tree holding the fixed nodes and an empty job table.
 #define FIXED_DB(tree, jobs)                                                                       \
     CategoryStore tree;                                                                            \
-    baseTree(tree);                                                                                \
+    AddFixedNodes(tree, {});                                                                       \
     JobTable jobs
 
 DownJobRecord job(const QString &key, const QString &url) {
@@ -128,11 +110,9 @@ QVector<DownJobRecord> smallJobs() {
 
 // A small database: two categories (one nested) and two jobs.
 QByteArray smallDatabase() {
-    CategoryStore tree;
-    baseTree(tree);
+    FIXED_DB(tree, jobs);
     tree.addNode("Downloaded", "c1", "One", "5", "6", "/d/1/");
     tree.addNode("c1", "c11", "Inner", "5", "6", "/d/11/");
-    JobTable jobs;
     for (const DownJobRecord &j : smallJobs())
         jobs.add(j);
     return JobDatabaseBytes(tree, jobs);
@@ -145,7 +125,7 @@ int jobSectionStart(const QByteArray &db) {
 // Reads bytes into a fresh tree and the table.
 DbLoadResult readBytes(const QByteArray &bytes, JobTable &jobs) {
     CategoryStore tree;
-    baseTree(tree);
+    AddFixedNodes(tree, {});
     return ReadJobDatabase(tree, jobs, bytes);
 }
 } // namespace
@@ -177,14 +157,12 @@ private slots:
     }
 
     void roundTripNestedCategoriesAndKeptJobs() {
-        CategoryStore tree;
-        baseTree(tree);
+        FIXED_DB(tree, jobs);
         tree.addNode("Downloaded", "a", " Alpha ", "5", "6", " /d/a/ ");
         tree.addNode("a", "a1", "A one", "5", "6", "/d/a1/");
         tree.addNode("a1", "a1x", QString::fromUtf8("Tiefe é"), "5", "6", "/d/x/");
         tree.addNode("Downloaded", "b", "Beta", "5", "6", "/d/b/");
         tree.addNode("MoorQuill", "Recely", "Recycle", "7", "7");
-        JobTable jobs;
         jobs.add(fullJob());
         jobs.add(job("Recely", "http://kept/"));
         jobs.add(job("Recely_Really", "http://dropped/"));
@@ -219,11 +197,8 @@ private slots:
         LoadJobDatabase(trimmed, again, path);
         QCOMPARE(JobDatabaseBytes(loaded, table), JobDatabaseBytes(trimmed, again));
         QByteArray expected = first;
-        expected.replace(QByteArray("\x07\x00 Alpha \x07\x00 /d/a/ ", 18), QByteArray("\x05\x00"
-                                                                                      "Alpha"
-                                                                                      "\x05\x00"
-                                                                                      "/d/a/",
-                                                                                      14));
+        expected.replace(Bytes().text(" Alpha ").text(" /d/a/ ").data,
+                         Bytes().text("Alpha").text("/d/a/").data);
         QCOMPARE(JobDatabaseBytes(loaded, table), expected);
     }
 
@@ -289,6 +264,9 @@ private slots:
         QVERIFY(r.backupPath.startsWith(path + ".damaged-"));
         QCOMPARE(readFileBytes(r.backupPath), cut);
         QCOMPARE(readFileBytes(path), cut); // the file itself is left alone
+        // A missing file is reported too, with nothing to copy.
+        const DbLoadResult none = LoadJobDatabase(tree, jobs, dir.filePath("none.mqb"));
+        QVERIFY(none.damaged && none.backupPath.isEmpty());
     }
 
     void unreadableFileIsMovedAsideBeforeAnySave() {
@@ -319,13 +297,6 @@ private slots:
         QVERIFY(tree.contains("c1"));
         QVERIFY(!tree.contains("c3"));
         QCOMPARE(r.offset, qint64(2 + 10 + 2 + 2 + 2 + 3 + 2 + 3));
-    }
-
-    void missingFileIsReported() {
-        FIXED_DB(tree, jobs);
-        const DbLoadResult r = LoadJobDatabase(tree, jobs, m_dir.filePath("none.mqb"));
-        QVERIFY(r.damaged);
-        QVERIFY(r.backupPath.isEmpty());
     }
 
     void longTextsAreCut() {

@@ -2,6 +2,7 @@
 // checked on the records, the tree, the job database file and the files.
 #include "common/EditFixture.h"
 #include "common/JobFields.h"
+#include "common/TestRows.h"
 #include "jobs/CategoryEdit.h"
 #include "jobs/FileMove.h"
 #include "jobs/ImportFiles.h"
@@ -16,19 +17,15 @@ namespace {
 const QByteArray kBody(70000, 'x');
 
 // Files written while this lives may not grow past `bytes`, as on a full disk.
-class FullDisk {
-public:
+struct FullDisk {
+    rlimit old{};
     explicit FullDisk(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit low = m_old;
-        low.rlim_cur = bytes;
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit low{bytes, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &low);
     }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &old); }
 };
 
 QString keyOf(const JobTable &jobs, int i) {
@@ -46,9 +43,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder"); // in the fixture unless absolute
         QTest::addColumn<bool>("ok");
-        const auto row = [](const char *tag, const QString &name, const char *folder, bool ok) {
-            QTest::newRow(tag) << name << QString(folder) << ok;
-        };
         row("plain", "Games 2", "x", true);
         row("latin-1", QString::fromUtf8("Café €"), "x", true);
         row("empty", "", "x", false);

@@ -1,5 +1,7 @@
 #include "base/OleDate.h"
+#include "common/TestFiles.h"
 #include "common/TestHome.h"
+#include "common/TestRows.h"
 #include "jobs/CategoryTree.h"
 #include "jobs/ListTexts.h"
 #include "jobs/MenuRules.h"
@@ -129,10 +131,6 @@ private slots:
         QTest::addColumn<int>("received");
         QTest::addColumn<QString>("percent");
         QTest::addColumn<QString>("icon");
-        const auto row = [](const char *tag, int state, int size, int received,
-                            const QString &percent, const QString &icon) {
-            QTest::newRow(tag) << state << size << received << percent << icon;
-        };
         row("fraction dropped", 2, 2048, 1023, "49%", "Pause");
         row("size unknown", 3, 0, 0, "0%", "Waitfor");
         row("almost done", 1, 1000, 999, "99%", "Start");
@@ -354,10 +352,7 @@ private slots:
         QFETCH(bool, create);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        if (create) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        if (create) QVERIFY(writeFileBytes(path, {}));
         AppCore core;
         DownJobRecord r = record("c", 4, 10, 10);
         r.SavePath = path;
@@ -407,18 +402,14 @@ private slots:
         f.nowDownRows = 3;
         f.selectedJob = 1;
         EnabledMap menus = jobMenuRules(core.DownJobs, f);
-        QVERIFY(menus["mnuJob_Begin"]);
-        QVERIFY(!menus["mnuJob_Pause"]);
-        QVERIFY(menus["mnuJob_AllBegin"]);
-        QVERIFY(menus["mnuJob_AllPause"]);
-        QVERIFY(!menus["mnuJob_Begin1"]);
+        QVERIFY(menus["mnuJob_Begin"] && menus["mnuJob_AllBegin"] && menus["mnuJob_AllPause"]);
+        QVERIFY(!menus["mnuJob_Pause"] && !menus["mnuJob_Begin1"]);
         f.selectedJob = 3; // an error job: neither start nor pause
         menus = jobMenuRules(core.DownJobs, f);
         QVERIFY(!menus["mnuJob_Begin"] && !menus["mnuJob_Pause"]);
         f.hasSelection = true;
         menus.insert(editMenuRules(core.DownJobs, f));
-        QVERIFY(menus["mnuEdit_Del"]);
-        QVERIFY(!menus["mnuEdit_OpenF"]);
+        QVERIFY(menus["mnuEdit_Del"] && !menus["mnuEdit_OpenF"]);
         EnabledMap buttons = EnabledTbStates(2, menus);
         QVERIFY(buttons["AllStart"] && buttons["AllPause"] && !buttons["Start"]);
         QVERIFY(buttons["Delete"] && !buttons["Openfile"]);

@@ -46,8 +46,13 @@ struct SearchRig {
         return server.resource(path);
     }
 
-    int add(const QString &url, int depth = 0, bool manual = false) {
+    QString url(const QString &path) const { return server.url(path); }
+    // A search of `url`, through the proxy at 127.0.0.1:`proxyPort` unless 0.
+    int add(const QString &url, int depth = 0, bool manual = false, quint16 proxyPort = 0) {
         NewSearchValues v;
+        v.useProxy = proxyPort != 0;
+        v.proxyHost = QStringLiteral("127.0.0.1");
+        v.proxyPort = proxyPort;
         v.url = url;
         v.depth = qint16(depth);
         v.manual = manual;

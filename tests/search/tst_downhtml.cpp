@@ -1,6 +1,7 @@
 #include "SearchRig.h"
 #include "common/JobFields.h"
 #include "common/TestData.h"
+#include "common/TestRows.h"
 
 #include "search/SearchUrl.h"
 
@@ -23,7 +24,7 @@ private slots:
         SearchRig rig;
         const QByteArray body = "<html>" + kObject + "</html>";
         rig.page(QStringLiteral("/a/"), body);
-        QCOMPARE(rig.add(rig.server.url(QStringLiteral("/a/"))), 1);
+        QCOMPARE(rig.add(rig.url("/a/")), 1);
         QVERIFY(rig.waitIdle());
 
         const QString hp = rig.hostPort();
@@ -39,11 +40,10 @@ private slots:
         QCOMPARE(rig.ended->at(0), (QVariantList{1, 8}));
         QCOMPARE(rig.core.SearchJobs[1].State, 8);
 
-        const QString movie = rig.server.url(QStringLiteral("/a/intro.swf"));
+        const QString movie = rig.url("/a/intro.swf");
         const QString size = QString::number(body.size());
-        QCOMPARE(rig.columns(1),
-                 (QStringList{"Anlyliz Complete", "[Index.htm]", size, size, "100%", "0", "0", "1",
-                              rig.server.url(QStringLiteral("/a/"))}));
+        QCOMPARE(rig.columns(1), (QStringList{"Anlyliz Complete", "[Index.htm]", size, size, "100%",
+                                              "0", "0", "1", rig.url("/a/")}));
         QCOMPARE(rig.icon(1), QStringLiteral("Ok"));
         QCOMPARE(
             rig.logOf(1).join('|'),
@@ -64,15 +64,14 @@ private slots:
         COMPARE_FIELDS(job, QString("{'Url': '%1', 'FileName': 'intro.swf', 'SavePath': '%2',"
                                     "'CategoryKey': 'Flash', 'State': 3, 'Parts': 3,"
                                     "'UserAgent': 'UA', 'Referer': '%3'}")
-                                .arg(movie, rig.dir.path() + "/intro.swf",
-                                     rig.server.url(QStringLiteral("/a/")))
+                                .arg(movie, rig.dir.path() + "/intro.swf", rig.url("/a/"))
                                 .toUtf8());
         QVERIFY(rig.core.lvNowDown.rowOfKey(QStringLiteral("1NowDown")) >= 0);
     }
 
     void duplicates_recycleCountsDeletedForGoodDoesNot_freeRecordReused() {
         SearchRig rig;
-        const QString base = rig.server.url(QStringLiteral("/p/"));
+        const QString base = rig.url("/p/");
         rig.addJob(base + "intro.swf", QStringLiteral("Recely"), StateComplete);
         rig.addJob(QStringLiteral("http://old/free.swf"), QStringLiteral("Flash"), StateFree);
         rig.addJob(base + "other.swf", QStringLiteral("Recely_Really"), StateComplete);
@@ -93,7 +92,7 @@ private slots:
 
     void notFound_errorNoJobs() {
         SearchRig rig;
-        rig.add(rig.server.url(QStringLiteral("/missing.htm")));
+        rig.add(rig.url("/missing.htm"));
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.types(1),
                  (QStringList{"Connecting", "Connected", "Request", "Response", "RequestError"}));
@@ -108,24 +107,22 @@ private slots:
 
     void noContentLength_sizeZeroPercentStays() {
         SearchRig rig;
-        FaultHttpServer::Resource r;
-        r.body = QByteArray(5000, 'x') + embed("m.swf");
+        FaultHttpServer::Resource &r = rig.page("/n.htm", QByteArray(5000, 'x') + embed("m.swf"));
         r.contentLength = false;
         r.chunk = 1000;
         r.intervalMs = 5;
-        rig.server.setResource(QStringLiteral("/n.htm"), r);
-        rig.add(rig.server.url(QStringLiteral("/n.htm")));
+        rig.add(rig.url("/n.htm"));
         QVERIFY(rig.waitIdle());
         QVERIFY(rig.types(1).contains(QStringLiteral("DataArrival")));
         QCOMPARE(rig.columns(1).mid(1, 4),
                  QStringList({"n.htm", "0", QString::number(r.body.size()), "0%"}));
-        QCOMPARE(rig.core.DownJobs[1].Url, rig.server.url(QStringLiteral("/m.swf")));
+        QCOMPARE(rig.core.DownJobs[1].Url, rig.url("/m.swf"));
     }
 
     void depth_data() {
         QTest::addColumn<int>("depth");
-        QTest::newRow("depth 0") << 0;
-        QTest::newRow("depth 1") << 1;
+        for (int depth : {0, 1})
+            QTest::addRow("depth %d", depth) << depth;
     }
 
     void depth() {
@@ -134,9 +131,9 @@ private slots:
         rig.page(QStringLiteral("/d/"),
                  "<a href=\"x.htm\">x</a> <A HREF=/y.htm>y</A> <a href='m.swf'>m</a> <a name=top>");
         rig.page(QStringLiteral("/d/x.htm"), embed("fromx.swf"));
-        rig.add(rig.server.url(QStringLiteral("/d/")), depth);
+        rig.add(rig.url("/d/"), depth);
         QVERIFY(rig.waitIdle());
-        const QString base = rig.server.url(QStringLiteral("/d/"));
+        const QString base = rig.url("/d/");
         if (depth == 0) {
             QVERIFY(!rig.types(1).contains(QStringLiteral("Found A Link")));
             QCOMPARE(int(rig.core.SearchJobs.SearchCount()), 1);
@@ -146,8 +143,7 @@ private slots:
         QStringList links;
         for (const auto &r : rig.reports)
             if (r.type == QLatin1String("Found A Link")) links << r.info;
-        QCOMPARE(links, (QStringList{base + "x.htm", rig.server.url(QStringLiteral("/y.htm")),
-                                     base + "m.swf", base}));
+        QCOMPARE(links, (QStringList{base + "x.htm", rig.url("/y.htm"), base + "m.swf", base}));
         QCOMPARE(rig.columns(1).mid(5, 2), (QStringList{"4", "4"}));
         // Children: x.htm, /y.htm (404) and the page's directory, one level shallower,
         // run one after another.
@@ -173,19 +169,23 @@ private slots:
     void manual_waitsForStart() {
         SearchRig rig;
         rig.page(QStringLiteral("/m.htm"), embed("a.swf"));
-        rig.add(rig.server.url(QStringLiteral("/m.htm")), 0, true);
+        rig.add(rig.url("/m.htm"), 0, true);
         QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
         QCOMPARE(rig.columns(1).mid(0, 5),
                  (QStringList{"Waiting Search", "m.htm", "??", "0", "0%"}));
         QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
         QVERIFY(!rig.slot->Busy());
-        QTest::qWait(50);
-        QVERIFY(rig.server.requests.isEmpty());
+        // A search added later runs while the manual one still waits.
+        rig.page("/n.htm", embed("b.swf"));
+        rig.add(rig.url("/n.htm"));
+        QVERIFY(rig.waitIdle());
+        QCOMPARE(rig.server.requests.size(), 1);
+        QCOMPARE(rig.core.SearchJobs[1].State, int(SearchPaused));
         rig.slot->StartSearchJob(1);
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
         // Movies of a "Manual" search are created paused.
-        QCOMPARE(rig.core.DownJobs[1].State, int(StatePaused));
+        QCOMPARE(rig.core.DownJobs[2].State, int(StatePaused));
     }
 
     void secondSearch_waitsForTheFirst() {
@@ -195,21 +195,20 @@ private slots:
         slow.chunk = 500;
         slow.intervalMs = 20;
         rig.page(QStringLiteral("/2.htm"), embed("b.swf"));
-        rig.add(rig.server.url(QStringLiteral("/1.htm")));
-        rig.add(rig.server.url(QStringLiteral("/2.htm")));
+        rig.add(rig.url("/1.htm"));
+        rig.add(rig.url("/2.htm"));
         QCOMPARE(rig.icon(2), QStringLiteral("Waitfor"));
         QCOMPARE(rig.columns(2).value(0), QStringLiteral("Waiting Search"));
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.ended->size(), 2);
-        QCOMPARE(rig.ended->at(0).value(0).toInt(), 1);
-        QCOMPARE(rig.ended->at(1).value(0).toInt(), 2);
+        QCOMPARE(rig.ended->at(1).value(0).toInt(), 2); // the second one last
     }
 
     void pauseWithNothingRunning_startsFirstWaiting() {
         SearchRig rig;
         rig.page(QStringLiteral("/w.htm"), embed("a.swf"));
-        rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
-        rig.add(rig.server.url(QStringLiteral("/w.htm")), 0, true);
+        rig.add(rig.url("/w.htm"), 0, true);
+        rig.add(rig.url("/w.htm"), 0, true);
         rig.core.SearchJobs[2].State = SearchWaiting; // as a start command left it
         const QStringList before = rig.columns(1);
         rig.slot->PauseSearchJob();
@@ -231,19 +230,13 @@ private slots:
         SearchRig rig;
         rig.page(QStringLiteral("/s.htm"), "never").stall = true;
         rig.page(QStringLiteral("/ok.htm"), embed("a.swf"));
-        rig.add(rig.server.url(QStringLiteral("/s.htm")));
-        rig.add(rig.server.url(QStringLiteral("/ok.htm")));
+        rig.add(rig.url("/s.htm"));
+        rig.add(rig.url("/ok.htm"));
         QTRY_VERIFY(rig.types(1).contains(QStringLiteral("Response")));
         const int state = remove ? SearchFree : SearchPaused;
-        if (remove)
-            rig.slot->DeleteSearchJobs({1});
-        else
-            rig.slot->PauseSearchJob();
+        remove ? rig.slot->DeleteSearchJobs({1}) : rig.slot->PauseSearchJob();
         QCOMPARE(rig.core.SearchJobs[1].State, state);
-        if (remove)
-            QCOMPARE(rig.rowOf(1), -1);
-        else
-            QCOMPARE(rig.icon(1), QStringLiteral("Pause"));
+        QCOMPARE(rig.icon(1), remove ? QString() : QStringLiteral("Pause")); // no row when deleted
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.core.SearchJobs[2].State, int(SearchAnalysed));
         QCOMPARE(rig.core.SearchJobs[1].State, state);
@@ -259,12 +252,9 @@ private slots:
     void failures_markErrorAndFreeTheSlot_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("logStart");
-        QTest::newRow("not http") << "ftp://h/x.htm"
-                                  << "The URL does not begin with http://";
-        QTest::newRow("bad port") << "http://127.0.0.1:99999/"
-                                  << "The URL names no usable port";
-        QTest::newRow("connection refused") << "closed"
-                                            << "Connection error ";
+        row("not http", "ftp://h/x.htm", "The URL does not begin with http://");
+        row("bad port", "http://127.0.0.1:99999/", "The URL names no usable port");
+        row("connection refused", "closed", "Connection error ");
     }
 
     void failures_markErrorAndFreeTheSlot() {
@@ -278,7 +268,7 @@ private slots:
         }
         rig.page(QStringLiteral("/next.htm"), embed("a.swf"));
         rig.add(url);
-        rig.add(rig.server.url(QStringLiteral("/next.htm")));
+        rig.add(rig.url("/next.htm"));
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.core.SearchJobs[1].State, int(SearchError));
         QCOMPARE(rig.icon(1), QStringLiteral("Error"));
@@ -289,12 +279,11 @@ private slots:
 
     void endlessBody_isCutAndAnalysed() {
         SearchRig rig;
-        FaultHttpServer::Resource r;
-        r.body = embed("big.swf") + QByteArray(1 << 20, 'x');
+        FaultHttpServer::Resource &r =
+            rig.page("/e.htm", embed("big.swf") + QByteArray(1 << 20, 'x'));
         r.endless = true;
         r.contentLength = false;
-        rig.server.setResource(QStringLiteral("/e.htm"), r);
-        rig.add(rig.server.url(QStringLiteral("/e.htm")));
+        rig.add(rig.url("/e.htm"));
         QVERIFY(rig.waitIdle(60000));
         QCOMPARE(rig.core.SearchJobs[1].Received, qint32(clsDownHtml::kMaxPage));
         QCOMPARE(rig.core.SearchJobs[1].State, int(SearchAnalysed));
@@ -326,13 +315,7 @@ private slots:
     void proxy_sendsTheAbsoluteTarget() {
         SearchRig rig;
         rig.page(QStringLiteral("/p/"), embed("m.swf"));
-        NewSearchValues v;
-        v.url = QStringLiteral("http://pages.invalid:81/p/");
-        v.useProxy = true;
-        v.proxyHost = QStringLiteral("127.0.0.1");
-        v.proxyPort = rig.server.port();
-        v.saveFolder = rig.dir.path();
-        AddNewSearch(rig.core.SearchJobs, *rig.slot, v);
+        rig.add(QStringLiteral("http://pages.invalid:81/p/"), 0, false, rig.server.port());
         QVERIFY(rig.waitIdle());
         QCOMPARE(rig.reports.first().info, QStringLiteral("127.0.0.1:%1").arg(rig.server.port()));
         QCOMPARE(rig.server.requests.value(0),

@@ -10,6 +10,7 @@
 #include "common/TestCerts.h"
 #include "common/TestData.h"
 #include "common/TestFiles.h"
+#include "common/TestRows.h"
 
 #include <QFile>
 #include <QProcess>
@@ -106,47 +107,22 @@ private slots:
         QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
     }
 
-    // nginx answers with $http_host: the port must be in "Host:".
-    void hostRedirectOnItsOwnPort() {
+    // nginx redirects with $http_host (the port must be in "Host:") and
+    // serves a movie stored gzipped (saved decoded).
+    void getFromNginx_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("extra");
+        row("redirect built from Host", "old/m.swf", QStringList{"--name", "m.swf"});
+        row("gzipped movie", "gz/m.swf", QStringList{"--parts", "5"});
+    }
+    void getFromNginx() {
+        QFETCH(QString, path);
+        QFETCH(QStringList, extra);
         QTemporaryDir dir;
         MqRunner get;
-        QCOMPARE(get.run({"get", m_servers[0]->url(QStringLiteral("old/m.swf")), "--dir",
-                          dir.path(), "--name", "m.swf"}),
+        QCOMPARE(get.run(QStringList{"get", m_servers[0]->url(path), "--dir", dir.path()} + extra),
                  0);
         QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
-    }
-
-    void gzippedMovieSavedDecoded() {
-        QTemporaryDir dir;
-        MqRunner get;
-        QCOMPARE(get.run({"get", m_servers[0]->url(QStringLiteral("gz/m.swf")), "--parts", "5",
-                          "--dir", dir.path()}),
-                 0);
-        QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
-    }
-
-    // The window's page search reads every gzipped, chunked page of the
-    // corpus the same way (a search slot of its own for each page).
-    void windowSearch_data() {
-        QTest::addColumn<QString>("page");
-        for (const QString &page : PageCorpus::pages())
-            QTest::newRow(qPrintable(page)) << page;
-    }
-    void windowSearch() {
-        QFETCH(QString, page);
-        SearchRig rig;
-        const QString site = m_servers[0]->url(QStringLiteral("corpus/"));
-        rig.add(site + page);
-        QVERIFY(rig.waitIdle());
-        QString answer;
-        for (const SearchRig::Report &r : rig.reports)
-            if (r.type == QLatin1String("Response") && answer.isEmpty()) answer = r.info;
-        QVERIFY2(answer.contains("Content-Encoding: gzip") && answer.contains("chunked"),
-                 qPrintable(answer));
-        QStringList found;
-        for (int i = 1; i <= rig.core.DownJobs.DownCount(); ++i)
-            found << rig.core.DownJobs[i].Url + '\t' + rig.core.DownJobs[i].SavePath;
-        QCOMPARE(found, PageCorpus::searchLines(page, site, rig.dir.path()));
     }
 
     // The window's search of an https page makes https jobs; a certificate
