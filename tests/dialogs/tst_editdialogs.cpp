@@ -23,18 +23,6 @@
 #include <QtTest>
 
 namespace {
-// Records every box and answers questions with `answer`.
-struct Boxes {
-    QStringList texts;
-    Boxes() {
-        MsgBox::setHandler([this](MsgBox::Kind, const QString &text) {
-            texts << text;
-            return false;
-        });
-    }
-    ~Boxes() { MsgBox::setHandler({}); }
-};
-
 void click(QAbstractButton *button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -44,20 +32,29 @@ void click(QAbstractButton *button) {
 // each dialog's widgets reach them and what only the dialog does is checked.
 class TestEditDialogs : public QObject {
     Q_OBJECT
+    QStringList m_boxes; // the texts of the message boxes, each answered No
+
 private slots:
+    void initTestCase() {
+        MsgBox::setHandler([this](MsgBox::Kind, const QString &text) {
+            m_boxes << text;
+            return false;
+        });
+    }
+    void init() { m_boxes.clear(); }
+
     void classNew_refusesEmptyName_folderFollowsName() {
         EditFixture f;
-        Boxes boxes;
         frmClassNew dialog(f.core, f.commit(), "101k");
         QCOMPARE(dialog.tvClass->currentKey(), QString("101k"));
         click(dialog.cmdCreate);
-        QCOMPARE(boxes.texts, QStringList{"Please Input Category Name First!"});
+        QCOMPARE(m_boxes, QStringList{"Please Input Category Name First!"});
         QTest::keyClicks(dialog.txtClassName, "Flash");
         dialog.Check1->setChecked(true);
         dialog.tvClass->selectKey("102k");
         QCOMPARE(dialog.txtDir->text(), f.core.tree.find("102k")->tag + "Flash");
         click(dialog.cmdCreate);
-        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(dialog.newKey(), QString("102k1"));
         QVERIFY(QFileInfo(f.core.tree.find("102k")->tag + "Flash").isDir());
         QCOMPARE(f.reload()->tree.find("102k1")->text, QString("Flash"));
@@ -65,7 +62,6 @@ private slots:
 
     void classP_andClassD_writeTheTree() {
         EditFixture f;
-        Boxes boxes;
         const int mine = f.addJob("101k1", StateComplete, "/b");
         frmClassP props(f.core, f.commit(), "102k");
         QCOMPARE(props.txtClassName->text(), QString("MTV"));
@@ -82,7 +78,6 @@ private slots:
 
     void moveto_andComment() {
         EditFixture f;
-        Boxes boxes;
         const QString path = EditFixture::file(f.dir.filePath("a.swf"), "a");
         const int job = f.addJob("101k", StateComplete, path);
         f.core.lists.FillCompletedList("101k", 0, 0);
@@ -102,7 +97,6 @@ private slots:
     // Cancel keeps the job; the file box decides whether the file goes.
     void delete_forGoodWithAndWithoutFile() {
         EditFixture f;
-        Boxes boxes;
         const QString kept = EditFixture::file(f.dir.filePath("a.swf"), "a");
         const QString gone = EditFixture::file(f.dir.filePath("b.swf"), "b");
         const int first = f.addJob("Recely", StateComplete, kept);
@@ -123,7 +117,6 @@ private slots:
 
     void addPf_asksForAFileThenImports() {
         EditFixture f;
-        Boxes boxes;
         const QString a = EditFixture::file(f.dir.filePath("in/a.swf"), "12345");
         frmAddPf dialog(f.core, f.commit(), "101k");
         dialog.newCategory = [&](QWidget *, const QString &parent) {
@@ -132,10 +125,10 @@ private slots:
                 .key;
         };
         click(dialog.cmdAdd);
-        QCOMPARE(boxes.texts.value(0), QString("Please Input FileName First!"));
+        QCOMPARE(m_boxes.value(0), QString("Please Input FileName First!"));
         dialog.txtFileName->setText(a + ".gone");
         click(dialog.cmdAdd);
-        QCOMPARE(boxes.texts.value(1), QString("The File Not Found!"));
+        QCOMPARE(m_boxes.value(1), QString("The File Not Found!"));
         dialog.txtFileName->setText(a);
         QCOMPARE(dialog.txtFileSize->text(), QString("5"));
         click(dialog.cmdClass);
@@ -153,13 +146,12 @@ private slots:
     // The file type filters the list; the selection buttons set the marks.
     void addPbf_typesSelectionAndImport() {
         EditFixture f;
-        Boxes boxes;
         const QString in = f.folder("batch");
         for (const char *name : {"c.swf", "a.swf", "b.zip"})
             EditFixture::file(in + name, name);
         frmAddPbf dialog(f.core, f.commit(), "102k");
         click(dialog.cmdAdd);
-        QCOMPARE(boxes.texts.value(0), QString("Please Select Folder First!"));
+        QCOMPARE(m_boxes.value(0), QString("Please Select Folder First!"));
         dialog.txtDirName->setText(in);
         dialog.AddFiletoLv();
         QCOMPARE(dialog.lvFile->topLevelItemCount(), 2);
