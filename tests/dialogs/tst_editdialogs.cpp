@@ -22,12 +22,6 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-namespace {
-void click(QAbstractButton *button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-} // namespace
-
 // The rules themselves are CategoryEdit's and JobEdit's (tst_jobedit): here
 // each dialog's widgets reach them and what only the dialog does is checked.
 class TestEditDialogs : public QObject {
@@ -47,13 +41,13 @@ private slots:
         EditFixture f;
         frmClassNew dialog(f.core, f.commit(), "101k");
         QCOMPARE(dialog.tvClass->currentKey(), QString("101k"));
-        click(dialog.cmdCreate);
+        dialog.cmdCreate->click();
         QCOMPARE(m_boxes, QStringList{"Please Input Category Name First!"});
         QTest::keyClicks(dialog.txtClassName, "Flash");
         dialog.Check1->setChecked(true);
         dialog.tvClass->selectKey("102k");
         QCOMPARE(dialog.txtDir->text(), f.core.tree.find("102k")->tag + "Flash");
-        click(dialog.cmdCreate);
+        dialog.cmdCreate->click();
         QCOMPARE(m_boxes.size(), 1);
         QCOMPARE(dialog.newKey(), QString("102k1"));
         QVERIFY(QFileInfo(f.core.tree.find("102k")->tag + "Flash").isDir());
@@ -67,11 +61,11 @@ private slots:
         QCOMPARE(props.txtClassName->text(), QString("MTV"));
         props.txtClassName->setText(" Music ");
         props.txtDir->setText("/music");
-        click(props.cmdOK);
+        props.cmdOK->click();
         QCOMPARE(f.reload()->tree.find("102k")->tag, QString("/music/"));
         QCOMPARE(f.reload()->tree.find("102k")->text, QString("Music"));
         frmClassD del(f.core, f.commit(), "101k1");
-        click(del.cmdOK);
+        del.cmdOK->click();
         QVERIFY(!f.reload()->tree.contains("101k1"));
         QCOMPARE(f.reload()->jobs[mine].CategoryKey, QString("Recely"));
     }
@@ -85,12 +79,12 @@ private slots:
         dialog.tvClass->selectKey("101k1");
         QCOMPARE(dialog.lblPath->text(), QString("MoorQuill/Downloaded/Cartoon/Short"));
         dialog.chkMoveFile->setChecked(true);
-        click(dialog.cmdOK);
+        dialog.cmdOK->click();
         QCOMPARE(f.core.lists.lvHaveDown.count(), 0);
         QCOMPARE(f.reload()->jobs[job].SavePath, f.dir.filePath("down/short/a.swf"));
         frmComment comment(f.core, f.commit(), job);
         comment.txtComment->setPlainText(QString::fromUtf8("new \xC3\xA9"));
-        click(comment.cmdOK);
+        comment.cmdOK->click();
         QCOMPARE(f.reload()->jobs[job].Comment, QString::fromUtf8("new \xC3\xA9"));
     }
 
@@ -103,14 +97,14 @@ private slots:
         const int second = f.addJob("Recely", StateComplete, gone);
         {
             frmDelete dialog(f.core, f.commit(), JobEdit::DeleteKind::ForGood, {first});
-            click(dialog.cmdCancel);
+            dialog.cmdCancel->click();
         }
         QCOMPARE(f.core.DownJobs[first].CategoryKey, QString("Recely"));
         frmDelete dialog(f.core, f.commit(), JobEdit::DeleteKind::ForGood, {first});
-        click(dialog.cmdDelete);
+        dialog.cmdDelete->click();
         frmDelete again(f.core, f.commit(), JobEdit::DeleteKind::ForGood, {second});
         again.Check2->setChecked(true);
-        click(again.cmdDelete);
+        again.cmdDelete->click();
         QVERIFY(QFile::exists(kept) && !QFile::exists(gone));
         QCOMPARE(f.reload()->jobs.DownCount(), 0);
     }
@@ -124,19 +118,19 @@ private slots:
                                         false, f.commit())
                 .key;
         };
-        click(dialog.cmdAdd);
+        dialog.cmdAdd->click();
         QCOMPARE(m_boxes.value(0), QString("Please Input FileName First!"));
         dialog.txtFileName->setText(a + ".gone");
-        click(dialog.cmdAdd);
+        dialog.cmdAdd->click();
         QCOMPARE(m_boxes.value(1), QString("The File Not Found!"));
         dialog.txtFileName->setText(a);
         QCOMPARE(dialog.txtFileSize->text(), QString("5"));
-        click(dialog.cmdClass);
+        dialog.cmdClass->click();
         QCOMPARE(dialog.cmbClass->currentData().toString(), QString("101k2"));
         QCOMPARE(dialog.txtDir->text(), QString("/fresh/"));
         dialog.cmbClass->setCurrentIndex(dialog.cmbClass->findData("102k"));
         dialog.chkMoveFile->setChecked(true);
-        click(dialog.cmdAdd);
+        dialog.cmdAdd->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QString moved = f.dir.filePath("down/mtv/a.swf");
         QVERIFY(!QFile::exists(a) && QFile::exists(moved));
@@ -150,7 +144,7 @@ private slots:
         for (const char *name : {"c.swf", "a.swf", "b.zip"})
             EditFixture::file(in + name, name);
         frmAddPbf dialog(f.core, f.commit(), "102k");
-        click(dialog.cmdAdd);
+        dialog.cmdAdd->click();
         QCOMPARE(m_boxes.value(0), QString("Please Select Folder First!"));
         dialog.txtDirName->setText(in);
         dialog.AddFiletoLv();
@@ -159,16 +153,16 @@ private slots:
         QCOMPARE(dialog.lvFile->topLevelItem(0)->text(0), QString("b.zip"));
         dialog.Combo1->setCurrentText("*.swf");
         QCOMPARE(dialog.lvFile->topLevelItem(0)->text(0), QString("a.swf"));
-        click(dialog.Command1); // select all
-        click(dialog.Command2); // invert: none
+        dialog.Command1->click(); // select all
+        dialog.Command2->click(); // invert: none
         QCOMPARE(dialog.lvFile->selectedItems().size(), 0);
         dialog.lvFile->topLevelItem(1)->setSelected(true);
-        click(dialog.Command3); // check the selection only
+        dialog.Command3->click(); // check the selection only
         QCOMPARE(dialog.lvFile->topLevelItem(0)->checkState(0), Qt::Unchecked);
-        click(dialog.Command5); // check all
-        click(dialog.Command4); // uncheck the selection
+        dialog.Command5->click(); // check all
+        dialog.Command4->click(); // uncheck the selection
         QCOMPARE(dialog.lvFile->topLevelItem(1)->checkState(0), Qt::Unchecked);
-        click(dialog.cmdAdd);
+        dialog.cmdAdd->click();
         QCOMPARE(dialog.addedJobs().size(), 1);
         QCOMPARE(f.reload()->jobs[1].SavePath, in + "a.swf");
     }

@@ -17,14 +17,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 

@@ -9,9 +9,6 @@
 #include "mail/modMXQuery.h"
 #include "platform/RegistryStore.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -232,20 +229,18 @@ private slots:
         server.setScript(QStringLiteral("quiet.test"), {{}, {}, true});
         modMXQuery mx = lookupVia(server);
         mx.receiveTimeoutMs = 300;
-        const struct {
-            const char *domain;
-            const char *description;
-        } cases[] = {{"a.bc", "No Valid Domain Specified"},
-                     {"a..bcdef", "No Valid Domain Specified"},
-                     {"quiet.test", "Problem receiving MX query"}};
-        for (const auto &c : cases) {
+        const std::pair<const char *, const char *> cases[] = {
+            {"a.bc", "No Valid Domain Specified"},
+            {"a..bcdef", "No Valid Domain Specified"},
+            {"quiet.test", "Problem receiving MX query"}};
+        for (const auto &[domain, description] : cases) {
             try {
-                mx.MXQuery(QLatin1String(c.domain));
-                QFAIL(c.domain);
+                mx.MXQuery(QLatin1String(domain));
+                QFAIL(domain);
             } catch (const MxQueryError &error) {
                 QCOMPARE(error.number(), 20000);
                 QCOMPARE(error.source(), QStringLiteral("MXQuery"));
-                QCOMPARE(error.description(), QLatin1String(c.description));
+                QCOMPARE(error.description(), QLatin1String(description));
             }
         }
         QCOMPARE(server.askedNames(), QStringList{"quiet.test"}); // nothing sent for bad names

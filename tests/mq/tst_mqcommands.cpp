@@ -89,11 +89,8 @@ class TestMqCommands : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
-        QVERIFY(writeFileBytes(file("db.json"),
-                               R"({"categories":[{"ParentKey":"Downloaded","Key":"101k",)"
-                               R"("Name":"Cartoon","Folder":"/d/cartoon/"},{"ParentKey":"101k",)"
-                               R"("Key":"101k1","Name":"Sub","Folder":"/d/sub/"}]})"));
-        QCOMPARE(runMq({"db", "write", file("db.json"), file("db.mqb")}).status, 0);
+        QVERIFY(writeFileBytes(file("db.json"), kAddDb));
+        QCOMPARE(runMq({"db", "write", file("db.json"), file("DB")}).status, 0);
     }
 
     void commands_data() {
@@ -199,8 +196,8 @@ private slots:
     }
 
     void refused_data() {
-        QTest::addColumn<QStringList>("args"); // "DB": the database, "IN": in.json
-        QTest::addColumn<QByteArray>("json");  // written to in.json
+        QTest::addColumn<QStringList>("args"); // "DB": the database, "IN": the file `json`
+        QTest::addColumn<QByteArray>("json");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("err"); // the line starts or holds it
         // `args` separated by blanks, "H" a URL.
@@ -240,7 +237,7 @@ private slots:
         row("export: unknown category", "export --db DB --category zz IN", "no category");
         row("category: bad name", "category add --db DB --parent 101k --name a/b",
             "mq: category: ");
-        row("category: into its own sub-tree", "category move --db DB --key 101k --to 101k1",
+        row("category: into its own sub-tree", "category move --db DB --key 101k --to 101k101k",
             "own sub category");
         row("category: fixed node", "category delete --db DB --key Recely",
             "mq: category: Error!\nCan not Delete this Category!");
@@ -269,13 +266,9 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, json);
         QFETCH(QByteArray, err);
-        QVERIFY(writeFileBytes(file("in.json"), json));
-        for (QString &a : args)
-            a = a == "DB"      ? file("db.mqb")
-                : a == "IN"    ? file("in.json")
-                : a == "x.mqb" ? file(a)
-                               : a;
-        const QByteArray before = readFileBytes(file("db.mqb"));
+        QVERIFY(writeFileBytes(file("IN"), json));
+        args.replaceInStrings(QRegularExpression("^(DB|IN|x\\.mqb)$"), m_dir.path() + "/\\1");
+        const QByteArray before = readFileBytes(file("DB"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_dir.path()); // `import` and `settings` look at the home folder
         const MqResult r = runMq(args, env);
@@ -283,7 +276,7 @@ private slots:
         QVERIFY2(r.err.startsWith("mq: ") && r.err.count('\n') == 1 + err.count('\n') &&
                      (r.err.startsWith(err) || r.err.contains(err)),
                  r.err.constData());
-        QCOMPARE(readFileBytes(file("db.mqb")), before);
+        QCOMPARE(readFileBytes(file("DB")), before);
         QVERIFY(!QFile::exists(file("x.mqb")));
     }
 };

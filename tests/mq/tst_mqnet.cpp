@@ -70,10 +70,10 @@ private slots:
         const FaultHttpServer::Resource r = server.serve(QStringLiteral("/m/clip.swf"), 300000);
         QTemporaryDir dir;
         MqRunner mq;
-        const int status =
+        QCOMPARE(
             mq.run({"get", server.url(QStringLiteral("/m/clip.swf")), "--parts", "3", "--dir",
-                    dir.path(), "--name", "out.swf", "--user-agent", "UA/2", "--events", "--log"});
-        QCOMPARE(status, 0);
+                    dir.path(), "--name", "out.swf", "--user-agent", "UA/2", "--events", "--log"}),
+            0);
         QCOMPARE(readFileBytes(dir.filePath(QStringLiteral("out.swf"))), r.body);
         QVERIFY(server.requests.value(0).contains("\r\nUser-Agent: UA/2\r\n"));
 
@@ -117,11 +117,9 @@ private slots:
         QVERIFY(nginx.start());
         QTemporaryDir dir;
         const QString db = dir.filePath(QStringLiteral("default.mqb"));
-        const QStringList args{"get",     nginx.url(QStringLiteral("slow.swf")),
-                               "--parts", "4",
-                               "--dir",   dir.path(),
-                               "--db",    db,
-                               "--events"};
+        const QStringList args = QString("get %1 --parts 4 --dir %2 --db %3 --events")
+                                     .arg(nginx.url(QStringLiteral("slow.swf")), dir.path(), db)
+                                     .split(' ');
         QProcess process;
         process.start(MqRunner::binary(), args + QStringList{"--limit", "256"});
         QVERIFY(process.waitForStarted(5000));
