@@ -287,20 +287,18 @@ private slots:
     }
 
 private:
-    modMXQuery lookupVia(const DnsResponder &server, const QString &localDomain = kDomain);
+    // A lookup through `server` alone, the machine's domain `localDomain`.
+    modMXQuery lookupVia(const DnsResponder &server, const QString &localDomain = kDomain) {
+        modMXQuery mx;
+        mx.resolvConfPath = m_dir.filePath(QStringLiteral("resolv-%1.conf").arg(server.port()));
+        writeFileBytes(mx.resolvConfPath, "nameserver " + server.server().toLatin1() + "\ndomain " +
+                                              localDomain.toLatin1() + "\n");
+        mx.receiveTimeoutMs = 2000;
+        mx.serverPortAllowed = true;
+        return mx;
+    }
     QTemporaryDir m_dir;
 };
-
-modMXQuery TestMxQuery::lookupVia(const DnsResponder &server, const QString &localDomain) {
-    modMXQuery mx;
-    const QString conf = m_dir.filePath(QStringLiteral("resolv-%1.conf").arg(server.port()));
-    writeFileBytes(conf, "nameserver " + server.server().toLatin1() + "\ndomain " +
-                             localDomain.toLatin1() + "\n");
-    mx.resolvConfPath = conf;
-    mx.receiveTimeoutMs = 2000;
-    mx.serverPortAllowed = true;
-    return mx;
-}
 
 QTEST_GUILESS_MAIN(TestMxQuery)
 #include "tst_mxquery.moc"
