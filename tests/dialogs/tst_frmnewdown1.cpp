@@ -17,22 +17,20 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
 using namespace NewJobRules;
 
 namespace {
-void row(const char *tag, const char *a, const char *b, const char *c) {
-    QTest::newRow(tag) << QString(a) << QString(b) << QString(c);
+// A row of text columns.
+template <class... Texts> void row(const char *tag, Texts... texts) {
+    (QTest::newRow(tag) << ... << QString(texts));
 }
 
 QStringList tabTexts(const QTabBar *bar) {
@@ -105,9 +103,6 @@ private slots:
     void webUrl_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("url");
-        const auto row = [](const char *tag, const char *text, const char *url) {
-            QTest::newRow(tag) << QString(text) << QString(url);
-        };
         row("trimmed", "  http://h/a.swf\n", "http://h/a.swf");
         row("any case, https", "HTTPS://h/a", "HTTPS://h/a");
         row("first line only", "http://h/1\nhttp://h/2", "http://h/1");
@@ -216,12 +211,8 @@ private slots:
         NewSearchValues v;
         QString message;
         QVERIFY(newSearchRequest(o, "http://h/page.htm", 1, &v, &message));
-        QCOMPARE(v.url, QString("http://h/page.htm"));
-        QCOMPARE(v.depth, qint16(1));
-        QVERIFY(v.manual && v.useProxy);
-        QCOMPARE(v.proxyPort, quint16(3128));
-        QCOMPARE(v.saveFolder, QString("/music/"));
-        QCOMPARE(v.parts, qint16(5));
+        QVERIFY(v.url == "http://h/page.htm" && v.depth == 1 && v.manual && v.useProxy);
+        QVERIFY(v.proxyPort == 3128 && v.saveFolder == "/music/" && v.parts == 5);
         o.proxyText = "proxy.local:http";
         QVERIFY(!newSearchRequest(o, "http://h/page.htm", 1, &v, &message));
         QVERIFY(!message.isEmpty());

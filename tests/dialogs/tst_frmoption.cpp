@@ -4,7 +4,6 @@
 #include "dialogs/frmProxy.h"
 #include "kit/MsgBox.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -40,9 +38,6 @@ void addProxy(frmOption &options, const QString &host, const QString &port) {
     options.Command1->click();
 }
 
-void selectRow(frmOption &options, int row) {
-    options.ListView1->setCurrentIndex(options.ListView1->model()->index(row, 0));
-}
 } // namespace
 
 class TestFrmOption : public QObject {
@@ -101,10 +96,10 @@ private slots:
         for (const char *host : {"a", "b", "c"})
             addProxy(options, host, "1");
         QVERIFY(!options.Command2->isEnabled());
-        selectRow(options, 0);
+        options.ListView1->setCurrentIndex(options.ListView1->model()->index(0, 0));
         options.Command2->click();
         QVERIFY(!options.Command2->isEnabled());
-        selectRow(options, 1);
+        options.ListView1->setCurrentIndex(options.ListView1->model()->index(1, 0));
         whenProxyDialogOpens([](frmProxy *d) {
             QCOMPARE(d->windowTitle(), QString("Modify Select Proxy Setting"));
             QCOMPARE(d->Text1->text(), QString("c"));

@@ -9,9 +9,6 @@
 #include "mail/modMXQuery.h"
 #include "platform/RegistryStore.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,11 +22,12 @@ const QString kDomain = QStringLiteral("example.test");
 QByteArray replyFor(const QString &domain, const QVector<Record> &records) {
     return DnsResponder::reply(DnsMessage::MxQueryPacket(domain), records);
 }
-Record mxRec(quint16 preference, const QByteArray &name) {
-    return {15, preference, name};
+// An MX record naming `name`, or holding the raw name bytes `raw`.
+Record rec(quint16 preference, const char *name) {
+    return {15, preference, DnsResponder::labels(QLatin1String(name))};
 }
-QByteArray labels(const char *name) {
-    return DnsResponder::labels(QLatin1String(name));
+Record raw(quint16 preference, const QByteArray &raw) {
+    return {15, preference, raw};
 }
 QString hostsText(const QVector<MxEntry> &hosts) {
     QStringList parts;
@@ -62,70 +60,62 @@ private slots:
         QCOMPARE(packet.toHex(' '), expected.toHex(' '));
     }
 
+    // The hosts by preference; the best is the first of them.
     void parse_answers_data() {
         QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("best");
         QTest::addColumn<QString>("hosts");
-        const auto row = [](const char *tag, const QByteArray &reply, const QString &best,
-                            const QString &hosts) { QTest::newRow(tag) << reply << best << hosts; };
-        const auto mx = [](const QVector<Record> &records) { return replyFor(kDomain, records); };
-        row("20 and 10",
-            mx({mxRec(20, labels("mx20.example.test")), mxRec(10, labels("mx10.example.test"))}),
-            "mx10.example.test", "mx10.example.test/10 mx20.example.test/20");
+        const auto row = [](const char *tag, const QVector<Record> &records, const char *hosts) {
+            QTest::newRow(tag) << replyFor(kDomain, records) << QString(hosts);
+        };
+        row("20 and 10", {rec(20, "mx20.example.test"), rec(10, "mx10.example.test")},
+            "mx10.example.test/10 mx20.example.test/20");
         row("equal preferences keep order",
-            mx({mxRec(5, labels("b.example.test")), mxRec(5, labels("a.example.test")),
-                mxRec(1, labels("c.example.test"))}),
-            "c.example.test", "c.example.test/1 b.example.test/5 a.example.test/5");
-        row("equal best is the first",
-            mx({mxRec(5, labels("first.test")), mxRec(5, labels("second.test"))}), "first.test",
+            {rec(5, "b.example.test"), rec(5, "a.example.test"), rec(1, "c.example.test")},
+            "c.example.test/1 b.example.test/5 a.example.test/5");
+        row("equal best is the first", {rec(5, "first.test"), rec(5, "second.test")},
             "first.test/5 second.test/5");
         // "mx1" followed by a pointer to the question name at offset 12.
         row("pointer-ended then full name",
-            mx({mxRec(10, QByteArray("\x03mx1\xC0\x0C", 6)), mxRec(20, labels("mx2.other.test"))}),
-            "mx1.example.test", "mx1.example.test/10 mx2.other.test/20");
-        row("whole name is a pointer",
-            mx({mxRec(30, QByteArray("\xC0\x0C", 2)), mxRec(40, labels("z.test"))}), "example.test",
+            {raw(10, QByteArray("\x03mx1\xC0\x0C", 6)), rec(20, "mx2.other.test")},
+            "mx1.example.test/10 mx2.other.test/20");
+        row("whole name is a pointer", {raw(30, QByteArray("\xC0\x0C", 2)), rec(40, "z.test")},
             "example.test/30 z.test/40");
-        row("CNAME first", mx({Record{5, 0, labels("alias.test")}, mxRec(10, labels("mx.test"))}),
-            "", "");
+        row("CNAME first", {Record{5, 0, DnsResponder::labels("alias.test")}, rec(10, "mx.test")},
+            "");
         row("MX then A stops",
-            mx({mxRec(10, labels("mx.test")), Record{1, 0, QByteArray("\x7f\0\0\1", 4)},
-                mxRec(1, labels("late.test"))}),
-            "mx.test", "mx.test/10");
-        row("preference above 32767",
-            mx({mxRec(65535, labels("low.test")), mxRec(10, labels("high.test"))}), "high.test",
+            {rec(10, "mx.test"), Record{1, 0, QByteArray("\x7f\0\0\1", 4)}, rec(1, "late.test")},
+            "mx.test/10");
+        row("preference above 32767", {rec(65535, "low.test"), rec(10, "high.test")},
             "high.test/10 low.test/65535");
-        row("empty exchange skipped",
-            mx({mxRec(1, QByteArray(1, '\0')), mxRec(2, labels("mx.test"))}), "mx.test",
+        row("empty exchange skipped", {raw(1, QByteArray(1, '\0')), rec(2, "mx.test")},
             "mx.test/2");
         // Hostile replies: each ends the walk without reading outside the buffer.
-        row("pointer into the header",
-            mx({mxRec(10, labels("ok.test")), mxRec(5, QByteArray("\xC0\x00", 2))}), "ok.test",
+        row("pointer into the header", {rec(10, "ok.test"), raw(5, QByteArray("\xC0\x00", 2))},
             "ok.test/10");
-        QByteArray loop = mx({mxRec(10, QByteArray("\x01x\xC0\x00", 4))});
+        QByteArray loop = replyFor(kDomain, {raw(10, QByteArray("\x01x\xC0\x00", 4))});
         loop[int(loop.size()) - 1] = char(loop.size() - 4); // the pointer points at its own name
-        row("pointer loop", loop, "", "");
+        QTest::newRow("pointer loop") << loop << "";
         QByteArray longName;
         for (int i = 0; i < 5; ++i)
             longName += char(63) + QByteArray(63, 'a');
-        row("name over 255", mx({mxRec(1, longName + '\0')}), "", "");
-        row("pointer byte 0xC1", mx({mxRec(1, QByteArray("\xC1\x0C", 2))}), "", "");
-        QByteArray tooMany = mx({mxRec(10, labels("only.test"))});
+        row("name over 255", {raw(1, longName + '\0')}, "");
+        row("pointer byte 0xC1", {raw(1, QByteArray("\xC1\x0C", 2))}, "");
+        QByteArray tooMany = replyFor(kDomain, {rec(10, "only.test")});
         tooMany[7] = char(9); // nine answers announced, one present
-        row("answer count too large", tooMany, "only.test", "only.test/10");
-        row("header only", QByteArray("\x11\xDF\x81\x80\0\1\0\1\0\0\0\0", 12), "", "");
+        QTest::newRow("answer count too large") << tooMany << "only.test/10";
+        QTest::newRow("header only") << QByteArray("\x11\xDF\x81\x80\0\1\0\1\0\0\0\0", 12) << "";
     }
 
     void parse_answers() {
         QFETCH(QByteArray, reply);
         const MxAnswer answer = DnsMessage::ParseMxAnswers(reply);
-        QTEST(QString(answer.best), "best");
         QTEST(QString(hostsText(answer.hosts)), "hosts");
+        QCOMPARE(QString(answer.best), answer.hosts.isEmpty() ? QString() : answer.hosts[0].host);
     }
 
     void parse_everyCutOfAReply_staysInside() {
-        const QByteArray reply = replyFor(kDomain, {mxRec(10, QByteArray("\x03mx1\xC0\x0C", 6)),
-                                                    mxRec(20, labels("mx2.other.test"))});
+        const QByteArray reply = replyFor(
+            kDomain, {raw(10, QByteArray("\x03mx1\xC0\x0C", 6)), rec(20, "mx2.other.test")});
         for (int size = 0; size <= reply.size(); ++size) {
             // A copy of exactly `size` bytes, so a read past its end is caught by the sanitizer.
             const QByteArray cut(reply.constData(), size);
@@ -196,13 +186,10 @@ private slots:
         QTest::addColumn<DnsResponder::Script>("script");
         QTest::addColumn<QString>("best");
         QTest::addColumn<int>("count");
-        const QVector<Record> two{mxRec(20, labels("mx20.example.test")),
-                                  mxRec(10, labels("mx10.example.test"))};
-        QTest::newRow("two MX") << DnsResponder::Script{replyFor(kDomain, two), {}, false}
-                                << "mx10.example.test" << 2;
+        const QVector<Record> two{rec(20, "mx20.example.test"), rec(10, "mx10.example.test")};
         QTest::newRow("reply from another port ignored")
             << DnsResponder::Script{replyFor(kDomain, two),
-                                    replyFor(kDomain, {mxRec(0, labels("evil.test"))}), false}
+                                    replyFor(kDomain, {rec(0, "evil.test")}), false}
             << "mx10.example.test" << 2;
         QTest::newRow("truncated reply")
             << DnsResponder::Script{replyFor(kDomain, two).left(40), {}, false} << "" << 0;
@@ -223,8 +210,7 @@ private slots:
 
     void lookup_parentDomainRetry() {
         DnsResponder server;
-        server.setScript(kDomain,
-                         {replyFor(kDomain, {mxRec(10, labels("mx.example.test"))}), {}, false});
+        server.setScript(kDomain, {replyFor(kDomain, {rec(10, "mx.example.test")}), {}, false});
         modMXQuery mx = lookupVia(server, QStringLiteral("office.example.test"));
         QCOMPARE(mx.MXQuery(QStringLiteral("deep.sub.example.test")),
                  QStringLiteral("mx.example.test"));
@@ -243,20 +229,18 @@ private slots:
         server.setScript(QStringLiteral("quiet.test"), {{}, {}, true});
         modMXQuery mx = lookupVia(server);
         mx.receiveTimeoutMs = 300;
-        const struct {
-            const char *domain;
-            const char *description;
-        } cases[] = {{"a.bc", "No Valid Domain Specified"},
-                     {"a..bcdef", "No Valid Domain Specified"},
-                     {"quiet.test", "Problem receiving MX query"}};
-        for (const auto &c : cases) {
+        const std::pair<const char *, const char *> cases[] = {
+            {"a.bc", "No Valid Domain Specified"},
+            {"a..bcdef", "No Valid Domain Specified"},
+            {"quiet.test", "Problem receiving MX query"}};
+        for (const auto &[domain, description] : cases) {
             try {
-                mx.MXQuery(QLatin1String(c.domain));
-                QFAIL(c.domain);
+                mx.MXQuery(QLatin1String(domain));
+                QFAIL(domain);
             } catch (const MxQueryError &error) {
                 QCOMPARE(error.number(), 20000);
                 QCOMPARE(error.source(), QStringLiteral("MXQuery"));
-                QCOMPARE(error.description(), QLatin1String(c.description));
+                QCOMPARE(error.description(), QLatin1String(description));
             }
         }
         QCOMPARE(server.askedNames(), QStringList{"quiet.test"}); // nothing sent for bad names
@@ -275,7 +259,7 @@ private slots:
         QCOMPARE(asked, 2);
 
         DnsResponder server;
-        server.setScript(kDomain, {replyFor(kDomain, {mxRec(1, labels("typed.test"))}), {}, false});
+        server.setScript(kDomain, {replyFor(kDomain, {rec(1, "typed.test")}), {}, false});
         mx.askDnsServer = [&server] { return server.server(); };
         QCOMPARE(mx.MXQuery(kDomain), QString()); // a port is not for the window's lookup
         QVERIFY(server.queries.isEmpty());
@@ -303,20 +287,18 @@ private slots:
     }
 
 private:
-    modMXQuery lookupVia(const DnsResponder &server, const QString &localDomain = kDomain);
+    // A lookup through `server` alone, the machine's domain `localDomain`.
+    modMXQuery lookupVia(const DnsResponder &server, const QString &localDomain = kDomain) {
+        modMXQuery mx;
+        mx.resolvConfPath = m_dir.filePath(QStringLiteral("resolv-%1.conf").arg(server.port()));
+        writeFileBytes(mx.resolvConfPath, "nameserver " + server.server().toLatin1() + "\ndomain " +
+                                              localDomain.toLatin1() + "\n");
+        mx.receiveTimeoutMs = 2000;
+        mx.serverPortAllowed = true;
+        return mx;
+    }
     QTemporaryDir m_dir;
 };
-
-modMXQuery TestMxQuery::lookupVia(const DnsResponder &server, const QString &localDomain) {
-    modMXQuery mx;
-    const QString conf = m_dir.filePath(QStringLiteral("resolv-%1.conf").arg(server.port()));
-    writeFileBytes(conf, "nameserver " + server.server().toLatin1() + "\ndomain " +
-                             localDomain.toLatin1() + "\n");
-    mx.resolvConfPath = conf;
-    mx.receiveTimeoutMs = 2000;
-    mx.serverPortAllowed = true;
-    return mx;
-}
 
 QTEST_GUILESS_MAIN(TestMxQuery)
 #include "tst_mxquery.moc"

@@ -7,20 +7,22 @@
 #include "common/TestFiles.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-// One step: an `mq` command, or one of the file steps
-//   {"write", path} writes `text`; {"entry", path} writes a browser cache
-//   entry of kUrl holding `text`; {"file", path} checks the file against
-//   `text` (empty: gone); {"same", a, b} checks two files are equal;
-//   {"out>", path} writes the last command's output; {"cut", path, n} drops n bytes.
+// One step, its words separated by blanks: an `mq` command, or one of the file steps
+//   "write PATH" writes `text`; "entry PATH" writes a browser cache entry of
+//   kUrl holding `text`; "file PATH" checks the file against `text` (empty:
+//   gone); "same A B" checks two files are equal; "out> PATH" writes the last
+//   command's output; "cut PATH N" drops N bytes.
 // "@/" in arguments and texts is the scenario's folder (also HOME). A text
 // is exact, or "~"-separated pieces each in it ("~!piece": not in it); a
 // command's text is its standard output followed by its standard error.
 struct Step {
-    Step(const QStringList &a, int s = 0, const QByteArray &t = {}) : args(a), status(s), text(t) {}
+    Step(const QString &words, int s = 0, const QByteArray &t = {})
+        : args(words.split(' ')), status(s), text(t) {}
     QStringList args;
     int status;
     QByteArray text;
@@ -54,11 +56,12 @@ const QByteArray kAddDb =
          "'Folder':'/d/sub/'}],'jobs':[{'CategoryKey':'101k','State':4,"
          "'Url':'http://h/old.swf'}]}");
 
-// The steps that make @/add.mqb for the `add` and `export` scenarios.
-Steps addDb() {
-    return {{{"write", "@/add.json"}, 0, kAddDb},
-            {{"db", "write", "@/add.json", "@/add.mqb"}},
-            {{"write", "@/set.ini"}, 0, "[General]\r\nParts=4\r\nUseragent=Agent X\r\n"}};
+// The steps that make @/add.mqb for the `add` and `export` scenarios, then `more`.
+Steps addDb(const Steps &more) {
+    return Steps{{"write @/add.json", 0, kAddDb},
+                 {"db write @/add.json @/add.mqb"},
+                 {"write @/set.ini", 0, "[General]\r\nParts=4\r\nUseragent=Agent X\r\n"}} +
+           more;
 }
 
 QByteArray cacheEntry(const QByteArray &body) {
@@ -86,105 +89,73 @@ class TestMqCommands : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(QFileInfo(MqRunner::binary()).isExecutable(), qPrintable(MqRunner::binary()));
-        QVERIFY(writeFileBytes(file("db.json"),
-                               R"({"categories":[{"ParentKey":"Downloaded","Key":"101k",)"
-                               R"("Name":"Cartoon","Folder":"/d/cartoon/"},{"ParentKey":"101k",)"
-                               R"("Key":"101k1","Name":"Sub","Folder":"/d/sub/"}]})"));
-        QCOMPARE(runMq({"db", "write", file("db.json"), file("db.mqb")}).status, 0);
+        QVERIFY(writeFileBytes(file("db.json"), kAddDb));
+        QCOMPARE(runMq({"db", "write", file("db.json"), file("DB")}).status, 0);
     }
 
     void commands_data() {
         QTest::addColumn<Steps>("steps");
         QTest::newRow("db write, dump, write again: the same file")
-            << Steps{{{"write", "@/in.json"}, 0, kInput},
-                     {{"db", "write", "@/in.json", "@/a.mqb"}},
-                     {{"db", "dump", "@/a.mqb"},
-                      0,
+            << Steps{{"write @/in.json", 0, kInput},
+                     {"db write @/in.json @/a.mqb"},
+                     {"db dump @/a.mqb", 0,
                       "~\"Name\": \"Deep é\"~\"Comment\": \"é ü €\"~\"Port\": 65535~"
                       "\"CreateTime\": 45000.123456789~\"AverageSpeed\": 1.1~\"EndPos\": 199~"
                       "\"CategoryKey\": \"Recely\"~!dropped~!no-key"},
-                     {{"out>", "@/dump.json"}},
-                     {{"db", "write", "@/dump.json", "@/b.mqb"}},
-                     {{"same", "@/a.mqb", "@/b.mqb"}},
-                     {{"cut", "@/b.mqb", "10"}},
-                     {{"db", "dump", "@/b.mqb"}, 2, "~\"Deep é\"~http://h/x.swf~!kept~mq: "}};
-        QTest::newRow("import never overwrites")
-            << Steps{{{"category", "add", "--db", "@/i.mqb", "--parent", "Downloaded", "--name",
-                       "T", "--dir", "@/target"},
-                      0,
-                      "Downloaded5\n"},
-                     {{"write", "@/src/one.swf"}, 0, "1"},
-                     {{"write", "@/src/batch/two.swf"}, 0, "22"},
-                     {{"write", "@/src/batch/three.zip"}, 0, "333"},
-                     {{"write", "@/src/clash.swf"}, 0, "new"},
-                     {{"write", "@/target/clash.swf"}, 0, "old"},
-                     {{"import", "--db", "@/i.mqb", "--category", "Downloaded5", "--move",
-                       "@/src/one.swf", "@/src/batch", "@/src/clash.swf"},
-                      2,
-                      "~@/target/one.swf\n~@/target/two.swf\n~@/target/three.zip\n~mq: "
-                      "~clash.swf"},
-                     {{"file", "@/src/clash.swf"}, 0, "new"},
-                     {{"file", "@/target/clash.swf"}, 0, "old"},
-                     {{"file", "@/src/one.swf"}, 0, ""},
-                     {{"db", "dump", "@/i.mqb"},
-                      0,
-                      "~\"CategoryKey\": \"Downloaded5\",\n      \"State\": 4"},
-                     {{"write", "@/src/stay.swf"}, 0, "s"},
-                     {{"import", "--db", "@/i.mqb", "--category", "Downloaded", "@/src/stay.swf"},
-                      0,
-                      "@/src/stay.swf\n"}};
-        QTest::newRow("add as the dialog does")
-            << addDb() + Steps{{{"add", "http://h/a/movie.swf?x=1", "http://h/b.swf", "--db",
-                                 "@/add.mqb", "--category", "101k101k", "--manual", "--referer",
-                                 "http://h/", "--comment", "two"},
-                                0,
-                                "2\t/d/sub/movie.swf\n3\t/d/sub/b.swf\n"},
-                               {{"add", "http://h/c.swf", "--db", "@/add.mqb", "--dir", "/x",
-                                 "--parts", "10"},
-                                0,
-                                "4\t/x/c.swf\n"},
-                               {{"db", "dump", "@/add.mqb"},
-                                0,
-                                "~\"CategoryKey\": \"101k101k\",\n      \"State\": 2,\n"
-                                "      \"Referer\": \"http://h/\",~\"Comment\": \"two\",~"
-                                "\"FileName\": \"movie.swf\",\n      \"IsNew\": -1,~"
-                                "\"Parts\": 4,~\"UserAgent\": \"Agent X\",~\"UseProxy\": 0,~"
-                                "\"CategoryKey\": \"101k\",\n      \"State\": 3,~\"Parts\": 10,"}};
-        QTest::newRow("export writes the list")
-            << addDb() +
-                   Steps{{{"add", QString::fromUtf8("http://h/\xC3\xA9.swf"), "http://h/sub.swf",
-                           "--db", "@/add.mqb", "--category", "101k"},
-                          0,
-                          "~\t"},
-                         {{"add", "http://h/in-sub.swf", "--db", "@/add.mqb", "--category",
-                           "101k101k"},
-                          0,
-                          "~\t"},
-                         {{"export", "--db", "@/add.mqb", "--category", "101k", "@/l.lst"}},
-                         {{"file", "@/l.lst"},
-                          0,
-                          "http://h/old.swf\r\nhttp://h/\xE9.swf\r\nhttp://h/sub.swf\r\n"},
-                         {{"export", "--db", "@/add.mqb", "--category", "Downloaded", "@/l.lst"}},
-                         {{"file", "@/l.lst"}, 0, ""}};
-        const QByteArray hit = "{\"hit\":true,\"browser\":\"chromium\",\"entry\":\"@/c/"
-                               "0000000000000abc_0\",\"length\":15}\n";
-        QTest::newRow("cache: a hit writes the body, the cache is left alone")
-            << Steps{{{"entry", "@/c/0000000000000abc_0"}, 0, "FWS movie bytes"},
-                     {{"entry", "@/c/copy"}, 0, "FWS movie bytes"},
-                     {{"write", "@/out/intro.swf"}, 0, "old content, longer than the movie"},
-                     {{"cache", kUrl, "--cache-dir", "@/out", "--cache-dir", "@/c", "--out",
-                       "@/out/intro.swf"},
-                      0,
-                      hit},
-                     {{"file", "@/out/intro.swf"}, 0, "FWS movie bytes"},
-                     {{"same", "@/c/0000000000000abc_0", "@/c/copy"}}};
+                     {"out> @/dump.json"},
+                     {"db write @/dump.json @/b.mqb"},
+                     {"same @/a.mqb @/b.mqb"},
+                     {"cut @/b.mqb 10"},
+                     {"db dump @/b.mqb", 2, "~\"Deep é\"~http://h/x.swf~!kept~mq: "}};
+        QTest::newRow("import never overwrites") << Steps{
+            {"category add --db @/i.mqb --parent Downloaded --name T --dir @/target", 0,
+             "Downloaded5\n"},
+            {"write @/src/one.swf", 0, "1"},
+            {"write @/src/batch/two.swf", 0, "22"},
+            {"write @/src/batch/three.zip", 0, "333"},
+            {"write @/src/clash.swf", 0, "new"},
+            {"write @/target/clash.swf", 0, "old"},
+            {"import --db @/i.mqb --category Downloaded5 --move @/src/one.swf @/src/batch "
+             "@/src/clash.swf",
+             2, "~@/target/one.swf\n~@/target/two.swf\n~@/target/three.zip\n~mq: ~clash.swf"},
+            {"file @/src/clash.swf", 0, "new"},
+            {"file @/target/clash.swf", 0, "old"},
+            {"file @/src/one.swf", 0, ""},
+            {"db dump @/i.mqb", 0, "~\"CategoryKey\": \"Downloaded5\",\n      \"State\": 4"},
+            {"write @/src/stay.swf", 0, "s"},
+            {"import --db @/i.mqb --category Downloaded @/src/stay.swf", 0, "@/src/stay.swf\n"}};
+        QTest::newRow("add as the dialog does") << addDb(
+            {{"add http://h/a/movie.swf?x=1 http://h/b.swf --db @/add.mqb --category 101k101k "
+              "--manual --referer http://h/ --comment two",
+              0, "2\t/d/sub/movie.swf\n3\t/d/sub/b.swf\n"},
+             {"add http://h/c.swf --db @/add.mqb --dir /x --parts 10", 0, "4\t/x/c.swf\n"},
+             {"db dump @/add.mqb", 0,
+              "~\"CategoryKey\": \"101k101k\",\n      \"State\": 2,\n"
+              "      \"Referer\": \"http://h/\",~\"Comment\": \"two\",~"
+              "\"FileName\": \"movie.swf\",\n      \"IsNew\": -1,~"
+              "\"Parts\": 4,~\"UserAgent\": \"Agent X\",~\"UseProxy\": 0,~"
+              "\"CategoryKey\": \"101k\",\n      \"State\": 3,~\"Parts\": 10,"}});
+        QTest::newRow("export writes the list") << addDb(
+            {{"add http://h/é.swf http://h/sub.swf --db @/add.mqb --category 101k", 0, "~\t"},
+             {"add http://h/in-sub.swf --db @/add.mqb --category 101k101k", 0, "~\t"},
+             {"export --db @/add.mqb --category 101k @/l.lst"},
+             {"file @/l.lst", 0, "http://h/old.swf\r\nhttp://h/\xE9.swf\r\nhttp://h/sub.swf\r\n"},
+             {"export --db @/add.mqb --category Downloaded @/l.lst"},
+             {"file @/l.lst", 0, ""}});
+        QTest::newRow("cache: a hit writes the body, the cache is left alone") << Steps{
+            {"entry @/c/0000000000000abc_0", 0, "FWS movie bytes"},
+            {"entry @/c/copy", 0, "FWS movie bytes"},
+            {"write @/out/intro.swf", 0, "old content, longer than the movie"},
+            {"cache " + kUrl + " --cache-dir @/out --cache-dir @/c --out @/out/intro.swf", 0,
+             "{\"hit\":true,\"browser\":\"chromium\",\"entry\":\"@/c/0000000000000abc_0\","
+             "\"length\":15}\n"},
+            {"file @/out/intro.swf", 0, "FWS movie bytes"},
+            {"same @/c/0000000000000abc_0 @/c/copy"}};
         QTest::newRow("cache: a miss exits 2")
-            << Steps{{{"entry", "@/c/0000000000000abc_0"}, 0, "x"},
-                     {{"cache", "http://127.0.0.1:9/flash/other.swf", "--cache-dir", "@/c", "--out",
-                       "@/o.swf"},
-                      2,
+            << Steps{{"entry @/c/0000000000000abc_0", 0, "x"},
+                     {"cache http://127.0.0.1:9/flash/other.swf --cache-dir @/c --out @/o.swf", 2,
                       "{\"hit\":false}\n"},
-                     {{"file", "@/o.swf"}, 0, ""}};
+                     {"file @/o.swf", 0, ""}};
     }
 
     void commands() {
@@ -225,62 +196,56 @@ private slots:
     }
 
     void refused_data() {
-        QTest::addColumn<QStringList>("args"); // "DB": the database, "IN": in.json
-        QTest::addColumn<QByteArray>("json");  // written to in.json
+        QTest::addColumn<QStringList>("args"); // "DB": the database, "IN": the file `json`
+        QTest::addColumn<QByteArray>("json");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("err"); // the line starts or holds it
-        const auto row = [](const char *tag, const QStringList &args, const char *err,
-                            int status = 1, const QByteArray &json = {}) {
-            QTest::newRow(tag) << args << json << status << QByteArray(err);
+        // `args` separated by blanks, "H" a URL.
+        const auto row = [](const char *tag, const QString &args, const char *err, int status = 1,
+                            const QByteArray &json = {}) {
+            QStringList list = args.split(' ');
+            list.replaceInStrings(QRegularExpression("^H$"), "http://h/x");
+            QTest::newRow(tag) << list << json << status << QByteArray(err);
         };
-        const QString h = "http://h/x";
-        row("get: no URL", {"get"}, "mq: get:");
-        row("get: parts 11", {"get", h, "--parts", "11"}, "mq: get:");
-        row("get: parts text", {"get", h, "--parts", "many"}, "mq: get:");
-        row("get: missing value", {"get", h, "--dir"}, "mq: get:");
-        row("get: bad proxy", {"get", h, "--proxy", "host"}, "mq: get:");
-        row("get: two URLs", {"get", h, "http://h/y"}, "mq: get:");
-        row("get: negative limit", {"get", h, "--limit", "-1"}, "mq: get:");
-        row("get: limit text", {"get", h, "--limit", "fast"}, "mq: get:");
-        row("get: limit without value", {"get", h, "--limit"}, "mq: get:");
-        row("get: missing CA file", {"get", "https://h/x", "--ca-file", "/nonexistent/ca.pem"},
+        row("get: no URL", "get", "mq: get:");
+        row("get: parts 11", "get H --parts 11", "mq: get:");
+        row("get: parts text", "get H --parts many", "mq: get:");
+        row("get: missing value", "get H --dir", "mq: get:");
+        row("get: bad proxy", "get H --proxy host", "mq: get:");
+        row("get: two URLs", "get H http://h/y", "mq: get:");
+        row("get: negative limit", "get H --limit -1", "mq: get:");
+        row("get: limit text", "get H --limit fast", "mq: get:");
+        row("get: limit without value", "get H --limit", "mq: get:");
+        row("get: missing CA file", "get https://h/x --ca-file /nonexistent/ca.pem", "mq: get:");
+        row("get: CA file without certificate", "get https://h/x --ca-file /etc/hostname",
             "mq: get:");
-        row("get: CA file without certificate",
-            {"get", "https://h/x", "--ca-file", "/etc/hostname"}, "mq: get:");
-        row("run: no db", {"run"}, "mq: run:");
-        row("run: db missing", {"run", "--db", "/nonexistent/x.mqb"}, "mq: run:");
-        row("run: unknown option", {"run", "--db", "DB", "--fast"}, "mq: run:");
-        row("run: bad interval", {"run", "--db", "DB", "--save-every", "0"}, "mq: run:");
-        row("search: no URL", {"search"}, "mq: search:");
-        row("search: depth text", {"search", "http://h/", "--depth", "x"}, "mq: search:");
-        row("search: bad proxy", {"search", "http://h/", "--proxy", "h"}, "mq: search:");
-        row("search: two URLs", {"search", "http://h/", "http://g/"}, "mq: search:");
-        row("search: unknown category", {"search", "http://h/", "--category", "zz"}, "mq: search:");
-        row("add: no db", {"add", h}, "--db");
-        row("add: unknown category", {"add", h, "--db", "DB", "--category", "nope"}, "no category");
-        row("add: parts 11", {"add", h, "--db", "DB", "--parts", "11"}, "--parts");
-        row("add: batch too large",
-            {"add", "--db", "DB", "--batch", "h/*", "--from", "1", "--to", "40000"}, "32766");
-        row("add: batch without star",
-            {"add", "--db", "DB", "--batch", "h/a", "--from", "1", "--to", "2"}, "no \"*\"");
-        row("add: URLs and batch",
-            {"add", h, "--db", "DB", "--batch", "h/*", "--from", "1", "--to", "2"}, "give URLs");
-        row("export: unknown category", {"export", "--db", "DB", "--category", "zz", "IN"},
-            "no category");
-        row("category: bad name",
-            {"category", "add", "--db", "DB", "--parent", "101k", "--name", "a/b"},
+        row("run: no db", "run", "mq: run:");
+        row("run: db missing", "run --db /nonexistent/x.mqb", "mq: run:");
+        row("run: unknown option", "run --db DB --fast", "mq: run:");
+        row("run: bad interval", "run --db DB --save-every 0", "mq: run:");
+        row("search: no URL", "search", "mq: search:");
+        row("search: depth text", "search http://h/ --depth x", "mq: search:");
+        row("search: bad proxy", "search http://h/ --proxy h", "mq: search:");
+        row("search: two URLs", "search http://h/ http://g/", "mq: search:");
+        row("search: unknown category", "search http://h/ --category zz", "mq: search:");
+        row("add: no db", "add H", "--db");
+        row("add: unknown category", "add H --db DB --category nope", "no category");
+        row("add: parts 11", "add H --db DB --parts 11", "--parts");
+        row("add: batch too large", "add --db DB --batch h/* --from 1 --to 40000", "32766");
+        row("add: batch without star", "add --db DB --batch h/a --from 1 --to 2", "no \"*\"");
+        row("add: URLs and batch", "add H --db DB --batch h/* --from 1 --to 2", "give URLs");
+        row("export: unknown category", "export --db DB --category zz IN", "no category");
+        row("category: bad name", "category add --db DB --parent 101k --name a/b",
             "mq: category: ");
-        row("category: into its own sub-tree",
-            {"category", "move", "--db", "DB", "--key", "101k", "--to", "101k1"},
+        row("category: into its own sub-tree", "category move --db DB --key 101k --to 101k101k",
             "own sub category");
-        row("category: fixed node", {"category", "delete", "--db", "DB", "--key", "Recely"},
+        row("category: fixed node", "category delete --db DB --key Recely",
             "mq: category: Error!\nCan not Delete this Category!");
-        row("import: unknown category", {"import", "--db", "DB", "--category", "nope", "IN"},
-            "mq: import:");
-        row("db: no such file", {"db", "dump", "/nonexistent/x.mqb"}, "mq: ");
-        row("db: usage", {"db", "frobnicate"}, "mq: ");
-        row("settings: missing folder", {"settings", "/nonexistent/dir/set.ini"}, "mq: ");
-        const QStringList write{"db", "write", "IN", "x.mqb"};
+        row("import: unknown category", "import --db DB --category nope IN", "mq: import:");
+        row("db: no such file", "db dump /nonexistent/x.mqb", "mq: ");
+        row("db: usage", "db frobnicate", "mq: ");
+        row("settings: missing folder", "settings /nonexistent/dir/set.ini", "mq: ");
+        const QString write = "db write IN x.mqb";
         row("db write: not JSON", write, "mq: ", 1, "{oops");
         row("db write: port out of range", write, "mq: ", 1,
             R"({"jobs":[{"CategoryKey":"a","Port":65536}]})");
@@ -301,13 +266,9 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, json);
         QFETCH(QByteArray, err);
-        QVERIFY(writeFileBytes(file("in.json"), json));
-        for (QString &a : args)
-            a = a == "DB"      ? file("db.mqb")
-                : a == "IN"    ? file("in.json")
-                : a == "x.mqb" ? file(a)
-                               : a;
-        const QByteArray before = readFileBytes(file("db.mqb"));
+        QVERIFY(writeFileBytes(file("IN"), json));
+        args.replaceInStrings(QRegularExpression("^(DB|IN|x\\.mqb)$"), m_dir.path() + "/\\1");
+        const QByteArray before = readFileBytes(file("DB"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_dir.path()); // `import` and `settings` look at the home folder
         const MqResult r = runMq(args, env);
@@ -315,7 +276,7 @@ private slots:
         QVERIFY2(r.err.startsWith("mq: ") && r.err.count('\n') == 1 + err.count('\n') &&
                      (r.err.startsWith(err) || r.err.contains(err)),
                  r.err.constData());
-        QCOMPARE(readFileBytes(file("db.mqb")), before);
+        QCOMPARE(readFileBytes(file("DB")), before);
         QVERIFY(!QFile::exists(file("x.mqb")));
     }
 };

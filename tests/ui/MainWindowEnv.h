@@ -4,6 +4,7 @@
 #include "base/OleDate.h"
 #include "common/FaultHttpServer.h"
 #include "common/SwfWriter.h"
+#include "common/TestData.h"
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
 #include "dialogs/frmNewDown1.h"
@@ -38,12 +39,7 @@ inline void clickRow(QTreeView *view, int row, int column = 1) {
 }
 
 inline DownJobRecord job(const QString &category, int state, const QString &name) {
-    DownJobRecord r;
-    r.CategoryKey = category;
-    r.State = state;
-    r.FileName = name;
-    r.SavePath = QStringLiteral("/nowhere/") + name;
-    r.Url = QStringLiteral("http://example.org/") + name;
+    DownJobRecord r = testJob(category, state, "http://example.org/" + name, "/nowhere/");
     r.TotalSize = 2048;
     r.Received = state == 4 ? 2048 : 1023;
     r.Parts = 2;

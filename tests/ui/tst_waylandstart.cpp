@@ -3,7 +3,6 @@
 // compositor's own scene graph.
 #include "common/HelperProcess.h"
 
-#include <QDir>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
