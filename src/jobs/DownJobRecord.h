@@ -69,3 +69,14 @@ struct DownJobRecord {
     PartRange &part(int k) { return PartRanges[k - 1]; } // parts count from 1
     const PartRange &part(int k) const { return PartRanges[k - 1]; }
 };
+
+// Copies the proxy and the login a record reaches its server with (any
+// record with these six fields: a job, a page search) into `to`.
+template <typename Record> void copyServerAccess(const Record &from, DownJobRecord &to) {
+    to.UseProxy = from.UseProxy;
+    to.ProxyHost = from.ProxyHost;
+    to.ProxyPort = from.ProxyPort;
+    to.UseLogin = from.UseLogin;
+    to.UserName = from.UserName;
+    to.Password = from.Password;
+}

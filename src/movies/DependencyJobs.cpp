@@ -26,12 +26,7 @@ QVector<int> addDependencyJobs(JobTable &jobs, JobLists &lists, int movieJob,
         r.FileName = QFileInfo(r.SavePath).fileName();
         r.Parts = movie.Parts;
         r.UserAgent = movie.UserAgent;
-        r.UseProxy = movie.UseProxy;
-        r.ProxyHost = movie.ProxyHost;
-        r.ProxyPort = movie.ProxyPort;
-        r.UseLogin = movie.UseLogin;
-        r.UserName = movie.UserName;
-        r.Password = movie.Password;
+        copyServerAccess(movie, r);
         r.CreateTime = OleDate::now();
         const int job = jobs.add(r);
         added << job;

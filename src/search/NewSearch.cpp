@@ -27,12 +27,7 @@ int AddNewSearch(SearchTable &searches, SearchSlot &slot, const NewSearchValues 
     t.Parts = values.parts;
     t.UserAgent = values.userAgent;
     t.Cookies = values.cookies;
-    t.UseProxy = rec.UseProxy;
-    t.ProxyHost = rec.ProxyHost;
-    t.ProxyPort = rec.ProxyPort;
-    t.UseLogin = rec.UseLogin;
-    t.UserName = rec.UserName;
-    t.Password = rec.Password;
+    copyServerAccess(rec, t);
     t.State = rec.State;
     t.IsNew = kTrue;
     t.FileOpen = kFalse;

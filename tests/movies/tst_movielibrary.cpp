@@ -1,8 +1,10 @@
+#include "common/JobFields.h"
 #include "common/SwfWriter.h"
 #include "common/TestFiles.h"
 #include "common/TestHome.h"
 #include "jobs/JobLists.h"
 #include "jobs/JobTable.h"
+#include "movies/DependencyJobs.h"
 #include "movies/MovieLibrary.h"
 #include "movies/MovieRefetch.h"
 #include "movies/MovieRows.h"
@@ -93,6 +95,38 @@ private slots:
         again.loadKnown();
         again.finishAll();
         QCOMPARE(again.copiesOf(copy), QVector<int>{a});
+    }
+
+    // The files a movie names become jobs beside it (another host's below a
+    // folder of its name) that reach the server as the movie did; a file
+    // already there is not fetched again.
+    void dependencyJobsReachTheServerAsTheMovieDid() {
+        Library l;
+        const int movie = l.addJob("movie.swf", "FWS", "http://h.example/g/movie.swf");
+        DownJobRecord &m = l.jobs[movie];
+        m.CategoryKey = "101k";
+        m.Parts = 4;
+        m.UserAgent = "UA";
+        m.UseProxy = -1;
+        m.ProxyHost = "proxy";
+        m.ProxyPort = 3128;
+        m.UseLogin = -1;
+        m.UserName = "me";
+        m.Password = "secret";
+        QVERIFY(writeFileBytes(l.home.file("there.xml"), "<x/>"));
+        const QVector<int> added =
+            addDependencyJobs(l.jobs, l.lists, movie,
+                              {"http://h.example/g/sub/level2.swf", "http://h.example/g/there.xml",
+                               "http://other.example/x.swf"});
+        QCOMPARE(added.size(), 2);
+        COMPARE_FIELDS(l.jobs[added[0]],
+                       "{'Url': 'http://h.example/g/sub/level2.swf', 'FileName': 'level2.swf', "
+                       "'Referer': 'http://h.example/g/movie.swf', 'CategoryKey': '101k', "
+                       "'Parts': 4, 'UserAgent': 'UA', 'UseProxy': -1, 'ProxyHost': 'proxy', "
+                       "'ProxyPort': 3128, 'UseLogin': -1, 'UserName': 'me', "
+                       "'Password': 'secret'}");
+        QCOMPARE(l.jobs[added[0]].SavePath, l.home.file("sub/level2.swf"));
+        QCOMPARE(l.jobs[added[1]].SavePath, l.home.file("other.example/x.swf"));
     }
 
     void damagedDownloadIsFetchedAgainUnderItsName() {

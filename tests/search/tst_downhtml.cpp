@@ -324,7 +324,9 @@ private slots:
                             "Host: pages.invalid:81\r\nConnection: close\r\n\r\n"));
         // Addresses resolve against the page's host, port included.
         COMPARE_FIELDS(rig.core.DownJobs[1],
-                       "{'Url': 'http://pages.invalid:81/p/m.swf', 'UseProxy': -1}");
+                       "{'Url': 'http://pages.invalid:81/p/m.swf', 'UseProxy': -1, "
+                       "'ProxyHost': '127.0.0.1', 'ProxyPort': " +
+                           QByteArray::number(rig.server.port()) + "}");
     }
 };
 
