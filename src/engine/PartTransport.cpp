@@ -15,6 +15,11 @@ namespace PartTransport {
 
 namespace {
 constexpr int kMaxTunnelHeader = 16 * 1024;
+// What the plain socket under a TLS connection holds: the TLS layer copies
+// all of it into its own input buffer at once, and that buffer never shrinks,
+// so a larger plain buffer costs its size twice per connection. Further
+// encrypted bytes wait in the kernel.
+constexpr qint64 kTlsInputBuffer = 64 * 1024;
 
 QString sslErrorsText(const QList<QSslError> &errors) {
     QStringList texts;
@@ -55,6 +60,12 @@ QTcpSocket *Create(const Target &target, QObject *parent, QObject *context,
     auto *sock = new QSslSocket(parent);
     sock->setPeerVerifyName(target.host);
     sock->setPeerVerifyMode(QSslSocket::VerifyPeer);
+    // The plain socket is the TLS socket's child; Qt sizes it like the TLS
+    // socket while it connects, so it is bounded once the handshake is over.
+    QObject::connect(sock, &QSslSocket::encrypted, sock, [sock] {
+        if (auto *plain = sock->findChild<QTcpSocket *>(QString(), Qt::FindDirectChildrenOnly))
+            plain->setReadBufferSize(kTlsInputBuffer);
+    });
     auto failed = std::make_shared<std::function<void(QString)>>(std::move(onTlsError));
     QObject::connect(sock, &QSslSocket::sslErrors, context,
                      [failed, host = target.host](const QList<QSslError> &errors) {

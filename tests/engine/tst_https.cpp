@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QSslError>
+#include <QSslSocket>
 #include <QtTest>
 
 using Resource = FaultHttpServer::Resource;
@@ -164,6 +165,31 @@ private slots:
         VERIFY_COMPLETE(rig, index, m_body);
         QCOMPARE(rig.count(QStringLiteral("Restart")), 0);
         QVERIFY(rig.reports.first().type == QLatin1String("Connecting"));
+    }
+
+    // Encrypted bytes beyond a small input buffer wait in the kernel: the TLS
+    // layer copies whatever the plain socket holds into a buffer of its own
+    // that never shrinks.
+    void tlsInputStaysSmall() {
+        EngineRig rig;
+        const int index = rig.addJob(m_good->url(QStringLiteral("slow/movie.swf")), 4);
+        qint64 largest = 0;
+        int seen = 0;
+        QTimer sample;
+        QObject::connect(&sample, &QTimer::timeout, [&] {
+            for (QSslSocket *tls : rig.events->clsDownJob(1)->findChildren<QSslSocket *>()) {
+                auto *plain = tls->findChild<QTcpSocket *>(QString(), Qt::FindDirectChildrenOnly);
+                if (!tls->isEncrypted() || !plain) continue;
+                ++seen;
+                largest = qMax(largest, plain->readBufferSize());
+            }
+        });
+        sample.start(5);
+        rig.start(index);
+        QVERIFY(rig.waitFinished());
+        VERIFY_COMPLETE(rig, index, m_body);
+        QVERIFY(seen > 0);
+        QVERIFY2(largest > 0 && largest <= 64 * 1024, qPrintable(QString::number(largest)));
     }
 
     void throughProxyTunnel() {
