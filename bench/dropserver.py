@@ -61,6 +61,10 @@ class Handler(BaseHTTPRequestHandler):
 class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
     allow_reuse_address = True
     daemon_threads = True
+    # Ten parts connect at once; real servers listen with a backlog far above
+    # Python's default of 5 (nginx 511), and connections beyond it wait for
+    # a SYN retry.
+    request_queue_size = 64
 
 
 Server(("127.0.0.1", PORT), Handler).serve_forever()
