@@ -107,6 +107,26 @@ private slots:
         QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
     }
 
+    // A failed search says why on stderr: the page's status line, or the
+    // connection's error without its number.
+    void searchFailureSaysWhy_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("reason");
+        row("missing page", m_servers[0]->url(QStringLiteral("site/none.html")),
+            QStringLiteral("ended with an error: HTTP/1.1 404 Not Found"));
+        row("unknown authority", m_servers[2]->url(QStringLiteral("site/")),
+            QStringLiteral("ended with an error: The certificate of 127.0.0.1 is refused: "));
+    }
+    void searchFailureSaysWhy() {
+        QFETCH(QString, url);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        MqRunner search;
+        QCOMPARE(search.run({"search", url, "--dir", dir.path()}), 2);
+        const QString err = QString::fromUtf8(search.err());
+        QVERIFY2(err.contains(url + QLatin1Char(' ') + reason), qPrintable(err));
+    }
+
     // nginx redirects with $http_host (the port must be in "Host:") and
     // serves a movie stored gzipped (saved decoded).
     void getFromNginx_data() {
