@@ -13,18 +13,18 @@ void ConnectionWatch::setLimits(int connectSeconds, int receiveSeconds) {
 }
 
 void ConnectionWatch::watchConnect() {
-    m_mode = Watch::Connect;
-    if (m_connect > 0)
-        m_timer.start(PartRetryPolicy::Ms(m_connect));
-    else
-        m_timer.stop();
+    arm(Watch::Connect, m_connect);
 }
 
 void ConnectionWatch::watchReceive() {
-    m_mode = Watch::Receive;
     m_last.start();
-    if (m_receive > 0)
-        m_timer.start(PartRetryPolicy::Ms(m_receive));
+    arm(Watch::Receive, m_receive);
+}
+
+void ConnectionWatch::arm(Watch mode, int seconds) {
+    m_mode = mode;
+    if (seconds > 0)
+        m_timer.start(PartRetryPolicy::Ms(seconds));
     else
         m_timer.stop();
 }

@@ -25,6 +25,7 @@ signals:
 
 private:
     enum class Watch { None, Connect, Receive };
+    void arm(Watch mode, int seconds);
     void expired();
 
     int m_connect = 0;
