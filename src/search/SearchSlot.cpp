@@ -204,7 +204,9 @@ void SearchSlot::fail(const QString &reason) {
     addLog(reason, kRedLine);
     setIcon(CurrentSearchItem, QStringLiteral("Error"));
     m_search->Busy = false;
+    m_failure = reason;
     emit SearchEnded(index, SearchError);
+    m_failure.clear();
     if (m_runDepth == 0) StartNextWaiting();
 }
 

@@ -46,6 +46,8 @@ public:
     bool StartNextWaiting();
     // Whether any search runs or waits.
     bool HasWork() const;
+    // While SearchEnded reports a failure: the reason its log line gives.
+    const QString &failure() const { return m_failure; }
 
 signals:
     // Each report of the running search, before it is handled.
@@ -73,4 +75,5 @@ private:
     clsDownHtml *m_search;
     QSet<QString> m_links; // distinct links of the running search
     int m_runDepth = 0;    // run() calls on the stack
+    QString m_failure;
 };

@@ -107,8 +107,8 @@ private slots:
         QCOMPARE(readFileBytes(dir.filePath("m.swf")), m_movie);
     }
 
-    // A failed search says why on stderr: the page's status line, or the
-    // connection's error without its number.
+    // A failed search says why on stderr: the page's status line, the
+    // connection's error without its number, or why it could not start.
     void searchFailureSaysWhy_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("reason");
@@ -116,6 +116,8 @@ private slots:
             QStringLiteral("ended with an error: HTTP/1.1 404 Not Found"));
         row("unknown authority", m_servers[2]->url(QStringLiteral("site/")),
             QStringLiteral("ended with an error: The certificate of 127.0.0.1 is refused: "));
+        row("not http", QStringLiteral("ftp://127.0.0.1/site/"),
+            QStringLiteral("ended with an error: The URL does not begin with http:// or https://"));
     }
     void searchFailureSaysWhy() {
         QFETCH(QString, url);

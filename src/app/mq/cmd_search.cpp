@@ -169,7 +169,7 @@ int runSearch(const QStringList &args) {
         if (firstState < 0) firstState = state;
         if (state == SearchError && !o.events && core.SearchJobs.isValid(index))
             mqFail(QStringLiteral("search: %1 ended with an error: %2")
-                       .arg(core.SearchJobs[index].Url, why.value(index)),
+                       .arg(core.SearchJobs[index].Url, why.value(index, slot.failure())),
                    0);
         if (o.events)
             printLine("{\"search\":" + QByteArray::number(index) +
