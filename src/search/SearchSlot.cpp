@@ -1,6 +1,7 @@
 #include "search/SearchSlot.h"
 
 #include "engine/DownloadEvents.h"
+#include "engine/HttpExchange.h"
 #include "engine/JobLog.h"
 #include "jobs/JobLists.h"
 #include "jobs/ListTexts.h"
@@ -140,6 +141,7 @@ void SearchSlot::onUpdataState(const QString &type, const QString &info) {
         addLines(info, 3);
         addLog(QStringLiteral("Waiting For Server Response..."), 100);
     } else if (type == QLatin1String("Response")) {
+        m_failure = HttpExchange::StatusLine(info); // why, if the status refuses the page
         setColumn(kStateColumn, type);
         addLog(QStringLiteral("Reveive the Server Response.."), 100);
         addLines(info, 4);
@@ -177,6 +179,11 @@ void SearchSlot::onUpdataState(const QString &type, const QString &info) {
     } else if (type == QLatin1String("JobTableFull") || type == QLatin1String("SearchTableFull")) {
         addLog(QStringLiteral("The job table is full; not added: ") + info, kRedLine);
     } else if (type == QLatin1String("Error")) {
+        // `info` is the socket's error number followed by its text.
+        qsizetype digits = 0;
+        while (digits < info.size() && info[digits].isDigit())
+            ++digits;
+        m_failure = info.mid(digits);
         fail(QStringLiteral("Connection error ") + info);
     }
     // The log list of the selected search got its lines as they came (addLog).
@@ -204,9 +211,8 @@ void SearchSlot::fail(const QString &reason) {
     addLog(reason, kRedLine);
     setIcon(CurrentSearchItem, QStringLiteral("Error"));
     m_search->Busy = false;
-    m_failure = reason;
+    if (m_failure.isEmpty()) m_failure = reason;
     emit SearchEnded(index, SearchError);
-    m_failure.clear();
     if (m_runDepth == 0) StartNextWaiting();
 }
 
@@ -220,6 +226,7 @@ void SearchSlot::run(int index) {
         CurrentSearchItem = RowKey(next);
         m_search->ItemKey = CurrentSearchItem;
         m_links.clear();
+        m_failure.clear();
         QString error;
         next = 0;
         if (m_search->Create(CurrentSearchIndex, &error) && m_search->Start()) break;

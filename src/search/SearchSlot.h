@@ -46,7 +46,9 @@ public:
     bool StartNextWaiting();
     // Whether any search runs or waits.
     bool HasWork() const;
-    // While SearchEnded reports a failure: the reason its log line gives.
+    // Within SearchEnded for a failed search: why it failed (the answer's
+    // status line, the connection's error without its number, or why it
+    // could not start).
     const QString &failure() const { return m_failure; }
 
 signals:

@@ -174,19 +174,19 @@ private slots:
         FaultHttpServer &server = rig.server;
         const Resource r = server.serve("/x.swf", 5000);
         if (closedFirst)
-            QObject::connect(
-                rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
-                [&](qint16, JobReport type, const QString &) {
-                    if (type != JobReport::Request) return;
-                    // The close reaches the job's socket before it reads.
-                    const auto closedHere = [&] {
-                        const auto socks =
-                            rig.events->clsDownJob(1)->findChildren<QTcpSocket *>();
-                        return socks.size() == 1 &&
-                               socks[0]->state() == QAbstractSocket::UnconnectedState;
-                    };
-                    if (!QTest::qWaitFor(closedHere, 5000)) qWarning("the close did not arrive");
-                });
+            QObject::connect(rig.events->clsDownJob(1), &clsDownLoadJob::UpDataState, &server,
+                             [&](qint16, JobReport type, const QString &) {
+                                 if (type != JobReport::Request) return;
+                                 // The close reaches the job's socket before it reads.
+                                 const auto closedHere = [&] {
+                                     const auto socks =
+                                         rig.events->clsDownJob(1)->findChildren<QTcpSocket *>();
+                                     return socks.size() == 1 &&
+                                            socks[0]->state() == QAbstractSocket::UnconnectedState;
+                                 };
+                                 if (!QTest::qWaitFor(closedHere, 5000))
+                                     qWarning("the close did not arrive");
+                             });
         const int index = rig.run(server.url("/x.swf"), 1);
 
         const QByteArray expected =

@@ -9,7 +9,6 @@
 #include "app/mq/SignalWatch.h"
 #include "core/OptionsLogic.h"
 #include "engine/DownloadEvents.h"
-#include "engine/HttpExchange.h"
 #include "engine/JobCommands.h"
 #include "engine/JobDbAutoSave.h"
 #include "engine/JobLog.h"
@@ -23,7 +22,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QHash>
 #include <QTimer>
 
 namespace {
@@ -151,25 +149,12 @@ int runSearch(const QStringList &args) {
     QList<int> made; // download jobs the searches listed
     const QMetaObject::Connection listed = QObject::connect(
         &session, &DownloadSession::JobListed, &slot, [&made](int job) { made.append(job); });
-    // Why a search failed: the status line of a page refused, or the
-    // connection's error (its number dropped).
-    QHash<int, QString> why;
-    QObject::connect(&slot, &SearchSlot::Reported, &slot,
-                     [&why](int index, const QString &type, const QString &info) {
-                         if (type == QLatin1String("Response"))
-                             why[index] = HttpExchange::StatusLine(info);
-                         else if (type == QLatin1String("Error")) {
-                             qsizetype digits = 0;
-                             while (digits < info.size() && info[digits].isDigit()) ++digits;
-                             why[index] = info.mid(digits);
-                         }
-                     });
     int firstState = -1;
     QObject::connect(&slot, &SearchSlot::SearchEnded, &slot, [&](int index, int state) {
         if (firstState < 0) firstState = state;
         if (state == SearchError && !o.events && core.SearchJobs.isValid(index))
             mqFail(QStringLiteral("search: %1 ended with an error: %2")
-                       .arg(core.SearchJobs[index].Url, why.value(index, slot.failure())),
+                       .arg(core.SearchJobs[index].Url, slot.failure()),
                    0);
         if (o.events)
             printLine("{\"search\":" + QByteArray::number(index) +
